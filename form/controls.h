@@ -1,0 +1,65 @@
+#pragma once
+// Typed access to the form's controls with the form runtime's rules. Every
+// routine that reads or sets a control goes through these, so the rules
+// (-1 clears a list, 380 for a value the control does not accept, reactions
+// firing when code changes a value) hold everywhere.
+//
+// Control kinds: text box QLineEdit (or the multi-line MaxLengthTextEdit),
+// combo box QComboBox, check box QCheckBox (tristate), list box QListWidget
+// (a list with a check box per entry counts "selected" as checked), option
+// button QRadioButton, label QLabel, frame QGroupBox, tab control QTabWidget,
+// picture box PictureBox.
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+namespace kdrsm::ctl {
+
+// "TextBox", "ComboBox", "CheckBox", "ListBox", "OptionButton", "Label",
+// "Frame", "SSTab", "PictureBox", "Image" or "CommonDialog"; "" for others.
+QString typeName(const QObject* control);
+
+// Text of a text box or combo box; for a list box the selected entry's text
+// ("" when none). Other controls raise 438.
+QString text(const QWidget* control);
+// Sets the text of a text box or editable combo box (for a list-only combo
+// box: the entry with that text, else 380). A text box keeps at most its
+// MaxLength characters.
+void setText(QWidget* control, const QString& value);
+
+// List index of a combo box or list box (-1 when none).
+qint32 listIndex(const QWidget* control);
+// -1 clears the choice; an index outside the list raises 380.
+void setListIndex(QWidget* control, qint32 index);
+qint32 listCount(const QWidget* control);
+// Entry text; outside the list raises 380.
+QString listText(const QWidget* control, qint32 index);
+void addItem(QWidget* control, const QString& entry);
+void clearList(QWidget* control);
+
+// Selection state of a list entry (checked, for lists with check boxes);
+// outside the list raises 380.
+bool selected(const QWidget* list, qint32 index);
+void setSelected(QWidget* list, qint32 index, bool value);
+
+// Check box value: 0 unchecked, 1 checked, 2 greyed. Other values raise 380.
+qint32 checkValue(const QWidget* control);
+void setCheckValue(QWidget* control, qint32 value);
+
+// The screen's twips per pixel, from its logical DPI (15 at 96 dpi).
+double twipsPerPixelX();
+double twipsPerPixelY();
+
+// Geometry in twips. Controls remember the twips they were given (dynamic
+// properties "Left", "Top", "Width", "Height") and take the nearest pixels.
+qint32 twipsLeft(const QWidget* control);
+qint32 twipsTop(const QWidget* control);
+qint32 twipsWidth(const QWidget* control);
+qint32 twipsHeight(const QWidget* control);
+void setTwipsGeometry(QWidget* control, qint32 left, qint32 top, qint32 width, qint32 height);
+void setTwipsLeft(QWidget* control, qint32 left);
+void setTwipsTop(QWidget* control, qint32 top);
+void setTwipsSize(QWidget* control, qint32 width, qint32 height);
+
+}  // namespace kdrsm::ctl
