@@ -27,6 +27,9 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 void ShowMessage(quint8 kind, const QString& message, const jex::ErrObject* error = nullptr,
                  qint32 line = 0);
 
+// A modal box with one OK button and no icon, its text exactly `text`.
+void showMessageBox(const QString& title, const QString& text);
+
 // The box title of a kind ("" for kinds that show nothing).
 QString messageTitle(quint8 kind);
 

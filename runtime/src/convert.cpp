@@ -1,5 +1,7 @@
 #include "jex/convert.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -129,6 +131,11 @@ QStringList split(const QString& text, const QString& separator) {
     return text.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
 }
 
+const QString& pieceAt(const QStringList& pieces, qsizetype index) {
+    if (index < 0 || index >= pieces.size()) raise(err::SubscriptOutOfRange);
+    return pieces[index];
+}
+
 QString trimBlanks(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -138,5 +145,15 @@ QString trimBlanks(const QString& text) {
 }
 
 bool isBlank(const QString& text) { return trimBlanks(text).isEmpty(); }
+
+QString textFromBytes(QByteArrayView bytes) {
+    // Stateless, so that a sequence cut off at the end counts as an error;
+    // a leading byte-order mark is part of the text and kept.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                  QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+    return QString::fromLatin1(bytes);
+}
 
 }  // namespace jex

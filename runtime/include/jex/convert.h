@@ -3,6 +3,7 @@
 // text, rounding halves to even, 16-bit range checks, number comparison,
 // integer division, splitting and trimming.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -52,10 +53,17 @@ JEX_RUNTIME_EXPORT qint32 integerDivide(double dividend, double divisor);
 // Empty text gives no pieces; an empty separator gives the whole text.
 JEX_RUNTIME_EXPORT QStringList split(const QString& text, const QString& separator);
 
+// Piece `index` of a split text; outside the pieces raises 9.
+JEX_RUNTIME_EXPORT const QString& pieceAt(const QStringList& pieces, qsizetype index);
+
 // Removes blanks (spaces, not other white space) from both ends.
 JEX_RUNTIME_EXPORT QString trimBlanks(const QString& text);
 
 // True for empty text or text of spaces only.
 JEX_RUNTIME_EXPORT bool isBlank(const QString& text);
+
+// Text from stored bytes: UTF-8, or Latin-1 when the bytes are not valid
+// UTF-8 (files and fields written by older programs in a one-byte encoding).
+JEX_RUNTIME_EXPORT QString textFromBytes(QByteArrayView bytes);
 
 }  // namespace jex

@@ -1,0 +1,89 @@
+// The error path shared by every trapping procedure.
+#include <gtest/gtest.h>
+
+#include "diagnostics/error_trap.h"
+#include "panel_support/panel_fixture.h"
+#include "plugin/module_state.h"
+
+namespace {
+
+using jextest::PanelTest;
+using kdrsm::ErrorTrap;
+
+class ErrorTrapTest : public PanelTest {
+protected:
+    // Runs four steps at lines 10..40; step `failing` raises `number`.
+    QList<int> runSteps(ErrorTrap& trap, int failing, qint32 number) {
+        QList<int> ran;
+        for (int line = 10; line <= 40; line += 10) {
+            trap.step(line, [&] {
+                if (line == failing) jex::raise(number);
+                ran << line;
+            });
+        }
+        return ran;
+    }
+};
+
+TEST_F(ErrorTrapTest, IgnoredNumberSkipsOnlyTheFailingStep) {
+    ErrorTrap trap("RemoteData", 5);
+    EXPECT_EQ(runSteps(trap, 20, 5), (QList<int>{10, 30, 40}));
+    EXPECT_FALSE(trap.ended());
+    EXPECT_TRUE(modals.boxes().isEmpty());
+    EXPECT_TRUE(errorLogLines().isEmpty());
+}
+
+TEST_F(ErrorTrapTest, OtherNumberLogsShowsAndStops) {
+    setReportErrors("0");
+    ErrorTrap trap("RemoteData", 5);
+    EXPECT_EQ(runSteps(trap, 30, 13), (QList<int>{10, 20}));
+    EXPECT_TRUE(trap.ended());
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
+    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 30\r\nError 13: Type mismatch\r\n"));
+    EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: RemoteData"));
+    const QStringList log = errorLogLines();
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains("jexrcKDRSM.dll"));
+    EXPECT_TRUE(log[0].contains("RemoteData"));
+    EXPECT_TRUE(log[0].contains("13"));
+}
+
+TEST_F(ErrorTrapTest, ANumberWithoutIgnoredOneAlwaysStops) {
+    ErrorTrap trap("cmdSave");
+    EXPECT_EQ(runSteps(trap, 10, 5), QList<int>{});
+    EXPECT_EQ(modals.boxes().size(), 1);
+}
+
+TEST_F(ErrorTrapTest, ErrorsOtherThanRunTimeErrorsAreReportedToo) {
+    ErrorTrap trap("cmdLoad", 730);
+    trap.step(10, [] { throw std::runtime_error("disk on fire"); });
+    EXPECT_TRUE(trap.ended());
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_TRUE(modals.boxes()[0].text.contains("disk on fire"));
+}
+
+TEST_F(ErrorTrapTest, MissingLogComponentStillShowsTheError) {
+    kdrsm::mdl().objMFD = nullptr;
+    ErrorTrap trap("SubMain");
+    trap.step(20, [] { jex::raise(429); });
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
+    EXPECT_TRUE(modals.boxes()[0].text.contains("Error 429: ActiveX component can't create object"));
+    EXPECT_TRUE(modals.boxes()[0].text.endsWith("Error Report Sent: No"));
+}
+
+TEST_F(ErrorTrapTest, StartUpWithoutComponentsReportsAndGoesOn) {
+    const QByteArray saved = qgetenv("JEX_COMPONENT_PATH");
+    qputenv("JEX_COMPONENT_PATH", host.path("empty").toLocal8Bit());
+    kdrsm::unloadForm();
+    kdrsm::mdl() = kdrsm::ModuleState{};
+    kdrsm::ensureStarted();
+    EXPECT_EQ(kdrsm::mdl().objMFD, nullptr);
+    EXPECT_EQ(kdrsm::mdl().objMemory, nullptr);  // later steps are not done
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: SubMain"));
+    qputenv("JEX_COMPONENT_PATH", saved);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// Request files written for the host to carry to the remote side.
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "exchange/send_request.h"
+#include "exchange/wire/request.h"
+#include "panel_support/panel_fixture.h"
+#include "plugin/module_state.h"
+
+namespace {
+
+using jextest::PanelTest;
+using kdrsm::mdl;
+
+class RequestFileTest : public PanelTest {
+protected:
+    QByteArray fileOf(const QString& command) {
+        return host.read(QStringLiteral("RCData/reply_jexKDRSM_%1.txt").arg(command));
+    }
+};
+
+struct RequestRow {
+    const char* name;
+    const char* command;
+    const char* tag;
+    qint32 index;
+    const char* data;
+    const char* expected;
+};
+
+class RequestTextTest : public RequestFileTest, public ::testing::WithParamInterface<RequestRow> {};
+
+TEST_P(RequestTextTest, WritesTheExactText) {
+    const RequestRow& row = GetParam();
+    mdl().HostTag = QString::fromUtf8(row.tag);
+    mdl().ProfileIndex = row.index;
+    kdrsm::SendRequest(row.command, QString::fromUtf8(row.data));
+    EXPECT_EQ(fileOf(row.command), QByteArray(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, RequestTextTest,
+    ::testing::Values(
+        RequestRow{"FetchEndsWithSeparator", "GetSettingsRem", "abc", 0, "",
+                   "Plugin_jexKDRSM_GetSettingsRem_abc_VB6_0_"},
+        RequestRow{"EmptyTag", "GetSettingsRem", "", 0, "", "Plugin_jexKDRSM_GetSettingsRem__VB6_0_"},
+        RequestRow{"NegativeIndex", "GetSettingsRem", "t", -12, "", "Plugin_jexKDRSM_GetSettingsRem_t_VB6_-12_"},
+        RequestRow{"UnderscoresUnchanged", "SetSettingsRem", "a_b", 3, "x_y|z[-]w",
+                   "Plugin_jexKDRSM_SetSettingsRem_a_b_VB6_3_x_y|z[-]w"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RequestFileTest, CreatesAMissingRequestFolder) {
+    ASSERT_FALSE(host.exists("RCData"));
+    kdrsm::SendRequest("GetSettingsRem", "");
+    EXPECT_TRUE(host.exists("RCData/reply_jexKDRSM_GetSettingsRem.txt"));
+}
+
+TEST_F(RequestFileTest, ReplacesTheSameCommandOnlyAndLeavesOthers) {
+    host.write("RCData/reply_jexKDRSM_GetSettingsRem.txt", "an older, much longer request text");
+    host.write("RCData/reply_jexKDRSM_SetSettingsRem.txt", "pending store");
+    host.write("RCData/unrelated.txt", "kept");
+    mdl().HostTag = "h";
+    kdrsm::SendRequest("GetSettingsRem", "");
+    EXPECT_EQ(fileOf("GetSettingsRem"), "Plugin_jexKDRSM_GetSettingsRem_h_VB6_0_");
+    EXPECT_EQ(fileOf("SetSettingsRem"), "pending store");
+    EXPECT_EQ(host.read("RCData/unrelated.txt"), "kept");
+}
+
+TEST_F(RequestFileTest, AMissingHostRootIsAnErrorForTheCaller) {
+    mdl().HostRoot = host.path("no/such/root");
+    try {
+        kdrsm::SendRequest("GetSettingsRem", "");
+        FAIL() << "no error";
+    } catch (const jex::Error& e) {
+        EXPECT_EQ(e.number(), 76);
+    }
+}
+
+TEST(RequestTextParsing, ReadsBackWhatWasWritten) {
+    const auto request = kdrsm::wire::parseRequestText(
+        kdrsm::wire::requestText("SetSettingsRem", "tag_VB6_x", -4, "a|b[-]c"));
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->command, "SetSettingsRem");
+    EXPECT_EQ(request->hostTag, "tag_VB6_x");
+    EXPECT_EQ(request->profileIndex, -4);
+    EXPECT_EQ(request->data, "a|b[-]c");
+    EXPECT_FALSE(kdrsm::wire::parseRequestText("Plugin_other_GetSettingsRem_t_VB6_0_"));
+    EXPECT_FALSE(kdrsm::wire::parseRequestText("Plugin_jexKDRSM_GetSettingsRem_t_VB6_x_"));
+}
+
+}  // namespace
