@@ -25,8 +25,8 @@ bool errorReportsEnabled() {
 
 QString reportLine(const jex::ErrObject& error, qint32 line, const QString& procedure) {
     if (!errorReportsEnabled()) return QStringLiteral("Error Report Sent: No");
-    const QVariant sent = jex::call(mdl().objMFD, "SendErrorReport",
-                                    {errorReportRecord(error, line, procedure)});
+    const QVariant record(errorReportRecord(error, line, procedure));
+    const QVariant sent = jex::call(mdl().objMFD, "SendErrorReport", QVariantList{record});
     return sent.toBool() ? QStringLiteral("Error Report Sent: Yes")
                          : QStringLiteral("Error Report Sent: Failed!");
 }

@@ -18,19 +18,20 @@ public:
     void setBackColor(const QColor& color);
 
     // The persistent surface, sized as the widget (at least 1 x 1 pixel).
-    const QImage& surface() const { return surface_; }
+    const QImage& surface() const;
     // Scale size in pixels (scale mode pixels).
-    int scaleWidth() const { return surface_.width(); }
-    int scaleHeight() const { return surface_.height(); }
+    int scaleWidth() const { return surface().width(); }
+    int scaleHeight() const { return surface().height(); }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void refill();
+    // A hidden widget gets no resize events: the surface follows the size
+    // whenever it is used.
+    void refill() const;
     QColor backColor_;
-    QImage surface_;
+    mutable QImage surface_;
 };
 
 }  // namespace kdrsm

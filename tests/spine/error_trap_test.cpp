@@ -4,6 +4,7 @@
 #include "diagnostics/error_trap.h"
 #include "panel_support/panel_fixture.h"
 #include "plugin/module_state.h"
+#include "plugin/startup.h"
 
 namespace {
 

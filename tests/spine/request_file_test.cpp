@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "exchange/send_request.h"
+#include "jex/error.h"
 #include "exchange/wire/request.h"
 #include "panel_support/panel_fixture.h"
 #include "plugin/module_state.h"

@@ -36,7 +36,7 @@ void ModalDriver::poll() {
 std::function<void(QFileDialog*)> ModalDriver::choose(const QString& path) {
     return [path](QFileDialog* dialog) {
         dialog->selectFile(path);
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     };
 }
 

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+
+#include "support/printers.h"
 #include <QTimer>
 
 #include <functional>

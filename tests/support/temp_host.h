@@ -3,6 +3,8 @@
 // below it, and it is removed afterwards.
 
 #include <QString>
+
+#include "support/printers.h"
 #include <QTemporaryDir>
 
 namespace jextest {

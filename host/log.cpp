@@ -1,0 +1,5 @@
+#include "host/log.h"
+
+namespace jexhost {
+Q_LOGGING_CATEGORY(lcHost, "jex.host")
+}

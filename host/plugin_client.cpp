@@ -1,0 +1,97 @@
+#include "host/plugin_client.h"
+
+#include <QFileInfo>
+#include <QMetaProperty>
+#include <QSettings>
+
+#include "host/log.h"
+#include "jex/components.h"
+#include "jex/error.h"
+#include "jex/latebound.h"
+
+namespace jexhost {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+// A field of the descriptor record, a gadget read through its meta-object.
+QVariant recordField(const QVariant& record, const char* name) {
+    const QMetaObject* meta = record.metaType().metaObject();
+    if (!meta) return {};
+    const int index = meta->indexOfProperty(name);
+    if (index < 0) return {};
+    return meta->property(index).readOnGadget(record.constData());
+}
+
+}  // namespace
+
+qint32 pixelsToTwips(int pixels, int dotsPerInch) {
+    constexpr int kStandardDpi = 96;
+    return pixels * kTwipsPerInch / (dotsPerInch > 0 ? dotsPerInch : kStandardDpi);
+}
+
+bool readPrivileges(const QString& path, jex::Collection& into) {
+    if (!QFileInfo(path).isFile()) return false;
+    QSettings ini(path, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError) return false;
+    for (const QString& key : ini.allKeys()) {
+        const QString value = ini.value(key).toString();
+        bool isNumber = false;
+        const qint32 number = value.trimmed().toInt(&isNumber);
+        const QString name = key.section(u'/', -1);  // "[Privileges]" groups are allowed
+        try {
+            into.add(isNumber ? QVariant(number) : QVariant(value), name);
+        } catch (const jex::Error&) {
+            qCWarning(lcHost) << "privilege listed twice:" << name;
+        }
+    }
+    return true;
+}
+
+PluginClient::PluginClient(const QString& progId) : object_(jex::createObject(progId)) {}
+
+PluginClient::~PluginClient() = default;
+
+QVariant PluginClient::invoke(const char* method, const QVariantList& args) {
+    try {
+        return jex::call(object_.get(), method, args);
+    } catch (const jex::Error& error) {
+        qCWarning(lcHost) << method << "failed:" << error.number() << error.description();
+        return {};
+    }
+}
+
+PluginDescriptor PluginClient::descriptor() {
+    const QVariant record = invoke("GetData");
+    PluginDescriptor descriptor;
+    descriptor.name = recordField(record, "Name").toString();
+    descriptor.version = recordField(record, "Version").toString();
+    descriptor.description = recordField(record, "Description").toString();
+    descriptor.games = recordField(record, "Game").toStringList();
+    descriptor.hasInterface = recordField(record, "HasInterface").toBool();
+    return descriptor;
+}
+
+void PluginClient::setPrivileges(std::unique_ptr<jex::Collection> privileges) {
+    const bool superAdmin = !privileges;
+    privileges_ = privileges ? std::move(privileges) : std::make_unique<jex::Collection>();
+    invoke("SetPrivis", {QVariant::fromValue<QObject*>(privileges_.get()),
+                         QVariant::fromValue<QObject*>(&values_), superAdmin});
+}
+
+void PluginClient::loadInterface(qint32 index, qint64 parentHandle, const QString& tag,
+                                 qint32 heightTwips, qint32 widthTwips) {
+    const QVariantList pdat{tag, QVariant(), heightTwips, widthTwips};
+    invoke("LoadInterface", {index, parentHandle, QVariant(pdat), QString()});
+}
+
+void PluginClient::hideInterface() {
+    invoke("HideInterface", {QString()});
+}
+
+void PluginClient::remoteData(const QString& answer) {
+    invoke("RemoteData", {answer});
+}
+
+}  // namespace jexhost

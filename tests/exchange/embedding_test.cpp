@@ -1,0 +1,97 @@
+// The panel inside a host window: placement, the settings fetch, hiding.
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include "form/frmrcKDRSM.h"
+#include "panel_support/panel_fixture.h"
+#include "plugin/embedding.h"
+#include "plugin/module_state.h"
+
+namespace {
+
+using kdrsm::mdl;
+
+class EmbeddingTest : public jextest::PanelTest {
+protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        setReportErrors("0");
+        hostWindow.resize(800, 500);
+        hostWindow.show();
+    }
+    void TearDown() override {
+        PanelTest::TearDown();  // the form goes before the host window
+    }
+    qint64 handle() { return static_cast<qint64>(hostWindow.winId()); }
+    QByteArray fetch() { return host.read("RCData/reply_jexKDRSM_GetSettingsRem.txt"); }
+
+    QWidget hostWindow;
+};
+
+TEST_F(EmbeddingTest, PlacesSizesFetchesAndShows) {
+    kdrsm::loadInterface(3, handle(), {QStringLiteral("srv-7"), QVariant(), 6000, 7500});
+    kdrsm::frmrcKDRSM* panel = mdl().form;
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->parentWidget(), &hostWindow);
+    EXPECT_EQ(panel->geometry(), QRect(2, 30, 500, 372));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(qobject_cast<QTabWidget*>(panel->control("SSTab2"))->currentIndex(), 0);
+    EXPECT_EQ(mdl().ProfileIndex, 3);
+    EXPECT_EQ(mdl().HostTag, "srv-7");
+    EXPECT_EQ(mdl().PendingCommand, "LoadForm");
+    EXPECT_EQ(fetch(), "Plugin_jexKDRSM_GetSettingsRem_srv-7_VB6_3_");
+    EXPECT_TRUE(modals.boxes().isEmpty());
+}
+
+TEST_F(EmbeddingTest, SizesRoundBeforeDividing) {
+    // 7507.5 twips rounds to 7508 (even), 7508 \ 15 = 500; text sizes work too.
+    kdrsm::loadInterface(0, handle(), {1, 2, QStringLiteral("6000"), 7507.5});
+    EXPECT_EQ(mdl().form->geometry(), QRect(2, 30, 500, 372));
+}
+
+TEST_F(EmbeddingTest, TwoLoadsSendTwoFetchesAndReplaceTheFile) {
+    kdrsm::loadInterface(0, handle(), {QStringLiteral("first"), QVariant(), 6000, 7500});
+    EXPECT_EQ(fetch(), "Plugin_jexKDRSM_GetSettingsRem_first_VB6_0_");
+    kdrsm::loadInterface(1, handle(), {QStringLiteral("second"), QVariant(), 6000, 7500});
+    EXPECT_EQ(fetch(), "Plugin_jexKDRSM_GetSettingsRem_second_VB6_1_");
+}
+
+TEST_F(EmbeddingTest, ShortPdatReparentsThenReports) {
+    kdrsm::loadInterface(4, handle(), {QStringLiteral("tag"), QVariant(), 6000});
+    ASSERT_NE(mdl().form, nullptr);
+    EXPECT_EQ(mdl().form->parentWidget(), &hostWindow);
+    EXPECT_FALSE(mdl().form->isVisible());
+    EXPECT_EQ(mdl().ProfileIndex, 4);
+    EXPECT_EQ(mdl().HostTag, "tag");
+    EXPECT_FALSE(host.exists("RCData/reply_jexKDRSM_GetSettingsRem.txt"));
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 40\r\nError 9: Subscript out of range"));
+    EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: LoadInterface"));
+    EXPECT_EQ(errorLogLines().size(), 1);
+}
+
+TEST_F(EmbeddingTest, HideBeforeAnyLoadCreatesTheFormHidden) {
+    kdrsm::hideInterface();
+    ASSERT_NE(mdl().form, nullptr);
+    EXPECT_FALSE(mdl().form->isVisible());
+    EXPECT_FALSE(host.exists("RCData"));
+}
+
+TEST_F(EmbeddingTest, HideKeepsParentAndValuesAndLoadShowsAgain) {
+    kdrsm::loadInterface(0, handle(), {QStringLiteral("t"), QVariant(), 6000, 7500});
+    kdrsm::hideInterface();
+    EXPECT_FALSE(mdl().form->isVisible());
+    EXPECT_EQ(mdl().form->parentWidget(), &hostWindow);
+    kdrsm::loadInterface(0, handle(), {QStringLiteral("t"), QVariant(), 6000, 7500});
+    EXPECT_TRUE(mdl().form->isVisible());
+}
+
+TEST_F(EmbeddingTest, AnUnknownWindowIsReported) {
+    kdrsm::loadInterface(0, 0x7fffffff, {QStringLiteral("t"), QVariant(), 6000, 7500});
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 30\r\n"));
+    EXPECT_FALSE(host.exists("RCData"));
+}
+
+}  // namespace

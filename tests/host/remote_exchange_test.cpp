@@ -1,0 +1,183 @@
+// The remote side's answers: the settings reply, updates accepted and
+// refused, and the state file.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "exchange/wire/fields.h"
+#include "exchange/wire/request.h"
+#include "exchange/wire/settings_text.h"
+#include "remote/remote_plugin.h"
+#include "remote/settings_exchange.h"
+#include "support/temp_host.h"
+
+namespace {
+
+using jexremote::RemotePlugin;
+using jexremote::ServerSettings;
+using kdrsm::wire::UpdateBody;
+
+QString request(const QString& command, const QString& data = {}) {
+    return kdrsm::wire::requestText(command, QStringLiteral("tag_with_underscore"), 0, data);
+}
+
+// The update body that restates `settings`, as the panel would send it.
+UpdateBody bodyFor(const ServerSettings& settings) {
+    UpdateBody body;
+    for (int i = 0; i < kdrsm::wire::kUpdateFieldCount; ++i) {
+        const bool encoded = kdrsm::wire::kWireFields[i].update == kdrsm::wire::UpdateForm::Encoded;
+        const QString& value = settings.fields[i];
+        body.fields << (encoded && !value.isEmpty() ? jexremote::encodeText(value) : value);
+    }
+    for (const auto& weapon : settings.weapons)
+        if (weapon.selected) body.encodedWeapons << jexremote::encodeText(weapon.name);
+    for (int slot = 0; slot < 4; ++slot)
+        body.roleSlots[slot] = settings.roles[slot] ? jexremote::kRoleNames[slot] : QString();
+    body.autoLoad = settings.autoLoad ? QStringLiteral("1") : QStringLiteral("0");
+    return body;
+}
+
+QString setRequest(const UpdateBody& body) {
+    return request(kdrsm::wire::kSetSettings, kdrsm::wire::joinUpdateBody(body));
+}
+
+TEST(RemoteSettingsReply, CarriesEveryFieldRoleAndWeapon) {
+    RemotePlugin remote;
+    const auto reply =
+        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
+    ASSERT_EQ(reply.sectionCount, 4);
+    ASSERT_EQ(reply.fields.size(), kdrsm::wire::kReplyFieldCount);
+    EXPECT_EQ(jexremote::decodeText(reply.fields[0]), remote.settings().fields[0]);
+    EXPECT_EQ(reply.fields[33], QStringLiteral("17479"));
+    EXPECT_EQ(reply.roles, QStringList(4, QStringLiteral("False")));
+    ASSERT_EQ(reply.weapons.size(), remote.settings().weapons.size());
+    const QStringList first = reply.weapons[0].split(u',');
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_EQ(jexremote::decodeText(first[0]), remote.settings().weapons[0].name);
+    EXPECT_EQ(first[1], QStringLiteral("0"));
+    EXPECT_EQ(reply.autoLoad, QStringLiteral("0"));
+}
+
+TEST(RemoteSettingsReply, FreeTextTravelsAsBase64OfUtf8) {
+    RemotePlugin remote;
+    ServerSettings settings = remote.settings();
+    settings.fields[13] = QStringLiteral("Grüße | [-] ,");
+    remote.setSettings(settings);
+    const auto reply =
+        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
+    ASSERT_EQ(reply.fields.size(), kdrsm::wire::kReplyFieldCount);
+    EXPECT_EQ(reply.fields[13], QString::fromLatin1(settings.fields[13].toUtf8().toBase64()));
+}
+
+TEST(RemoteUpdate, AppliedUpdateChangesStateAndNextReply) {
+    RemotePlugin remote;
+    UpdateBody body = bodyFor(remote.settings());
+    body.fields[0] = jexremote::encodeText(QStringLiteral("Night Ops"));
+    body.fields[5] = QStringLiteral("0");    // time limit Infinite
+    body.fields[12] = QStringLiteral("1");   // auto balance off
+    body.fields[17] = QStringLiteral("50");  // highest max friendly kills
+    body.encodedWeapons = {jexremote::encodeText(QStringLiteral("M4")),
+                           jexremote::encodeText(QStringLiteral("LAW"))};
+    body.roleSlots = {QString(), QStringLiteral("Gunner"), QString(), QStringLiteral("Sniper")};
+    body.autoLoad = QStringLiteral("1");
+
+    EXPECT_EQ(remote.answer(setRequest(body)), QStringLiteral("1"));
+
+    const ServerSettings& now = remote.settings();
+    EXPECT_EQ(now.fields[0], QStringLiteral("Night Ops"));
+    EXPECT_EQ(now.fields[5], QStringLiteral("0"));
+    EXPECT_EQ(now.fields[12], QStringLiteral("1"));
+    EXPECT_EQ(now.fields[17], QStringLiteral("50"));
+    EXPECT_EQ(now.fields[33], QStringLiteral("17479"));
+    EXPECT_EQ(now.roles, (std::array<bool, 4>{false, true, false, true}));
+    EXPECT_TRUE(now.autoLoad);
+    QStringList restricted;
+    for (const auto& weapon : now.weapons)
+        if (weapon.selected) restricted << weapon.name;
+    EXPECT_EQ(restricted, (QStringList{QStringLiteral("M4"), QStringLiteral("LAW")}));
+
+    const auto reply =
+        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
+    EXPECT_EQ(reply.roles, (QStringList{"False", "True", "False", "True"}));
+    EXPECT_EQ(reply.autoLoad, QStringLiteral("1"));
+}
+
+TEST(RemoteUpdate, UnknownCommandsAndNonRequestsFail) {
+    RemotePlugin remote;
+    EXPECT_EQ(remote.answer(request(QStringLiteral("Kick"))), QStringLiteral("Failed"));
+    EXPECT_EQ(remote.answer(QStringLiteral("hello")), QStringLiteral("Failed"));
+    EXPECT_EQ(remote.answer(QString()), QStringLiteral("Failed"));
+}
+
+TEST(RemoteUpdate, StateFileKeepsAppliedSettings) {
+    jextest::TempHost host;
+    const QString state = host.path(QStringLiteral("server.ini"));
+    ServerSettings expected;
+    {
+        RemotePlugin remote(state);
+        UpdateBody body = bodyFor(remote.settings());
+        body.fields[13] = jexremote::encodeText(QStringLiteral("Line one = two; %three"));
+        body.encodedWeapons = {jexremote::encodeText(QStringLiteral("Barrett .50"))};
+        ASSERT_EQ(remote.answer(setRequest(body)), QStringLiteral("1"));
+        expected = remote.settings();
+    }
+    EXPECT_EQ(RemotePlugin(state).settings(), expected);
+}
+
+// Updates the remote side must refuse ("0") or accept ("1"), each a change
+// made to a body that restates the current settings.
+struct UpdateCase {
+    const char* name;
+    std::function<QString(UpdateBody&)> body;  // the body text to send
+    const char* answer;
+};
+
+QString joined(UpdateBody& body) {
+    return kdrsm::wire::joinUpdateBody(body);
+}
+
+class RemoteUpdateCases : public ::testing::TestWithParam<UpdateCase> {};
+
+TEST_P(RemoteUpdateCases, AnswersAndKeepsStateWhenRefused) {
+    RemotePlugin remote;
+    const ServerSettings before = remote.settings();
+    UpdateBody body = bodyFor(before);
+    const QString answer = remote.answer(request(kdrsm::wire::kSetSettings, GetParam().body(body)));
+    EXPECT_EQ(answer, QString::fromLatin1(GetParam().answer));
+    if (answer == QStringLiteral("0")) {
+        EXPECT_EQ(remote.settings(), before);
+    }
+}
+
+// clang-format off
+const UpdateCase kUpdateCases[] = {
+    {"Unchanged", [](UpdateBody& b) { return joined(b); }, "1"},
+    {"EmptyPasswordsAndNoWeapons", [](UpdateBody& b) {
+        b.fields[3] = b.fields[14] = QString(); b.encodedWeapons.clear(); return joined(b); }, "1"},
+    {"GreyedCheckBox", [](UpdateBody& b) { b.fields[9] = "2"; return joined(b); }, "1"},
+    {"FlagReturnWithBlanks", [](UpdateBody& b) { b.fields[21] = " 45 "; return joined(b); }, "1"},
+    {"EmptyBody", [](UpdateBody&) { return QString(); }, "0"},
+    {"ThreeSections", [](UpdateBody& b) { return joined(b).section("[-]", 0, 2); }, "0"},
+    {"FieldMissing", [](UpdateBody& b) { b.fields.removeLast(); return joined(b); }, "0"},
+    {"GamePortSent", [](UpdateBody& b) { b.fields << "17479"; return joined(b); }, "0"},
+    {"SessionOutOfRange", [](UpdateBody& b) { b.fields[2] = "2"; return joined(b); }, "0"},
+    {"PlayersNotANumber", [](UpdateBody& b) { b.fields[4] = "x"; return joined(b); }, "0"},
+    {"NegativeTime", [](UpdateBody& b) { b.fields[5] = "-1"; return joined(b); }, "0"},
+    {"CheckValueThree", [](UpdateBody& b) { b.fields[11] = "3"; return joined(b); }, "0"},
+    {"AutoBalanceTwo", [](UpdateBody& b) { b.fields[12] = "2"; return joined(b); }, "0"},
+    {"MaxFriendlyKillsZero", [](UpdateBody& b) { b.fields[17] = "0"; return joined(b); }, "0"},
+    {"NameNotBase64", [](UpdateBody& b) { b.fields[0] = "***"; return joined(b); }, "0"},
+    {"LivesNotNumeric", [](UpdateBody& b) { b.fields[22] = "many"; return joined(b); }, "0"},
+    {"MaxPingBlank", [](UpdateBody& b) { b.fields[29] = ""; return joined(b); }, "0"},
+    {"UnknownWeapon", [](UpdateBody& b) {
+        b.encodedWeapons << jexremote::encodeText("Railgun"); return joined(b); }, "0"},
+    {"RoleInWrongSlot", [](UpdateBody& b) { b.roleSlots[0] = "Medic"; return joined(b); }, "0"},
+    {"FiveRoleSlots", [](UpdateBody& b) { return joined(b).replace("[-]|||[-]", "[-]||||[-]"); }, "0"},
+    {"AutoLoadNotANumber", [](UpdateBody& b) { b.autoLoad = "yes"; return joined(b); }, "0"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Bodies, RemoteUpdateCases, ::testing::ValuesIn(kUpdateCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

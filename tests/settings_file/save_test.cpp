@@ -1,0 +1,147 @@
+// Save: the dialog, the three sections in control order, the verification.
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include "form/controls.h"
+#include "form/file_dialog.h"
+#include "form/frmrcKDRSM.h"
+#include "plugin/module_state.h"
+#include "settings_file_fixture.h"
+
+namespace {
+
+using jextest::readIni;
+using jextest::SettingsFileTest;
+namespace ctl = kdrsm::ctl;
+
+const QStringList kServerKeys = {
+    "AutoBalance", "NovaLogin", "Skins",   "Message",    "Dedicated",  "Respawn",
+    "Maps",        "Delay",     "Time",    "Players",    "Session",    "Country",
+    "Password",    "ServerName", "GamePort", "FatBullets", "DestroyBuildings", "OneShot",
+    "MaxPing",     "MaxPingChk", "MinPing", "MinPingChk", "MaxFF",      "FFWarn",
+    "FFTags",      "FFKills",   "Lives",   "FlagReturn", "PSPTime",    "AutoRange",
+    "Clays",       "Tracers",   "RedPass", "BluePass"};
+
+TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
+    save(settingsPath("server.ssf"));
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_EQ(modals.boxes()[0].title, "Success");
+    EXPECT_EQ(modals.boxes()[0].text, "Server Settings Saved Successfully.");
+
+    const auto ini = readIni(host.read("profiles/2/settings/server.ssf"));
+    EXPECT_EQ(ini.keys(), (QStringList{"Roles", "Server", "Weapons"}));
+    EXPECT_EQ(ini["Server"].keys, kServerKeys);
+    const auto& server = ini["Server"].values;
+    EXPECT_EQ(server["ServerName"], "KDR Test Server");
+    EXPECT_EQ(server["Players"], "15");
+    EXPECT_EQ(server["Time"], "30");
+    EXPECT_EQ(server["AutoBalance"], "0");
+    EXPECT_EQ(server["MaxFF"], "5");
+    EXPECT_EQ(server["GamePort"], "17479");
+    EXPECT_EQ(server["Password"], "secret");  // plain text, as the format has it
+    EXPECT_EQ(ini["Roles"].keys, (QStringList{"CQB", "Gunner", "Medic", "Sniper"}));
+    EXPECT_EQ(ini["Roles"].values["Medic"], "1");
+    EXPECT_EQ(ini["Roles"].values["Gunner"], "0");
+    EXPECT_EQ(ini["Weapons"].keys, (QStringList{"M16", "MP5", "Barrett .50"}));
+    EXPECT_EQ(ini["Weapons"].values["MP5"], "0");
+}
+
+TEST_F(SettingsFileTest, SaveDialogIsSetUpBeforeShowing) {
+    save(settingsPath("a.ssf"));
+    EXPECT_TRUE(dialog.shown);
+    EXPECT_TRUE(dialog.saving);
+    EXPECT_EQ(dialog.title, "Save Server Settings");
+    EXPECT_EQ(dialog.directory, settingsFolder());
+    EXPECT_EQ(dialog.nameFilters, QStringList{"Server Settings File (*.ssf)"});
+    EXPECT_FALSE(dialog.confirmsOverwrite);
+    const kdrsm::FileDialog& cd = form().cdSettings();
+    EXPECT_EQ(cd.InitDir, settingsFolder());
+    EXPECT_FALSE(cd.CancelError);
+    EXPECT_EQ(cd.Filter, "Server Settings File (*.ssf)|*.ssf");
+    EXPECT_EQ(cd.Flags, 788996);
+    EXPECT_EQ(cd.DialogTitle, "Save Server Settings");
+}
+
+TEST_F(SettingsFileTest, CreatesTheSettingsFolderLastLevel) {
+    ASSERT_FALSE(host.exists("profiles/2/settings"));
+    save(settingsPath("a.ssf"));
+    EXPECT_TRUE(host.exists("profiles/2/settings/a.ssf"));
+}
+
+TEST_F(SettingsFileTest, CancelWritesAndShowsNothing) {
+    save("");
+    EXPECT_TRUE(dialog.shown);
+    EXPECT_TRUE(modals.boxes().isEmpty());
+    EXPECT_TRUE(QDir(settingsFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(SettingsFileTest, RefusedWhileNoDataReceived) {
+    kdrsm::mdl().NoDataReceived = true;
+    save(settingsPath("a.ssf"));
+    EXPECT_FALSE(dialog.shown);
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_EQ(modals.boxes()[0].title, "Failed!");
+    EXPECT_EQ(modals.boxes()[0].text,
+              "There seems to have been a problem collecting data!\r\n\r\nUnable to save server "
+              "settings!");
+}
+
+TEST_F(SettingsFileTest, MissingProfileFolderEndsBeforeTheDialog) {
+    kdrsm::mdl().ProfileIndex = 9;
+    save(host.path("profiles/9/settings/a.ssf"));
+    EXPECT_FALSE(dialog.shown);
+    ASSERT_EQ(modals.boxes().size(), 1);
+    EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
+    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 20\r\nError 76: Path not found"));
+    EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: cmdSave"));
+    EXPECT_EQ(errorLogLines().size(), 1);
+}
+
+TEST_F(SettingsFileTest, ANameWithoutExtensionIsKeptAsTyped) {
+    save(settingsPath("preset"));
+    EXPECT_TRUE(host.exists("profiles/2/settings/preset"));
+    EXPECT_FALSE(host.exists("profiles/2/settings/preset.ssf"));
+}
+
+TEST_F(SettingsFileTest, SavingOverAnOlderFileKeepsItsExtraKeys) {
+    host.write("profiles/2/settings/old.ssf",
+               "; kept comment\n[Weapons]\nFlamethrower=1\n[Server]\nServerName=Old\n");
+    save(settingsPath("old.ssf"));
+    EXPECT_TRUE(modals.boxes().value(0).text == "Server Settings Saved Successfully.");
+    const QByteArray content = host.read("profiles/2/settings/old.ssf");
+    EXPECT_TRUE(content.contains("; kept comment"));
+    const auto ini = readIni(content);
+    EXPECT_EQ(ini["Weapons"].values["Flamethrower"], "1");
+    EXPECT_EQ(ini["Server"].values["ServerName"], "KDR Test Server");
+}
+
+TEST_F(SettingsFileTest, UnsetValuesAreSavedAsSuch) {
+    ctl::setListIndex(control("savDelay"), -1);
+    ctl::setText(control("savLives"), "");
+    ctl::setCheckValue(control("savTracers"), 2);
+    ctl::clearList(control("lstWeapons"));
+    save(settingsPath("a.ssf"));
+    const auto ini = readIni(host.read("profiles/2/settings/a.ssf"));
+    EXPECT_EQ(ini["Server"].values["Delay"], "-1");
+    EXPECT_EQ(ini["Server"].values["Lives"], "");
+    EXPECT_EQ(ini["Server"].values["Tracers"], "2");
+    EXPECT_TRUE(ini["Weapons"].keys.isEmpty());
+}
+
+TEST_F(SettingsFileTest, ANewFileIsTheOwnersAlone) {
+    save(settingsPath("private.ssf"));
+    const QFile::Permissions permissions = QFileInfo(settingsPath("private.ssf")).permissions();
+    EXPECT_TRUE(permissions & QFile::ReadOwner);
+    EXPECT_TRUE(permissions & QFile::WriteOwner);
+    EXPECT_FALSE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
+                                QFile::WriteOther));
+}
+
+TEST_F(SettingsFileTest, RightButtonReleaseSavesToo) {
+    save(settingsPath("right.ssf"), 2);
+    EXPECT_TRUE(host.exists("profiles/2/settings/right.ssf"));
+}
+
+}  // namespace
