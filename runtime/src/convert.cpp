@@ -149,8 +149,8 @@ bool isBlank(const QString& text) { return trimBlanks(text).isEmpty(); }
 QString textFromBytes(QByteArrayView bytes) {
     // Stateless, so that a sequence cut off at the end counts as an error;
     // a leading byte-order mark is part of the text and kept.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                  QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
     return QString::fromLatin1(bytes);
