@@ -1,0 +1,97 @@
+#pragma once
+// Widgets for the form's control kinds where a plain Qt widget does not
+// behave like the control: a multi-line text box with a length limit, a
+// check box that code can grey, a list box one row high that steps through
+// its entries, and a tab control that tells where its pages start.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+namespace kdrsm {
+
+// Single-line text box whose limit holds for what the operator types or
+// pastes; text put in by code is kept whole, even when longer (a longer
+// text then takes no more characters until it is shorter than the limit).
+class MaxLengthLineEdit final : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit MaxLengthLineEdit(QWidget* parent = nullptr);
+
+    int limit() const { return limit_; }
+    void setLimit(int length);
+    // Puts text in by code.
+    void setCodeText(const QString& text);
+
+private:
+    void tighten();
+    int limit_ = 0;
+};
+
+// Multi-line text box: word-wrapped, no scroll bars, Tab moves the focus,
+// and, like the single-line box, a limit for typed or pasted text only.
+// 0 means no limit.
+class MaxLengthTextEdit final : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit MaxLengthTextEdit(QWidget* parent = nullptr);
+
+    int limit() const { return limit_; }
+    void setLimit(int length);
+    // Puts text in by code.
+    void setCodeText(const QString& text);
+
+private:
+    void noteChange(int position, int removed, int added);
+    void enforceLimit();
+
+    int limit_ = 0;
+    int lastInsertEnd_ = 0;
+    int lastInserted_ = 0;
+    bool settingByCode_ = false;
+};
+
+// Check box with the values unchecked, checked and greyed. Greyed is set by
+// code only; a click checks an unchecked or greyed box and clears a checked
+// one.
+class TriStateCheckBox final : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit TriStateCheckBox(QWidget* parent = nullptr);
+
+protected:
+    void nextCheckState() override;
+};
+
+// List box exactly one row high whose scroll bar steps one entry at a time.
+// Choosing an entry brings it to the top, so the chosen entry is the one in
+// view.
+class OneRowListBox final : public QListWidget {
+    Q_OBJECT
+public:
+    explicit OneRowListBox(QWidget* parent = nullptr);
+
+    // Makes the box as high as one row in its current font.
+    void fitOneRow();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void bringCurrentToTop();
+};
+
+// Tab control whose page origin is known before it is first laid out, so
+// controls placed relative to the tab control land in the right spot.
+class TabControl final : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit TabControl(QWidget* parent = nullptr);
+
+    // Top-left corner of the page area inside the tab control, in pixels.
+    QPoint pageOrigin() const;
+};
+
+}  // namespace kdrsm

@@ -1,0 +1,182 @@
+// Builds the form's controls from the catalogue, in its order.
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <vector>
+
+#include "form/catalogue.h"
+#include "form/control_widgets.h"
+#include "form/controls.h"
+#include "form/file_dialog.h"
+#include "form/form_style.h"
+#include "form/frmrcKDRSM.h"
+#include "presentation/picture_box.h"
+
+namespace kdrsm {
+
+namespace {
+
+using catalogue::Kind;
+using catalogue::Row;
+
+QString nameOf(const Row& row) {
+    return QString::fromLatin1(row.name);
+}
+QString captionOf(const Row& row) {
+    return QString::fromLatin1(row.caption);
+}
+
+QWidget* textBox(const Row& row, QWidget* parent) {
+    if (row.flags & catalogue::MultiLine) {
+        auto* edit = new MaxLengthTextEdit(parent);
+        edit->setLimit(row.maxLength);
+        return edit;
+    }
+    auto* edit = new MaxLengthLineEdit(parent);
+    edit->setLimit(row.maxLength);
+    if (row.flags & catalogue::Centred) edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+QWidget* comboBox(const Row& row, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    const bool editable = row.flags & catalogue::Editable;
+    combo->setEditable(editable);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(catalogue::entries(row));
+    combo->setCurrentIndex(-1);  // no entry chosen
+    if (editable) combo->setEditText(captionOf(row));
+    return combo;
+}
+
+QWidget* listBox(const Row& row, QWidget* parent) {
+    QListWidget* list = nullptr;
+    if (row.flags & catalogue::OneRow)
+        list = new OneRowListBox(parent);
+    else
+        list = new QListWidget(parent);
+    list->setProperty(ctl::kCheckBoxesProperty, bool(row.flags & catalogue::CheckBoxes));
+    for (const QString& entry : catalogue::entries(row)) ctl::addItem(list, entry);
+    return list;
+}
+
+QWidget* label(const Row& row, QWidget* parent) {
+    auto* label = new QLabel(captionOf(row), parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (row.flags & catalogue::Underlined) {
+        QFont font = label->font();
+        font.setUnderline(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+QWidget* tabControl(const Row& row, QWidget* parent) {
+    auto* tabs = new TabControl(parent);
+    tabs->setUsesScrollButtons(false);
+    for (const QString& caption : catalogue::entries(row)) tabs->addTab(new QWidget, caption);
+    return tabs;
+}
+
+QWidget* optionButton(const Row& row, QWidget* parent) {
+    auto* option = new QRadioButton(captionOf(row), parent);
+    option->setProperty("Index", row.index);
+    option->setChecked(row.flags & catalogue::Chosen);
+    return option;
+}
+
+QWidget* createWidget(const Row& row, QWidget* parent) {
+    switch (row.kind) {
+        case Kind::PictureBox: {
+            auto* picture = new PictureBox(parent);
+            picture->setBackColor(QColor(kPanelColour));
+            return picture;
+        }
+        case Kind::CheckBox: {
+            auto* box = new TriStateCheckBox(parent);
+            box->setText(captionOf(row));
+            return box;
+        }
+        case Kind::Frame:
+            return new QGroupBox(captionOf(row), parent);
+        case Kind::Label:
+            return label(row, parent);
+        case Kind::TextBox:
+            return textBox(row, parent);
+        case Kind::ComboBox:
+            return comboBox(row, parent);
+        case Kind::ListBox:
+            return listBox(row, parent);
+        case Kind::OptionButton:
+            return optionButton(row, parent);
+        case Kind::TabControl:
+            return tabControl(row, parent);
+        case Kind::CommonDialog:
+            break;
+    }
+    return nullptr;
+}
+
+// Controls that take the focus, in the order of the Tab key.
+bool takesFocus(const Row& row) {
+    switch (row.kind) {
+        case Kind::CheckBox:
+        case Kind::TextBox:
+        case Kind::ComboBox:
+        case Kind::ListBox:
+        case Kind::OptionButton:
+        case Kind::TabControl:
+            return row.tabIndex >= 0;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void frmrcKDRSM::buildControls() {
+    QHash<QString, QWidget*> containers;
+    std::vector<std::pair<int, QWidget*>> focusOrder;
+    QList<QWidget*> inFront;
+
+    for (const Row& row : catalogue::rows()) {
+        if (row.kind == Kind::CommonDialog) {
+            cdSettings_ = new FileDialog(this);
+            cdSettings_->setObjectName(nameOf(row));
+            continue;
+        }
+        QWidget* parent = this;
+        if (*row.container) {
+            parent = containers.value(QString::fromLatin1(row.container), this);
+            if (auto* tabs = qobject_cast<QTabWidget*>(parent); tabs && row.tab >= 0)
+                parent = tabs->widget(row.tab);
+        }
+        QWidget* widget = createWidget(row, parent);
+        widget->setObjectName(nameOf(row));
+        widget->setProperty("TabIndex", row.tabIndex);
+        ctl::setTwipsGeometry(widget, row.rect.left, row.rect.top, row.rect.width, row.rect.height);
+        widget->setEnabled(row.enabled);
+        if (row.flags & catalogue::Hidden) widget->hide();
+        if (auto* list = qobject_cast<OneRowListBox*>(widget)) list->fitOneRow();
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget)) tabs->setCurrentIndex(row.index);
+        if (row.kind == Kind::Frame || row.kind == Kind::TabControl)
+            containers.insert(nameOf(row), widget);
+        if (takesFocus(row)) focusOrder.emplace_back(row.tabIndex, widget);
+        if (row.flags & catalogue::InFront) inFront << widget;
+        registerControl(widget);
+    }
+
+    for (QWidget* widget : inFront) widget->raise();
+    std::stable_sort(focusOrder.begin(), focusOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < focusOrder.size(); ++i)
+        QWidget::setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+}
+
+}  // namespace kdrsm

@@ -1,0 +1,72 @@
+#pragma once
+// A fresh settings form over a temporary host root, with modal boxes and
+// dialogs driven by the test.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "form/frmrcKDRSM.h"
+#include "jex/error.h"
+#include "plugin/module_state.h"
+#include "support/modal_driver.h"
+#include "support/temp_host.h"
+
+namespace formtest {
+
+// The error number that `body` raises (0 when it raises none).
+inline qint32 raisedNumber(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const jex::Error& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kdrsm::mdl().HostRoot = host.root();
+        kdrsm::mdl().NoDataReceived = false;
+        form = std::make_unique<kdrsm::frmrcKDRSM>();
+    }
+    void TearDown() override { form.reset(); }
+
+    QWidget* control(const QString& name, int index = -1) const {
+        return form->control(name, index);
+    }
+    template <class T>
+    T* control(const QString& name, int index = -1) const {
+        return qobject_cast<T*>(form->control(name, index));
+    }
+
+    // Button faces under the host root: PNG data under the .gif names.
+    void writeFaces() const {
+        for (const char* name : {"imgs/butup.gif", "imgs/butdown.gif"}) {
+            QImage face(16, 8, QImage::Format_RGB32);
+            face.fill(Qt::gray);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            face.save(&buffer, "PNG");
+            host.write(QString::fromLatin1(name), bytes);
+        }
+    }
+
+    void showForm() const {
+        form->show();
+        QApplication::processEvents();
+    }
+
+    jextest::TempHost host;
+    jextest::ModalDriver modals;
+    std::unique_ptr<kdrsm::frmrcKDRSM> form;
+};
+
+}  // namespace formtest
