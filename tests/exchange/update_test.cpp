@@ -1,7 +1,6 @@
 // The Update button: corrections in the form, the exact request body, and
 // the refusal while no data has arrived.
 #include <QApplication>
-#include <QComboBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -79,14 +78,6 @@ struct CorrectionRow {
 class UpdateCorrectionTest : public UpdateTest,
                              public ::testing::WithParamInterface<CorrectionRow> {};
 
-QString shownValue(QWidget* control) {
-    const QString type = ctl::typeName(control);
-    const auto* combo = qobject_cast<QComboBox*>(control);
-    if (type == "TextBox" || (combo && combo->isEditable())) return ctl::text(control);
-    if (type == "CheckBox") return QString::number(ctl::checkValue(control));
-    const int index = ctl::listIndex(control);
-    return index < 0 ? QString("(none)") : ctl::listText(control, index);
-}
 
 TEST_P(UpdateCorrectionTest, CorrectsTheFormAndSends) {
     const CorrectionRow& row = GetParam();
@@ -95,7 +86,7 @@ TEST_P(UpdateCorrectionTest, CorrectsTheFormAndSends) {
     QStringList fields = typicalFields();
     fields[row.field] = row.sent;
     EXPECT_EQ(sentBody(), body(fields, typicalWeapons(), "CQB||Medic|", "1"));
-    EXPECT_EQ(shownValue(c(row.control)), row.shown);
+    EXPECT_EQ(jextest::shown(c(row.control)), row.shown);
 }
 
 auto setText(const char* text) {

@@ -1,12 +1,24 @@
 #include "panel_support/panel_fixture.h"
 
+#include <QComboBox>
 #include <QDir>
 
+#include "form/controls.h"
 #include "form/frmrcKDRSM.h"
 #include "plugin/module_state.h"
 #include "plugin/startup.h"
 
 namespace jextest {
+
+QString shown(QWidget* control) {
+    namespace ctl = kdrsm::ctl;
+    const QString type = ctl::typeName(control);
+    const auto* combo = qobject_cast<QComboBox*>(control);
+    if (type == "TextBox" || (combo && combo->isEditable())) return ctl::text(control);
+    if (type == "CheckBox") return QString::number(ctl::checkValue(control));
+    const int index = ctl::listIndex(control);
+    return index < 0 ? QStringLiteral("(none)") : ctl::listText(control, index);
+}
 
 void PanelTest::SetUp() {
     kdrsm::unloadForm();

@@ -16,6 +16,10 @@ class frmrcKDRSM;
 
 namespace jextest {
 
+// What a control shows, as text: a text box's (or editable combo box's)
+// text, a check box's value, a list's chosen entry or "(none)".
+QString shown(QWidget* control);
+
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override;
