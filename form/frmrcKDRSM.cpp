@@ -132,7 +132,8 @@ void frmrcKDRSM::connectReactions() {
         {"savMaxPingChk", &frmrcKDRSM::savMaxPingChk_Click},
         {"savMinPingChk", &frmrcKDRSM::savMinPingChk_Click},
     };
-    for (const auto& [name, reaction] : pingBoxes) {
+    for (const auto& [name, pingReaction] : pingBoxes) {
+        const Reaction reaction = pingReaction;
         auto* box = qobject_cast<QCheckBox*>(control(QLatin1String(name)));
         const QString handler = QLatin1String(name) + QStringLiteral("_Click");
         connect(box, &QCheckBox::stateChanged, this,
@@ -146,7 +147,8 @@ void frmrcKDRSM::connectReactions() {
         {"optRoles", &frmrcKDRSM::optRoles_Click},
         {"optWeapons", &frmrcKDRSM::optWeapons_Click},
     };
-    for (const auto& [name, reaction] : optionArrays) {
+    for (const auto& [name, optionReaction] : optionArrays) {
+        const OptionReaction reaction = optionReaction;
         const QString handler = QLatin1String(name) + QStringLiteral("_Click");
         for (QWidget* widget : controls_) {
             auto* option = qobject_cast<QAbstractButton*>(widget);

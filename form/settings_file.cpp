@@ -19,8 +19,6 @@ namespace kdrsm {
 namespace {
 
 const QString kServer = QStringLiteral("Server");
-const QString kRoles = QStringLiteral("Roles");
-const QString kWeapons = QStringLiteral("Weapons");
 const QString kSettingPrefix = QStringLiteral("sav");
 
 // Hide read-only, allow multi-select, path must exist, no long names,
@@ -37,6 +35,18 @@ constexpr qint32 kLineRoles = 200;
 constexpr qint32 kLineWeapons = 300;
 constexpr qint32 kLineVerify = 400;
 constexpr qint32 kLineLoaded = 400;
+
+// The two lists whose entries' selection a settings file keeps, each in a
+// section named like the list's contents.
+struct EntryList {
+    QString section;
+    QString list;
+    qint32 line;
+};
+const EntryList kEntryLists[] = {
+    {QStringLiteral("Roles"), QStringLiteral("lstRoles"), kLineRoles},
+    {QStringLiteral("Weapons"), QStringLiteral("lstWeapons"), kLineWeapons},
+};
 
 QString settingKey(const QWidget* control) { return control->objectName().mid(kSettingPrefix.size()); }
 
@@ -136,13 +146,11 @@ void saveSettingsFile(frmrcKDRSM& form) {
                 writeKey(kServer, settingKey(control), *value, file);
         });
     }
-    for (const auto& [section, list, line] :
-         {std::tuple{kRoles, QStringLiteral("lstRoles"), kLineRoles},
-          std::tuple{kWeapons, QStringLiteral("lstWeapons"), kLineWeapons}}) {
+    for (const EntryList& entryList : kEntryLists) {
         QWidget* entries = nullptr;
-        if (!trap.step(line, [&] { entries = form.control(list); })) return;
-        forEachEntry(trap, line, entries, [&](qint32 i) {
-            writeKey(section, ctl::listText(entries, i),
+        if (!trap.step(entryList.line, [&] { entries = form.control(entryList.list); })) return;
+        forEachEntry(trap, entryList.line, entries, [&](qint32 i) {
+            writeKey(entryList.section, ctl::listText(entries, i),
                      ctl::selected(entries, i) ? QStringLiteral("1") : QStringLiteral("0"), file);
         });
     }
@@ -169,14 +177,12 @@ void loadSettingsFile(frmrcKDRSM& form) {
         });
     }
     // The lists stay as they are; only their entries' selection is read back.
-    for (const auto& [section, list, line] :
-         {std::tuple{kRoles, QStringLiteral("lstRoles"), kLineRoles},
-          std::tuple{kWeapons, QStringLiteral("lstWeapons"), kLineWeapons}}) {
+    for (const EntryList& entryList : kEntryLists) {
         QWidget* entries = nullptr;
-        trap.step(line, [&] { entries = form.control(list); });
+        trap.step(entryList.line, [&] { entries = form.control(entryList.list); });
         if (!entries) continue;
-        forEachEntry(trap, line, entries, [&](qint32 i) {
-            const QString value = readKey(section, ctl::listText(entries, i), file);
+        forEachEntry(trap, entryList.line, entries, [&](qint32 i) {
+            const QString value = readKey(entryList.section, ctl::listText(entries, i), file);
             ctl::setSelected(entries, i, value == QStringLiteral("1"));
         });
     }

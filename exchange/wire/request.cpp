@@ -28,14 +28,18 @@ std::optional<Request> parseRequestText(const QString& text) {
     Request request;
     request.command = text.mid(kPrefix.size(), commandEnd - kPrefix.size());
     const qsizetype tagBegin = commandEnd + 1;
-    for (qsizetype at = text.indexOf(kTagEnd, commandEnd); at >= 0;
+    // The tag may be empty, so its end marker may start right where it begins.
+    for (qsizetype at = text.indexOf(kTagEnd, tagBegin); at >= 0;
          at = text.indexOf(kTagEnd, at + 1)) {
         const qsizetype indexBegin = at + kTagEnd.size();
         const qsizetype indexEnd = text.indexOf(u'_', indexBegin);
         if (indexEnd < 0) break;
+        // Only the plain decimal form requestText writes ("7", "-2"; not
+        // "07", "+7" or " 7").
+        const QString indexText = text.mid(indexBegin, indexEnd - indexBegin);
         bool ok = false;
-        const qint32 index = text.mid(indexBegin, indexEnd - indexBegin).toInt(&ok);
-        if (!ok) continue;
+        const qint32 index = indexText.toInt(&ok);
+        if (!ok || QString::number(index) != indexText) continue;
         request.hostTag = text.mid(tagBegin, at - tagBegin);
         request.profileIndex = index;
         request.data = text.mid(indexEnd + 1);

@@ -1,0 +1,6 @@
+// Update bodies: a parsed body joins back to the same text.
+#include "fuzz_main.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return kdrsm::fuzz::runCheck(&kdrsm::wire::properties::checkUpdateBody, data, size);
+}
