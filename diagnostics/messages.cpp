@@ -4,6 +4,7 @@
 
 #include "jex/convert.h"
 #include "jex/latebound.h"
+#include "form/frmrcKDRSM.h"
 #include "plugin/module_state.h"
 #include "plugin/version.h"
 
@@ -34,7 +35,10 @@ QString reportLine(const jex::ErrObject& error, qint32 line, const QString& proc
 }  // namespace
 
 void showMessageBox(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    // Over the host window that shows the panel, when it is shown.
+    QWidget* owner = mdl().form && mdl().form->isVisible() ? mdl().form->window() : nullptr;
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
