@@ -3,7 +3,7 @@
 // dialogs driven by the test.
 
 #include <QApplication>
-#include <QBuffer>
+#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "form/controls.h"
 #include "form/frmrcKDRSM.h"
 #include "jex/error.h"
 #include "plugin/module_state.h"
@@ -48,15 +49,11 @@ protected:
 
     // Button faces under the host root: PNG data under the .gif names.
     void writeFaces() const {
-        for (const char* name : {"imgs/butup.gif", "imgs/butdown.gif"}) {
-            QImage face(16, 8, QImage::Format_RGB32);
-            face.fill(Qt::gray);
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            face.save(&buffer, "PNG");
-            host.write(QString::fromLatin1(name), bytes);
-        }
+        QDir().mkpath(host.path("imgs"));
+        QImage face(16, 8, QImage::Format_RGB32);
+        face.fill(Qt::gray);
+        for (const char* name : {"imgs/butup.gif", "imgs/butdown.gif"})
+            ASSERT_TRUE(face.save(host.path(name), "PNG"));
     }
 
     void showForm() const {
