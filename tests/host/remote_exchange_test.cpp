@@ -2,8 +2,6 @@
 // refused, and the state file.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "exchange/wire/fields.h"
 #include "exchange/wire/request.h"
 #include "exchange/wire/settings_text.h"
@@ -19,6 +17,10 @@ using kdrsm::wire::UpdateBody;
 
 QString request(const QString& command, const QString& data = {}) {
     return kdrsm::wire::requestText(command, QStringLiteral("tag_with_underscore"), 0, data);
+}
+
+kdrsm::wire::SettingsReply fetchReply(RemotePlugin& remote) {
+    return kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
 }
 
 // The update body that restates `settings`, as the panel would send it.
@@ -37,90 +39,47 @@ UpdateBody bodyFor(const ServerSettings& settings) {
     return body;
 }
 
-QString setRequest(const UpdateBody& body) {
-    return request(kdrsm::wire::kSetSettings, kdrsm::wire::joinUpdateBody(body));
-}
-
 TEST(RemoteSettingsReply, CarriesEveryFieldRoleAndWeapon) {
     RemotePlugin remote;
-    const auto reply =
-        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
+    ServerSettings settings = remote.settings();
+    settings.fields[13] = QStringLiteral("Grüße | [-] ,");  // free text travels as Base64 of UTF-8
+    remote.setSettings(settings);
+    const auto reply = fetchReply(remote);
     ASSERT_EQ(reply.sectionCount, 4);
     ASSERT_EQ(reply.fields.size(), kdrsm::wire::kReplyFieldCount);
-    EXPECT_EQ(jexremote::decodeText(reply.fields[0]), remote.settings().fields[0]);
+    EXPECT_EQ(jexremote::decodeText(reply.fields[0]), settings.fields[0]);
+    EXPECT_EQ(reply.fields[13], QString::fromLatin1(settings.fields[13].toUtf8().toBase64()));
     EXPECT_EQ(reply.fields[33], QStringLiteral("17479"));
     EXPECT_EQ(reply.roles, QStringList(4, QStringLiteral("False")));
-    ASSERT_EQ(reply.weapons.size(), remote.settings().weapons.size());
-    const QStringList first = reply.weapons[0].split(u',');
-    ASSERT_EQ(first.size(), 2);
-    EXPECT_EQ(jexremote::decodeText(first[0]), remote.settings().weapons[0].name);
-    EXPECT_EQ(first[1], QStringLiteral("0"));
+    ASSERT_EQ(reply.weapons.size(), settings.weapons.size());
+    EXPECT_EQ(reply.weapons[0],
+              jexremote::encodeText(settings.weapons[0].name) + QStringLiteral(",0"));
     EXPECT_EQ(reply.autoLoad, QStringLiteral("0"));
 }
 
-TEST(RemoteSettingsReply, FreeTextTravelsAsBase64OfUtf8) {
-    RemotePlugin remote;
-    ServerSettings settings = remote.settings();
-    settings.fields[13] = QStringLiteral("Grüße | [-] ,");
-    remote.setSettings(settings);
-    const auto reply =
-        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
-    ASSERT_EQ(reply.fields.size(), kdrsm::wire::kReplyFieldCount);
-    EXPECT_EQ(reply.fields[13], QString::fromLatin1(settings.fields[13].toUtf8().toBase64()));
-}
-
-TEST(RemoteUpdate, AppliedUpdateChangesStateAndNextReply) {
-    RemotePlugin remote;
-    UpdateBody body = bodyFor(remote.settings());
-    body.fields[0] = jexremote::encodeText(QStringLiteral("Night Ops"));
-    body.fields[5] = QStringLiteral("0");    // time limit Infinite
-    body.fields[12] = QStringLiteral("1");   // auto balance off
-    body.fields[17] = QStringLiteral("50");  // highest max friendly kills
-    body.encodedWeapons = {jexremote::encodeText(QStringLiteral("M4")),
-                           jexremote::encodeText(QStringLiteral("LAW"))};
-    body.roleSlots = {QString(), QStringLiteral("Gunner"), QString(), QStringLiteral("Sniper")};
-    body.autoLoad = QStringLiteral("1");
-
-    EXPECT_EQ(remote.answer(setRequest(body)), QStringLiteral("1"));
-
-    const ServerSettings& now = remote.settings();
-    EXPECT_EQ(now.fields[0], QStringLiteral("Night Ops"));
-    EXPECT_EQ(now.fields[5], QStringLiteral("0"));
-    EXPECT_EQ(now.fields[12], QStringLiteral("1"));
-    EXPECT_EQ(now.fields[17], QStringLiteral("50"));
-    EXPECT_EQ(now.fields[33], QStringLiteral("17479"));
-    EXPECT_EQ(now.roles, (std::array<bool, 4>{false, true, false, true}));
-    EXPECT_TRUE(now.autoLoad);
-    QStringList restricted;
-    for (const auto& weapon : now.weapons)
-        if (weapon.selected) restricted << weapon.name;
-    EXPECT_EQ(restricted, (QStringList{QStringLiteral("M4"), QStringLiteral("LAW")}));
-
-    const auto reply =
-        kdrsm::wire::splitSettingsReply(remote.answer(request(kdrsm::wire::kGetSettings)));
-    EXPECT_EQ(reply.roles, (QStringList{"False", "True", "False", "True"}));
-    EXPECT_EQ(reply.autoLoad, QStringLiteral("1"));
-}
-
-TEST(RemoteUpdate, UnknownCommandsAndNonRequestsFail) {
-    RemotePlugin remote;
-    EXPECT_EQ(remote.answer(request(QStringLiteral("Kick"))), QStringLiteral("Failed"));
-    EXPECT_EQ(remote.answer(QStringLiteral("hello")), QStringLiteral("Failed"));
-    EXPECT_EQ(remote.answer(QString()), QStringLiteral("Failed"));
-}
-
-TEST(RemoteUpdate, StateFileKeepsAppliedSettings) {
+TEST(RemoteUpdate, AppliedUpdateChangesStateNextReplyAndStateFile) {
     jextest::TempHost host;
     const QString state = host.path(QStringLiteral("server.ini"));
-    ServerSettings expected;
-    {
-        RemotePlugin remote(state);
-        UpdateBody body = bodyFor(remote.settings());
-        body.fields[13] = jexremote::encodeText(QStringLiteral("Line one = two; %three"));
-        body.encodedWeapons = {jexremote::encodeText(QStringLiteral("Barrett .50"))};
-        ASSERT_EQ(remote.answer(setRequest(body)), QStringLiteral("1"));
-        expected = remote.settings();
-    }
+    RemotePlugin remote(state);
+    ServerSettings expected = remote.settings();
+    expected.fields[0] = QStringLiteral("Night Ops");
+    expected.fields[5] = QStringLiteral("0");   // time limit Infinite
+    expected.fields[12] = QStringLiteral("1");  // auto balance off
+    expected.fields[13] = QStringLiteral("Line one = two; %three");
+    expected.fields[17] = QStringLiteral("50");  // highest max friendly kills
+    for (auto& weapon : expected.weapons)
+        weapon.selected = weapon.name == QStringLiteral("M4") || weapon.name == "Barrett .50";
+    expected.roles = {false, true, false, true};
+    expected.autoLoad = true;
+    UpdateBody body = bodyFor(expected);
+    body.roleSlots = {QString(), QStringLiteral("Gunner"), QString(), QStringLiteral("Sniper")};
+
+    EXPECT_EQ(remote.answer(request(kdrsm::wire::kSetSettings, kdrsm::wire::joinUpdateBody(body))),
+              QStringLiteral("1"));
+    EXPECT_EQ(remote.settings(), expected);
+    const auto reply = fetchReply(remote);
+    EXPECT_EQ(reply.roles, (QStringList{"False", "True", "False", "True"}));
+    EXPECT_EQ(reply.autoLoad, QStringLiteral("1"));
     EXPECT_EQ(RemotePlugin(state).settings(), expected);
 }
 
@@ -128,7 +87,7 @@ TEST(RemoteUpdate, StateFileKeepsAppliedSettings) {
 // made to a body that restates the current settings.
 struct UpdateCase {
     const char* name;
-    std::function<QString(UpdateBody&)> body;  // the body text to send
+    QString (*body)(UpdateBody&);  // the body text to send
     const char* answer;
 };
 
