@@ -115,12 +115,6 @@ TEST_F(PrivilegesTest, AValueThatIsNoNumberStopsAndReports) {
     EXPECT_EQ(errorLogLines().size(), 1);
 }
 
-TEST_F(PrivilegesTest, StoresTheLatestCollection) {
-    auto* col = collection({1, 1, 1, 1, 1});
-    applyPrivileges(col, false);
-    EXPECT_EQ(kdrsm::mdl().colPrivNames, col);
-}
-
 TEST_F(PrivilegesTest, ADisabledSettingIsStillSent) {
     kdrsm::mdl().PendingCommand = "LoadForm";
     kdrsm::handleRemoteData(jextest::ServerState::typical().reply());

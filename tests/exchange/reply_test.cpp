@@ -2,6 +2,8 @@
 // acknowledgement becomes a notice, bad replies take the error path.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "exchange/reply.h"
 #include "form/controls.h"
 #include "form/frmrcKDRSM.h"
@@ -106,28 +108,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldRow{"NonAsciiName", 0, "S8OkcmdlcsKn", "savServerName", "Kärger§"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ReplyTest, LowerCaseTrueDeselectsARole) {
+TEST_F(ReplyTest, RolesWeaponsAndASecondReply) {
     ServerState state = ServerState::typical();
-    state.roles = {"true", "True", "TRUE", ""};
+    state.roles = {"true", "True", "TRUE", ""};  // only the exact "True" selects
+    state.weapons = {b64("M4") + ",1", "", "  ", b64("LAW") + ",0"};  // empty entries skipped
     receive(state.reply());
     EXPECT_EQ(roles(), (QList<bool>{false, true, false, false}));
-}
-
-TEST_F(ReplyTest, EmptyWeaponEntriesAreSkipped) {
-    ServerState state = ServerState::typical();
-    state.weapons = {b64("M4") + ",1", "", "  ", b64("LAW") + ",0"};
-    receive(state.reply());
     EXPECT_EQ(weapons(), (QStringList{"M4+", "LAW-"}));
-}
-
-TEST_F(ReplyTest, ASecondReplyRebuildsTheWeaponsAndOverwritesRoles) {
-    receive(ServerState::typical().reply());
-    ServerState second = ServerState::typical();
-    second.roles = {"False", "True", "False", "True"};
-    second.weapons = {b64("Claymore") + ",1"};
-    receive(second.reply());
+    state.roles = {"True", "False", "False", "True"};
+    state.weapons = {b64("Claymore") + ",1"};
+    receive(state.reply());  // the weapon list is rebuilt, the roles overwritten
     EXPECT_EQ(weapons(), QStringList{"Claymore+"});
-    EXPECT_EQ(roles(), (QList<bool>{false, true, false, true}));
+    EXPECT_EQ(roles(), (QList<bool>{true, false, false, true}));
 }
 
 TEST_F(ReplyTest, AnInvalidEncodedFieldIsSkippedAlone) {
@@ -144,124 +136,106 @@ TEST_F(ReplyTest, AnInvalidEncodedFieldIsSkippedAlone) {
 
 struct FailureRow {
     const char* name;
-    int field;           // -1: change the weapons or sections instead
-    const char* value;
-    const char* head;    // first two lines of the error box
-    const char* untouched;  // a text control after the failure, which keeps its value
+    std::function<QString(ServerState&)> reply;  // changes the state, gives the reply
+    const char* head;                            // first two lines of the error box
 };
 
 class ReplyFailureTest : public ReplyTest, public ::testing::WithParamInterface<FailureRow> {};
 
+// Every failure logs, reports and ends the reply: controls before it are set,
+// those after it (the auto-load flag comes last) keep their values.
 TEST_P(ReplyFailureTest, LogsReportsAndStops) {
-    const FailureRow& row = GetParam();
     ServerState state = ServerState::typical();
-    state.fields[row.field] = row.value;
     state.fields[0] = b64("New Name");
-    receive(state.reply());
-    EXPECT_EQ(errorHead(), row.head);
+    ctl::setCheckValue(control("chkAutoLoad"), 0);
+    receive(GetParam().reply(state));
+    EXPECT_EQ(errorHead(), GetParam().head);
     EXPECT_TRUE(modals.boxes().value(0).text.contains("Function/Sub: RemoteData"));
     EXPECT_EQ(errorLogLines().size(), 1);
-    EXPECT_EQ(text("savServerName"), "New Name");  // set before the failure
-    EXPECT_EQ(ctl::text(control(row.untouched)), "") << "a control after the failure was set";
+    EXPECT_EQ(text("savServerName"), "New Name");
+    EXPECT_EQ(check("chkAutoLoad"), 0);
     EXPECT_FALSE(mdl().NoDataReceived);
+}
+
+auto withField(int index, const char* value) {
+    return [=](ServerState& state) {
+        state.fields[index] = value;
+        return state.reply();
+    };
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, ReplyFailureTest,
     ::testing::Values(
-        FailureRow{"NonNumericAutoBalance", 12, "yes", "Error Line: 122|Error 13: Type mismatch",
-                   "savMessage"},
-        FailureRow{"ListIndexOutOfRange", 2, "5", "Error Line: 112|Error 380: Invalid property value",
-                   "savPassword"},
-        FailureRow{"CheckValueThree", 9, "3", "Error Line: 119|Error 380: Invalid property value",
-                   "savMessage"},
-        FailureRow{"NonNumericIndex", 4, "many", "Error Line: 114|Error 13: Type mismatch",
-                   "savMessage"},
-        FailureRow{"IndexOverflow", 5, "40000", "Error Line: 115|Error 6: Overflow", "savMessage"}),
+        FailureRow{"NonNumericAutoBalance", withField(12, "yes"), "Error Line: 122|Error 13: Type mismatch"},
+        FailureRow{"ListIndexOutOfRange", withField(2, "5"), "Error Line: 112|Error 380: Invalid property value"},
+        FailureRow{"CheckValueThree", withField(9, "3"), "Error Line: 119|Error 380: Invalid property value"},
+        FailureRow{"NonNumericIndex", withField(4, "many"), "Error Line: 114|Error 13: Type mismatch"},
+        FailureRow{"IndexOverflow", withField(5, "40000"), "Error Line: 115|Error 6: Overflow"},
+        FailureRow{"FieldsMissing",
+                   [](ServerState& state) {
+                       state.fields = state.fields.mid(0, 20);
+                       return state.reply();
+                   },
+                   "Error Line: 130|Error 9: Subscript out of range"},
+        FailureRow{"WeaponWithoutComma",
+                   [](ServerState& state) {
+                       state.weapons = {b64("M16") + ",1", b64("MP5"), b64("LAW") + ",1"};
+                       return state.reply();
+                   },
+                   "Error Line: 1001|Error 9: Subscript out of range"},
+        FailureRow{"ThreeSections",
+                   [](ServerState& state) { return state.reply().section("[-]", 0, 2); },
+                   "Error Line: 170|Error 9: Subscript out of range"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ReplyTest, AWeaponWithoutCommaEndsTheReplyAfterAddingIt) {
+TEST_F(ReplyTest, AWeaponWithoutCommaIsAddedBeforeTheFailure) {
     ServerState state = ServerState::typical();
     state.weapons = {b64("M16") + ",1", b64("MP5"), b64("LAW") + ",1"};
-    state.autoLoad = "1";
-    ctl::setCheckValue(control("chkAutoLoad"), 0);
     receive(state.reply());
-    EXPECT_EQ(errorHead(), "Error Line: 1001|Error 9: Subscript out of range");
     EXPECT_EQ(weapons(), (QStringList{"M16+", "MP5-"}));
-    EXPECT_EQ(check("chkAutoLoad"), 0);
 }
 
-TEST_F(ReplyTest, ThreeSectionsFillEverythingThenFailAtTheFlag) {
-    ServerState state = ServerState::typical();
-    ctl::setCheckValue(control("chkAutoLoad"), 1);
-    const QString reply = QStringList{state.fields.join('|'), state.roles.join('|'),
-                                      state.weapons.join('|')}.join("[-]");
-    receive(reply);
-    EXPECT_EQ(errorHead(), "Error Line: 170|Error 9: Subscript out of range");
-    EXPECT_EQ(text("savGamePort"), "17479");
-    EXPECT_EQ(weapons().size(), 3);
-    EXPECT_EQ(check("chkAutoLoad"), 1);  // kept its previous state
-}
-
-TEST_F(ReplyTest, MissingFieldsEndTheReply) {
-    receive(QStringList{"a|b"}.join("[-]"));
-    // Fields 0 and 1 are not Base64 (skipped alone); field 2 is missing.
-    EXPECT_EQ(errorHead(), "Error Line: 112|Error 9: Subscript out of range");
-}
-
-struct NoDataRow {
+struct NoticeRow {
     const char* name;
     const char* pending;
     const char* data;
-};
-
-class NoDataTest : public ReplyTest, public ::testing::WithParamInterface<NoDataRow> {};
-
-TEST_P(NoDataTest, ShowsNoDataAndBlocks) {
-    receive(ServerState::typical().reply());
-    mdl().PendingCommand = GetParam().pending;
-    receive(GetParam().data);
-    ASSERT_EQ(modals.boxes().size(), 1);
-    EXPECT_EQ(modals.boxes()[0].title, "Failed!");
-    EXPECT_EQ(modals.boxes()[0].text, "No Data Recieved!");
-    EXPECT_TRUE(mdl().NoDataReceived);
-    EXPECT_EQ(text("savServerName"), "KDR Test Server");  // the form is not touched
-    EXPECT_EQ(mdl().PendingCommand, GetParam().pending);
-}
-
-INSTANTIATE_TEST_SUITE_P(Replies, NoDataTest,
-                         ::testing::Values(NoDataRow{"EmptyWhileLoading", "LoadForm", ""},
-                                           NoDataRow{"FailedWhileLoading", "LoadForm", "Failed"},
-                                           NoDataRow{"EmptyWhileUpdating", "Update Settings", ""},
-                                           NoDataRow{"FailedWhileUpdating", "Update Settings", "Failed"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct AckRow {
-    const char* name;
-    const char* data;
     const char* title;
     const char* text;
+    bool noData;  // NoDataReceived afterwards
 };
 
-class AcknowledgementTest : public ReplyTest, public ::testing::WithParamInterface<AckRow> {};
+class NoticeTest : public ReplyTest, public ::testing::WithParamInterface<NoticeRow> {};
 
-TEST_P(AcknowledgementTest, OnlyOneMeansSuccess) {
-    mdl().PendingCommand = "Update Settings";
-    mdl().NoDataReceived = true;
-    receive(GetParam().data);
+// Empty and "Failed" replies block whatever is pending; an acknowledgement is
+// a success only when it is exactly "1". The form is not touched either way.
+TEST_P(NoticeTest, ShowsOneNotice) {
+    const NoticeRow& row = GetParam();
+    receive(ServerState::typical().reply());
+    mdl().PendingCommand = row.pending;
+    mdl().NoDataReceived = !row.noData;
+    receive(row.data);
     ASSERT_EQ(modals.boxes().size(), 1);
-    EXPECT_EQ(modals.boxes()[0].title, GetParam().title);
-    EXPECT_EQ(modals.boxes()[0].text, GetParam().text);
-    EXPECT_FALSE(mdl().NoDataReceived);
-    EXPECT_EQ(mdl().PendingCommand, "Update Settings");
+    EXPECT_EQ(modals.boxes()[0].title, row.title);
+    EXPECT_EQ(modals.boxes()[0].text, row.text);
+    EXPECT_EQ(mdl().NoDataReceived, row.noData);
+    EXPECT_EQ(text("savServerName"), "KDR Test Server");
+    EXPECT_EQ(mdl().PendingCommand, row.pending);
 }
 
+const char* const kNoData = "No Data Recieved!";
+const char* const kNotUpdated = "Could Not Update Server Settings!";
+
 INSTANTIATE_TEST_SUITE_P(
-    Acks, AcknowledgementTest,
-    ::testing::Values(AckRow{"One", "1", "Success", "Server Settings Updated."},
-                      AckRow{"Zero", "0", "Failed!", "Could Not Update Server Settings!"},
-                      AckRow{"True", "True", "Failed!", "Could Not Update Server Settings!"},
-                      AckRow{"BlankOne", " 1", "Failed!", "Could Not Update Server Settings!"}),
+    Replies, NoticeTest,
+    ::testing::Values(NoticeRow{"EmptyWhileLoading", "LoadForm", "", "Failed!", kNoData, true},
+                      NoticeRow{"FailedWhileLoading", "LoadForm", "Failed", "Failed!", kNoData, true},
+                      NoticeRow{"EmptyWhileUpdating", "Update Settings", "", "Failed!", kNoData, true},
+                      NoticeRow{"FailedWhileUpdating", "Update Settings", "Failed", "Failed!", kNoData, true},
+                      NoticeRow{"AckOne", "Update Settings", "1", "Success", "Server Settings Updated.", false},
+                      NoticeRow{"AckZero", "Update Settings", "0", "Failed!", kNotUpdated, false},
+                      NoticeRow{"AckTrue", "Update Settings", "True", "Failed!", kNotUpdated, false},
+                      NoticeRow{"AckBlankOne", "Update Settings", " 1", "Failed!", kNotUpdated, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReplyTest, NothingPendingOnlyResetsTheFlag) {

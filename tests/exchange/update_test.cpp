@@ -153,12 +153,6 @@ TEST_F(UpdateTest, NoWeaponSelectedLeavesAnEmptySection) {
     EXPECT_TRUE(sentBody().contains("[-][-]CQB"));
 }
 
-TEST_F(UpdateTest, DisabledControlsStillSend) {
-    c("savDedicated")->setEnabled(false);
-    pressUpdate();
-    EXPECT_EQ(sentBody().split("[-]")[0].split('|')[9], "1");
-}
-
 TEST_F(UpdateTest, RightButtonReleaseSendsWithoutFaceChange) {
     pressUpdate(2);
     EXPECT_EQ(sentBody(), body(typicalFields(), typicalWeapons(), "CQB||Medic|", "1"));

@@ -25,6 +25,7 @@ const QStringList kServerKeys = {
     "Clays",       "Tracers",   "RedPass", "BluePass"};
 
 TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
+    ASSERT_FALSE(host.exists("profiles/2/settings"));  // created, last level only
     save(settingsPath("server.ssf"));
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_EQ(modals.boxes()[0].title, "Success");
@@ -46,10 +47,7 @@ TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     EXPECT_EQ(ini["Roles"].values["Gunner"], "0");
     EXPECT_EQ(ini["Weapons"].keys, (QStringList{"M16", "MP5", "Barrett .50"}));
     EXPECT_EQ(ini["Weapons"].values["MP5"], "0");
-}
 
-TEST_F(SettingsFileTest, SaveDialogIsSetUpBeforeShowing) {
-    save(settingsPath("a.ssf"));
     EXPECT_TRUE(dialog.shown);
     EXPECT_TRUE(dialog.saving);
     EXPECT_EQ(dialog.title, "Save Server Settings");
@@ -64,11 +62,6 @@ TEST_F(SettingsFileTest, SaveDialogIsSetUpBeforeShowing) {
     EXPECT_EQ(cd.DialogTitle, "Save Server Settings");
 }
 
-TEST_F(SettingsFileTest, CreatesTheSettingsFolderLastLevel) {
-    ASSERT_FALSE(host.exists("profiles/2/settings"));
-    save(settingsPath("a.ssf"));
-    EXPECT_TRUE(host.exists("profiles/2/settings/a.ssf"));
-}
 
 TEST_F(SettingsFileTest, CancelWritesAndShowsNothing) {
     save("");
