@@ -9,99 +9,50 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #include <csignal>
+#include <string_view>
 
 #include "component_test.h"
-#include "jex/latebound.h"
-#include "support/temp_host.h"
 
 namespace {
 
 using jextest::raisedNumber;
 
-class FileWrites : public testing::Test {
-protected:
-    void writeFile(const QString& path, const QString& text) {
-        jex::call(mfd.get(), "WriteFile", {path, text});
+using FileWrites = jextest::MfdTest;
+
+TEST_F(FileWrites, TextBecomesTheWholeContentInUtf8) {
+    for (const QString& text :
+         {QStringLiteral("cmd_tag_data"), QStringLiteral("Grüße\r\nline 2\n"), QString()}) {
+        host.write("req.txt", "a much longer old content that must disappear");
+        jex::call(mfd.get(), "WriteFile", {host.path("req.txt"), text});
+        EXPECT_EQ(host.read("req.txt"), text.toUtf8());
     }
-
-    jextest::TempHost host;
-    std::unique_ptr<QObject> mfd = jextest::createComponent("jexrcZTA.clsMFD");
-};
-
-TEST_F(FileWrites, TextBecomesTheWholeContent) {
-    host.write("RCData/req.txt", "a much longer old content that must disappear");
-    writeFile(host.path("RCData/req.txt"), "cmd_tag_data");
-    EXPECT_EQ(host.read("RCData/req.txt"), QByteArray("cmd_tag_data"));
-}
-
-TEST_F(FileWrites, TextIsWrittenAsUtf8Unchanged) {
-    writeFile(host.path("req.txt"), QStringLiteral("Grüße\r\nline 2\n"));
-    EXPECT_EQ(host.read("req.txt"), QStringLiteral("Grüße\r\nline 2\n").toUtf8());
-}
-
-TEST_F(FileWrites, EmptyTextLeavesAnEmptyFile) {
-    host.write("req.txt", "old");
-    writeFile(host.path("req.txt"), QString());
-    EXPECT_TRUE(host.exists("req.txt"));
-    EXPECT_TRUE(host.read("req.txt").isEmpty());
-}
-
-TEST_F(FileWrites, NoTemporaryFileIsLeftBehind) {
-    writeFile(host.path("req.txt"), "x");
+    // The file is there, even empty, and no temporary file is left behind.
     EXPECT_EQ(QDir(host.root()).entryList(QDir::Files), QStringList({"req.txt"}));
 }
 
-struct PathCase {
-    friend void PrintTo(const PathCase& row, std::ostream* os) { *os << row.name; }
-    const char* name;
-    const char* relative;  // nullptr: an empty path
-    qint32 error;
-};
-
-class WriteFileFailure : public FileWrites, public testing::WithParamInterface<PathCase> {};
-
-TEST_P(WriteFileFailure, RaisesItsNumber) {
-    host.write("plain", "a regular file");
-    host.write("folder/inside", "x");
-    const QString path = GetParam().relative ? host.path(GetParam().relative) : QString();
-    EXPECT_EQ(raisedNumber([&] { writeFile(path, "text"); }), GetParam().error);
-    EXPECT_EQ(host.read("plain"), QByteArray("a regular file"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ComponentFiles, WriteFileFailure,
-    testing::Values(PathCase{"MissingFolder", "RCData/req.txt", jex::err::PathNotFound},
-                    PathCase{"ParentIsAFile", "plain/req.txt", jex::err::PathNotFound},
-                    PathCase{"FolderInPlaceOfFile", "folder", jex::err::PathFileAccess},
-                    PathCase{"EmptyPath", nullptr, jex::err::BadFileName}),
-    [](const auto& info) { return info.param.name; });
-
-// Each operation that replaces a file, writing a given text into it.
-struct Replacer {
-    friend void PrintTo(const Replacer& row, std::ostream* os) { *os << row.name; }
-    const char* name;
-    void (*replace)(QObject* mfd, const QString& path, const QString& text);
-};
-
-const Replacer kReplacers[] = {
-    {"WriteFile",
-     [](QObject* mfd, const QString& path, const QString& text) {
-         jex::call(mfd, "WriteFile", {path, text});
-     }},
-    {"WriteIniKey",
-     [](QObject* mfd, const QString& path, const QString& text) {
-         jex::call(mfd, "WriteIniKey", {"Server", "Name", text, path});
-     }},
-};
-
-class FailedReplace : public FileWrites, public testing::WithParamInterface<Replacer> {
+// Each operation that replaces a file (WriteFile, WriteIniKey), by name.
+class FailedReplace : public jextest::MfdTest, public testing::WithParamInterface<const char*> {
 protected:
     const QByteArray old = "[Server]\nName=Old\n";
     void SetUp() override { host.write("settings/server.ssf", old); }
-    void replace(const QString& text) {
-        GetParam().replace(mfd.get(), host.path("settings/server.ssf"), text);
+    qint32 replace(const QString& path, const QString& text = "New") {
+        const QVariantList args = GetParam() == std::string_view("WriteFile")
+                                      ? QVariantList{path, text}
+                                      : QVariantList{"Server", "Name", text, path};
+        return raisedNumber([&] { jex::call(mfd.get(), GetParam(), args); });
     }
 };
+
+TEST_P(FailedReplace, BadPathRaisesItsNumberAndWritesNothing) {
+    host.write("plain", "a regular file");
+    EXPECT_EQ(replace(host.path("RCData/req.txt")), jex::err::PathNotFound);
+    EXPECT_EQ(replace(host.path("plain/req.txt")), jex::err::PathNotFound);
+    EXPECT_EQ(replace(host.path("settings")), jex::err::PathFileAccess);  // a folder
+    EXPECT_EQ(replace(QString()), jex::err::BadFileName);
+    EXPECT_EQ(host.read("plain"), QByteArray("a regular file"));
+    EXPECT_EQ(host.read("settings/server.ssf"), old);
+    EXPECT_FALSE(host.exists("RCData"));
+}
 
 // A file-size limit makes the write fail part-way, even for root.
 TEST_P(FailedReplace, WriteCutShortLeavesOldFile) {
@@ -112,7 +63,7 @@ TEST_P(FailedReplace, WriteCutShortLeavesOldFile) {
     limited.rlim_cur = 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
 
-    const qint32 error = raisedNumber([&] { replace(QString(64 * 1024, u'x')); });
+    const qint32 error = replace(host.path("settings/server.ssf"), QString(64 * 1024, u'x'));
 
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
@@ -124,14 +75,14 @@ TEST_P(FailedReplace, WriteCutShortLeavesOldFile) {
 TEST_P(FailedReplace, ReadOnlyFolderRaises70AndLeavesOldFile) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
     QFile::setPermissions(host.path("settings"), QFile::ReadOwner | QFile::ExeOwner);
-    const qint32 error = raisedNumber([&] { replace("New"); });
+    const qint32 error = replace(host.path("settings/server.ssf"));
     QFile::setPermissions(host.path("settings"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(error, jex::err::PermissionDenied);
     EXPECT_EQ(host.read("settings/server.ssf"), old);
 }
 
-INSTANTIATE_TEST_SUITE_P(ComponentFiles, FailedReplace, testing::ValuesIn(kReplacers),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(ComponentFiles, FailedReplace, testing::Values("WriteFile", "WriteIniKey"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
