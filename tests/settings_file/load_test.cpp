@@ -99,29 +99,21 @@ INSTANTIATE_TEST_SUITE_P(Values, LoadValueTest,
                                            ValueRow{"CountryMinusOne", "Country", "-1", "savCountry", -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LoadTest, WeaponsNotInTheListAreIgnoredAndTheListStays) {
+// Entries are selected only by "1"; names the lists lack are ignored and the
+// lists stay as they are; the ping fields follow their boxes.
+TEST_F(LoadTest, SelectionsAndReactions) {
     const QString file = savedFile("w.ssf");
     replaceInFile(file, "MP5=0", "MP5=1\nRPG=1");
+    replaceInFile(file, "CQB=1", "CQB=yes");
+    replaceInFile(file, "Medic=1\n", "");
+    replaceInFile(file, "MaxPingChk=0", "MaxPingChk=1");
     ctl::setSelected(control("lstWeapons"), 0, false);
     loadFile(file);
     EXPECT_EQ(ctl::listCount(control("lstWeapons")), 3);
     EXPECT_TRUE(ctl::selected(control("lstWeapons"), 0));
     EXPECT_TRUE(ctl::selected(control("lstWeapons"), 1));
-}
-
-TEST_F(LoadTest, MissingOrOtherRoleValuesUnselect) {
-    const QString file = savedFile("r.ssf");
-    replaceInFile(file, "CQB=1", "CQB=yes");
-    replaceInFile(file, "Medic=1\n", "");
-    loadFile(file);
     EXPECT_FALSE(ctl::selected(control("lstRoles"), 0));
     EXPECT_FALSE(ctl::selected(control("lstRoles"), 2));
-}
-
-TEST_F(LoadTest, PingFieldsFollowTheirBoxes) {
-    const QString file = savedFile("p.ssf");
-    replaceInFile(file, "MaxPingChk=0", "MaxPingChk=1");
-    loadFile(file);
     EXPECT_TRUE(control("savMaxPing")->isEnabled());
 }
 

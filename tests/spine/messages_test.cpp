@@ -1,6 +1,4 @@
 // Message boxes: titles, exact texts, and the error report switch.
-#include <QDir>
-
 #include <gtest/gtest.h>
 
 #include "diagnostics/messages.h"
@@ -99,17 +97,6 @@ TEST_F(PanelTest, ReportRecordHasSixEntries) {
 
 TEST_F(PanelTest, EmptyDescriptionKeepsTheColonAndBlank) {
     EXPECT_EQ(kdrsm::errorText({1004, ""}, 0, "SetPrivis").split("\r\n")[1], "Error 1004: ");
-}
-
-TEST_F(PanelTest, ReportsOnSendsTheRecordToTheOutbox) {
-    setReportErrors("1");
-    const jex::ErrObject error{76, "Path not found"};
-    ShowMessage(4, "CreateButton", &error, 30);
-    const QStringList reports = QDir(host.path("outbox")).entryList(QDir::Files);
-    ASSERT_EQ(reports.size(), 1);
-    const QString report = QString::fromUtf8(host.read("outbox/" + reports[0]));
-    EXPECT_TRUE(report.contains("jexrcKDRSM.dll 1.1.8"));
-    EXPECT_TRUE(report.contains("CreateButton"));
 }
 
 }  // namespace
