@@ -1,23 +1,17 @@
 // The component library's root object: creates clsPlugin by class name.
-#include <QObject>
 #include <QtPlugin>
 
-#include "jex/boundary.h"
-#include "jex/error.h"
+#include "jex/component_factory.h"
 #include "plugin/clsPlugin.h"
 
 namespace kdrsm {
 
-class KdrsmComponent final : public QObject {
+class KdrsmComponent final : public jex::ComponentFactory {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.jex.Component/1.0" FILE "jexrcKDRSM.json")
+    Q_PLUGIN_METADATA(IID JEX_COMPONENT_IID FILE "jexrcKDRSM.json")
 public:
-    Q_INVOKABLE QObject* create(const QString& progId) {
-        return jex::boundary([&]() -> QObject* {
-            if (progId != QStringLiteral("jexrcKDRSM.clsPlugin")) jex::raise(jex::err::CantCreateObject);
-            return new clsPlugin;
-        });
-    }
+    KdrsmComponent()
+        : ComponentFactory({{QStringLiteral("jexrcKDRSM.clsPlugin"), [] { return new clsPlugin; }}}) {}
 };
 
 }  // namespace kdrsm

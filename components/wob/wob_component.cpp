@@ -1,24 +1,17 @@
 // The component library's root object: creates jexrcWOB's classes by name.
-#include <QObject>
 #include <QtPlugin>
 
 #include "clsMemory.h"
-#include "jex/boundary.h"
-#include "jex/error.h"
+#include "jex/component_factory.h"
 
 namespace wob {
 
-class WobComponent final : public QObject {
+class WobComponent final : public jex::ComponentFactory {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.jex.Component/1.0" FILE "jexrcWOB.json")
+    Q_PLUGIN_METADATA(IID JEX_COMPONENT_IID FILE "jexrcWOB.json")
 public:
-    Q_INVOKABLE QObject* create(const QString& progId) {
-        return jex::boundary([&]() -> QObject* {
-            if (progId != QStringLiteral("jexrcWOB.clsMemory"))
-                jex::raise(jex::err::CantCreateObject);
-            return new clsMemory;
-        });
-    }
+    WobComponent()
+        : ComponentFactory({{QStringLiteral("jexrcWOB.clsMemory"), [] { return new clsMemory; }}}) {}
 };
 
 }  // namespace wob
