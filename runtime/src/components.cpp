@@ -7,6 +7,9 @@
 #include <QMutex>
 #include <QPluginLoader>
 
+#include <map>
+#include <memory>
+
 #include "jex/error.h"
 #include "jex/hostpaths.h"
 #include "jex/latebound.h"
@@ -23,7 +26,7 @@ QJsonObject metadataOf(const QPluginLoader& loader) {
 // referenced by objects created from it at any time.
 struct Registry {
     QMutex mutex;
-    QHash<QString, QPluginLoader*> loaded;  // by library path
+    std::map<QString, std::unique_ptr<QPluginLoader>> loaded;  // by library path
 };
 
 Registry& registry() {
@@ -83,12 +86,11 @@ QObject* createObject(const QString& progId) {
     {
         Registry& reg = registry();
         QMutexLocker lock(&reg.mutex);
-        QPluginLoader*& loader = reg.loaded[path];
-        if (!loader) loader = new QPluginLoader(path);
+        std::unique_ptr<QPluginLoader>& loader = reg.loaded[path];
+        if (!loader) loader = std::make_unique<QPluginLoader>(path);
         factory = loader->instance();
         if (!factory) {
-            delete loader;
-            reg.loaded.remove(path);
+            reg.loaded.erase(path);
             raise(err::CantCreateObject,
                   QStringLiteral("ActiveX component can't create object"));
         }
