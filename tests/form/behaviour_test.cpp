@@ -4,18 +4,20 @@
 #include <QAbstractButton>
 #include <QCursor>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTest>
 
 #include "form_fixture.h"
 
 namespace {
 
 using formtest::FormTest;
+using formtest::selections;
 namespace ctl = kdrsm::ctl;
 
-TEST_F(FormTest, LoadFillsThePickListsWithNoChoice) {
+TEST_F(FormTest, LoadFillsThePickListsAndHooksTheTabControlUntilUnload) {
     form->Form_Load();
+    EXPECT_TRUE(control("SSTab2")->property("PctOBJ").isValid());
     const std::tuple<const char*, int, const char*, const char*> lists[] = {
         {"savPlayers", 50, "1", "50"},
         {"savMaxFF", 50, "1", "50"},
@@ -30,11 +32,6 @@ TEST_F(FormTest, LoadFillsThePickListsWithNoChoice) {
         EXPECT_EQ(ctl::listText(list, count - 1), last);
         EXPECT_EQ(ctl::listIndex(list), -1);
     }
-}
-
-TEST_F(FormTest, LoadHooksTheTabControlAndUnloadReleasesIt) {
-    form->Form_Load();
-    EXPECT_TRUE(control("SSTab2")->property("PctOBJ").isValid());
     form->Form_Unload();
     EXPECT_FALSE(control("SSTab2")->property("PctOBJ").isValid());
 }
@@ -55,16 +52,15 @@ TEST_F(FormTest, RoleOptionsApplyEvenWithoutServerData) {
     kdrsm::mdl().NoDataReceived = true;
     QWidget* roles = control("lstRoles");
     control<QAbstractButton>("optRoles", 0)->click();
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(ctl::selected(roles, i)) << i;
+    EXPECT_EQ(selections(roles), QList<bool>(4, true));
     control<QAbstractButton>("optRoles", 1)->click();
-    for (int i = 0; i < 4; ++i) EXPECT_FALSE(ctl::selected(roles, i)) << i;
+    EXPECT_EQ(selections(roles), QList<bool>(4, false));
     EXPECT_TRUE(modals.boxes().isEmpty());
 }
 
 TEST_F(FormTest, WeaponOptionsRefuseWithoutServerDataAndFollowWithIt) {
     QWidget* weapons = control("lstWeapons");
     form->optWeapons_Click(0);  // no weapons yet: nothing to do, nothing shown
-    EXPECT_TRUE(modals.boxes().isEmpty());
     for (const char* name : {"M4", "G3", "Knife"}) ctl::addItem(weapons, name);
     ctl::setSelected(weapons, 1, true);
     kdrsm::mdl().NoDataReceived = true;
@@ -74,14 +70,13 @@ TEST_F(FormTest, WeaponOptionsRefuseWithoutServerDataAndFollowWithIt) {
     EXPECT_EQ(modals.boxes()[0].text,
               "There seems to have been a problem collecting data!\r\n\r\nUnable to update weapon "
               "restrictions!");
-    EXPECT_FALSE(ctl::selected(weapons, 0));
-    EXPECT_TRUE(ctl::selected(weapons, 1));
+    EXPECT_EQ(selections(weapons), (QList<bool>{false, true, false}));
 
     kdrsm::mdl().NoDataReceived = false;
     form->optWeapons_Click(0);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ctl::selected(weapons, i)) << i;
+    EXPECT_EQ(selections(weapons), QList<bool>(3, true));
     form->optWeapons_Click(1);
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(ctl::selected(weapons, i)) << i;
+    EXPECT_EQ(selections(weapons), QList<bool>(3, false));
     EXPECT_EQ(modals.boxes().size(), 1);
 }
 
@@ -116,13 +111,6 @@ TEST_F(FormTest, PlayerListShowsOneRowAndScrollingChoosesIt) {
     EXPECT_EQ(ctl::listIndex(players), 16);
 }
 
-void sendMouse(QWidget* target, QEvent::Type type, Qt::MouseButton button) {
-    const QPointF at(5, 5);
-    QMouseEvent event(type, at, target->mapToGlobal(at), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
 // Only the left button moves the face; any release runs the action (with
 // no server data, Save only reports its refusal).
 TEST_F(FormTest, FaceAndCaptionRouteTheMouseToTheirAction) {
@@ -130,13 +118,12 @@ TEST_F(FormTest, FaceAndCaptionRouteTheMouseToTheirAction) {
     form->Form_Load();
     kdrsm::mdl().NoDataReceived = true;
     const qint32 released = ctl::twipsTop(form->cmdSave);
-    sendMouse(form->cmdSave, QEvent::MouseButtonPress, Qt::RightButton);
+    QTest::mousePress(form->cmdSave, Qt::RightButton);
     EXPECT_EQ(ctl::twipsTop(form->cmdSave), released);
-    sendMouse(form->cmdLoadImg, QEvent::MouseButtonPress, Qt::LeftButton);
+    QTest::mousePress(form->cmdLoadImg, Qt::LeftButton);
     EXPECT_EQ(ctl::twipsTop(form->cmdLoad), released + 50);  // the buttons stand in one row
-    sendMouse(form->cmdSaveImg, QEvent::MouseButtonPress, Qt::LeftButton);
-    EXPECT_TRUE(modals.boxes().isEmpty());
-    sendMouse(form->cmdSave, QEvent::MouseButtonRelease, Qt::RightButton);
+    QTest::mousePress(form->cmdSaveImg, Qt::LeftButton);     // acts only on release
+    QTest::mouseRelease(form->cmdSave, Qt::RightButton);
     EXPECT_EQ(ctl::twipsTop(form->cmdSave), released + 50);
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_TRUE(modals.boxes()[0].text.endsWith("Unable to save server settings!"));

@@ -30,6 +30,13 @@ inline qint32 raisedNumber(const std::function<void()>& body) {
     return 0;
 }
 
+// Whether each entry of a list is selected.
+inline QList<bool> selections(const QWidget* list) {
+    QList<bool> states;
+    for (int i = 0; i < kdrsm::ctl::listCount(list); ++i) states << kdrsm::ctl::selected(list, i);
+    return states;
+}
+
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,12 +44,8 @@ protected:
         kdrsm::mdl().NoDataReceived = false;
         form = std::make_unique<kdrsm::frmrcKDRSM>();
     }
-    void TearDown() override { form.reset(); }
 
-    QWidget* control(const QString& name, int index = -1) const {
-        return form->control(name, index);
-    }
-    template <class T>
+    template <class T = QWidget>
     T* control(const QString& name, int index = -1) const {
         return qobject_cast<T*>(form->control(name, index));
     }

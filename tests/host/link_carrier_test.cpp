@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "exchange/wire/request.h"
-#include "exchange/wire/settings_text.h"
 #include "host/remote_link.h"
 #include "host/request_carrier.h"
 #include "remote/remote_plugin.h"
@@ -19,12 +18,14 @@ namespace {
 
 using jexhost::RemoteLink;
 using jexhost::RequestCarrier;
+namespace wire = kdrsm::wire;
 
 constexpr int kWaitMs = 5000;  // upper bound only; the waits end as soon as the answer is there
 const QString kGetFile = QStringLiteral("RCData/reply_jexKDRSM_GetSettingsRem.txt");
+const QString kSetFile = QStringLiteral("RCData/reply_jexKDRSM_SetSettingsRem.txt");
 
 QString fetchRequest() {
-    return kdrsm::wire::requestText(kdrsm::wire::kGetSettings, QStringLiteral("t"), 0, {});
+    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {});
 }
 
 class RemoteLinkTest : public ::testing::Test {
@@ -44,11 +45,10 @@ TEST_F(RemoteLinkTest, AnswersReachTheirRequestsInOrderAndTheLinkReopens) {
     const auto collect = [&](const QString& a) { answers << a; };
     link.send(fetchRequest(), collect);
     link.send(QStringLiteral("nonsense"), collect);
-    link.send(kdrsm::wire::requestText(QStringLiteral("Kick"), "t", 0, {}), collect);
-    link.send(kdrsm::wire::requestText(kdrsm::wire::kSetSettings, "t", 0, "x"), collect);
+    link.send(wire::requestText(QStringLiteral("Kick"), "t", 0, {}), collect);
+    link.send(wire::requestText(wire::kSetSettings, "t", 0, "x"), collect);
     QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 4, kWaitMs);
-    EXPECT_EQ(kdrsm::wire::splitSettingsReply(answers[0]).fields.size(),
-              kdrsm::wire::kReplyFieldCount);
+    EXPECT_EQ(answers[0], remote.answer(fetchRequest()));
     EXPECT_EQ(answers.mid(1), (QStringList{"Failed", "Failed", "0"}));
     EXPECT_EQ(link.pendingCount(), 0);
 
@@ -81,37 +81,30 @@ protected:
     jextest::TempHost host;
     RemoteLink link{server.url()};
     QStringList answers;
-    RequestCarrier carrier{kdrsm::wire::requestFolder(host.root()), link,
+    RequestCarrier carrier{wire::requestFolder(host.root()), link,
                            [this](const QString& a) { answers << a; }, 20};
 };
 
-TEST_F(CarrierTest, CarriesEachCommandsFileAndLeavesOtherFiles) {
+// An empty file is still being written: it waits while the others go.
+TEST_F(CarrierTest, CarriesEachCommandsFileOnceWrittenAndLeavesOtherFiles) {
     carrier.start();
-    ASSERT_TRUE(host.exists(QStringLiteral("RCData")));
+    ASSERT_TRUE(host.exists("RCData"));
     QSignalSpy carried(&carrier, &RequestCarrier::requestCarried);
-    host.write(kGetFile, fetchRequest().toUtf8() + "\r\n");
-    host.write(QStringLiteral("RCData/reply_jexKDRSM_SetSettingsRem.txt"),
-               kdrsm::wire::requestText(kdrsm::wire::kSetSettings, "t", 0, "bad").toUtf8());
-    host.write(QStringLiteral("RCData/notes.txt"), "keep me");
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, kWaitMs);
-    EXPECT_FALSE(host.exists(kGetFile));
-    EXPECT_FALSE(host.exists(QStringLiteral("RCData/reply_jexKDRSM_SetSettingsRem.txt")));
-    EXPECT_TRUE(host.exists(QStringLiteral("RCData/notes.txt")));
-    ASSERT_EQ(carried.size(), 2);
-    EXPECT_TRUE(carried[0][0] == fetchRequest() || carried[1][0] == fetchRequest());
-    EXPECT_TRUE(answers.removeOne(QStringLiteral("0")));
-    EXPECT_EQ(kdrsm::wire::splitSettingsReply(answers.value(0)).fields.size(),
-              kdrsm::wire::kReplyFieldCount);
-}
-
-TEST_F(CarrierTest, WaitsForAnEmptyFileToBeWritten) {
-    carrier.start();
     host.write(kGetFile, {});
+    host.write(kSetFile, wire::requestText(wire::kSetSettings, "t", 0, "bad").toUtf8());
+    host.write("RCData/notes.txt", "keep me");
+    QTRY_COMPARE_WITH_TIMEOUT(answers, QStringList{"0"}, kWaitMs);
     QTest::qWait(200);  // ten re-scans
     EXPECT_TRUE(host.exists(kGetFile));
-    EXPECT_TRUE(answers.isEmpty());
-    host.write(kGetFile, fetchRequest().toUtf8());
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 1, kWaitMs);
+    EXPECT_EQ(answers.size(), 1);
+    host.write(kGetFile, fetchRequest().toUtf8() + "\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, kWaitMs);
+    EXPECT_FALSE(host.exists(kGetFile));
+    EXPECT_FALSE(host.exists(kSetFile));
+    EXPECT_TRUE(host.exists("RCData/notes.txt"));
+    ASSERT_EQ(carried.size(), 2);
+    EXPECT_EQ(carried[1][0], fetchRequest());
+    EXPECT_EQ(answers[1], remote.answer(fetchRequest()));
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <utility>
 
 #include "form/controls.h"
@@ -20,15 +20,12 @@
 
 namespace {
 
-using kdrsm::CreateButton;
-using kdrsm::CreateButtonTxt;
-using kdrsm::SetButtonState;
 namespace ctl = kdrsm::ctl;
 
 const QColor kUpColour(0x20, 0x80, 0x20);
 const QColor kDownColour(0x80, 0x20, 0x20);
-const QString kUpFace = QStringLiteral("imgs/butup.gif");
-const QString kDownFace = QStringLiteral("imgs/butdown.gif");
+const char* const kUpFace = "imgs/butup.gif";
+const char* const kDownFace = "imgs/butdown.gif";
 
 QColor faceColour(const QLabel* image) {
     return image->pixmap().toImage().pixelColor(0, 0);
@@ -53,8 +50,8 @@ protected:
     void SetUp() override {
         ASSERT_DOUBLE_EQ(ctl::twipsPerPixelX(), 15.0);
         kdrsm::mdl().HostRoot = host.root();
-        frame = new QGroupBox(QStringLiteral("Options"), &form);
-        frame->setObjectName(QStringLiteral("Frame3"));
+        frame = new QGroupBox("Options", &form);
+        frame->setObjectName("Frame3");
         ctl::setTwipsGeometry(&form, 0, 0, 11000, 6500);
         ctl::setTwipsGeometry(frame, 240, 4920, 5055, 855);
         form.show();
@@ -62,7 +59,7 @@ protected:
 
     // Face files are PNG data under the .gif names: pictures are read by content.
     void writeFaces(bool up = true, bool down = true) {
-        QDir().mkpath(host.path(QStringLiteral("imgs")));
+        QDir().mkpath(host.path("imgs"));
         QImage face(12, 6, QImage::Format_RGB32);
         face.fill(kUpColour);
         if (up) face.save(host.path(kUpFace), "PNG");
@@ -71,74 +68,70 @@ protected:
     }
 
     QLabel* createImage() {
-        return CreateButton(&form, QStringLiteral("cmdSaveImg"), frame, kFace[0], kFace[1],
-                            kFace[2], kFace[3], true, true);
+        return kdrsm::CreateButton(&form, "cmdSaveImg", frame, kFace[0], kFace[1], kFace[2],
+                                   kFace[3], true, true);
     }
-
     QLabel* createCaption(qint32 fontSize = 0) {
-        return CreateButtonTxt(&form, QStringLiteral("cmdSave"), frame, QStringLiteral("Save"),
-                               fontSize, true, true);
+        return kdrsm::CreateButtonTxt(&form, "cmdSave", frame, "Save", fontSize, true, true);
     }
-
-    void createSave() {
-        image = createImage();
-        label = createCaption();
-    }
-
-    void press(const QString& state, const QString& button = QStringLiteral("cmdSaveImg")) {
-        SetButtonState(&form, button, state);
+    void press(const QString& state, const QString& button = "cmdSaveImg") {
+        kdrsm::SetButtonState(&form, button, state);
     }
 
     jextest::TempHost host;
     jextest::ModalDriver modal;
     QWidget form;
     QGroupBox* frame = nullptr;
-    QLabel* image = nullptr;
-    QLabel* label = nullptr;
 };
 
+// Only "Down", exactly, presses the button; unknown buttons change nothing;
+// a face gone since creation keeps the current face while the caption moves.
 TEST_F(ImageButtons, BothFacesGiveAReleasedPairThatFollowsTheState) {
     writeFaces();
-    createSave();
+    QLabel* image = createImage();
+    QLabel* label = createCaption();
     ASSERT_TRUE(image && label);
-    EXPECT_EQ(image->parentWidget(), frame);
-    EXPECT_EQ(label->parentWidget(), frame);
     EXPECT_TRUE(image->hasScaledContents());
     EXPECT_EQ(faceColour(image), kUpColour);
     EXPECT_EQ(label->text(), "Save");
     EXPECT_FALSE(label->autoFillBackground());
     EXPECT_TRUE(label->alignment() & Qt::AlignHCenter);
-    EXPECT_TRUE(image->isVisible() && label->isVisible());
     EXPECT_EQ(twips(label), kReleased);
-    // The caption lies in front; the face's margin beside it belongs to the image.
+    // Both shown in the frame, the caption in front; the face's margin
+    // beside it belongs to the image.
     EXPECT_EQ(frame->childAt(label->geometry().center()), label);
     EXPECT_EQ(frame->childAt(image->geometry().left() + 1, image->geometry().center().y()), image);
 
-    // Each state text is set after the button was pressed: only "Down",
-    // exactly, presses it.
+    // Each state text is set after the button was pressed.
     const std::pair<const char*, bool> states[] = {
         {"Down", true}, {"Up", false}, {"down", false}, {"DOWN", false}, {"", false}};
     for (const auto& [state, pressed] : states) {
         SCOPED_TRACE(state);
-        press(QStringLiteral("Down"));
-        press(QString::fromUtf8(state));
+        press("Down");
+        press(state);
         EXPECT_EQ(faceColour(image), pressed ? kDownColour : kUpColour);
         EXPECT_EQ(twips(label), pressed ? kPressed : kReleased);
         EXPECT_EQ(label->pos(), pressed ? QPoint(30, 32) : QPoint(29, 29));
         EXPECT_EQ(twips(image), kFace);
     }
+
+    press("Down", "cmdLoadImg");
+    press("Down", "Im");
+    EXPECT_EQ(faceColour(image), kUpColour);
+    EXPECT_EQ(twips(label), kReleased);
+    QFile::remove(host.path(kDownFace));
+    press("Down");
+    EXPECT_EQ(faceColour(image), kUpColour);
+    EXPECT_EQ(twips(label), kPressed);
     EXPECT_TRUE(modal.boxes().isEmpty());
 }
 
 TEST_F(ImageButtons, WithoutBothFaceFilesNoButtonIsCreated) {
-    const std::pair<bool, bool> files[] = {{true, false}, {false, true}, {false, false}};
-    for (const auto& [up, down] : files) {
-        SCOPED_TRACE(testing::Message() << "up " << up << ", down " << down);
-        QFile::remove(host.path(kUpFace));
-        QFile::remove(host.path(kDownFace));
-        writeFaces(up, down);
-        EXPECT_EQ(createImage(), nullptr);
-    }
+    writeFaces(true, false);
+    EXPECT_EQ(createImage(), nullptr);
+    QFile::remove(host.path(kUpFace));
+    writeFaces(false, true);
+    EXPECT_EQ(createImage(), nullptr);
     EXPECT_TRUE(form.findChildren<QLabel*>().isEmpty());
     EXPECT_TRUE(modal.boxes().isEmpty());
 }
@@ -147,19 +140,16 @@ TEST_F(ImageButtons, WithoutBothFaceFilesNoButtonIsCreated) {
 // (in twips) above the face's centre.
 TEST_F(ImageButtons, CaptionFontSizeAndTop) {
     writeFaces();
-    createSave();
-    const struct {
-        qint32 given;
-        double points;
-        qint32 top;
-    } rows[] = {{0, 8, 428}, {-3, 8, 428}, {1, 1, 533}, {12, 12, 368}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.given);
-        delete label;
-        label = createCaption(row.given);
+    createImage();
+    const std::tuple<qint32, double, qint32> rows[] = {
+        {0, 8, 428}, {-3, 8, 428}, {1, 1, 533}, {12, 12, 368}};
+    for (const auto& [given, points, top] : rows) {
+        SCOPED_TRACE(given);
+        delete form.findChild<QLabel*>("cmdSave");
+        const QLabel* label = createCaption(given);
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->font().pointSizeF(), row.points);
-        EXPECT_EQ(ctl::twipsTop(label), row.top);
+        EXPECT_EQ(label->font().pointSizeF(), points);
+        EXPECT_EQ(ctl::twipsTop(label), top);
     }
 }
 
@@ -172,7 +162,7 @@ TEST_F(ImageButtons, UnreadableFaceIsReportedAndLeavesTheImageOnTheForm) {
     EXPECT_TRUE(modal.boxes()[0].text.contains("Function/Sub: CreateButton"));
     EXPECT_TRUE(modal.boxes()[0].text.contains("Error 481: Invalid picture"));
     // Added and set up, but never moved into the frame.
-    auto* added = form.findChild<QLabel*>(QStringLiteral("cmdSaveImg"));
+    auto* added = form.findChild<QLabel*>("cmdSaveImg");
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->parentWidget(), &form);
     EXPECT_EQ(twips(added), kFace);
@@ -184,26 +174,9 @@ TEST_F(ImageButtons, CaptionWithoutItsImageIsReportedAsControlNotFound) {
     ASSERT_EQ(modal.boxes().size(), 1);
     EXPECT_TRUE(modal.boxes()[0].text.contains("Error 730: "));
     EXPECT_TRUE(modal.boxes()[0].text.contains("Function/Sub: CreateButtonTxt"));
-    auto* added = frame->findChild<QLabel*>(QStringLiteral("cmdSave"));
+    auto* added = frame->findChild<QLabel*>("cmdSave");
     ASSERT_NE(added, nullptr);
     EXPECT_TRUE(added->text().isEmpty());
-}
-
-// Unknown buttons change nothing; a face gone since creation keeps the
-// current face while the caption still moves.
-TEST_F(ImageButtons, UnknownButtonsAndAVanishedFace) {
-    writeFaces();
-    createSave();
-    ASSERT_NE(label, nullptr);
-    press(QStringLiteral("Down"), QStringLiteral("cmdLoadImg"));
-    press(QStringLiteral("Down"), QStringLiteral("Im"));
-    EXPECT_EQ(faceColour(image), kUpColour);
-    EXPECT_EQ(twips(label), kReleased);
-    QFile::remove(host.path(kDownFace));
-    press(QStringLiteral("Down"));
-    EXPECT_EQ(faceColour(image), kUpColour);
-    EXPECT_EQ(twips(label), kPressed);
-    EXPECT_TRUE(modal.boxes().isEmpty());
 }
 
 }  // namespace
