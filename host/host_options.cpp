@@ -30,7 +30,11 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
     const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
                                        QStringLiteral("Quit after N milliseconds (smoke runs)."),
                                        QStringLiteral("N"));
-    parser.addOptions({remote, state, profile, tag, privileges, quitAfter});
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("With --quit-after-ms: save a PNG of the window before quitting."),
+        QStringLiteral("FILE"));
+    parser.addOptions({remote, state, profile, tag, privileges, quitAfter, screenshot});
 
     if (!parser.parse(arguments)) return ParseExit{parser.errorText(), true};
     if (parser.isSet(help)) return ParseExit{parser.helpText(), false};
@@ -57,6 +61,9 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
             return ParseExit{QStringLiteral("--quit-after-ms needs a number of milliseconds"),
                              true};
     }
+    options.screenshot = parser.value(screenshot);
+    if (!options.screenshot.isEmpty() && options.quitAfterMs < 0)
+        return ParseExit{QStringLiteral("--screenshot needs --quit-after-ms"), true};
     return options;
 }
 

@@ -16,6 +16,7 @@ struct HostOptions {
     QString tag = QStringLiteral("jexhost");
     QString privilegesFile;  // empty: the operator is a super administrator
     int quitAfterMs = -1;    // -1: run until closed
+    QString screenshot;      // PNG of the window written when quitting after quitAfterMs
 };
 
 // The options, or the text to print and exit with (help, version, an error;

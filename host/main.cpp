@@ -29,7 +29,12 @@ int main(int argc, char** argv) {
     jexhost::MainWindow window(session);
     window.show();
     window.showPanel();
-    if (options.quitAfterMs >= 0)
-        QTimer::singleShot(options.quitAfterMs, &app, &QApplication::quit);
+    if (options.quitAfterMs >= 0) {
+        QTimer::singleShot(options.quitAfterMs, &app, [&] {
+            if (!options.screenshot.isEmpty() && !window.grab().save(options.screenshot))
+                QTextStream(stderr) << "jexhost: cannot write " << options.screenshot << Qt::endl;
+            QApplication::quit();
+        });
+    }
     return app.exec();
 }
