@@ -1,5 +1,6 @@
 // Test main: a headless QApplication for every test program.
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,11 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt keeps per-user runtime files there; a test run keeps them in a
+    // folder of its own rather than in a shared one under /tmp.
+    const QTemporaryDir runtimeDir;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
     standardHandler = qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
