@@ -87,8 +87,9 @@ TEST_F(SettingsFileTest, MissingProfileFolderEndsBeforeTheDialog) {
     EXPECT_FALSE(dialog.shown);
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
-    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 20\r\nError 76: Path not found"));
-    EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: cmdSave"));
+    EXPECT_EQ(modals.boxes()[0].text,
+              "Error Line: 20\r\nError 76: Path not found\r\nDLL: jexrcKDRSM.dll\r\n"
+              "Function/Sub: cmdSave\r\n\r\nError Report Sent: No");
     EXPECT_EQ(errorLogLines().size(), 1);
 }
 
