@@ -43,7 +43,8 @@ void reportError(const QString& procedure, const jex::ErrObject& error, qint32 l
                       {kLibraryFile, procedure, QVariant::fromValue(error), line});
         });
     }
-    if (const auto failed = attempt([&] { ShowMessage(msg::ErrorReport, procedure, &error, line); })) {
+    if (const auto failed =
+            attempt([&] { ShowMessage(msg::ErrorReport, procedure, &error, line); })) {
         // The report part needs objMFD; show the error text without it.
         attempt([&] {
             showMessageBox(messageTitle(msg::ErrorReport),

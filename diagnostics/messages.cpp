@@ -2,9 +2,9 @@
 
 #include <QMessageBox>
 
+#include "form/frmrcKDRSM.h"
 #include "jex/convert.h"
 #include "jex/latebound.h"
-#include "form/frmrcKDRSM.h"
 #include "plugin/module_state.h"
 #include "plugin/version.h"
 
@@ -60,7 +60,9 @@ QString messageTitle(quint8 kind) {
     }
 }
 
-QString libraryVersionText() { return kLibraryFile + u' ' + versionText(); }
+QString libraryVersionText() {
+    return kLibraryFile + u' ' + versionText();
+}
 
 QString errorText(const jex::ErrObject& error, qint32 line, const QString& procedure) {
     return QStringLiteral("Error Line: %1").arg(line) + kCrLf +
@@ -70,8 +72,12 @@ QString errorText(const jex::ErrObject& error, qint32 line, const QString& proce
 }
 
 QVariantList errorReportRecord(const jex::ErrObject& error, qint32 line, const QString& procedure) {
-    return {QVariant::fromValue<qint32>(error.number), error.description, libraryVersionText(),
-            procedure, QStringLiteral("False"), QVariant::fromValue<qint32>(line)};
+    return {QVariant::fromValue<qint32>(error.number),
+            error.description,
+            libraryVersionText(),
+            procedure,
+            QStringLiteral("False"),
+            QVariant::fromValue<qint32>(line)};
 }
 
 void ShowMessage(quint8 kind, const QString& message, const jex::ErrObject* error, qint32 line) {
@@ -79,8 +85,8 @@ void ShowMessage(quint8 kind, const QString& message, const jex::ErrObject* erro
         showMessageBox(messageTitle(kind), message);
     } else if (kind == msg::ErrorReport) {
         const jex::ErrObject shown = error ? *error : jex::ErrObject{};
-        const QString text = errorText(shown, line, message) + kCrLf + kCrLf +
-                             reportLine(shown, line, message);
+        const QString text =
+            errorText(shown, line, message) + kCrLf + kCrLf + reportLine(shown, line, message);
         showMessageBox(messageTitle(kind), text);
     }
 }

@@ -44,8 +44,8 @@ void applyPrivileges(QObject* nameCol, bool isSuperAdmin) {
         const qint32 line = kLineFirstPrivilege + 10 * static_cast<qint32>(i);
         bool granted = false;  // a name the collection lacks (error 5) is not granted
         trap.step(line, [&] {
-            const QVariant value = jex::call(state.colPrivNames, "Item",
-                                             {QString::fromLatin1(setting.privilege)});
+            const QVariant value =
+                jex::call(state.colPrivNames, "Item", {QString::fromLatin1(setting.privilege)});
             granted = !jex::equalsNumber(value, 0.0);
         });
         trap.step(line + 1, [&] {

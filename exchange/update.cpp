@@ -106,12 +106,14 @@ wire::UpdateBody buildBody(frmrcKDRSM& form, const QHash<int, QString>& prepared
     const QWidget* weapons = form.control(QStringLiteral("lstWeapons"));
     const qint32 count = ctl::listCount(weapons);
     for (qint32 i = 0; i < count; ++i)
-        if (ctl::selected(weapons, i)) body.encodedWeapons << encodedOrEmpty(ctl::listText(weapons, i));
+        if (ctl::selected(weapons, i))
+            body.encodedWeapons << encodedOrEmpty(ctl::listText(weapons, i));
     const QWidget* roles = form.control(QStringLiteral("lstRoles"));
     // Slot 0 carries the literal "CQB"; the others carry the list's entries.
     if (ctl::selected(roles, 0)) body.roleSlots[0] = QStringLiteral("CQB");
     for (qint32 i = 1; i < 4; ++i)
-        if (ctl::selected(roles, i)) body.roleSlots[static_cast<size_t>(i)] = ctl::listText(roles, i);
+        if (ctl::selected(roles, i))
+            body.roleSlots[static_cast<size_t>(i)] = ctl::listText(roles, i);
     body.autoLoad = QString::number(ctl::checkValue(form.control(QStringLiteral("chkAutoLoad"))));
     return body;
 }

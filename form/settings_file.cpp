@@ -48,7 +48,9 @@ const EntryList kEntryLists[] = {
     {QStringLiteral("Weapons"), QStringLiteral("lstWeapons"), kLineWeapons},
 };
 
-QString settingKey(const QWidget* control) { return control->objectName().mid(kSettingPrefix.size()); }
+QString settingKey(const QWidget* control) {
+    return control->objectName().mid(kSettingPrefix.size());
+}
 
 bool isSetting(const QWidget* control) {
     return control->objectName().startsWith(kSettingPrefix, Qt::CaseSensitive);
@@ -159,7 +161,8 @@ void saveSettingsFile(frmrcKDRSM& form) {
         if (!jex::fs::fileExists(file))
             ShowMessage(msg::Failure, QStringLiteral("Failed to Save Server Settings!."));
         else if (jex::fs::fileSize(file) == 0)
-            ShowMessage(msg::Failure, QStringLiteral("Failed to Write Data to Server Settings File!."));
+            ShowMessage(msg::Failure,
+                        QStringLiteral("Failed to Write Data to Server Settings File!."));
         else
             ShowMessage(msg::Success, QStringLiteral("Server Settings Saved Successfully."));
     });
@@ -167,14 +170,14 @@ void saveSettingsFile(frmrcKDRSM& form) {
 
 void loadSettingsFile(frmrcKDRSM& form) {
     ErrorTrap trap(QStringLiteral("cmdLoad"), jex::err::ControlNotFound);
-    const QString file = chooseFile(form, trap, QStringLiteral("Load Saved Server Settings"), false);
+    const QString file =
+        chooseFile(form, trap, QStringLiteral("Load Saved Server Settings"), false);
     if (file.isEmpty()) return;
 
     for (QWidget* control : form.controls()) {
         if (!isSetting(control)) continue;
-        trap.step(kLineServer, [&] {
-            putSettingValue(control, readKey(kServer, settingKey(control), file));
-        });
+        trap.step(kLineServer,
+                  [&] { putSettingValue(control, readKey(kServer, settingKey(control), file)); });
     }
     // The lists stay as they are; only their entries' selection is read back.
     for (const EntryList& entryList : kEntryLists) {
@@ -186,7 +189,8 @@ void loadSettingsFile(frmrcKDRSM& form) {
             ctl::setSelected(entries, i, value == QStringLiteral("1"));
         });
     }
-    trap.step(kLineLoaded, [] { ShowMessage(msg::Success, QStringLiteral("Server Settings Loaded.")); });
+    trap.step(kLineLoaded,
+              [] { ShowMessage(msg::Success, QStringLiteral("Server Settings Loaded.")); });
 }
 
 }  // namespace kdrsm

@@ -13,7 +13,9 @@ namespace kdrsm {
 // Every method body runs inside jex::boundary: the host is another
 // component, and no C++ exception may travel back through the late-bound call.
 
-clsPlugin::clsPlugin(QObject* parent) : QObject(parent) { ensureStarted(); }
+clsPlugin::clsPlugin(QObject* parent) : QObject(parent) {
+    ensureStarted();
+}
 
 QString clsPlugin::dllVersion(const QString& /*pName: has no influence*/) {
     return jex::boundary([] { return versionText(); });

@@ -11,7 +11,8 @@ class KdrsmComponent final : public jex::ComponentFactory {
     Q_PLUGIN_METADATA(IID JEX_COMPONENT_IID FILE "jexrcKDRSM.json")
 public:
     KdrsmComponent()
-        : ComponentFactory({{QStringLiteral("jexrcKDRSM.clsPlugin"), [] { return new clsPlugin; }}}) {}
+        : ComponentFactory(
+              {{QStringLiteral("jexrcKDRSM.clsPlugin"), [] { return new clsPlugin; }}}) {}
 };
 
 }  // namespace kdrsm

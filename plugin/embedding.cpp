@@ -65,6 +65,8 @@ void loadInterface(qint32 index, qint64 hostWindow, const QVariantList& pdat) {
     trap.step(80, [&] { formInstance().show(); });
 }
 
-void hideInterface() { formInstance().hide(); }
+void hideInterface() {
+    formInstance().hide();
+}
 
 }  // namespace kdrsm

@@ -12,16 +12,16 @@ namespace kdrsm {
 class frmrcKDRSM;
 
 struct ModuleState {
-    QString HostRoot;                  // host root folder, no trailing separator
-    QObject* objMFD = nullptr;         // "jexrcZTA.clsMFD"
-    QObject* objMemory = nullptr;      // "jexrcWOB.clsMemory"
-    QString HostTag;                   // text of PDAT(0) from LoadInterface
-    qint32 ProfileIndex = 0;           // Index of LoadInterface
-    QString PendingCommand;            // "LoadForm" or "Update Settings"
-    bool NoDataReceived = false;       // the last reply carried no data
-    QPointer<QObject> colPrivNames;    // NameCol of the latest SetPrivis
-    QPointer<frmrcKDRSM> form;         // the one settings form, once created
-    bool started = false;              // Main has run on this thread
+    QString HostRoot;                // host root folder, no trailing separator
+    QObject* objMFD = nullptr;       // "jexrcZTA.clsMFD"
+    QObject* objMemory = nullptr;    // "jexrcWOB.clsMemory"
+    QString HostTag;                 // text of PDAT(0) from LoadInterface
+    qint32 ProfileIndex = 0;         // Index of LoadInterface
+    QString PendingCommand;          // "LoadForm" or "Update Settings"
+    bool NoDataReceived = false;     // the last reply carried no data
+    QPointer<QObject> colPrivNames;  // NameCol of the latest SetPrivis
+    QPointer<frmrcKDRSM> form;       // the one settings form, once created
+    bool started = false;            // Main has run on this thread
 };
 
 // This thread's module state.

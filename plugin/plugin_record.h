@@ -43,8 +43,9 @@ public:
     QString Author = QStringLiteral("The jexrcKDRSM team");
     QString Description =
         QStringLiteral("This Plugin allows you to manage various settings on your KDR Server.");
-    QVariant Game = QStringList{QStringLiteral("Delta Force,  V1.5.0.5"),
-                                QStringLiteral("Delta Force, NovaWorld Affiliate Server V1.5.0.11A")};
+    QVariant Game =
+        QStringList{QStringLiteral("Delta Force,  V1.5.0.5"),
+                    QStringLiteral("Delta Force, NovaWorld Affiliate Server V1.5.0.11A")};
     qint16 HasInterface = kTrue;
     qint16 ProfileMenu = kFalse;
     qint16 ServerMenu = kTrue;

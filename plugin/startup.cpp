@@ -50,9 +50,13 @@ QString libraryFolder() {
     return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
 }
 
-bool InIDE() { return isDevelopmentHostPath(jex::hostExecutablePath()); }
+bool InIDE() {
+    return isDevelopmentHostPath(jex::hostExecutablePath());
+}
 
-QString GetHostRoot() { return folderOfExecutable(jex::hostExecutablePath()); }
+QString GetHostRoot() {
+    return folderOfExecutable(jex::hostExecutablePath());
+}
 
 void Main() {
     ModuleState& state = mdl();
@@ -61,7 +65,8 @@ void Main() {
         state.HostRoot = InIDE() ? hostRootFromLibraryFolder(libraryFolder()) : GetHostRoot();
     });
     trap.step(20, [&] { state.objMFD = jex::createObject(QStringLiteral("jexrcZTA.clsMFD")); });
-    trap.step(30, [&] { state.objMemory = jex::createObject(QStringLiteral("jexrcWOB.clsMemory")); });
+    trap.step(30,
+              [&] { state.objMemory = jex::createObject(QStringLiteral("jexrcWOB.clsMemory")); });
 }
 
 void ensureStarted() {

@@ -11,7 +11,8 @@ class WobComponent final : public jex::ComponentFactory {
     Q_PLUGIN_METADATA(IID JEX_COMPONENT_IID FILE "jexrcWOB.json")
 public:
     WobComponent()
-        : ComponentFactory({{QStringLiteral("jexrcWOB.clsMemory"), [] { return new clsMemory; }}}) {}
+        : ComponentFactory({{QStringLiteral("jexrcWOB.clsMemory"), [] { return new clsMemory; }}}) {
+    }
 };
 
 }  // namespace wob

@@ -10,7 +10,8 @@ class ZtaComponent final : public jex::ComponentFactory {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID JEX_COMPONENT_IID FILE "jexrcZTA.json")
 public:
-    ZtaComponent() : ComponentFactory({{QStringLiteral("jexrcZTA.clsMFD"), [] { return new clsMFD; }}}) {}
+    ZtaComponent()
+        : ComponentFactory({{QStringLiteral("jexrcZTA.clsMFD"), [] { return new clsMFD; }}}) {}
 };
 
 }  // namespace zta

@@ -22,23 +22,23 @@ enum class ReplyForm {
 
 // How a control value becomes an update field.
 enum class UpdateForm {
-    Encoded,          // Enc64 of the whole text, "" when blank
-    ListIndex,        // list index in decimal
-    ListIndexPlus1,   // list index + 1 in decimal
-    Check,            // check value in decimal
-    InvertedCheck,    // "0" when checked (1), else "1"
-    TextOrDefault,    // text as typed when numeric and not blank, else `text`
-    Text,             // text as typed
-    NotSent,          // the game port travels one way only
+    Encoded,         // Enc64 of the whole text, "" when blank
+    ListIndex,       // list index in decimal
+    ListIndexPlus1,  // list index + 1 in decimal
+    Check,           // check value in decimal
+    InvertedCheck,   // "0" when checked (1), else "1"
+    TextOrDefault,   // text as typed when numeric and not blank, else `text`
+    Text,            // text as typed
+    NotSent,         // the game port travels one way only
 };
 
 // What the update corrects in the form before the field is read.
 enum class Correction {
     None,
-    BlankText,     // blank text -> `text`
-    NumericText,   // blank or non-numeric text -> `text`
-    ListRange,     // list index outside 0..high -> select `reset`
-    EntryRange,    // selected entry's number outside low..high (or none) -> select entry `text`
+    BlankText,    // blank text -> `text`
+    NumericText,  // blank or non-numeric text -> `text`
+    ListRange,    // list index outside 0..high -> select `reset`
+    EntryRange,   // selected entry's number outside low..high (or none) -> select entry `text`
 };
 
 struct WireField {

@@ -7,7 +7,9 @@ const QString kPrefix = QStringLiteral("Plugin_jexKDRSM_");
 const QString kTagEnd = QStringLiteral("_VB6_");
 }  // namespace
 
-QString requestFolder(const QString& hostRoot) { return hostRoot + QStringLiteral("/RCData"); }
+QString requestFolder(const QString& hostRoot) {
+    return hostRoot + QStringLiteral("/RCData");
+}
 
 QString requestFilePath(const QString& hostRoot, const QString& command) {
     return requestFolder(hostRoot) + QStringLiteral("/reply_jexKDRSM_") + command +

@@ -26,10 +26,10 @@ constexpr int kUpdateFieldCount = 33;
 // absent (sectionCount tells how many there were); pieces are kept raw.
 struct SettingsReply {
     int sectionCount = 0;
-    QStringList fields;    // section 0 split on "|"
-    QStringList roles;     // section 1 split on "|"
-    QStringList weapons;   // section 2 split on "|" (entries "<name>,<flag>")
-    QString autoLoad;      // section 3
+    QStringList fields;   // section 0 split on "|"
+    QStringList roles;    // section 1 split on "|"
+    QStringList weapons;  // section 2 split on "|" (entries "<name>,<flag>")
+    QString autoLoad;     // section 3
 };
 SettingsReply splitSettingsReply(const QString& text);
 
@@ -44,10 +44,10 @@ QString joinSettingsReply(const QStringList& fields, const std::array<bool, 4>& 
 
 // The update body.
 struct UpdateBody {
-    QStringList fields;                 // 33 fields
-    QStringList encodedWeapons;         // selected weapons only
-    std::array<QString, 4> roleSlots;   // "CQB"/"Gunner"/"Medic"/"Sniper" or ""
-    QString autoLoad;                   // check value in decimal
+    QStringList fields;                // 33 fields
+    QStringList encodedWeapons;        // selected weapons only
+    std::array<QString, 4> roleSlots;  // "CQB"/"Gunner"/"Medic"/"Sniper" or ""
+    QString autoLoad;                  // check value in decimal
 };
 QString joinUpdateBody(const UpdateBody& body);
 

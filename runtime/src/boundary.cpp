@@ -8,7 +8,9 @@ namespace {
 thread_local std::optional<ErrObject> pendingError;
 }
 
-void setPendingError(const ErrObject& error) { pendingError = error; }
+void setPendingError(const ErrObject& error) {
+    pendingError = error;
+}
 
 std::optional<ErrObject> takePendingError() {
     std::optional<ErrObject> taken;

@@ -91,8 +91,7 @@ QObject* createObject(const QString& progId) {
         factory = loader->instance();
         if (!factory) {
             reg.loaded.erase(path);
-            raise(err::CantCreateObject,
-                  QStringLiteral("ActiveX component can't create object"));
+            raise(err::CantCreateObject, QStringLiteral("ActiveX component can't create object"));
         }
     }
     const QVariant created = call(factory, "create", {progId});

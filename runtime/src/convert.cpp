@@ -12,7 +12,9 @@
 namespace jex {
 
 namespace {
-bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool isAsciiDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 }  // namespace
 
 std::optional<double> parseNumber(QStringView text) {
@@ -59,9 +61,13 @@ std::optional<double> parseNumber(QStringView text) {
     return value;
 }
 
-bool isNumeric(QStringView text) { return parseNumber(text).has_value(); }
+bool isNumeric(QStringView text) {
+    return parseNumber(text).has_value();
+}
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 double toDouble(QStringView text) {
     const auto value = parseNumber(text);
@@ -77,7 +83,9 @@ qint16 toInteger(double value) {
     return static_cast<qint16>(rounded);
 }
 
-qint16 toInteger(QStringView text) { return toInteger(toDouble(text)); }
+qint16 toInteger(QStringView text) {
+    return toInteger(toDouble(text));
+}
 
 qint32 toLong(double value) {
     const double rounded = roundHalfEven(value);
@@ -87,7 +95,9 @@ qint32 toLong(double value) {
     return static_cast<qint32>(rounded);
 }
 
-qint32 toLong(QStringView text) { return toLong(toDouble(text)); }
+qint32 toLong(QStringView text) {
+    return toLong(toDouble(text));
+}
 
 double numberOf(const QVariant& value) {
     if (!value.isValid()) return 0.0;
@@ -115,7 +125,9 @@ double numberOf(const QVariant& value) {
     }
 }
 
-bool equalsNumber(const QVariant& value, double number) { return numberOf(value) == number; }
+bool equalsNumber(const QVariant& value, double number) {
+    return numberOf(value) == number;
+}
 
 qint32 integerDivide(double dividend, double divisor) {
     const qint32 a = toLong(dividend);
@@ -144,7 +156,9 @@ QString trimBlanks(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool isBlank(const QString& text) { return trimBlanks(text).isEmpty(); }
+bool isBlank(const QString& text) {
+    return trimBlanks(text).isEmpty();
+}
 
 QString textFromBytes(QByteArrayView bytes) {
     // Stateless, so that a sequence cut off at the end counts as an error;

@@ -47,7 +47,8 @@ QString errorDescription(qint32 number) {
         {481, QStringLiteral("Invalid picture")},
         {730, QStringLiteral("Control not found")},
     };
-    return descriptions.value(number, QStringLiteral("Application-defined or object-defined error"));
+    return descriptions.value(number,
+                              QStringLiteral("Application-defined or object-defined error"));
 }
 
 Error::Error(qint32 number, const QString& description, qint32 line)
@@ -57,8 +58,12 @@ Error::Error(qint32 number, const QString& description, qint32 line)
 Error::Error(const ErrObject& object, qint32 line)
     : object_(object),
       line_(line),
-      what_(QStringLiteral("Error %1: %2").arg(object.number).arg(object.description).toStdString()) {}
+      what_(
+          QStringLiteral("Error %1: %2").arg(object.number).arg(object.description).toStdString()) {
+}
 
-void raise(qint32 number, const QString& description) { throw Error(number, description); }
+void raise(qint32 number, const QString& description) {
+    throw Error(number, description);
+}
 
 }  // namespace jex

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 
 #include "jex/error.h"
 
@@ -16,7 +16,9 @@ namespace jex::fs {
 
 namespace {
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 // Maps an errno left by a failed system call to the run-time error number.
 [[noreturn]] void raiseErrno(int code, qint32 fallback) {

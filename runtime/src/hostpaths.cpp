@@ -12,6 +12,8 @@ QString hostExecutablePath() {
     return root + u'/' + QFileInfo(exe).fileName();
 }
 
-QString hostExecutableFolder() { return QFileInfo(hostExecutablePath()).path(); }
+QString hostExecutableFolder() {
+    return QFileInfo(hostExecutablePath()).path();
+}
 
 }  // namespace jex

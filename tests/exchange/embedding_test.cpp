@@ -66,7 +66,8 @@ TEST_F(EmbeddingTest, ShortPdatReparentsThenReports) {
     EXPECT_EQ(mdl().HostTag, "tag");
     EXPECT_FALSE(host.exists("RCData/reply_jexKDRSM_GetSettingsRem.txt"));
     ASSERT_EQ(modals.boxes().size(), 1);
-    EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 40\r\nError 9: Subscript out of range"));
+    EXPECT_TRUE(
+        modals.boxes()[0].text.startsWith("Error Line: 40\r\nError 9: Subscript out of range"));
     EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: LoadInterface"));
     EXPECT_EQ(errorLogLines().size(), 1);
 }

@@ -9,8 +9,8 @@
 #include "form/frmrcKDRSM.h"
 #include "jex/collection.h"
 #include "panel_support/panel_fixture.h"
-#include "plugin/module_state.h"
 #include "panel_support/server_state.h"
+#include "plugin/module_state.h"
 
 namespace {
 
@@ -65,11 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
     Collections, PrivilegeTableTest,
     ::testing::Values(
         PrivilegeRow{"Alternating", {0, 1, 0, 1, 1}, {false, true, false, true, true}},
-        PrivilegeRow{"TrueAndFiveEnable", {-1, 5, true, QString("1"), 0}, {true, true, true, true, false}},
+        PrivilegeRow{
+            "TrueAndFiveEnable", {-1, 5, true, QString("1"), 0}, {true, true, true, true, false}},
         PrivilegeRow{"FalseDisables", {false, 1, 1, 1, 1}, {false, true, true, true, true}},
-        PrivilegeRow{"TextZeroDisables", {QString(" 0 "), 1, 1, 1, 1}, {false, true, true, true, true}},
+        PrivilegeRow{
+            "TextZeroDisables", {QString(" 0 "), 1, 1, 1, 1}, {false, true, true, true, true}},
         PrivilegeRow{"OnlyMaxPlayers", {missing, 1}, {false, true, false, false, false}},
-        PrivilegeRow{"NoneOfTheNames", {missing, missing, missing, missing, missing},
+        PrivilegeRow{"NoneOfTheNames",
+                     {missing, missing, missing, missing, missing},
                      {false, false, false, false, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -8,8 +8,8 @@
 #include "form/controls.h"
 #include "form/frmrcKDRSM.h"
 #include "panel_support/panel_fixture.h"
-#include "plugin/module_state.h"
 #include "panel_support/server_state.h"
+#include "plugin/module_state.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ protected:
     }
     // The single error box's first two lines, e.g. "Error Line: 122|Error 13: Type mismatch".
     QString errorHead() {
-        if (modals.boxes().size() != 1) return QStringLiteral("%1 boxes").arg(modals.boxes().size());
+        if (modals.boxes().size() != 1)
+            return QStringLiteral("%1 boxes").arg(modals.boxes().size());
         return modals.boxes()[0].text.split("\r\n").mid(0, 2).join('|');
     }
 };
@@ -51,16 +52,32 @@ TEST_F(ReplyTest, TypicalReplyFillsEveryControl) {
     receive(ServerState::typical().reply());
     EXPECT_TRUE(modals.boxes().isEmpty());
     EXPECT_FALSE(mdl().NoDataReceived);
-    const QList<QPair<const char*, const char*>> expected = {
-        {"savServerName", "KDR Test Server"}, {"savCountry", "US"}, {"savSession", "LAN IP"},
-        {"savPassword", "secret"}, {"savPlayers", "16"}, {"savTime", "30"},
-        {"savDelay", "2 Minutes"}, {"savMaps", "Cycle"}, {"savRespawn", "8"},
-        {"savDedicated", "1"}, {"savNovaLogin", "0"}, {"savSkins", "1"},
-        {"savAutoBalance", "0"}, {"savMessage", "Welcome, soldier!"}, {"savBluePass", "blue"},
-        {"savRedPass", "red"}, {"savMaxFF", "6"}, {"savPSPTime", "15"},
-        {"savFlagReturn", "210"}, {"savLives", "100"}, {"savMinPingChk", "1"},
-        {"savMinPing", "20"}, {"savMaxPingChk", "0"}, {"savGamePort", "17479"},
-        {"savDestroyBuildings", "1"}, {"chkAutoLoad", "1"}};
+    const QList<QPair<const char*, const char*>> expected = {{"savServerName", "KDR Test Server"},
+                                                             {"savCountry", "US"},
+                                                             {"savSession", "LAN IP"},
+                                                             {"savPassword", "secret"},
+                                                             {"savPlayers", "16"},
+                                                             {"savTime", "30"},
+                                                             {"savDelay", "2 Minutes"},
+                                                             {"savMaps", "Cycle"},
+                                                             {"savRespawn", "8"},
+                                                             {"savDedicated", "1"},
+                                                             {"savNovaLogin", "0"},
+                                                             {"savSkins", "1"},
+                                                             {"savAutoBalance", "0"},
+                                                             {"savMessage", "Welcome, soldier!"},
+                                                             {"savBluePass", "blue"},
+                                                             {"savRedPass", "red"},
+                                                             {"savMaxFF", "6"},
+                                                             {"savPSPTime", "15"},
+                                                             {"savFlagReturn", "210"},
+                                                             {"savLives", "100"},
+                                                             {"savMinPingChk", "1"},
+                                                             {"savMinPing", "20"},
+                                                             {"savMaxPingChk", "0"},
+                                                             {"savGamePort", "17479"},
+                                                             {"savDestroyBuildings", "1"},
+                                                             {"chkAutoLoad", "1"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(jextest::shown(control(name)), value) << name;
     EXPECT_TRUE(control("savMinPing")->isEnabled());  // the check box's reaction ran
@@ -130,7 +147,7 @@ TEST_F(ReplyTest, AnInvalidEncodedFieldIsSkippedAlone) {
     receive(state.reply());
     EXPECT_TRUE(modals.boxes().isEmpty());
     EXPECT_EQ(text("savServerName"), "KDR Test Server");  // kept
-    EXPECT_EQ(text("savPassword"), "changed");             // later fields still set
+    EXPECT_EQ(text("savPassword"), "changed");            // later fields still set
     EXPECT_TRUE(errorLogLines().isEmpty());
 }
 
@@ -167,10 +184,14 @@ auto withField(int index, const char* value) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, ReplyFailureTest,
     ::testing::Values(
-        FailureRow{"NonNumericAutoBalance", withField(12, "yes"), "Error Line: 122|Error 13: Type mismatch"},
-        FailureRow{"ListIndexOutOfRange", withField(2, "5"), "Error Line: 112|Error 380: Invalid property value"},
-        FailureRow{"CheckValueThree", withField(9, "3"), "Error Line: 119|Error 380: Invalid property value"},
-        FailureRow{"NonNumericIndex", withField(4, "many"), "Error Line: 114|Error 13: Type mismatch"},
+        FailureRow{"NonNumericAutoBalance", withField(12, "yes"),
+                   "Error Line: 122|Error 13: Type mismatch"},
+        FailureRow{"ListIndexOutOfRange", withField(2, "5"),
+                   "Error Line: 112|Error 380: Invalid property value"},
+        FailureRow{"CheckValueThree", withField(9, "3"),
+                   "Error Line: 119|Error 380: Invalid property value"},
+        FailureRow{"NonNumericIndex", withField(4, "many"),
+                   "Error Line: 114|Error 13: Type mismatch"},
         FailureRow{"IndexOverflow", withField(5, "40000"), "Error Line: 115|Error 6: Overflow"},
         FailureRow{"FieldsMissing",
                    [](ServerState& state) {
@@ -228,14 +249,15 @@ const char* const kNotUpdated = "Could Not Update Server Settings!";
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, NoticeTest,
-    ::testing::Values(NoticeRow{"EmptyWhileLoading", "LoadForm", "", "Failed!", kNoData, true},
-                      NoticeRow{"FailedWhileLoading", "LoadForm", "Failed", "Failed!", kNoData, true},
-                      NoticeRow{"EmptyWhileUpdating", "Update Settings", "", "Failed!", kNoData, true},
-                      NoticeRow{"FailedWhileUpdating", "Update Settings", "Failed", "Failed!", kNoData, true},
-                      NoticeRow{"AckOne", "Update Settings", "1", "Success", "Server Settings Updated.", false},
-                      NoticeRow{"AckZero", "Update Settings", "0", "Failed!", kNotUpdated, false},
-                      NoticeRow{"AckTrue", "Update Settings", "True", "Failed!", kNotUpdated, false},
-                      NoticeRow{"AckBlankOne", "Update Settings", " 1", "Failed!", kNotUpdated, false}),
+    ::testing::Values(
+        NoticeRow{"EmptyWhileLoading", "LoadForm", "", "Failed!", kNoData, true},
+        NoticeRow{"FailedWhileLoading", "LoadForm", "Failed", "Failed!", kNoData, true},
+        NoticeRow{"EmptyWhileUpdating", "Update Settings", "", "Failed!", kNoData, true},
+        NoticeRow{"FailedWhileUpdating", "Update Settings", "Failed", "Failed!", kNoData, true},
+        NoticeRow{"AckOne", "Update Settings", "1", "Success", "Server Settings Updated.", false},
+        NoticeRow{"AckZero", "Update Settings", "0", "Failed!", kNotUpdated, false},
+        NoticeRow{"AckTrue", "Update Settings", "True", "Failed!", kNotUpdated, false},
+        NoticeRow{"AckBlankOne", "Update Settings", " 1", "Failed!", kNotUpdated, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReplyTest, NothingPendingOnlyResetsTheFlag) {

@@ -9,8 +9,8 @@
 #include "form/controls.h"
 #include "form/frmrcKDRSM.h"
 #include "panel_support/panel_fixture.h"
-#include "plugin/module_state.h"
 #include "panel_support/server_state.h"
+#include "plugin/module_state.h"
 
 namespace {
 
@@ -21,9 +21,39 @@ namespace ctl = kdrsm::ctl;
 
 // The request body for the typical server, written out field by field.
 QStringList typicalFields() {
-    return {b64("KDR Test Server"), b64("US"), "1", b64("secret"), "15", "30", "2", "2", "8",
-            "1", "0", "1", "1", b64("Welcome, soldier!"), b64("blue"), b64("red"), "1", "6", "0",
-            "1", "15", "210", "100", "1", "0", "1", "1", "20", "0", "15000", "0", "0", "1"};
+    return {b64("KDR Test Server"),
+            b64("US"),
+            "1",
+            b64("secret"),
+            "15",
+            "30",
+            "2",
+            "2",
+            "8",
+            "1",
+            "0",
+            "1",
+            "1",
+            b64("Welcome, soldier!"),
+            b64("blue"),
+            b64("red"),
+            "1",
+            "6",
+            "0",
+            "1",
+            "15",
+            "210",
+            "100",
+            "1",
+            "0",
+            "1",
+            "1",
+            "20",
+            "0",
+            "15000",
+            "0",
+            "0",
+            "1"};
 }
 
 QString body(const QStringList& fields, const QString& weapons, const QString& roles,
@@ -31,7 +61,9 @@ QString body(const QStringList& fields, const QString& weapons, const QString& r
     return fields.join('|') + "[-]" + weapons + "[-]" + roles + "[-]" + autoLoad;
 }
 
-QString typicalWeapons() { return b64("M16") + "|" + b64("Barrett .50"); }
+QString typicalWeapons() {
+    return b64("M16") + "|" + b64("Barrett .50");
+}
 
 class UpdateTest : public jextest::PanelTest {
 protected:
@@ -77,7 +109,6 @@ struct CorrectionRow {
 class UpdateCorrectionTest : public UpdateTest,
                              public ::testing::WithParamInterface<CorrectionRow> {};
 
-
 TEST_P(UpdateCorrectionTest, CorrectsTheFormAndSends) {
     const CorrectionRow& row = GetParam();
     row.change(c(row.control));
@@ -101,11 +132,14 @@ auto setCheck(int value) {
 INSTANTIATE_TEST_SUITE_P(
     Corrections, UpdateCorrectionTest,
     ::testing::Values(
-        CorrectionRow{"BlankNameBecomesUntitled", setText("   "), "savServerName", 0, b64("Untitled"), "Untitled"},
-        CorrectionRow{"NameKeepsItsBlanks", setText(" a b "), "savServerName", 0, b64(" a b "), " a b "},
+        CorrectionRow{"BlankNameBecomesUntitled", setText("   "), "savServerName", 0,
+                      b64("Untitled"), "Untitled"},
+        CorrectionRow{"NameKeepsItsBlanks", setText(" a b "), "savServerName", 0, b64(" a b "),
+                      " a b "},
         CorrectionRow{"BlankCountrySendsNothing", setText("  "), "savCountry", 1, "", "  "},
         CorrectionRow{"TypedCountryEncoded", setText("XX"), "savCountry", 1, b64("XX"), "XX"},
-        CorrectionRow{"SessionNoneBecomesNovaWorld", setIndex(-1), "savSession", 2, "0", "NovaWorld"},
+        CorrectionRow{"SessionNoneBecomesNovaWorld", setIndex(-1), "savSession", 2, "0",
+                      "NovaWorld"},
         CorrectionRow{"PlayersNoneBecomesFifty", setIndex(-1), "savPlayers", 4, "49", "50"},
         CorrectionRow{"PlayersFirstEntry", setIndex(0), "savPlayers", 4, "0", "1"},
         CorrectionRow{"TimeInfinite", setIndex(0), "savTime", 5, "0", "Infinite"},
@@ -121,11 +155,13 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionRow{"MaxFFFirst", setIndex(0), "savMaxFF", 17, "1", "1"},
         CorrectionRow{"MaxFFNoneBecomesSix", setIndex(-1), "savMaxFF", 17, "6", "6"},
         CorrectionRow{"PSPNoneBecomesFifteen", setIndex(-1), "savPSPTime", 20, "15", "15"},
-        CorrectionRow{"FlagReturnWordSendsDefault", setText("abc"), "savFlagReturn", 21, "210", "abc"},
+        CorrectionRow{"FlagReturnWordSendsDefault", setText("abc"), "savFlagReturn", 21, "210",
+                      "abc"},
         CorrectionRow{"FlagReturnAsTyped", setText(" 45 "), "savFlagReturn", 21, " 45 ", " 45 "},
         CorrectionRow{"LivesBlankSendsDefault", setText(""), "savLives", 22, "100", ""},
         CorrectionRow{"MinPingBlankBecomesZero", setText(""), "savMinPing", 27, "0", "0"},
-        CorrectionRow{"MaxPingWordBecomesDefault", setText("x"), "savMaxPing", 29, "15000", "15000"}),
+        CorrectionRow{"MaxPingWordBecomesDefault", setText("x"), "savMaxPing", 29, "15000",
+                      "15000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Weapons go in section 1 (selected ones only), roles in four fixed slots
@@ -138,12 +174,20 @@ TEST_F(UpdateTest, WeaponsRolesAndAutoLoadSections) {
         QString tail;
     };
     const QString m16 = b64("M16"), mp5 = b64("MP5"), barrett = b64("Barrett .50");
-    for (const Row& row : {Row{{false, false, false, false}, {false, false, false}, 0, "[-][-]|||[-]0"},
-                           Row{{true, true, true, true}, {true, true, true}, 1,
-                               "[-]" + m16 + "|" + mp5 + "|" + barrett + "[-]CQB|Gunner|Medic|Sniper[-]1"},
-                           Row{{false, true, false, false}, {false, true, false}, 1, "[-]" + mp5 + "[-]|Gunner||[-]1"},
-                           Row{{false, false, true, false}, {true, false, true}, 0,
-                               "[-]" + m16 + "|" + barrett + "[-]||Medic|[-]0"}}) {
+    for (const Row& row :
+         {Row{{false, false, false, false}, {false, false, false}, 0, "[-][-]|||[-]0"},
+          Row{{true, true, true, true},
+              {true, true, true},
+              1,
+              "[-]" + m16 + "|" + mp5 + "|" + barrett + "[-]CQB|Gunner|Medic|Sniper[-]1"},
+          Row{{false, true, false, false},
+              {false, true, false},
+              1,
+              "[-]" + mp5 + "[-]|Gunner||[-]1"},
+          Row{{false, false, true, false},
+              {true, false, true},
+              0,
+              "[-]" + m16 + "|" + barrett + "[-]||Medic|[-]0"}}) {
         for (int i = 0; i < 4; ++i) ctl::setSelected(c("lstRoles"), i, row.roles[i]);
         for (int i = 0; i < 3; ++i) ctl::setSelected(c("lstWeapons"), i, row.weapons[i]);
         ctl::setCheckValue(c("chkAutoLoad"), row.autoLoad);

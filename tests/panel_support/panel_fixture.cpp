@@ -31,11 +31,17 @@ void PanelTest::SetUp() {
     ASSERT_NE(kdrsm::mdl().objMemory, nullptr);
 }
 
-void PanelTest::TearDown() { kdrsm::unloadForm(); }
+void PanelTest::TearDown() {
+    kdrsm::unloadForm();
+}
 
-kdrsm::frmrcKDRSM& PanelTest::form() { return kdrsm::formInstance(); }
+kdrsm::frmrcKDRSM& PanelTest::form() {
+    return kdrsm::formInstance();
+}
 
-QWidget* PanelTest::control(const QString& name) { return form().control(name); }
+QWidget* PanelTest::control(const QString& name) {
+    return form().control(name);
+}
 
 void PanelTest::setReportErrors(const QString& value) {
     host.write(QStringLiteral("settings/config.ini"),

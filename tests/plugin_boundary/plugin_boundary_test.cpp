@@ -22,7 +22,8 @@ protected:
 
 TEST_F(PluginBoundaryTest, VersionTextIgnoresTheName) {
     for (const QString& name : {QString(), QStringLiteral("jexhost"), QStringLiteral("x y z")})
-        EXPECT_EQ(jex::call(plugin.get(), "dllVersion", {name}).toString(), "1.1.8") << name.toStdString();
+        EXPECT_EQ(jex::call(plugin.get(), "dllVersion", {name}).toString(), "1.1.8")
+            << name.toStdString();
 }
 
 // Every field read through the record's meta-object only, in declaration

@@ -93,11 +93,12 @@ TEST_P(LoadValueTest, SetsTheListIndex) {
     EXPECT_EQ(newBoxTexts(), QStringList{"Server Settings Loaded."});
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, LoadValueTest,
-                         ::testing::Values(ValueRow{"PlayersMinusOneClears", "Players", "-1", "savPlayers", -1},
-                                           ValueRow{"TimeZeroIsInfinite", "Time", "0", "savTime", 0},
-                                           ValueRow{"CountryMinusOne", "Country", "-1", "savCountry", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Values, LoadValueTest,
+    ::testing::Values(ValueRow{"PlayersMinusOneClears", "Players", "-1", "savPlayers", -1},
+                      ValueRow{"TimeZeroIsInfinite", "Time", "0", "savTime", 0},
+                      ValueRow{"CountryMinusOne", "Country", "-1", "savCountry", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Entries are selected only by "1"; names the lists lack are ignored and the
 // lists stay as they are; the ping fields follow their boxes.
@@ -137,7 +138,7 @@ TEST_P(LoadFailureTest, EndsOnTheErrorPathWithEarlierControlsSet) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(GetParam().head)) << boxes[0].toStdString();
     EXPECT_TRUE(boxes[0].contains("Function/Sub: cmdLoad"));
-    EXPECT_EQ(ctl::checkValue(control("savAutoBalance")), 1);   // first key, read before
+    EXPECT_EQ(ctl::checkValue(control("savAutoBalance")), 1);  // first key, read before
     EXPECT_EQ(ctl::text(control("savBluePass")), "typed");     // last key, never reached
 }
 

@@ -74,12 +74,13 @@ INSTANTIATE_TEST_SUITE_P(
                      for (const char* list : {"savTime", "savMaxFF", "savPlayers", "savCountry"})
                          ctl::setListIndex(f.control(list), -1);
                  }},
-        StateRow{"EmptyTexts",
-                 [](kdrsm::frmrcKDRSM& f) {
-                     chooseCountry(f, 0);
-                     for (const char* box : {"savServerName", "savPassword", "savMessage", "savLives"})
-                         ctl::setText(f.control(box), "");
-                 }},
+        StateRow{
+            "EmptyTexts",
+            [](kdrsm::frmrcKDRSM& f) {
+                chooseCountry(f, 0);
+                for (const char* box : {"savServerName", "savPassword", "savMessage", "savLives"})
+                    ctl::setText(f.control(box), "");
+            }},
         StateRow{"ManyWeapons",
                  [](kdrsm::frmrcKDRSM& f) {
                      chooseCountry(f, 231);

@@ -16,13 +16,40 @@ using jextest::readIni;
 using jextest::SettingsFileTest;
 namespace ctl = kdrsm::ctl;
 
-const QStringList kServerKeys = {
-    "AutoBalance", "NovaLogin", "Skins",   "Message",    "Dedicated",  "Respawn",
-    "Maps",        "Delay",     "Time",    "Players",    "Session",    "Country",
-    "Password",    "ServerName", "GamePort", "FatBullets", "DestroyBuildings", "OneShot",
-    "MaxPing",     "MaxPingChk", "MinPing", "MinPingChk", "MaxFF",      "FFWarn",
-    "FFTags",      "FFKills",   "Lives",   "FlagReturn", "PSPTime",    "AutoRange",
-    "Clays",       "Tracers",   "RedPass", "BluePass"};
+const QStringList kServerKeys = {"AutoBalance",
+                                 "NovaLogin",
+                                 "Skins",
+                                 "Message",
+                                 "Dedicated",
+                                 "Respawn",
+                                 "Maps",
+                                 "Delay",
+                                 "Time",
+                                 "Players",
+                                 "Session",
+                                 "Country",
+                                 "Password",
+                                 "ServerName",
+                                 "GamePort",
+                                 "FatBullets",
+                                 "DestroyBuildings",
+                                 "OneShot",
+                                 "MaxPing",
+                                 "MaxPingChk",
+                                 "MinPing",
+                                 "MinPingChk",
+                                 "MaxFF",
+                                 "FFWarn",
+                                 "FFTags",
+                                 "FFKills",
+                                 "Lives",
+                                 "FlagReturn",
+                                 "PSPTime",
+                                 "AutoRange",
+                                 "Clays",
+                                 "Tracers",
+                                 "RedPass",
+                                 "BluePass"};
 
 TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     ASSERT_FALSE(host.exists("profiles/2/settings"));  // created, last level only
@@ -61,7 +88,6 @@ TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     EXPECT_EQ(cd.Flags, 788996);
     EXPECT_EQ(cd.DialogTitle, "Save Server Settings");
 }
-
 
 TEST_F(SettingsFileTest, CancelWritesAndShowsNothing) {
     save("");
@@ -129,8 +155,8 @@ TEST_F(SettingsFileTest, ANewFileIsTheOwnersAlone) {
     const QFile::Permissions permissions = QFileInfo(settingsPath("private.ssf")).permissions();
     EXPECT_TRUE(permissions & QFile::ReadOwner);
     EXPECT_TRUE(permissions & QFile::WriteOwner);
-    EXPECT_FALSE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
-                                QFile::WriteOther));
+    EXPECT_FALSE(permissions &
+                 (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
 }
 
 TEST_F(SettingsFileTest, RightButtonReleaseSavesToo) {

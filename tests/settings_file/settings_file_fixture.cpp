@@ -4,8 +4,8 @@
 
 #include "exchange/reply.h"
 #include "form/frmrcKDRSM.h"
-#include "plugin/module_state.h"
 #include "panel_support/server_state.h"
+#include "plugin/module_state.h"
 
 namespace jextest {
 

@@ -70,7 +70,8 @@ TEST_F(ErrorTrapTest, MissingLogComponentStillShowsTheError) {
     trap.step(20, [] { jex::raise(429); });
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
-    EXPECT_TRUE(modals.boxes()[0].text.contains("Error 429: ActiveX component can't create object"));
+    EXPECT_TRUE(
+        modals.boxes()[0].text.contains("Error 429: ActiveX component can't create object"));
     EXPECT_TRUE(modals.boxes()[0].text.endsWith("Error Report Sent: No"));
 }
 

@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PanelTest, ReportRecordHasSixEntries) {
-    const QVariantList record = kdrsm::errorReportRecord({380, "Invalid property value"}, 42, "cmdLoad");
+    const QVariantList record =
+        kdrsm::errorReportRecord({380, "Invalid property value"}, 42, "cmdLoad");
     ASSERT_EQ(record.size(), 6);
     EXPECT_EQ(record[0].metaType(), QMetaType::fromType<qint32>());
     EXPECT_EQ(record[0].toInt(), 380);

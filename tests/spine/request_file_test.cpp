@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "exchange/send_request.h"
-#include "jex/error.h"
 #include "exchange/wire/request.h"
+#include "jex/error.h"
 #include "panel_support/panel_fixture.h"
 #include "plugin/module_state.h"
 
@@ -42,13 +42,14 @@ TEST_P(RequestTextTest, WritesTheExactText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, RequestTextTest,
-    ::testing::Values(
-        RequestRow{"FetchEndsWithSeparator", "GetSettingsRem", "abc", 0, "",
-                   "Plugin_jexKDRSM_GetSettingsRem_abc_VB6_0_"},
-        RequestRow{"EmptyTag", "GetSettingsRem", "", 0, "", "Plugin_jexKDRSM_GetSettingsRem__VB6_0_"},
-        RequestRow{"NegativeIndex", "GetSettingsRem", "t", -12, "", "Plugin_jexKDRSM_GetSettingsRem_t_VB6_-12_"},
-        RequestRow{"UnderscoresUnchanged", "SetSettingsRem", "a_b", 3, "x_y|z[-]w",
-                   "Plugin_jexKDRSM_SetSettingsRem_a_b_VB6_3_x_y|z[-]w"}),
+    ::testing::Values(RequestRow{"FetchEndsWithSeparator", "GetSettingsRem", "abc", 0, "",
+                                 "Plugin_jexKDRSM_GetSettingsRem_abc_VB6_0_"},
+                      RequestRow{"EmptyTag", "GetSettingsRem", "", 0, "",
+                                 "Plugin_jexKDRSM_GetSettingsRem__VB6_0_"},
+                      RequestRow{"NegativeIndex", "GetSettingsRem", "t", -12, "",
+                                 "Plugin_jexKDRSM_GetSettingsRem_t_VB6_-12_"},
+                      RequestRow{"UnderscoresUnchanged", "SetSettingsRem", "a_b", 3, "x_y|z[-]w",
+                                 "Plugin_jexKDRSM_SetSettingsRem_a_b_VB6_3_x_y|z[-]w"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RequestFileTest, CreatesAMissingRequestFolder) {

@@ -9,8 +9,8 @@
 #include <QObject>
 #include <QString>
 
-#include "support/printers.h"
 #include <QTimer>
+#include "support/printers.h"
 
 #include <functional>
 

@@ -31,6 +31,8 @@ QByteArray TempHost::read(const QString& relative) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool TempHost::exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+bool TempHost::exists(const QString& relative) const {
+    return QFileInfo::exists(path(relative));
+}
 
 }  // namespace jextest

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "support/printers.h"
 #include <QTemporaryDir>
+#include "support/printers.h"
 
 namespace jextest {
 

@@ -3,9 +3,9 @@
 // whose metadata lists the classes it offers ({"classes": [{"progId", "guid"}]})
 // and whose root object offers `Q_INVOKABLE QObject* create(const QString&)`.
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
-#include <QJsonObject>
 #include <QStringList>
 
 #include "jex/export.h"
