@@ -43,6 +43,12 @@ void showMessageBox(const QString& title, const QString& text) {
     box.exec();
 }
 
+void showNoDataRefusal(const QString& consequence) {
+    ShowMessage(msg::Failure,
+                QStringLiteral("There seems to have been a problem collecting data!") + kCrLf +
+                    kCrLf + consequence);
+}
+
 QString messageTitle(quint8 kind) {
     switch (kind) {
         case msg::Error:

@@ -27,6 +27,10 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 void ShowMessage(quint8 kind, const QString& message, const jex::ErrObject* error = nullptr,
                  qint32 line = 0);
 
+// The failure notice of an action refused because the last reply carried
+// no data: the common first part, two line breaks, then `consequence`.
+void showNoDataRefusal(const QString& consequence);
+
 // A modal box with one OK button and no icon, its text exactly `text`.
 void showMessageBox(const QString& title, const QString& text);
 

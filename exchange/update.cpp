@@ -18,9 +18,6 @@ namespace kdrsm {
 
 namespace {
 
-constexpr int kBusyPointer = 11;
-constexpr int kDefaultPointer = 0;
-
 // Line markers of the update's steps.
 constexpr qint32 kLineRefusal = 10;
 constexpr qint32 kLineFirstPreparation = 100;  // + field index
@@ -122,17 +119,14 @@ wire::UpdateBody buildBody(frmrcKDRSM& form, const QHash<int, QString>& prepared
 
 void updateSettings(frmrcKDRSM& form) {
     ModuleState& state = mdl();
-    form.setMousePointer(kBusyPointer);
+    form.setMousePointer(frmrcKDRSM::kBusyPointer);
     state.PendingCommand = QStringLiteral("Update Settings");
     // A failure while the form is read or the request written ends the update
     // on the error path: logged, shown, nothing sent.
     ErrorTrap trap(QStringLiteral("cmdUpdate"));
     if (state.NoDataReceived) {
-        trap.step(kLineRefusal, [] {
-            ShowMessage(msg::Failure,
-                        QStringLiteral("There seems to have been a problem collecting data!") +
-                            kCrLf + kCrLf + QStringLiteral("Unable to update server settings!"));
-        });
+        trap.step(kLineRefusal,
+                  [] { showNoDataRefusal(QStringLiteral("Unable to update server settings!")); });
     } else {
         QHash<int, QString> prepared;
         for (int index : wire::kUpdatePreparationOrder) {
@@ -145,7 +139,7 @@ void updateSettings(frmrcKDRSM& form) {
         trap.step(kLineBuild, [&] { body = wire::joinUpdateBody(buildBody(form, prepared)); });
         trap.step(kLineSend, [&] { SendRequest(wire::kSetSettings, body); });
     }
-    form.setMousePointer(kDefaultPointer);
+    form.setMousePointer(frmrcKDRSM::kDefaultPointer);
 }
 
 }  // namespace kdrsm

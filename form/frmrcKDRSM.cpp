@@ -31,7 +31,6 @@ namespace {
 constexpr qint32 kClientWidth = 11190;
 constexpr qint32 kClientHeight = 6000;
 
-constexpr int kBusyPointer = 11;
 const QString kImageSuffix = QStringLiteral("Img");
 const QString kUp = QStringLiteral("Up");
 const QString kDown = QStringLiteral("Down");
@@ -110,7 +109,7 @@ frmrcKDRSM::frmrcKDRSM(QWidget* parent) : QWidget(parent) {
 
 frmrcKDRSM::~frmrcKDRSM() {
     if (loaded_) runHandler(QStringLiteral("Form_Unload"), [this] { Form_Unload(); });
-    setMousePointer(0);
+    setMousePointer(kDefaultPointer);
 }
 
 QWidget* frmrcKDRSM::control(const QString& name, int index) const {
@@ -234,9 +233,7 @@ void frmrcKDRSM::optRoles_Click(int index) {
 
 void frmrcKDRSM::optWeapons_Click(int index) {
     if (mdl().NoDataReceived) {
-        ShowMessage(msg::Failure, QStringLiteral("There seems to have been a problem collecting "
-                                                 "data!\r\n\r\nUnable to update weapon "
-                                                 "restrictions!"));
+        showNoDataRefusal(QStringLiteral("Unable to update weapon restrictions!"));
         return;
     }
     const bool state = index == 0;

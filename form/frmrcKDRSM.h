@@ -37,6 +37,8 @@ public:
     bool isLoaded() const { return loaded_; }
 
     // Mouse pointer: 0 default, 11 busy (the wait cursor).
+    static constexpr int kDefaultPointer = 0;
+    static constexpr int kBusyPointer = 11;
     void setMousePointer(int pointer);
     int mousePointer() const { return mousePointer_; }
 

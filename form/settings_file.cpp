@@ -125,11 +125,8 @@ QString settingsFolder() {
 void saveSettingsFile(frmrcKDRSM& form) {
     ErrorTrap trap(QStringLiteral("cmdSave"));
     if (mdl().NoDataReceived) {
-        trap.step(kLineRefusal, [] {
-            ShowMessage(msg::Failure,
-                        QStringLiteral("There seems to have been a problem collecting data!") +
-                            kCrLf + kCrLf + QStringLiteral("Unable to save server settings!"));
-        });
+        trap.step(kLineRefusal,
+                  [] { showNoDataRefusal(QStringLiteral("Unable to save server settings!")); });
         return;
     }
     const QString file = chooseFile(form, trap, QStringLiteral("Save Server Settings"), true);
