@@ -10,13 +10,15 @@
 namespace jexhost {
 
 struct HostOptions {
-    QUrl remote;          // empty: start the remote side in-process
-    QString remoteState;  // state file of the in-process remote side
+    QUrl remote;        // empty: start the remote side in-process
+    QString tokenFile;  // the token to present; empty: the in-process side's, below the root
+    QString stateDir;   // state folder of the in-process remote side; empty: below the root
     qint32 profile = 0;
     QString tag = QStringLiteral("jexhost");
-    QString privilegesFile;  // empty: the operator is a super administrator
-    int quitAfterMs = -1;    // -1: run until closed
-    QString screenshot;      // PNG of the window written when quitting after quitAfterMs
+    int timeoutMs = 10000;    // a request unanswered this long gets an empty answer
+    int keepAliveMs = 15000;  // ping interval of an idle link; a missed pong drops it
+    int quitAfterMs = -1;     // -1: run until closed
+    QString screenshot;       // PNG of the window written when quitting after quitAfterMs
 };
 
 // The options, or the text to print and exit with (help, version, an error;

@@ -1,8 +1,10 @@
 #pragma once
-// One run of the host without its windows: the remote side (in-process or
-// remote), the link to it, the plug-in and the carrier that brings the
-// plug-in's requests to the remote side and the answers back.
+// One run of the host without its windows: the lock on its root folder, the
+// remote side (in-process or remote), the link to it, the plug-in and the
+// carrier that brings the plug-in's requests to the remote side and the
+// answers back.
 
+#include <QLockFile>
 #include <QObject>
 #include <QSize>
 #include <QUrl>
@@ -13,9 +15,8 @@
 #include "host/plugin_client.h"
 
 namespace jexremote {
-class RemotePlugin;
-class RemoteServer;
-}  // namespace jexremote
+class RemoteService;
+}
 
 namespace jexhost {
 
@@ -28,15 +29,18 @@ public:
     explicit HostSession(HostOptions options, QObject* parent = nullptr);
     ~HostSession() override;
 
-    // Starts the in-process remote side when no URL was given, creates the
-    // plug-in, hands it the privileges and starts carrying requests. False,
-    // with the reason in `error`, when any of it fails.
+    // Takes the root folder for this host, starts the in-process remote side
+    // when no URL was given, opens the link and waits for the welcome,
+    // creates the plug-in, hands it the operator's privileges and starts
+    // carrying requests. False, with the reason in `error`, when any of it
+    // fails.
     bool start(QString* error);
 
     const PluginDescriptor& descriptor() const { return descriptor_; }
     const QUrl& remoteUrl() const { return remoteUrl_; }
     const HostOptions& options() const { return options_; }
-    jexremote::RemotePlugin* embeddedRemote() const { return embeddedRemote_.get(); }
+    jexremote::RemoteService* embeddedRemote() const { return embeddedRemote_.get(); }
+    RemoteLink* link() const { return link_.get(); }
     RequestCarrier* carrier() const { return carrier_.get(); }
 
     // Shows the panel in the host window `parentHandle` whose client area is
@@ -45,10 +49,15 @@ public:
     void hidePanel();
 
 private:
+    bool lockRoot(const QString& root, QString* error);
+    bool startEmbeddedRemote(const QString& root, QString* error);
+    bool openLink(QString* error);
+
     HostOptions options_;
+    std::unique_ptr<QLockFile> rootLock_;
     QUrl remoteUrl_;
-    std::unique_ptr<jexremote::RemotePlugin> embeddedRemote_;
-    std::unique_ptr<jexremote::RemoteServer> embeddedServer_;
+    QString tokenFile_;
+    std::unique_ptr<jexremote::RemoteService> embeddedRemote_;
     std::unique_ptr<RemoteLink> link_;
     std::unique_ptr<PluginClient> plugin_;
     std::unique_ptr<RequestCarrier> carrier_;

@@ -6,11 +6,13 @@
 
 #include "host/host_options.h"
 #include "host/host_session.h"
+#include "host/log.h"
 #include "host/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options (-platform ...) off the line
     QApplication::setApplicationName(QStringLiteral("jexhost"));
+    jexhost::installLogFormat();
 
     const auto parsed = jexhost::parseHostOptions(QApplication::arguments());
     if (const auto* exit = std::get_if<jexhost::ParseExit>(&parsed)) {

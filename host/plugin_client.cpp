@@ -1,8 +1,6 @@
 #include "host/plugin_client.h"
 
-#include <QFileInfo>
 #include <QMetaProperty>
-#include <QSettings>
 
 #include "host/log.h"
 #include "jex/components.h"
@@ -31,24 +29,6 @@ qint32 pixelsToTwips(int pixels, int dotsPerInch) {
     return pixels * kTwipsPerInch / (dotsPerInch > 0 ? dotsPerInch : kStandardDpi);
 }
 
-bool readPrivileges(const QString& path, jex::Collection& into) {
-    if (!QFileInfo(path).isFile()) return false;
-    QSettings ini(path, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError) return false;
-    for (const QString& key : ini.allKeys()) {
-        const QString value = ini.value(key).toString();
-        bool isNumber = false;
-        const qint32 number = value.trimmed().toInt(&isNumber);
-        const QString name = key.section(u'/', -1);  // "[Privileges]" groups are allowed
-        try {
-            into.add(isNumber ? QVariant(number) : QVariant(value), name);
-        } catch (const jex::Error&) {
-            qCWarning(lcHost) << "privilege listed twice:" << name;
-        }
-    }
-    return true;
-}
-
 PluginClient::PluginClient(const QString& progId) : object_(jex::createObject(progId)) {}
 
 PluginClient::~PluginClient() = default;
@@ -73,11 +53,12 @@ PluginDescriptor PluginClient::descriptor() {
     return descriptor;
 }
 
-void PluginClient::setPrivileges(std::unique_ptr<jex::Collection> privileges) {
-    const bool superAdmin = !privileges;
-    privileges_ = privileges ? std::move(privileges) : std::make_unique<jex::Collection>();
-    invoke("SetPrivis", {QVariant::fromValue<QObject*>(privileges_.get()),
-                         QVariant::fromValue<QObject*>(&values_), superAdmin});
+void PluginClient::setPrivileges(const jexlink::Welcome& welcome) {
+    auto privileges = std::make_unique<jex::Collection>();
+    for (const auto& [name, value] : welcome.privileges) privileges->add(value, name);
+    invoke("SetPrivis", {QVariant::fromValue<QObject*>(privileges.get()),
+                         QVariant::fromValue<QObject*>(&values_), welcome.superAdmin});
+    privileges_ = std::move(privileges);  // the plug-in keeps the latest one
 }
 
 void PluginClient::loadInterface(qint32 index, qint64 parentHandle, const QString& tag,

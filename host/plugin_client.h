@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "jex/collection.h"
+#include "link/link_messages.h"
 
 namespace jexhost {
 
@@ -27,10 +28,6 @@ struct PluginDescriptor {
 // Pixels to twips, the unit of the panel's available height and width.
 qint32 pixelsToTwips(int pixels, int dotsPerInch);
 
-// Reads key=value privileges from an INI file into `into`; whole-number
-// values become numbers. False when the file is missing or unreadable.
-bool readPrivileges(const QString& path, jex::Collection& into);
-
 class PluginClient {
 public:
     // Creates the plug-in; raises jex::Error (429) when it cannot be created.
@@ -39,8 +36,9 @@ public:
 
     QObject* object() const { return object_.get(); }
     PluginDescriptor descriptor();
-    // No collection means a super administrator.
-    void setPrivileges(std::unique_ptr<jex::Collection> privileges);
+    // The operator's privileges as the remote side granted them in its
+    // welcome: a collection keyed by the five privilege names.
+    void setPrivileges(const jexlink::Welcome& welcome);
     void loadInterface(qint32 index, qint64 parentHandle, const QString& tag, qint32 heightTwips,
                        qint32 widthTwips);
     void hideInterface();

@@ -1,23 +1,47 @@
 #include "host/remote_link.h"
 
-#include <QTimer>
+#include <QNetworkRequest>
 
 #include <algorithm>
 #include <utility>
 
 #include "host/log.h"
-#include "remote/envelope.h"
 
 namespace jexhost {
 
-RemoteLink::RemoteLink(const QUrl& url, int timeoutMs, QObject* parent)
-    : QObject(parent), url_(url), timeoutMs_(timeoutMs) {
-    connect(&socket_, &QWebSocket::connected, this, &RemoteLink::flushQueue);
+int retryDelayMs(int failures, int firstMs, int maxMs) {
+    if (failures <= 0) return 0;
+    qint64 delay = firstMs;
+    for (int i = 1; i < failures && delay < maxMs; ++i) delay *= 2;
+    return static_cast<int>(std::min<qint64>(delay, maxMs));
+}
+
+RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {
+    socket_.setMaxAllowedIncomingMessageSize(jexlink::kDefaultMaxMessageBytes);
+    connect(&socket_, &QWebSocket::connected, this, &RemoteLink::onConnected);
     connect(&socket_, &QWebSocket::textMessageReceived, this, &RemoteLink::onMessage);
-    connect(&socket_, &QWebSocket::disconnected, this,
-            [this] { failAll(QStringLiteral("link closed")); });
-    connect(&socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-            [this] { failAll(socket_.errorString()); });
+    connect(&socket_, &QWebSocket::pong, this, [this] { awaitingPong_ = false; });
+    // A socket that fails reports an error and a disconnection, in either order.
+    const auto lost = [this] {
+        switch (state_) {
+            case State::Connecting:
+                return drop(socket_.errorString());
+            case State::Handshaking:
+                return drop(QStringLiteral("closed without a welcome (is the token right?)"));
+            default:
+                return drop(QStringLiteral("closed by the remote side"));
+        }
+    };
+    connect(&socket_, &QWebSocket::disconnected, this, lost);
+    connect(&socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, lost);
+
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, &RemoteLink::openNow);
+    handshakeDeadline_.setSingleShot(true);
+    connect(&handshakeDeadline_, &QTimer::timeout, this,
+            [this] { drop(QStringLiteral("no welcome in time")); });
+    connect(&ping_, &QTimer::timeout, this, &RemoteLink::keepAlive);
 }
 
 RemoteLink::~RemoteLink() {
@@ -30,32 +54,78 @@ void RemoteLink::send(const QString& request, AnswerCallback onAnswer) {
     auto* deadline = new QTimer(this);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, this, [this, id] {
-        qCWarning(lcHost) << "no answer from" << url_.toString() << "in time";
+        qCWarning(lcHost) << "request" << id << "unanswered after" << options_.timeoutMs << "ms";
         finish(id, QString());
+        drop(QStringLiteral("a request timed out"));  // the socket may hang: start afresh
     });
-    deadline->start(timeoutMs_);
+    deadline->start(options_.timeoutMs);
     pending_.insert(id, {std::move(onAnswer), deadline});
-    queue_.append({id, jexremote::requestMessage(id, request)});
-
-    if (socket_.state() == QAbstractSocket::ConnectedState)
+    queue_.append({id, jexlink::requestMessage(id, request)});
+    if (state_ == State::Ready)
         flushQueue();
-    else if (socket_.state() == QAbstractSocket::UnconnectedState)
-        socket_.open(url_);
+    else
+        open();
+}
+
+void RemoteLink::open() {
+    if (state_ != State::Closed || retry_.isActive()) return;
+    retry_.start(static_cast<int>(retryAt_.remainingTime()));
+}
+
+void RemoteLink::openNow() {
+    if (state_ != State::Closed) return;
+    state_ = State::Connecting;
+    handshakeDeadline_.start(options_.timeoutMs);
+    socket_.open(QNetworkRequest(options_.url));  // no Origin: the remote side refuses browsers
+}
+
+void RemoteLink::onConnected() {
+    if (state_ != State::Connecting) return;
+    state_ = State::Handshaking;
+    socket_.sendTextMessage(jexlink::tokenMessage(options_.token));
+}
+
+void RemoteLink::onMessage(const QString& message) {
+    awaitingPong_ = false;  // any message shows the link alive
+    if (state_ == State::Handshaking) return onWelcome(message);
+    if (state_ != State::Ready) return;
+    const auto answer = jexlink::readAnswerMessage(message);
+    if (!answer) {
+        qCWarning(lcHost) << "not an answer message," << message.size() << "characters";
+        return;
+    }
+    finish(answer->id, answer->text);
+}
+
+void RemoteLink::onWelcome(const QString& message) {
+    auto welcome = jexlink::readWelcomeMessage(message);
+    if (!welcome) return drop(QStringLiteral("the first message was not a welcome"));
+    handshakeDeadline_.stop();
+    state_ = State::Ready;
+    failuresInARow_ = 0;
+    retryAt_ = QDeadlineTimer(0);
+    ++linksOpened_;
+    welcome_ = std::move(*welcome);
+    qCInfo(lcHost) << "link to" << options_.url.toString() << "open for operator"
+                   << welcome_->operatorName
+                   << (welcome_->superAdmin ? "(super administrator)" : "");
+    awaitingPong_ = false;
+    ping_.start(options_.keepAliveMs);
+    emit welcomed(*welcome_);
+    flushQueue();
+}
+
+void RemoteLink::keepAlive() {
+    if (state_ != State::Ready) return;
+    if (awaitingPong_) return drop(QStringLiteral("no pong to the last ping"));
+    awaitingPong_ = true;
+    socket_.ping();
 }
 
 void RemoteLink::flushQueue() {
     const auto queued = std::exchange(queue_, {});
     for (const auto& [id, message] : queued)
         if (pending_.contains(id)) socket_.sendTextMessage(message);
-}
-
-void RemoteLink::onMessage(const QString& message) {
-    const auto answer = jexremote::readAnswerMessage(message);
-    if (!answer) {
-        qCWarning(lcHost) << "not an answer message:" << message.left(80);
-        return;
-    }
-    finish(answer->id, answer->text);
 }
 
 // Takes the request out before calling back: the callback may open a modal
@@ -69,9 +139,19 @@ void RemoteLink::finish(qint64 id, const QString& answer) {
     request.onAnswer(answer);
 }
 
-void RemoteLink::failAll(const QString& reason) {
-    if (pending_.isEmpty()) return;
-    qCWarning(lcHost) << "remote link" << url_.toString() << "down:" << reason;
+void RemoteLink::drop(const QString& reason) {
+    if (state_ == State::Closed) return;
+    state_ = State::Closed;
+    handshakeDeadline_.stop();
+    ping_.stop();
+    socket_.abort();
+    ++failuresInARow_;
+    const int wait = retryDelayMs(failuresInARow_, options_.firstRetryMs, options_.maxRetryMs);
+    retryAt_ = QDeadlineTimer(wait);
+    qCWarning(lcHost) << "link to" << options_.url.toString() << "down:" << reason
+                      << "- next attempt in" << wait << "ms";
+    emit down(reason);
+
     queue_.clear();
     QList<qint64> ids = pending_.keys();
     std::sort(ids.begin(), ids.end());  // in the order they were sent

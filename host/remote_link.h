@@ -1,13 +1,19 @@
 #pragma once
-// The host's link to the remote side: a WebSocket client that sends each
-// request as {"id", "request"} and hands the matching {"id", "answer"} to the
-// request's callback. The link opens on first use and reopens after a drop.
+// The host's link to the remote side: a WebSocket client that presents the
+// host's token, takes the remote side's welcome (the operator and their
+// privileges), then sends each request as {"id", "request"} and hands the
+// matching {"id", "answer"} to the request's callback.
 //
-// A request never goes unanswered: while the link is connecting it waits in
-// a queue; when the link cannot be opened, drops, or the answer does not come
-// within the timeout, the callback gets an empty answer (which the panel
-// shows as "no data received"). A late answer is then ignored.
+// A request never goes unanswered: while the link is opening it waits in a
+// queue; when the link cannot be opened, is refused, drops, or the answer
+// does not come within the timeout, the callback gets an empty answer (which
+// the panel shows as "no data received") and a late answer is ignored. A
+// timeout aborts the link, since the socket may hang: the next request opens
+// a fresh one. Each failure in a row makes the next attempt wait longer, up to
+// a cap; a welcome resets the wait. An idle open link is pinged, and one whose
+// pong does not come before the next ping is dropped.
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -16,35 +22,77 @@
 #include <QWebSocket>
 
 #include <functional>
+#include <optional>
+
+#include "link/link_messages.h"
 
 namespace jexhost {
 
 using AnswerCallback = std::function<void(const QString& answer)>;
 
+struct LinkOptions {
+    QUrl url;
+    QString token;
+    int timeoutMs = 10000;  // per request, and for the welcome
+    int keepAliveMs = 15000;
+    int firstRetryMs = 250;  // wait after the first failure in a row; doubles after each
+    int maxRetryMs = 5000;
+};
+
+// The wait before the next attempt after `failures` failures in a row.
+int retryDelayMs(int failures, int firstMs, int maxMs);
+
 class RemoteLink : public QObject {
     Q_OBJECT
 public:
-    explicit RemoteLink(const QUrl& url, int timeoutMs = 10000, QObject* parent = nullptr);
+    explicit RemoteLink(LinkOptions options, QObject* parent = nullptr);
     ~RemoteLink() override;
 
     void send(const QString& request, AnswerCallback onAnswer);
-    const QUrl& url() const { return url_; }
+    // Opens the link now (or after the current wait) without a request.
+    void open();
+
+    const QUrl& url() const { return options_.url; }
     int pendingCount() const { return static_cast<int>(pending_.size()); }
-    bool isConnected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+    bool isReady() const { return state_ == State::Ready; }
+    // The latest welcome; nothing before the first.
+    const std::optional<jexlink::Welcome>& welcome() const { return welcome_; }
+    // Links opened and welcomed so far.
+    int linksOpened() const { return linksOpened_; }
+
+signals:
+    void welcomed(const jexlink::Welcome& welcome);
+    // The link went down (refused, dropped, timed out); `reason` is for logs.
+    void down(const QString& reason);
 
 private:
+    enum class State { Closed, Connecting, Handshaking, Ready };
     struct Pending {
         AnswerCallback onAnswer;
         QTimer* deadline = nullptr;
     };
-    void flushQueue();
+    void openNow();
+    void onConnected();
     void onMessage(const QString& message);
+    void onWelcome(const QString& message);
+    void keepAlive();
+    void flushQueue();
     void finish(qint64 id, const QString& answer);
-    void failAll(const QString& reason);
+    // Aborts the socket, answers every waiting request empty and makes the
+    // next attempt wait. Does nothing when the link is already closed.
+    void drop(const QString& reason);
 
-    QUrl url_;
-    int timeoutMs_;
+    LinkOptions options_;
     QWebSocket socket_;
+    State state_ = State::Closed;
+    std::optional<jexlink::Welcome> welcome_;
+    int failuresInARow_ = 0;
+    int linksOpened_ = 0;
+    QDeadlineTimer retryAt_;  // no attempt before this
+    QTimer retry_;
+    QTimer handshakeDeadline_;
+    QTimer ping_;
+    bool awaitingPong_ = false;
     qint64 nextId_ = 1;
     QHash<qint64, Pending> pending_;
     QList<std::pair<qint64, QString>> queue_;  // not yet sent: id, message

@@ -4,28 +4,80 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
+#include "exchange/wire/request.h"
 #include "host/log.h"
 #include "host/remote_link.h"
+#include "link/link_messages.h"
 
 namespace jexhost {
 
 namespace {
+
 const QString kRequestPattern = QStringLiteral("reply_jexKDRSM_*.txt");
+const QString kClaimedSuffix = QStringLiteral(".carrying");
+// What fits into one link message with its envelope.
+constexpr qint64 kMaxRequestBytes = jexlink::kDefaultMaxMessageBytes - 1024;
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+
+// The file's request text without its line end; nothing when it cannot be
+// read. Reads no more than the size limit.
+std::optional<QString> readRequest(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QString text = QString::fromLocal8Bit(file.read(kMaxRequestBytes));
+    while (text.endsWith(u'\n') || text.endsWith(u'\r')) text.chop(1);
+    return text;
 }
 
-RequestCarrier::RequestCarrier(const QString& folder, RemoteLink& link, AnswerHandler onAnswer,
-                               int rescanMs, QObject* parent)
-    : QObject(parent), folder_(folder), link_(link), onAnswer_(std::move(onAnswer)) {
+// How an answer went, for the log: never its text.
+QString outcome(const QString& command, const QString& answer) {
+    if (answer.isEmpty()) return QStringLiteral("no answer");
+    if (answer == u"Failed") return QStringLiteral("failed");
+    if (command == kdrsm::wire::kSetSettings)
+        return answer == u"1" ? QStringLiteral("updated") : QStringLiteral("refused");
+    return QStringLiteral("%1 characters").arg(answer.size());
+}
+
+}  // namespace
+
+RequestCarrier::RequestCarrier(const QString& folder, const QString& hostTag, RemoteLink& link,
+                               AnswerHandler onAnswer, int rescanMs, QObject* parent)
+    : QObject(parent),
+      folder_(folder),
+      hostTag_(hostTag),
+      link_(link),
+      onAnswer_(std::move(onAnswer)) {
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &RequestCarrier::scan);
     connect(&rescan_, &QTimer::timeout, this, &RequestCarrier::scan);
     rescan_.setInterval(rescanMs);
 }
 
-void RequestCarrier::start() {
-    if (!QDir().mkpath(folder_)) qCWarning(lcHost) << "cannot create" << folder_;
+bool RequestCarrier::start(QString* error) {
+    const QFileInfo info(folder_);
+    if (info.isSymLink()) {
+        *error =
+            folder_ + QStringLiteral(" is a symbolic link; the host wants a folder of its own");
+        return false;
+    }
+    const bool ready = info.isDir() ? QFile::setPermissions(folder_, kOwnerOnly)
+                                    : QDir().mkdir(folder_, kOwnerOnly);
+    if (!ready) {
+        *error = QStringLiteral("cannot create %1 readable by this user only").arg(folder_);
+        return false;
+    }
+    const QStringList stale =
+        QDir(folder_).entryList({kRequestPattern + kClaimedSuffix}, QDir::Files);
+    for (const QString& name : stale) QFile::remove(folder_ + u'/' + name);
+    if (!stale.isEmpty())
+        qCWarning(lcHost) << "removed" << stale.size() << "request(s) an earlier run had claimed";
+
     if (!watcher_.addPath(folder_)) qCInfo(lcHost) << "not watching" << folder_ << "- re-scan only";
     rescan_.start();
     scan();
+    return true;
 }
 
 // Oldest request first, so a fetch written before an update is carried first.
@@ -34,42 +86,64 @@ void RequestCarrier::scan() {
     scanning_ = true;
     const QFileInfoList files =
         QDir(folder_).entryInfoList({kRequestPattern}, QDir::Files, QDir::Time | QDir::Reversed);
+    QHash<QString, QDateTime> stillThere;
+    for (const QFileInfo& file : files) {
+        const QString path = file.absoluteFilePath();
+        if (skipped_.contains(path)) stillThere.insert(path, skipped_.value(path));
+    }
+    skipped_.swap(stillThere);  // forget files that went away
     for (const QFileInfo& file : files) take(file.absoluteFilePath());
     scanning_ = false;
 }
 
-// The file is first renamed out of the panel's way: a request the panel
-// writes again after that lands in a new file, which the next scan takes.
+void RequestCarrier::skip(const QString& path, const QDateTime& modified, const char* why) {
+    skipped_.insert(path, modified);
+    qCWarning(lcHost).noquote() << QFileInfo(path).fileName() << why << "- left until it changes";
+}
+
+// The tag is read before the file is claimed, so a file that is not this
+// host's is never moved. The claim is a rename: a request the panel writes
+// again after it lands in a new file, which the next scan takes.
 void RequestCarrier::take(const QString& path) {
     const QFileInfo info(path);
     if (info.size() == 0) return;  // created, not written yet
     const QDateTime modified = info.lastModified();
     if (skipped_.contains(path) && skipped_.value(path) == modified) return;
+    if (info.size() > kMaxRequestBytes) {
+        qCWarning(lcHost).noquote()
+            << info.fileName() << "dropped:" << info.size() << "bytes is over the limit";
+        QFile::remove(path);
+        return;
+    }
+    const auto peeked = readRequest(path);
+    if (!peeked) return;  // replaced or removed meanwhile
+    const auto parsed = kdrsm::wire::parseRequestText(*peeked);
+    if (!parsed) return skip(path, modified, "is not a request");
+    if (parsed->hostTag != hostTag_) return skip(path, modified, "carries another host's tag");
 
-    const QString claimed = path + QStringLiteral(".carrying");
+    const QString claimed = path + kClaimedSuffix;
     QFile::remove(claimed);
     if (!QFile::rename(path, claimed)) {
-        if (!QFileInfo::exists(path)) return;  // replaced or removed meanwhile
-        qCWarning(lcHost) << "cannot take request file" << path << "- skipped until it changes";
-        skipped_.insert(path, modified);
+        if (QFileInfo::exists(path)) skip(path, modified, "cannot be claimed");
         return;
     }
     skipped_.remove(path);
-
-    QFile file(claimed);
-    const bool readable = file.open(QIODevice::ReadOnly);
-    QString request = QString::fromLocal8Bit(file.readAll());
-    file.close();
-    file.remove();
-    while (request.endsWith(u'\n') || request.endsWith(u'\r')) request.chop(1);
-    if (!readable || request.isEmpty()) {
-        qCWarning(lcHost) << "skipped unreadable request file" << path << file.errorString();
+    const auto text = readRequest(claimed);
+    QFile::remove(claimed);
+    const auto request = text ? kdrsm::wire::parseRequestText(*text) : std::nullopt;
+    if (!request || request->hostTag != hostTag_) {
+        qCWarning(lcHost).noquote() << info.fileName() << "changed while it was claimed; dropped";
         return;
     }
 
-    qCInfo(lcHost) << "carrying" << request.left(80);
-    emit requestCarried(request);
-    link_.send(request, onAnswer_);
+    const QString command = request->command;
+    qCInfo(lcHost).noquote() << "carrying" << command << "tag" << request->hostTag.left(64)
+                             << "profile" << request->profileIndex << "size" << text->size();
+    emit requestCarried(*text);
+    link_.send(*text, [this, command](const QString& answer) {
+        qCInfo(lcHost).noquote() << "answer to" << command << ":" << outcome(command, answer);
+        onAnswer_(answer);
+    });
 }
 
 }  // namespace jexhost

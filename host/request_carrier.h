@@ -6,10 +6,13 @@
 // text, removes the file, sends the text over the remote link and hands the
 // answer to the callback.
 //
-// A file is claimed by renaming it before it is read, so a request written
-// again meanwhile is carried as a request of its own. An empty file is left
-// until it has content; a file that cannot be read is dropped with a log
-// line; one that cannot be claimed is skipped (logged once) until it changes.
+// Only requests that carry this host's tag are taken; any other file is left
+// where it is and looked at again only once it changes. A file is claimed by
+// renaming it before it is read, so a request written again meanwhile is
+// carried as a request of its own and none is carried twice. An empty file is
+// left until it has content; one over the size limit or unreadable is dropped
+// with a log line; one that cannot be claimed is skipped until it changes.
+// The log names a request's command, tag, profile and size, never its body.
 
 #include <QDateTime>
 #include <QFileSystemWatcher>
@@ -28,27 +31,32 @@ class RequestCarrier : public QObject {
 public:
     using AnswerHandler = std::function<void(const QString& answer)>;
 
-    RequestCarrier(const QString& folder, RemoteLink& link, AnswerHandler onAnswer,
-                   int rescanMs = 250, QObject* parent = nullptr);
+    RequestCarrier(const QString& folder, const QString& hostTag, RemoteLink& link,
+                   AnswerHandler onAnswer, int rescanMs = 250, QObject* parent = nullptr);
 
-    // Creates the folder if missing and starts watching it.
-    void start();
+    // Creates the folder owner-only (or makes an existing one so), removes
+    // requests a previous run claimed but may not have sent, and starts
+    // watching. False, with the reason in `error`, when the folder cannot be
+    // made private.
+    bool start(QString* error);
     const QString& folder() const { return folder_; }
 
 signals:
-    // A request was read and sent (its text, for logs and tests).
+    // A request was read and sent (its text, for tests).
     void requestCarried(const QString& request);
 
 private:
     void scan();
     void take(const QString& path);
+    void skip(const QString& path, const QDateTime& modified, const char* why);
 
     QString folder_;
+    QString hostTag_;
     RemoteLink& link_;
     AnswerHandler onAnswer_;
     QFileSystemWatcher watcher_;
     QTimer rescan_;
-    QHash<QString, QDateTime> skipped_;  // files that cannot be claimed, as last seen
+    QHash<QString, QDateTime> skipped_;  // files left alone, as last seen
     bool scanning_ = false;
 };
 

@@ -1,72 +1,93 @@
-// The whole round trip with the real panel: the host creates the plug-in by
-// class name, hands it the privileges from its file, embeds its form, and
-// carries its requests to the in-process remote side and the answers back.
+// The whole round trip with the real panel and the in-process remote side:
+// the host presents its own token, hands the welcome's privileges to the
+// panel before showing it, embeds the form, and carries its requests to the
+// remote side and the answers back. One host per root.
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "host/host_session.h"
-#include "remote/remote_plugin.h"
+#include "host/remote_link.h"
+#include "host_fixture.h"
+#include "remote/remote_service.h"
 #include "support/modal_driver.h"
-#include "support/temp_host.h"
 
 namespace {
 
-constexpr int kWaitMs = 10000;  // upper bound only
+using jextest::kHostWaitMs;
 
-TEST(EndToEnd, PanelFillsFromTheRemoteSideAndUpdateCarriesEditsBack) {
+// An operator who may not change the session type or dedicated mode.
+const QByteArray kOperatorLine = "0123456789abcdef-desk bo 0 0 1 0 1 1\n";
+
+TEST(EndToEnd, PanelShowsTheWelcomesPrivilegesFillsAndCarriesAnUpdateBack) {
     jextest::TempHost host;
-    QDir().mkpath(host.path("imgs"));
-    for (const QString face : {"butup.gif", "butdown.gif"})
-        QFile::copy(JEX_STAGE_DIR "/imgs/" + face, host.path("imgs/" + face));
-    host.write("settings/config.ini", "[Settings]\nReportErrors=0\n");
-    host.write("privileges.ini",
-               "Change Session Type=0\nChange Max Players=1\nChange Dedicated Mode=0\n"
-               "Change Custom Skins Option=1\nChange Req Nova Login Option=1\n");
-    jexhost::HostOptions options;
-    options.privilegesFile = host.path("privileges.ini");
+    jextest::prepareHostRoot(host);
+    jextest::writeTokenFile(host.path("remote/token"), kOperatorLine);
 
-    // Declared so that the session goes before the window that shows the panel.
     jextest::ModalDriver modal;
-    QWidget panelHost;
-    jexhost::HostSession session(std::move(options));
+    jexhost::HostSession session({});
     QString error;
     ASSERT_TRUE(session.start(&error)) << error.toStdString();
     EXPECT_EQ(session.descriptor().name, "KDR Server Manager");
-    EXPECT_EQ(session.descriptor().games.size(), 2);
-    panelHost.resize(760, 430);  // the host's size
-    panelHost.show();
-    session.openPanel(static_cast<qint64>(panelHost.winId()), panelHost.size(),
-                      panelHost.logicalDpiX(), panelHost.logicalDpiY());
-    auto* form = panelHost.findChild<QWidget*>("frmrcKDRSM");
-    ASSERT_NE(form, nullptr) << "the form is not embedded in the host window";
-    EXPECT_TRUE(form->isVisible());
-    auto* name = form->findChild<QLineEdit*>("savServerName");
-    auto* weapons = form->findChild<QListWidget*>("lstWeapons");
-    auto* update = form->findChild<QLabel*>("cmdUpdate");
-    auto* sessionType = form->findChild<QComboBox*>("savSession");
-    auto* players = form->findChild<QListWidget*>("savPlayers");
-    ASSERT_TRUE(name && weapons && update && sessionType && players);
-    EXPECT_FALSE(sessionType->isEnabled());  // refused in the privileges file
-    EXPECT_TRUE(players->isEnabled());
+    jextest::ShownPanel panel(session);
+    ASSERT_NE(panel.form(), nullptr) << "the form is not embedded in the host window";
+    auto* name = panel.control<QLineEdit>("savServerName");
+    auto* weapons = panel.control<QListWidget>("lstWeapons");
+    auto* update = panel.control<QLabel>("cmdUpdate");
+    ASSERT_TRUE(name && weapons && update);
+    const bool enabled[] = {
+        panel.control<QWidget>("savSession")->isEnabled(),
+        panel.control<QWidget>("savPlayers")->isEnabled(),
+        panel.control<QWidget>("savDedicated")->isEnabled(),
+        panel.control<QWidget>("savSkins")->isEnabled(),
+        panel.control<QWidget>("savNovaLogin")->isEnabled(),
+    };
+    EXPECT_FALSE(enabled[0]);
+    EXPECT_TRUE(enabled[1]);
+    EXPECT_FALSE(enabled[2]);
+    EXPECT_TRUE(enabled[3]);
+    EXPECT_TRUE(enabled[4]);
 
-    const jexremote::ServerSettings& remote = session.embeddedRemote()->settings();
-    QTRY_COMPARE_WITH_TIMEOUT(name->text(), remote.fields[0], kWaitMs);
-    EXPECT_EQ(weapons->count(), remote.weapons.size());
-    EXPECT_EQ(weapons->item(0)->text(), remote.weapons[0].name);
+    const auto stored = session.embeddedRemote()->settings(0);
+    ASSERT_TRUE(stored.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return name->text() == stored->fields[0]; }, kHostWaitMs));
+    ASSERT_GT(weapons->count(), 0);
+    EXPECT_EQ(weapons->item(0)->text(), stored->weapons[0].name);
     EXPECT_FALSE(host.exists("RCData/reply_jexKDRSM_GetSettingsRem.txt"));
     EXPECT_TRUE(modal.texts().isEmpty()) << modal.texts().join(u'/').toStdString();
 
     name->setText("Night Ops");
     QTest::mouseClick(update, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(remote.fields[0], QStringLiteral("Night Ops"), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(modal.texts().contains("Server Settings Updated."), kWaitMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
+                                kHostWaitMs));
+    EXPECT_EQ(session.embeddedRemote()->settings(0)->fields[0], QStringLiteral("Night Ops"));
+}
+
+// The files the host keeps below its root are its own: a second host there
+// would take its request files, and nobody else may read the token.
+TEST(EndToEnd, SecondHostOnTheSameRootIsRefusedAndTheTokenIsPrivate) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(host.path("remote/token")).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    QProcess second;
+    second.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    second.start(QStringLiteral(JEXHOST_PATH), {QStringLiteral("--quit-after-ms"), "0"});
+    ASSERT_TRUE(second.waitForFinished(kHostWaitMs));
+    EXPECT_EQ(second.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(second.readAllStandardError());
+    EXPECT_TRUE(said.contains("another jexhost (process " +
+                              QString::number(qApp->applicationPid()) +
+                              ") already uses the folder " + host.root()))
+        << said.toStdString();
 }
 
 }  // namespace

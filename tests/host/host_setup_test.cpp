@@ -1,5 +1,5 @@
-// What jexhost sets up before the panel runs: its command line, the panel's
-// available size and privileges from a file.
+// What jexhost sets up before the panel runs: its command line and the
+// panel's available size.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -7,15 +7,14 @@
 
 #include "host/host_options.h"
 #include "host/plugin_client.h"
-#include "support/temp_host.h"
 
 namespace {
 
 using jexhost::HostOptions;
 using jexhost::ParseExit;
 
-// remote, remote state, profile, tag, privileges file, quit time
-using Fields = std::tuple<QUrl, QString, qint32, QString, QString, int>;
+// remote, token file, state folder, profile, tag, timeout, keep-alive, quit time
+using Fields = std::tuple<QUrl, QString, QString, qint32, QString, int, int, int>;
 
 struct OptionsCase {
     const char* name;
@@ -32,23 +31,33 @@ TEST_P(HostOptionsCases, ParsesOrRefuses) {
     ASSERT_EQ(o != nullptr, GetParam().expected.has_value())
         << (o ? "" : std::get<ParseExit>(result).text.toStdString());
     if (o) {
-        EXPECT_EQ(Fields(o->remote, o->remoteState, o->profile, o->tag, o->privilegesFile,
-                         o->quitAfterMs),
+        EXPECT_EQ(Fields(o->remote, o->tokenFile, o->stateDir, o->profile, o->tag, o->timeoutMs,
+                         o->keepAliveMs, o->quitAfterMs),
                   *GetParam().expected);
     }
 }
 
 // clang-format off
 const OptionsCase kOptionsCases[] = {
-    {"Defaults", {}, Fields{QUrl(), "", 0, "jexhost", "", -1}},
-    {"Everything", {"--remote", "ws://server:4711", "--profile", "3", "--tag", "a_b",
-                    "--privileges", "p.ini", "--quit-after-ms", "0", "--state", "s.ini"},
-     Fields{QUrl("ws://server:4711"), "s.ini", 3, "a_b", "p.ini", 0}},
-    {"HttpRemote", {"--remote", "http://server:80"}, {}},
-    {"RemoteWithoutHost", {"--remote", "ws://"}, {}},
+    {"Defaults", {}, Fields{QUrl(), "", "", 0, "jexhost", 10000, 15000, -1}},
+    {"Remote", {"--remote", "wss://server:4711", "--token-file", "t", "--profile", "3",
+                "--tag", "a_b", "--timeout-ms", "500", "--keepalive-ms", "900",
+                "--quit-after-ms", "0"},
+     Fields{QUrl("wss://server:4711"), "t", "", 3, "a_b", 500, 900, 0}},
+    {"InProcess", {"--state-dir", "s", "--token-file", "t"},
+     Fields{QUrl(), "t", "s", 0, "jexhost", 10000, 15000, -1}},
+    {"EmptyTag", {"--tag", ""}, Fields{QUrl(), "", "", 0, "", 10000, 15000, -1}},
+    {"TagEndingLikeAProfile", {"--tag", "a_VB6_7_b"}, {}},
+    {"RemoteWithoutToken", {"--remote", "ws://server:4711"}, {}},
+    {"RemoteWithStateFolder", {"--remote", "ws://s:1", "--token-file", "t", "--state-dir", "s"}, {}},
+    {"HttpRemote", {"--remote", "http://server:80", "--token-file", "t"}, {}},
+    {"RemoteWithoutHost", {"--remote", "ws://", "--token-file", "t"}, {}},
     {"ProfileNotANumber", {"--profile", "one"}, {}},
+    {"ZeroTimeout", {"--timeout-ms", "0"}, {}},
+    {"KeepAliveNotANumber", {"--keepalive-ms", "soon"}, {}},
     {"NegativeQuitTime", {"--quit-after-ms", "-5"}, {}},
-    {"UnknownOption", {"--colour", "red"}, {}},
+    {"ScreenshotWithoutQuit", {"--screenshot", "a.png"}, {}},
+    {"UnknownOption", {"--privileges", "p.ini"}, {}},
     {"StrayArgument", {"extra"}, {}},
     {"Help", {"--help"}, {}},
 };
@@ -60,18 +69,6 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, HostOptionsCases, ::testing::ValuesIn(kOp
 TEST(PanelSize, PixelsBecomeTwipsAtTheScreenResolution) {
     EXPECT_EQ(jexhost::pixelsToTwips(760, 96), 11400);
     EXPECT_EQ(jexhost::pixelsToTwips(100, 144), 1000);
-}
-
-TEST(Privileges, ReadsNamesWithBlanksAndNumericValuesAndRefusesAMissingFile) {
-    jextest::TempHost host;
-    host.write("privileges.ini", "Change Session Type=0\nChange Dedicated Mode=-1\nNote=granted\n");
-    jex::Collection privileges;
-    EXPECT_FALSE(jexhost::readPrivileges(host.path(QStringLiteral("none.ini")), privileges));
-    ASSERT_TRUE(jexhost::readPrivileges(host.path(QStringLiteral("privileges.ini")), privileges));
-    EXPECT_EQ(privileges.count(), 3);
-    EXPECT_EQ(privileges.item(QStringLiteral("Change Session Type")), QVariant(0));
-    EXPECT_EQ(privileges.item(QStringLiteral("Change Dedicated Mode")), QVariant(-1));
-    EXPECT_EQ(privileges.item(QStringLiteral("Note")), QVariant(QStringLiteral("granted")));
 }
 
 }  // namespace

@@ -1,110 +1,251 @@
-// The remote link and the request carrier against a real WebSocket server.
+// The remote link and the request carrier against stand-in remote sides: the
+// handshake, answers, a timeout and a dead link each followed by a fresh link,
+// and which request files the carrier takes.
+#include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
-#include <QWebSocket>
-#include <QWebSocketServer>
 
 #include <gtest/gtest.h>
 
 #include "exchange/wire/request.h"
+#include "fake_remote.h"
 #include "host/remote_link.h"
 #include "host/request_carrier.h"
-#include "remote/remote_plugin.h"
-#include "remote/remote_server.h"
 #include "support/temp_host.h"
 
 namespace {
 
+using jexhost::LinkOptions;
 using jexhost::RemoteLink;
 using jexhost::RequestCarrier;
+using jextest::FakeRemote;
 namespace wire = kdrsm::wire;
 
 constexpr int kWaitMs = 5000;  // upper bound only; the waits end as soon as the answer is there
-const QString kGetFile = QStringLiteral("RCData/reply_jexKDRSM_GetSettingsRem.txt");
-const QString kSetFile = QStringLiteral("RCData/reply_jexKDRSM_SetSettingsRem.txt");
+const QString kToken = QStringLiteral("s3cret-token");
 
-QString fetchRequest() {
-    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {});
+LinkOptions linkTo(const QUrl& url, const QString& token = kToken) {
+    LinkOptions options;
+    options.url = url;
+    options.token = token;
+    options.timeoutMs = 300;
+    options.firstRetryMs = 20;
+    return options;
 }
 
-class RemoteLinkTest : public ::testing::Test {
-protected:
-    RemoteLinkTest() { listening = server.listen(); }
-    void SetUp() override { ASSERT_TRUE(listening) << server.errorString().toStdString(); }
-    jexremote::RemotePlugin remote;
-    jexremote::RemoteServer server{remote};
-    bool listening = false;
+struct HandshakeCase {
+    const char* name;
+    QString token;    // presented by the link
+    QString welcome;  // sent by the remote side to a right token
+    QString answer;   // to one request
+    int linksOpened;
+    QString downReason;  // told when the link went down; empty: it stayed up
 };
 
-// Each answer reaches its own request; after the server drops the link, the
-// next request opens it again.
-TEST_F(RemoteLinkTest, AnswersReachTheirRequestsInOrderAndTheLinkReopens) {
-    RemoteLink link(server.url());
+class HandshakeCases : public ::testing::TestWithParam<HandshakeCase> {};
+
+TEST_P(HandshakeCases, OnlyAWelcomeOpensTheLink) {
+    FakeRemote remote(kToken);
+    if (!GetParam().welcome.isEmpty()) remote.welcome = GetParam().welcome;
+    RemoteLink link(linkTo(remote.url(), GetParam().token));
+    QSignalSpy down(&link, &RemoteLink::down);
+    QStringList answers;
+    link.send(QStringLiteral("ask"), [&](const QString& a) { answers << a; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }, kWaitMs));
+    EXPECT_EQ(answers[0], GetParam().answer);
+    EXPECT_EQ(link.linksOpened(), GetParam().linksOpened);
+    EXPECT_EQ(link.pendingCount(), 0);
+    EXPECT_EQ(down.isEmpty() ? QString() : down[0][0].toString(), GetParam().downReason);
+}
+
+// clang-format off
+const HandshakeCase kHandshakeCases[] = {
+    {"RightToken", kToken, {}, "echo:ask", 1, ""},
+    {"WrongToken", "s3cret-tokem", {}, "", 0, "closed without a welcome (is the token right?)"},
+    {"AnswerInsteadOfWelcome", kToken, R"({"id":1,"answer":"echo:ask"})", "", 0,
+     "the first message was not a welcome"},
+    {"WelcomeLackingAPrivilege", kToken,
+     R"({"welcome":{"operator":"ann","superAdmin":true,"privileges":{"Change Max Players":1}}})",
+     "", 0, "the first message was not a welcome"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Link, HandshakeCases, ::testing::ValuesIn(kHandshakeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each answer reaches its own request; after the remote side closes the
+// link, the next request opens a new one.
+TEST(RemoteLink, AnswersReachTheirRequestsAndAClosedLinkReopens) {
+    FakeRemote remote(kToken);
+    RemoteLink link(linkTo(remote.url()));
     QStringList answers;
     const auto collect = [&](const QString& a) { answers << a; };
-    link.send(fetchRequest(), collect);
-    link.send(QStringLiteral("nonsense"), collect);
-    link.send(wire::requestText(QStringLiteral("Kick"), "t", 0, {}), collect);
-    link.send(wire::requestText(wire::kSetSettings, "t", 0, "x"), collect);
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 4, kWaitMs);
-    EXPECT_EQ(answers[0], remote.answer(fetchRequest()));
-    EXPECT_EQ(answers.mid(1), (QStringList{"Failed", "Failed", "0"}));
-    EXPECT_EQ(link.pendingCount(), 0);
+    for (const QString request : {"one", "two", "three"}) link.send(request, collect);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 3; }, kWaitMs));
+    EXPECT_EQ(answers, (QStringList{"echo:one", "echo:two", "echo:three"}));
 
-    for (QWebSocket* client : server.findChildren<QWebSocket*>()) client->close();
-    QTRY_VERIFY_WITH_TIMEOUT(!link.isConnected(), kWaitMs);
-    link.send(fetchRequest(), collect);
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 5, kWaitMs);
-    EXPECT_EQ(answers[4], answers[0]);
+    remote.closeAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link.isReady(); }, kWaitMs));
+    link.send(QStringLiteral("four"), collect);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 4; }, kWaitMs));
+    EXPECT_EQ(answers[3], "echo:four");
+    EXPECT_EQ(remote.connections, 2);
 }
 
-// A closed port fails at once; a server that never answers, after the timeout.
-TEST(RemoteLinkDown, UnreachableOrSilentRemoteAnswersEmpty) {
+// A request that times out aborts its link: the one after it goes down a
+// fresh link, not the hung one.
+TEST(RemoteLink, AfterATimeoutTheNextRequestSucceedsOnAFreshLink) {
+    FakeRemote remote(kToken);
+    remote.silentRequests = 1;
+    RemoteLink link(linkTo(remote.url()));
+    QStringList answers;
+    const auto collect = [&](const QString& a) { answers << a; };
+    link.send(QStringLiteral("lost"), collect);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }, kWaitMs));
+    link.send(QStringLiteral("next"), collect);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, kWaitMs));
+    EXPECT_EQ(answers, (QStringList{"", "echo:next"}));
+    EXPECT_EQ(remote.connections, 2);
+    EXPECT_EQ(link.linksOpened(), 2);
+}
+
+// The pings find a link whose far end went silent while no request was out.
+TEST(RemoteLink, KeepAliveDropsASilentLinkBeforeARequestNeedsIt) {
+    FakeRemote remote(kToken);
+    jextest::FreezingProxy proxy(remote.url().port());
+    LinkOptions options = linkTo(proxy.url());
+    options.keepAliveMs = 50;
+    options.timeoutMs = 60000;  // only the pings can find it
+    RemoteLink link(options);
+    QSignalSpy down(&link, &RemoteLink::down);
+    link.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.isReady(); }, kWaitMs));
+    proxy.frozen = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return down.size() == 1; }, kWaitMs));
+    EXPECT_EQ(down[0][0].toString(), "no pong to the last ping");
+
+    proxy.frozen = false;
+    QStringList answers;
+    link.send(QStringLiteral("after"), [&](const QString& a) { answers << a; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers == QStringList{"echo:after"}; }, kWaitMs));
+}
+
+TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
-    RemoteLink closed(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(probe.serverPort())));
+    LinkOptions options = linkTo(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(probe.serverPort())));
+    options.timeoutMs = 60000;  // the refusal, not the timeout, answers
     probe.close();
-    QWebSocketServer silent(QStringLiteral("silent"), QWebSocketServer::NonSecureMode);
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    RemoteLink unanswered(silent.serverUrl(), 100);
+    RemoteLink link(options);
     QStringList answers;
-    for (RemoteLink* link : {&closed, &closed, &unanswered})
-        link->send(fetchRequest(), [&](const QString& a) { answers << a; });
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 3, kWaitMs);
-    EXPECT_EQ(answers, QStringList(3, QString()));
-    EXPECT_EQ(closed.pendingCount() + unanswered.pendingCount(), 0);
+    for (int i = 0; i < 2; ++i)
+        link.send(QStringLiteral("x"), [&](const QString& a) { answers << a; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, kWaitMs));
+    EXPECT_EQ(answers, QStringList(2, QString()));
 }
 
-class CarrierTest : public RemoteLinkTest {
-protected:
-    jextest::TempHost host;
-    RemoteLink link{server.url()};
-    QStringList answers;
-    RequestCarrier carrier{wire::requestFolder(host.root()), link,
-                           [this](const QString& a) { answers << a; }, 20};
+struct RetryCase {
+    const char* name;
+    int failures;
+    int delayMs;
 };
 
-// An empty file is still being written: it waits while the others go.
-TEST_F(CarrierTest, CarriesEachCommandsFileOnceWrittenAndLeavesOtherFiles) {
-    carrier.start();
-    ASSERT_TRUE(host.exists("RCData"));
+class RetryDelayCases : public ::testing::TestWithParam<RetryCase> {};
+
+TEST_P(RetryDelayCases, GrowsAndStopsAtTheCap) {
+    EXPECT_EQ(jexhost::retryDelayMs(GetParam().failures, 250, 5000), GetParam().delayMs);
+}
+
+const RetryCase kRetryCases[] = {
+    {"NoFailure", 0, 0}, {"First", 1, 250},        {"Second", 2, 500},  {"Fifth", 5, 4000},
+    {"Sixth", 6, 5000},  {"Hundredth", 100, 5000}, {"Negative", -1, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Link, RetryDelayCases, ::testing::ValuesIn(kRetryCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Which files the carrier takes. Each row's file is written before a marker
+// request of the host's own; once the marker is carried, the row's file has
+// been looked at.
+struct CarrierCase {
+    const char* name;
+    QByteArray content;  // of reply_jexKDRSM_GetSettingsRem.txt
+    bool carried;
+    bool fileLeft;
+};
+
+const QString kHostTag = QStringLiteral("desk_1");
+const QString kRowFile = QStringLiteral("RCData/reply_jexKDRSM_GetSettingsRem.txt");
+const QString kMarkerFile = QStringLiteral("RCData/reply_jexKDRSM_SetSettingsRem.txt");
+
+const QByteArray kOwnFetch = "Plugin_jexKDRSM_GetSettingsRem_desk_1_VB6_3_";
+
+class CarrierCases : public ::testing::TestWithParam<CarrierCase> {};
+
+TEST_P(CarrierCases, TakesOnlyThisHostsRequests) {
+    jextest::TempHost host;
+    FakeRemote remote(kToken);
+    RemoteLink link(linkTo(remote.url()));
+    QStringList answers;
+    RequestCarrier carrier(
+        wire::requestFolder(host.root()), kHostTag, link, [&](const QString& a) { answers << a; },
+        20);
     QSignalSpy carried(&carrier, &RequestCarrier::requestCarried);
-    host.write(kGetFile, {});
-    host.write(kSetFile, wire::requestText(wire::kSetSettings, "t", 0, "bad").toUtf8());
-    host.write("RCData/notes.txt", "keep me");
-    QTRY_COMPARE_WITH_TIMEOUT(answers, QStringList{"0"}, kWaitMs);
-    QTest::qWait(200);  // ten re-scans
-    EXPECT_TRUE(host.exists(kGetFile));
-    EXPECT_EQ(answers.size(), 1);
-    host.write(kGetFile, fetchRequest().toUtf8() + "\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, kWaitMs);
-    EXPECT_FALSE(host.exists(kGetFile));
-    EXPECT_FALSE(host.exists(kSetFile));
-    EXPECT_TRUE(host.exists("RCData/notes.txt"));
-    ASSERT_EQ(carried.size(), 2);
-    EXPECT_EQ(carried[1][0], fetchRequest());
-    EXPECT_EQ(answers[1], remote.answer(fetchRequest()));
+    QString error;
+    ASSERT_TRUE(carrier.start(&error)) << error.toStdString();
+    host.write(kRowFile, GetParam().content);
+    const QString marker = wire::requestText(wire::kSetSettings, kHostTag, 3, QStringLiteral("m"));
+    host.write(kMarkerFile, marker.toUtf8());
+
+    const int expected = GetParam().carried ? 2 : 1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == expected; }, kWaitMs));
+    QTest::qWait(100);  // five more scans: nothing else may go
+    EXPECT_EQ(carried.size(), expected);
+    EXPECT_TRUE(answers.contains("echo:" + marker));
+    EXPECT_EQ(host.exists(kRowFile), GetParam().fileLeft);
+    EXPECT_FALSE(host.exists(kMarkerFile));
+}
+
+// clang-format off
+const CarrierCase kCarrierCases[] = {
+    {"OwnTag", kOwnFetch, true, false},
+    {"OwnTagWithLineEnd", kOwnFetch + "\r\n", true, false},
+    {"OwnTagOtherProfile", "Plugin_jexKDRSM_GetSettingsRem_desk_1_VB6_-4_", true, false},
+    {"TagThatIsAPrefix", "Plugin_jexKDRSM_GetSettingsRem_desk_VB6_3_", false, true},
+    {"TagThatExtendsOurs", "Plugin_jexKDRSM_GetSettingsRem_desk_1_2_VB6_3_", false, true},
+    {"EmptyTag", "Plugin_jexKDRSM_GetSettingsRem__VB6_3_", false, true},
+    {"NotARequest", "hello", false, true},
+    {"StillEmpty", "", false, true},
+    {"OverTheSizeLimit", kOwnFetch + QByteArray(2 << 20, 'x'), false, false},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Carrier, CarrierCases, ::testing::ValuesIn(kCarrierCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A request an earlier run had claimed may or may not have gone: it is
+// dropped, never carried a second time. The folder is made private.
+TEST(Carrier, StartMakesTheFolderPrivateAndDropsEarlierClaims) {
+    jextest::TempHost host;
+    const QString claimed = kRowFile + QStringLiteral(".carrying");
+    host.write(claimed, kOwnFetch);
+    const QString folder = wire::requestFolder(host.root());
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::Permissions(0x7755)));  // rwxr-xr-x
+    FakeRemote remote(kToken);
+    RemoteLink link(linkTo(remote.url()));
+    RequestCarrier carrier(
+        folder, kHostTag, link, [](const QString&) {}, 20);
+    QSignalSpy carried(&carrier, &RequestCarrier::requestCarried);
+    QString error;
+    ASSERT_TRUE(carrier.start(&error)) << error.toStdString();
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFileInfo(folder).permissions() & others, QFile::Permissions());
+    EXPECT_TRUE(QFileInfo(folder).permissions().testFlag(QFile::WriteOwner));
+    EXPECT_FALSE(host.exists(claimed));
+    QTest::qWait(100);
+    EXPECT_EQ(carried.size(), 0);
 }
 
 }  // namespace

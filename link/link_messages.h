@@ -1,0 +1,89 @@
+#pragma once
+// The messages on the remote link, one WebSocket text message each, a small
+// JSON object:
+//   host -> remote, first message:  {"token": "..."}
+//   remote -> host, on a good token: {"welcome": {"operator": NAME,
+//                                     "superAdmin": BOOL, "privileges": {NAME: VALUE, ...}}}
+//   host -> remote:                  {"id": N, "request": TEXT}
+//   remote -> host:                  {"id": N, "answer": TEXT}
+//   host -> remote:                  {"id": N, "history": PROFILE}
+//   remote -> host:                  {"id": N, "history": {"records": [...], "versions": [...]}}
+//   host -> remote:                  {"id": N, "revert": {"profile": P, "version": V}}
+//   remote -> host:                  {"id": N, "revert": {"ok": BOOL, "reason": TEXT}}
+// The id lets a client match answers to the requests it sent. Readers answer
+// nothing (std::nullopt) for a message that is not of their kind.
+
+#include <QJsonArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+namespace jexlink {
+
+// Bounds on what a peer may send.
+inline constexpr qint64 kDefaultMaxMessageBytes = 1 << 20;
+inline constexpr int kMaxTokenLength = 256;
+inline constexpr int kMaxOperatorNameLength = 64;
+
+struct Envelope {
+    qint64 id = 0;
+    QString text;
+};
+
+QString requestMessage(qint64 id, const QString& request);
+QString answerMessage(qint64 id, const QString& answer);
+std::optional<Envelope> readRequestMessage(const QString& message);
+std::optional<Envelope> readAnswerMessage(const QString& message);
+
+QString tokenMessage(const QString& token);
+// The token, when the message is a token message whose token is a non-empty
+// text of at most kMaxTokenLength characters.
+std::optional<QString> readTokenMessage(const QString& message);
+
+struct Welcome {
+    QString operatorName;
+    bool superAdmin = false;
+    // Privilege name and value (0 = not granted), in kPrivilegeNames order.
+    QList<QPair<QString, int>> privileges;
+};
+
+QString welcomeMessage(const Welcome& welcome);
+std::optional<Welcome> readWelcomeMessage(const QString& message);
+
+// A server's audit records (newest first) and its kept versions (newest
+// first), as jexremote's README describes them.
+struct History {
+    QJsonArray records;
+    QJsonArray versions;  // {"version": ID, "time": ISO, "operator": NAME}
+};
+
+struct RevertRequest {
+    qint64 id = 0;
+    int profile = 0;
+    qint64 version = 0;
+};
+
+struct RevertOutcome {
+    bool ok = false;
+    QString reason;  // why it was refused; empty when ok
+};
+
+// The id and profile of a history request.
+struct HistoryRequest {
+    qint64 id = 0;
+    int profile = 0;
+};
+
+QString historyRequestMessage(qint64 id, int profile);
+std::optional<HistoryRequest> readHistoryRequest(const QString& message);
+QString historyAnswerMessage(qint64 id, const History& history);
+std::optional<QPair<qint64, History>> readHistoryAnswer(const QString& message);
+
+QString revertRequestMessage(const RevertRequest& request);
+std::optional<RevertRequest> readRevertRequest(const QString& message);
+QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome);
+std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& message);
+
+}  // namespace jexlink

@@ -1,5 +1,0 @@
-#include "remote/log.h"
-
-namespace jexremote {
-Q_LOGGING_CATEGORY(lcRemote, "jex.remote")
-}

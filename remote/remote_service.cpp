@@ -1,0 +1,118 @@
+#include "remote/remote_service.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include "remote/audit/audit_log.h"
+#include "remote/net/link_server.h"
+#include "remote/server_manager.h"
+#include "remote/store/server_store.h"
+
+namespace jexremote {
+
+namespace {
+
+constexpr int kTokenBytes = 32;
+
+QString newToken() {
+    QByteArray bytes(kTokenBytes, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+}  // namespace
+
+std::optional<QString> createTokenFile(const QString& path, QString* error) {
+    if (QFileInfo::exists(path)) {
+        *error = QStringLiteral("the token file %1 exists already").arg(path);
+        return std::nullopt;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString token = newToken();
+    const QByteArray text = "# token [name super-admin privileges...], see jexremote's README\n" +
+                            token.toLatin1() + '\n';
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), 0600) != 0 ||
+        file.write(text) != text.size() || !file.commit()) {
+        *error = QStringLiteral("cannot write the token file %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return std::nullopt;
+    }
+    return token;
+}
+
+std::optional<QString> firstToken(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the token file %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    for (const QByteArray& raw : file.read(kMaxTokenFileBytes).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        return line.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
+    }
+    *error = QStringLiteral("the token file %1 holds no token").arg(path);
+    return std::nullopt;
+}
+
+RemoteService::RemoteService(RemoteOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {}
+
+RemoteService::~RemoteService() = default;
+
+bool RemoteService::start(QString* error) {
+    if (options_.stateDir.isEmpty()) {
+        *error = QStringLiteral("no state folder given");
+        return false;
+    }
+    if (options_.tokenFile.isEmpty())
+        options_.tokenFile = QDir(options_.stateDir).filePath(QStringLiteral("tokens"));
+
+    store_ = std::make_unique<ServerStore>(options_.stateDir);
+    if (!store_->open(error)) return false;
+
+    if (!QFileInfo::exists(options_.tokenFile)) {
+        if (!createTokenFile(options_.tokenFile, error)) return false;
+        createdTokenFile_ = true;
+        qCInfo(lcRemote).noquote() << "created the token file" << options_.tokenFile;
+    }
+    auto operators = readTokenFile(options_.tokenFile, error);
+    if (!operators) return false;
+
+    manager_ = std::make_unique<ServerManager>(*store_);
+    LinkLimits limits;
+    limits.maxMessageBytes = options_.maxMessageBytes;
+    link_ = std::make_unique<LinkServer>(
+        *operators,
+        [this](const QString& request, const jexlink::Welcome& who) {
+            return manager_->answer(request, who);
+        },
+        limits);
+    return link_->listen(options_, error);
+}
+
+quint16 RemoteService::port() const {
+    return link_ ? link_->port() : 0;
+}
+
+QUrl RemoteService::url() const {
+    return link_ ? link_->url() : QUrl();
+}
+
+QString RemoteService::tokenFile() const {
+    return options_.tokenFile;
+}
+
+std::optional<ServerSettings> RemoteService::settings(int profile) const {
+    return store_ ? store_->settings(profile) : std::nullopt;
+}
+
+}  // namespace jexremote

@@ -1,0 +1,38 @@
+#pragma once
+// One server's state file: an INI file of four sections.
+//   [Settings]  one line per field, "Players=31"; free text as plain text
+//   [Roles]     the four roles in the panel's order, "Medic=1" when restricted
+//   [Weapons]   the server's weapons in list order, "M4=0"
+//   [Options]   AutoLoad=0 or 1
+// Values are written on one line each; a backslash starts an escape: "\\",
+// "\n", "\r", "\t", "\s" (a space, kept at either end of a value) and "\xHH"
+// for other control characters. The file is read strictly: a line that is
+// not a section, a "key=value" pair, a comment or blank, a key met twice, an
+// unknown key or a value that breaks its setting's rule refuses the whole
+// file, with file, line and setting named.
+
+#include <QByteArray>
+#include <QString>
+
+#include <variant>
+
+#include "remote/store/server_settings.h"
+
+namespace jexremote {
+
+inline constexpr qint64 kMaxStateFileBytes = 1 << 20;
+
+QByteArray stateFileText(const ServerSettings& settings);
+
+// The settings of a state file's text, or the reason it is refused:
+// "FILE:LINE: setting NAME: REASON" (line 0 when the setting is missing).
+std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
+                                                     const QString& fileName);
+
+std::variant<ServerSettings, QString> readStateFile(const QString& path);
+
+// Writes the file atomically (temporary file, flushed to disk, renamed),
+// owner-only. False, with the reason in `error`, when it cannot.
+bool writeStateFile(const QString& path, const ServerSettings& settings, QString* error);
+
+}  // namespace jexremote

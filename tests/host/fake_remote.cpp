@@ -1,0 +1,77 @@
+#include "fake_remote.h"
+
+#include <QWebSocket>
+
+#include "link/link_messages.h"
+#include "link/privilege_names.h"
+
+namespace jextest {
+
+namespace {
+
+QString everyPrivilegeWelcome() {
+    jexlink::Welcome welcome{QStringLiteral("ann"), false, {}};
+    for (const char* name : jexlink::kPrivilegeNames)
+        welcome.privileges.append({QString::fromLatin1(name), 1});
+    return jexlink::welcomeMessage(welcome);
+}
+
+}  // namespace
+
+FakeRemote::FakeRemote(QString token)
+    : welcome(everyPrivilegeWelcome()),
+      token_(std::move(token)),
+      server_(QStringLiteral("fake"), QWebSocketServer::NonSecureMode) {
+    server_.listen(QHostAddress::LocalHost);
+    connect(&server_, &QWebSocketServer::newConnection, this, [this] {
+        QWebSocket* client = server_.nextPendingConnection();
+        client->setParent(this);
+        ++connections;
+        connect(client, &QWebSocket::textMessageReceived, client,
+                [this, client, welcomed = false](const QString& message) mutable {
+                    if (!welcomed) {
+                        if (jexlink::readTokenMessage(message) != token_) return client->close();
+                        welcomed = true;
+                        client->sendTextMessage(welcome);
+                        return;
+                    }
+                    const auto request = jexlink::readRequestMessage(message);
+                    if (!request) return;
+                    requests << request->text;
+                    if (silentRequests > 0) {
+                        --silentRequests;
+                        return;
+                    }
+                    client->sendTextMessage(jexlink::answerMessage(
+                        request->id, QStringLiteral("echo:") + request->text));
+                });
+    });
+}
+
+void FakeRemote::closeAll() {
+    for (QWebSocket* client : findChildren<QWebSocket*>()) client->close();
+}
+
+FreezingProxy::FreezingProxy(quint16 targetPort) : targetPort_(targetPort) {
+    server_.listen(QHostAddress::LocalHost);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+        QTcpSocket* near = server_.nextPendingConnection();
+        auto* far = new QTcpSocket(near);
+        far->connectToHost(QHostAddress::LocalHost, targetPort_);
+        const auto pipe = [this](QTcpSocket* from, QTcpSocket* to) {
+            connect(from, &QTcpSocket::readyRead, to, [this, from, to] {
+                const QByteArray bytes = from->readAll();
+                if (!frozen) to->write(bytes);
+            });
+        };
+        pipe(near, far);
+        pipe(far, near);
+        connect(far, &QTcpSocket::disconnected, near, &QTcpSocket::disconnectFromHost);
+    });
+}
+
+QUrl FreezingProxy::url() const {
+    return QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(server_.serverPort()));
+}
+
+}  // namespace jextest

@@ -1,0 +1,119 @@
+#include "host_fixture.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace jextest {
+
+void prepareHostRoot(const TempHost& host) {
+    QDir().mkpath(host.path("imgs"));
+    for (const QString face : {"butup.gif", "butdown.gif"})
+        QFile::copy(JEX_STAGE_DIR "/imgs/" + face, host.path("imgs/" + face));
+    host.write("settings/config.ini", "[Settings]\nReportErrors=0\n");
+}
+
+void writeTokenFile(const QString& path, const QByteArray& lines) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(lines);
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
+ShownPanel::ShownPanel(jexhost::HostSession& session) : session_(session) {
+    window_.resize(760, 430);  // the host's size
+    window_.show();
+    reopen();
+    form_ = window_.findChild<QWidget*>(QStringLiteral("frmrcKDRSM"));
+}
+
+ShownPanel::~ShownPanel() {
+    session_.hidePanel();
+    if (form_) form_->setParent(nullptr);
+}
+
+void ShownPanel::reopen() {
+    session_.openPanel(static_cast<qint64>(window_.winId()), window_.size(), window_.logicalDpiX(),
+                       window_.logicalDpiY());
+}
+
+namespace {
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+}  // namespace
+
+RemoteProcess::RemoteProcess(QString tokenFile, QString stateDir)
+    : tokenFile_(std::move(tokenFile)), stateDir_(std::move(stateDir)), port_(freePort()) {}
+
+RemoteProcess::~RemoteProcess() {
+    kill();
+}
+
+bool RemoteProcess::start() {
+    process_.start(
+        QStringLiteral(JEXREMOTE_PATH),
+        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port_),
+         QStringLiteral("--token-file"), tokenFile_, QStringLiteral("--state-dir"), stateDir_});
+    if (!process_.waitForStarted()) return false;
+    const QDeadlineTimer deadline(kHostWaitMs);
+    while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port_);
+        if (probe.waitForConnected(100)) return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+void RemoteProcess::kill() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished();
+    log_ += process_.readAllStandardError();
+}
+
+QUrl RemoteProcess::url() const {
+    return QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port_));
+}
+
+QByteArray RemoteProcess::log() {
+    log_ += process_.readAllStandardError();
+    return log_;
+}
+
+namespace {
+QMutex captureLock;
+QStringList captured;
+QtMessageHandler previousHandler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    {
+        QMutexLocker locker(&captureLock);
+        captured << qFormatLogMessage(type, context, message);
+    }
+    previousHandler(type, context, message);
+}
+}  // namespace
+
+LogCapture::LogCapture() {
+    captured.clear();
+    previousHandler = qInstallMessageHandler(capture);
+}
+
+LogCapture::~LogCapture() {
+    qInstallMessageHandler(previousHandler);
+}
+
+QString LogCapture::text() const {
+    QMutexLocker locker(&captureLock);
+    return captured.join(u'\n');
+}
+
+}  // namespace jextest

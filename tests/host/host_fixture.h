@@ -1,0 +1,74 @@
+#pragma once
+// What the host's tests share: a temporary root laid out like an installed
+// host, token files, the embedded panel's controls, a jexremote process and a
+// capture of the process's own log lines.
+
+#include <QPointer>
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+
+#include "host/host_session.h"
+#include "support/temp_host.h"
+
+namespace jextest {
+
+inline constexpr int kHostWaitMs = 10000;  // upper bound only
+
+// Button faces and configuration below the root.
+void prepareHostRoot(const TempHost& host);
+// Writes `lines` to `path`, readable by its owner only.
+void writeTokenFile(const QString& path, const QByteArray& lines);
+
+// The panel shown in a window of its own. The panel finds the host's root
+// once per process, so each test that shows it needs a process of its own
+// (CTest runs every test on its own).
+class ShownPanel {
+public:
+    explicit ShownPanel(jexhost::HostSession& session);
+    // The form lives as long as the plug-in's library: it leaves the window
+    // before the window goes.
+    ~ShownPanel();
+    // Opens the panel again, which fetches the settings again.
+    void reopen();
+    template <typename T>
+    T* control(const char* name) const {
+        return form_ ? form_->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    }
+    QWidget* form() const { return form_; }
+
+private:
+    jexhost::HostSession& session_;
+    QWidget window_;
+    QPointer<QWidget> form_;
+};
+
+// jexremote on a fixed loopback port, so that it can be restarted where the
+// host expects it.
+class RemoteProcess {
+public:
+    RemoteProcess(QString tokenFile, QString stateDir);
+    ~RemoteProcess();
+    bool start();  // waits until the port takes connections
+    void kill();
+    QUrl url() const;
+    // Everything it wrote to stderr so far.
+    QByteArray log();
+
+private:
+    QString tokenFile_, stateDir_;
+    quint16 port_;
+    QProcess process_;
+    QByteArray log_;
+};
+
+// Collects the log lines of this process while it lives.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QString text() const;
+};
+
+}  // namespace jextest

@@ -1,0 +1,261 @@
+// jexremote as its own process on loopback, talked to with a WebSocket the way
+// a host does: who gets in, what closes a connection, servers kept apart,
+// honest answers when storing fails, privileges, and what reaches its log.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QWebSocket>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "exchange/wire/request.h"
+#include "link/link_messages.h"
+#include "remote_fixture.h"
+#include "support/temp_host.h"
+
+namespace {
+
+namespace wire = kdrsm::wire;
+using jextest::base64;
+
+constexpr int kWaitMs = 8000;  // upper bound only
+const QString kAdminToken = QStringLiteral("admin-token-0123456789abcdef");
+const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
+const QString kPassword = QStringLiteral("Hunter2Secret!");
+
+// Two servers, two operators: one super-admin, one without "Change Max Players".
+struct RemoteProcess {
+    jextest::TempHost host;
+    QProcess process;
+    QUrl url;
+
+    explicit RemoteProcess(
+        const QByteArray& profile0 = jextest::stateText(QStringLiteral("Zero"))) {
+        host.write(QStringLiteral("state/server-0.ini"), profile0);
+        host.write(QStringLiteral("state/server-1.ini"), jextest::stateText(QStringLiteral("One")));
+        host.write(
+            QStringLiteral("tokens"),
+            (kAdminToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
+        QFile::setPermissions(host.path(QStringLiteral("tokens")),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
+                      {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                       QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
+                       QStringLiteral("--token-file"), host.path(QStringLiteral("tokens"))});
+        QByteArray out;
+        while (process.waitForReadyRead(kWaitMs)) {
+            out += process.readAllStandardOutput();
+            const qsizetype at = out.indexOf("listening on ");
+            if (at >= 0 && out.indexOf('\n', at) > at) {
+                url = QUrl(QString::fromUtf8(out.mid(at + 13, out.indexOf('\n', at) - at - 13)));
+                break;
+            }
+        }
+    }
+    ~RemoteProcess() {
+        process.kill();
+        process.waitForFinished(kWaitMs);
+    }
+    QString log() {
+        process.kill();
+        process.waitForFinished(kWaitMs);
+        return QString::fromUtf8(process.readAllStandardError());
+    }
+};
+
+// One connection, with what it received and whether it was closed.
+struct Client {
+    QWebSocket socket;
+    QStringList received;
+    bool closed = false;
+
+    explicit Client(const QString& origin = {}) : socket(origin) {
+        QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                         [this](const QString& m) { received << m; });
+        QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
+    }
+    bool open(const QUrl& url) {
+        socket.open(url);
+        return QTest::qWaitFor(
+            [&] { return socket.state() == QAbstractSocket::ConnectedState || closed; }, kWaitMs);
+    }
+    bool welcomed(const QUrl& url, const QString& token) {
+        if (!open(url)) return false;
+        socket.sendTextMessage(jexlink::tokenMessage(token));
+        return QTest::qWaitFor([&] { return !received.isEmpty() || closed; }, kWaitMs) &&
+               jexlink::readWelcomeMessage(received.value(0)).has_value();
+    }
+    // The answer to one request text; empty when the connection closes first.
+    QString ask(const QString& request) {
+        const qsizetype before = received.size();
+        socket.sendTextMessage(jexlink::requestMessage(before, request));
+        (void)QTest::qWaitFor([&] { return received.size() > before || closed; }, kWaitMs);
+        const auto answer = jexlink::readAnswerMessage(received.value(before));
+        return answer ? answer->text : QString();
+    }
+};
+
+QString getSettings(int profile) {
+    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), profile, {});
+}
+
+QString update(int profile, kdrsm::wire::UpdateBody body) {
+    return wire::requestText(wire::kSetSettings, QStringLiteral("t"), profile,
+                             wire::joinUpdateBody(body));
+}
+
+struct HandshakeCase {
+    const char* name;
+    const char* origin;
+    QString token;  // sent in the first message, a request message when empty
+    int delayMs;    // before sending it
+    bool welcomed;
+};
+
+class HandshakeCases : public ::testing::TestWithParam<HandshakeCase> {};
+
+TEST_P(HandshakeCases, OnlyATimelyTokenIsWelcomed) {
+    RemoteProcess remote;
+    ASSERT_TRUE(remote.url.isValid());
+    Client client(QString::fromUtf8(GetParam().origin));
+    client.open(remote.url);
+    if (GetParam().delayMs > 0) QTest::qWait(GetParam().delayMs);
+    client.socket.sendTextMessage(GetParam().token.isEmpty()
+                                      ? jexlink::requestMessage(1, getSettings(0))
+                                      : jexlink::tokenMessage(GetParam().token));
+    (void)QTest::qWaitFor([&] { return !client.received.isEmpty() || client.closed; }, kWaitMs);
+    if (GetParam().welcomed) {
+        ASSERT_EQ(client.received.size(), 1) << remote.log().toStdString();
+        const auto welcome = jexlink::readWelcomeMessage(client.received[0]);
+        ASSERT_TRUE(welcome);
+        EXPECT_EQ(welcome->operatorName, "lee");
+        EXPECT_FALSE(welcome->superAdmin);
+        EXPECT_EQ(welcome->privileges.value(1), qMakePair(QStringLiteral("Change Max Players"), 0));
+    } else {
+        EXPECT_TRUE(client.closed);
+        EXPECT_TRUE(client.received.isEmpty());
+    }
+}
+
+// clang-format off
+const HandshakeCase kHandshakeCases[] = {
+    {"RightToken", "", kLeeToken, 0, true},
+    {"NoToken", "", "", 0, false},
+    {"WrongToken", "", kLeeToken + "x", 0, false},
+    {"LateToken", "", kLeeToken, 5500, false},
+    {"BrowserOrigin", "http://page.example", kLeeToken, 0, false},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Handshakes, HandshakeCases, ::testing::ValuesIn(kHandshakeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RemoteService, OversizedMessageClosesOnlyItsConnection) {
+    RemoteProcess remote;
+    Client big, other;
+    ASSERT_TRUE(big.welcomed(remote.url, kAdminToken));
+    ASSERT_TRUE(other.welcomed(remote.url, kAdminToken));
+    EXPECT_EQ(big.ask(QString(2 << 20, u'x')), QString());
+    EXPECT_TRUE(big.closed);
+    EXPECT_TRUE(other.ask(getSettings(0)).startsWith(base64(QStringLiteral("Zero")) + u'|'));
+    EXPECT_FALSE(remote.log().contains(QStringLiteral("xxxx")));
+}
+
+TEST(RemoteService, ServersKeptApartAndOnlyStoredUpdatesAnswered) {
+    RemoteProcess remote;
+    Client client;
+    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
+    EXPECT_EQ(client.ask(update(1, jextest::restatingBody(QStringLiteral("Renamed")))), "1");
+    EXPECT_TRUE(client.ask(getSettings(1)).startsWith(base64(QStringLiteral("Renamed")) + u'|'));
+    EXPECT_TRUE(client.ask(getSettings(0)).startsWith(base64(QStringLiteral("Zero")) + u'|'));
+
+    // A state file that cannot be replaced: a folder in its place.
+    const QString file = remote.host.path(QStringLiteral("state/server-1.ini"));
+    ASSERT_TRUE(QFile::remove(file) && QDir().mkdir(file));
+    EXPECT_EQ(client.ask(update(1, jextest::restatingBody(QStringLiteral("Lost")))), "0");
+    EXPECT_TRUE(client.ask(getSettings(1)).startsWith(base64(QStringLiteral("Renamed")) + u'|'));
+    EXPECT_TRUE(remote.log().contains(QStringLiteral("not stored")));
+}
+
+struct OperatorCase {
+    const char* name;
+    QString token;
+    int field;
+    const char* value;
+    const char* answer;
+};
+
+class OperatorCases : public ::testing::TestWithParam<OperatorCase> {};
+
+TEST_P(OperatorCases, PrivilegesDecideOverTheLink) {
+    RemoteProcess remote;
+    Client client;
+    ASSERT_TRUE(client.welcomed(remote.url, GetParam().token));
+    auto body = jextest::restatingBody(QStringLiteral("Zero"));
+    body.fields[GetParam().field] = QString::fromUtf8(GetParam().value);
+    EXPECT_EQ(client.ask(update(0, body)), GetParam().answer);
+}
+
+// clang-format off
+const OperatorCase kOperatorCases[] = {
+    {"WithoutMaxPlayersChangesPlayers", kLeeToken, 4, "15", "0"},
+    {"WithoutMaxPlayersChangesName", kLeeToken, 0, "UmVuYW1lZA==", "1"},
+    {"SuperAdminChangesPlayers", kAdminToken, 4, "15", "1"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Operators, OperatorCases, ::testing::ValuesIn(kOperatorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RemoteService, NeitherPasswordNorTokenReachesTheLog) {
+    RemoteProcess remote;
+    Client client;
+    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
+    auto body = jextest::restatingBody(QStringLiteral("Zero"));
+    body.fields[3] = base64(kPassword);
+    body.fields[2] = QStringLiteral("5");  // refused: no such session type
+    EXPECT_EQ(client.ask(update(0, body)), "0");
+    body.fields[2] = QStringLiteral("1");
+    EXPECT_EQ(client.ask(update(0, body)), "1");
+    const QString log = remote.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("Password"))) << "the changed setting is named";
+    for (const QString& secret : {kPassword, base64(kPassword), kAdminToken})
+        EXPECT_FALSE(log.contains(secret)) << secret.toStdString();
+}
+
+struct StartCase {
+    const char* name;
+    QByteArray (*profile0)();
+    const char* refusal;
+};
+
+class StartCases : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(StartCases, UntrustedStateFileStopsTheService) {
+    RemoteProcess remote(GetParam().profile0());
+    EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
+                remote.process.waitForFinished(kWaitMs));
+    EXPECT_EQ(remote.process.exitCode(), 1);
+    EXPECT_FALSE(remote.url.isValid());
+    const QString expected =
+        "jexremote: " + remote.host.path(QStringLiteral("state/server-0.ini")) +
+        QString::fromUtf8(GetParam().refusal);
+    EXPECT_TRUE(remote.log().contains(expected)) << expected.toStdString();
+}
+
+// clang-format off
+const StartCase kStartCases[] = {
+    {"PlayersNotANumber", [] { return jextest::stateText().replace("Players=31", "Players=abc"); },
+     ":6: setting Players: not a whole number"},
+    {"BadLine", [] { return jextest::stateText().replace("Skins=0\n", "Skins=0\n}}}\n"); },
+     ":14: setting -: not a key=value line of a section"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Files, StartCases, ::testing::ValuesIn(kStartCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
