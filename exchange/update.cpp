@@ -24,9 +24,20 @@ constexpr qint32 kLineFirstPreparation = 100;  // + field index
 constexpr qint32 kLineBuild = 200;
 constexpr qint32 kLineSend = 210;
 
-QString encodedOrEmpty(const QString& text) {
-    if (jex::isBlank(text)) return {};
+QString encoded(const QString& text) {
     return jex::call(mdl().objMemory, "Enc64", {text}).toString();
+}
+
+// Free-text fields: blank text is sent as an empty field without encoding.
+QString encodedOrEmpty(const QString& text) {
+    return jex::isBlank(text) ? QString() : encoded(text);
+}
+
+// Adds one selected weapon's encoded name to the weapons section. While the
+// section is still empty the name becomes the section, so an empty name
+// (a reply can deliver one) leaves no leading "|".
+void addWeapon(QStringList& section, const QString& encodedName) {
+    if (!section.isEmpty() || !encodedName.isEmpty()) section << encodedName;
 }
 
 // The list index of the entry whose text is `entry` (-1 when absent).
@@ -102,9 +113,10 @@ wire::UpdateBody buildBody(frmrcKDRSM& form, const QHash<int, QString>& prepared
     }
     const QWidget* weapons = form.control(QStringLiteral("lstWeapons"));
     const qint32 count = ctl::listCount(weapons);
+    // Every selected name is encoded, blank or not.
     for (qint32 i = 0; i < count; ++i)
         if (ctl::selected(weapons, i))
-            body.encodedWeapons << encodedOrEmpty(ctl::listText(weapons, i));
+            addWeapon(body.encodedWeapons, encoded(ctl::listText(weapons, i)));
     const QWidget* roles = form.control(QStringLiteral("lstRoles"));
     // Slot 0 carries the literal "CQB"; the others carry the list's entries.
     if (ctl::selected(roles, 0)) body.roleSlots[0] = QStringLiteral("CQB");

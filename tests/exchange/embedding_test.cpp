@@ -44,11 +44,35 @@ TEST_F(EmbeddingTest, PlacesSizesFetchesAndShows) {
     EXPECT_TRUE(modals.boxes().isEmpty());
 }
 
-TEST_F(EmbeddingTest, SizesRoundBeforeDividing) {
-    // 7507.5 twips rounds to 7508 (even), 7508 \ 15 = 500; text sizes work too.
-    kdrsm::loadInterface(0, handle(), {1, 2, QStringLiteral("6000"), 7507.5});
-    EXPECT_EQ(mdl().form->geometry(), QRect(2, 30, 500, 372));
+// Sizes in twips are rounded to whole twips (halves to even) before the
+// division by 15, which then drops the remainder; text sizes count as well.
+struct SizeRow {
+    const char* name;
+    QVariant height, width;
+    int pixelWidth, pixelHeight;
+};
+
+class EmbeddingSizeTest : public EmbeddingTest, public ::testing::WithParamInterface<SizeRow> {};
+
+TEST_P(EmbeddingSizeTest, RoundsThenDivides) {
+    const SizeRow& row = GetParam();
+    kdrsm::loadInterface(0, handle(), {1, 2, row.height, row.width});
+    EXPECT_EQ(mdl().form->geometry(), QRect(2, 30, row.pixelWidth, row.pixelHeight));
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EmbeddingSizeTest,
+                         ::testing::Values(
+                             // 7499.5 -> 7500 -> 500 (dividing first would give 499.97 -> 499).
+                             SizeRow{"HalfUpToEvenWidth", 6000, 7499.5, 500, 372},
+                             // 7484.5 -> 7484 -> 498 (rounding halves up would give 7485 -> 499).
+                             SizeRow{"HalfDownToEvenWidth", 6000, 7484.5, 498, 372},
+                             // 5999.5 -> 6000 -> 400, less 28 (dividing first would give 371).
+                             SizeRow{"HalfUpToEvenHeight", 5999.5, 7500, 500, 372},
+                             // 6014.6 -> 6015 -> 401, less 28; 7514.4 -> 7514 -> 500.
+                             SizeRow{"FractionsRoundToNearest", 6014.6, 7514.4, 500, 373},
+                             SizeRow{"TextSizes", QStringLiteral("5999.5"),
+                                     QStringLiteral("7499.5"), 500, 372}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EmbeddingTest, TwoLoadsSendTwoFetchesAndReplaceTheFile) {
     kdrsm::loadInterface(0, handle(), {QStringLiteral("first"), QVariant(), 6000, 7500});

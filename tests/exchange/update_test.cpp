@@ -1,13 +1,22 @@
-// The Update button: corrections in the form, the exact request body, and
-// the refusal while no data has arrived.
+// The Update button: corrections in the form, the exact request body, the
+// busy pointer while it runs, and the refusal while no data has arrived.
+#include <QApplication>
+#include <QBuffer>
+#include <QCursor>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "exchange/reply.h"
 #include "exchange/update.h"
 #include "form/controls.h"
 #include "form/frmrcKDRSM.h"
+#include "jex/latebound.h"
 #include "panel_support/panel_fixture.h"
 #include "panel_support/server_state.h"
 #include "plugin/module_state.h"
@@ -18,6 +27,31 @@ using jextest::b64;
 using jextest::ServerState;
 using kdrsm::mdl;
 namespace ctl = kdrsm::ctl;
+
+// Stands in for the text component: encodes through the real one and notes,
+// at every call, the form's pointer and the cursor the operator sees.
+class PointerWatchingMemory : public QObject {
+    Q_OBJECT
+public:
+    struct Seen {
+        int pointer;
+        Qt::CursorShape cursor;
+    };
+    explicit PointerWatchingMemory(QObject* real) : real_(real) { real_->setParent(this); }
+    Q_INVOKABLE QString Enc64(const QString& text) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        seen << Seen{mdl().form ? mdl().form->mousePointer() : -1,
+                     cursor ? cursor->shape() : Qt::ArrowCursor};
+        return jex::call(real_, "Enc64", {text}).toString();
+    }
+    Q_INVOKABLE QString Dec64(const QString& text) {
+        return jex::call(real_, "Dec64", {text}).toString();
+    }
+    QList<Seen> seen;
+
+private:
+    QObject* real_;
+};
 
 // The request body for the typical server, written out field by field.
 QStringList typicalFields() {
@@ -65,36 +99,80 @@ QString typicalWeapons() {
     return b64("M16") + "|" + b64("Barrett .50");
 }
 
+constexpr const char* kRequestFile = "RCData/reply_jexKDRSM_SetSettingsRem.txt";
+
+// Button faces of one colour each, so the face shown tells the state.
+QByteArray faceBytes(Qt::GlobalColor colour) {
+    QImage face(16, 8, QImage::Format_RGB32);
+    face.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    face.save(&buffer, "PNG");
+    return bytes;
+}
+
 class UpdateTest : public jextest::PanelTest {
 protected:
     void SetUp() override {
         PanelTest::SetUp();
         setReportErrors("0");
+        host.write("imgs/butup.gif", faceBytes(Qt::white));
+        host.write("imgs/butdown.gif", faceBytes(Qt::black));
+        memory = new PointerWatchingMemory(mdl().objMemory);
+        mdl().objMemory = memory;  // the fixture deletes it with the real one
+        fill(ServerState::typical());
+    }
+    void fill(const ServerState& server) {
         mdl().PendingCommand = "LoadForm";
-        kdrsm::handleRemoteData(ServerState::typical().reply());
-        ASSERT_TRUE(modals.boxes().isEmpty());
+        kdrsm::handleRemoteData(server.reply());
+        ASSERT_EQ(modals.texts(), QStringList());
     }
     void pressUpdate(qint16 button = 1) {
         form().cmdUpdate_MouseDown(button, 0, 10, 10);
         form().cmdUpdate_MouseUp(button, 0, 10, 10);
     }
     QString sentBody() {
-        const QString text =
-            QString::fromUtf8(host.read("RCData/reply_jexKDRSM_SetSettingsRem.txt"));
+        const QString text = QString::fromUtf8(host.read(kRequestFile));
         const QString prefix = "Plugin_jexKDRSM_SetSettingsRem__VB6_0_";
         return text.startsWith(prefix) ? text.mid(prefix.size()) : "(not sent) " + text;
     }
+    bool faceDown() {
+        return form().cmdUpdateImg->pixmap().toImage().pixelColor(0, 0) == QColor(Qt::black);
+    }
     QWidget* c(const char* name) { return control(name); }
+
+    PointerWatchingMemory* memory = nullptr;
 };
 
-TEST_F(UpdateTest, UnchangedFormSendsWhatArrived) {
-    for (qint16 button : {1, 2}) {  // a right-button release sends too
-        pressUpdate(button);
-        EXPECT_EQ(sentBody(), body(typicalFields(), typicalWeapons(), "CQB||Medic|", "1"));
+// A right-button release sends as well, but leaves the face alone. The
+// pointer is busy while the body is encoded and back to default after.
+TEST_F(UpdateTest, LeftAndRightReleasesSendWhatArrived) {
+    const QString expected = body(typicalFields(), typicalWeapons(), "CQB||Medic|", "1");
+    pressUpdate(1);
+    EXPECT_EQ(sentBody(), expected);
+    EXPECT_FALSE(faceDown());
+    ASSERT_FALSE(memory->seen.isEmpty());
+    for (const auto& seen : memory->seen) {
+        EXPECT_EQ(seen.pointer, 11);
+        EXPECT_EQ(seen.cursor, Qt::WaitCursor);
     }
+    EXPECT_EQ(form().mousePointer(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    ASSERT_TRUE(QFile::remove(host.path(kRequestFile)));
+    form().cmdUpdate_MouseDown(2, 0, 10, 10);
+    EXPECT_FALSE(faceDown());
+    form().cmdUpdate_MouseUp(2, 0, 10, 10);
+    EXPECT_EQ(sentBody(), expected);
+    EXPECT_FALSE(faceDown());
+
+    // Pressed with the left button, released with the right: still down.
+    form().cmdUpdate_MouseDown(1, 0, 10, 10);
+    form().cmdUpdate_MouseUp(2, 0, 10, 10);
+    EXPECT_TRUE(faceDown());
     EXPECT_EQ(mdl().PendingCommand, "Update Settings");
     EXPECT_TRUE(modals.boxes().isEmpty());
-    EXPECT_EQ(form().mousePointer(), 0);
 }
 
 struct CorrectionRow {
@@ -151,7 +229,6 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionRow{"GreyedCheckSent", setCheck(2), "savSkins", 11, "2", "2"},
         CorrectionRow{"AutoBalanceCheckedSendsZero", setCheck(1), "savAutoBalance", 12, "0", "1"},
         CorrectionRow{"AutoBalanceGreyedSendsOne", setCheck(2), "savAutoBalance", 12, "1", "2"},
-        CorrectionRow{"BlankMessageSendsNothing", setText(""), "savMessage", 13, "", ""},
         CorrectionRow{"MaxFFFirst", setIndex(0), "savMaxFF", 17, "1", "1"},
         CorrectionRow{"MaxFFNoneBecomesSix", setIndex(-1), "savMaxFF", 17, "6", "6"},
         CorrectionRow{"PSPNoneBecomesFifteen", setIndex(-1), "savPSPTime", 20, "15", "15"},
@@ -164,37 +241,75 @@ INSTANTIATE_TEST_SUITE_P(
                       "15000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Weapons go in section 1 (selected ones only), roles in four fixed slots
-// (slot 0 the literal "CQB"), the auto-load value last.
-TEST_F(UpdateTest, WeaponsRolesAndAutoLoadSections) {
-    struct Row {
-        QList<bool> roles;
-        QList<bool> weapons;
-        int autoLoad;
-        QString tail;
-    };
-    const QString m16 = b64("M16"), mp5 = b64("MP5"), barrett = b64("Barrett .50");
-    for (const Row& row :
-         {Row{{false, false, false, false}, {false, false, false}, 0, "[-][-]|||[-]0"},
-          Row{{true, true, true, true},
-              {true, true, true},
-              1,
-              "[-]" + m16 + "|" + mp5 + "|" + barrett + "[-]CQB|Gunner|Medic|Sniper[-]1"},
-          Row{{false, true, false, false},
-              {false, true, false},
-              1,
-              "[-]" + mp5 + "[-]|Gunner||[-]1"},
-          Row{{false, false, true, false},
-              {true, false, true},
-              0,
-              "[-]" + m16 + "|" + barrett + "[-]||Medic|[-]0"}}) {
-        for (int i = 0; i < 4; ++i) ctl::setSelected(c("lstRoles"), i, row.roles[i]);
-        for (int i = 0; i < 3; ++i) ctl::setSelected(c("lstWeapons"), i, row.weapons[i]);
-        ctl::setCheckValue(c("chkAutoLoad"), row.autoLoad);
-        pressUpdate();
-        EXPECT_EQ(sentBody(), typicalFields().join('|') + row.tail);
-    }
+// Weapons go in section 1 (selected ones only, every name encoded, blank or
+// not, with no "|" before the first non-empty encoding), roles in four fixed
+// slots (slot 0 the literal "CQB"), the auto-load value last. M16 encodes as
+// TTE2, MP5 as TVA1, two blanks as ICA=; ",1" delivers a selected empty name.
+struct SectionRow {
+    const char* name;
+    QStringList weapons;  // reply entries
+    QStringList roles;    // reply flags
+    QString autoLoad;
+    QString tail;  // the body after section 0
+};
+
+void PrintTo(const SectionRow& row, std::ostream* out) {
+    *out << row.name;
 }
+
+class UpdateSectionTest : public UpdateTest, public ::testing::WithParamInterface<SectionRow> {};
+
+TEST_P(UpdateSectionTest, SendsTheSections) {
+    ServerState server = ServerState::typical();
+    server.weapons = GetParam().weapons;
+    server.roles = GetParam().roles;
+    server.autoLoad = GetParam().autoLoad;
+    fill(server);
+    pressUpdate();
+    EXPECT_EQ(sentBody(), typicalFields().join('|') + GetParam().tail);
+}
+
+const QStringList kNoRoles = {"False", "False", "False", "False"};
+const QStringList kCqbMedic = {"True", "False", "True", "False"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sections, UpdateSectionTest,
+    ::testing::Values(
+        SectionRow{"NothingSelected", {"TTE2,0", "TVA1,0"}, kNoRoles, "0", "[-][-]|||[-]0"},
+        SectionRow{"EverythingSelected",
+                   {"TTE2,1", "TVA1,1", b64("Barrett .50") + ",1"},
+                   {"True", "True", "True", "True"},
+                   "1",
+                   "[-]TTE2|TVA1|" + b64("Barrett .50") + "[-]CQB|Gunner|Medic|Sniper[-]1"},
+        SectionRow{"MiddleWeaponAndGunner",
+                   {"TTE2,0", "TVA1,1", "TTE2,0"},
+                   {"False", "True", "False", "False"},
+                   "1",
+                   "[-]TVA1[-]|Gunner||[-]1"},
+        SectionRow{"FirstAndThirdWeapons",
+                   {"TTE2,1", "ICA=,0", "TVA1,1"},
+                   kCqbMedic,
+                   "0",
+                   "[-]TTE2|TVA1[-]CQB||Medic|[-]0"},
+        SectionRow{"BlankNamesEncoded",
+                   {"ICA=,1", "TTE2,1"},
+                   kCqbMedic,
+                   "1",
+                   "[-]ICA=|TTE2[-]CQB||Medic|[-]1"},
+        SectionRow{"EmptyNameFirst", {",1", "TVA1,1"}, kNoRoles, "1", "[-]TVA1[-]|||[-]1"},
+        SectionRow{"EmptyNamesFirst",
+                   {",1", ",1", "TTE2,1", "TVA1,1"},
+                   kNoRoles,
+                   "1",
+                   "[-]TTE2|TVA1[-]|||[-]1"},
+        SectionRow{"EmptyNameMiddle",
+                   {"TTE2,1", ",1", "TVA1,1"},
+                   kNoRoles,
+                   "1",
+                   "[-]TTE2||TVA1[-]|||[-]1"},
+        SectionRow{"EmptyNameLast", {"TTE2,1", ",1"}, kNoRoles, "1", "[-]TTE2|[-]|||[-]1"},
+        SectionRow{"OnlyEmptyNames", {",1", ",1"}, kNoRoles, "1", "[-][-]|||[-]1"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateTest, RefusedWhileNoDataReceived) {
     kdrsm::handleRemoteData("Failed");
@@ -225,7 +340,8 @@ TEST_F(UpdateTest, AFailureWritesNothingAndRestoresThePointer) {
 }
 
 TEST_F(UpdateTest, AnEncodingFailureSendsNothing) {
-    kdrsm::mdl().objMemory = nullptr;
+    delete mdl().objMemory;
+    mdl().objMemory = nullptr;
     pressUpdate();
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_TRUE(modals.boxes()[0].text.contains("Error 91:"));
@@ -233,3 +349,5 @@ TEST_F(UpdateTest, AnEncodingFailureSendsNothing) {
 }
 
 }  // namespace
+
+#include "update_test.moc"

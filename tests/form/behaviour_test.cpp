@@ -129,9 +129,25 @@ TEST_F(FormTest, FaceAndCaptionRouteTheMouseToTheirAction) {
     EXPECT_TRUE(modals.boxes()[0].text.endsWith("Unable to save server settings!"));
 }
 
+// An error escaping a handler is shown as an error report box (no sibling
+// component here, so no report is sent) and goes no further.
 TEST_F(FormTest, HandlerErrorsStayInsideTheHandler) {
-    EXPECT_NO_THROW(kdrsm::runHandler("cmdSave_MouseUp", [] { jex::raise(5); }));
-    EXPECT_NO_THROW(kdrsm::runHandler("cmdSave_MouseUp", [] { throw std::runtime_error("x"); }));
+    const std::pair<std::function<void()>, const char*> rows[] = {
+        {[] { jex::raise(5); }, "Error 5: Invalid procedure call or argument"},
+        {[] { throw std::runtime_error("x"); }, "Error 51: x"}};
+    for (const auto& [body, errorLine] : rows) {
+        SCOPED_TRACE(errorLine);
+        const qsizetype before = modals.boxes().size();
+        EXPECT_NO_THROW(kdrsm::runHandler("cmdSave_MouseUp", body));
+        ASSERT_EQ(modals.boxes().size(), before + 1);
+        const jextest::ShownBox& box = modals.boxes().last();
+        EXPECT_EQ(box.title, "DLL Error!");
+        EXPECT_EQ(box.text, QString("Error Line: 0\r\n") + errorLine +
+                                "\r\nDLL: jexrcKDRSM.dll\r\nFunction/Sub: "
+                                "cmdSave_MouseUp\r\n\r\nError Report Sent: No");
+        EXPECT_FALSE(box.hasIcon);
+        EXPECT_EQ(box.buttonCount, 1);
+    }
 }
 
 TEST_F(FormTest, BusyPointerShowsTheWaitCursor) {

@@ -1,16 +1,18 @@
-// The form as created: every catalogued control with its kind, container,
-// geometry and state (frames on the tab control on their pages), and the
-// exact captions, entries and limits.
+// The form as created: controls with their kind, container, geometry, tab
+// order and state (frames on the tab control on their pages), and the exact
+// captions, entries and limits.
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
-#include "form/catalogue.h"
+#include <ostream>
+
 #include "form/file_dialog.h"
 #include "form_fixture.h"
 
@@ -18,7 +20,6 @@ namespace {
 
 using formtest::FormTest;
 namespace ctl = kdrsm::ctl;
-namespace cat = kdrsm::catalogue;
 
 // The entries of a list or combo box, or the tab captions of a tab control.
 QStringList entries(const QWidget* control) {
@@ -29,45 +30,102 @@ QStringList entries(const QWidget* control) {
     return list;
 }
 
-// Type names in the order of the catalogue's kinds.
-const char* const kKindNames[] = {"PictureBox",   "CommonDialog", "CheckBox", "Frame",
-                                  "Label",        "TextBox",      "ComboBox", "ListBox",
-                                  "OptionButton", "SSTab"};
+// A sample of controls from every container, written out from the form's
+// design: pixel rectangles at 15 twips a pixel, relative to the container
+// (frames on a tab relative to the tab control), and the tab order. Labels
+// and frames on the tabs take no focus (tabIndex -1 here).
+struct Placed {
+    const char* name;
+    int index;              // option-array index, else -1
+    const char* container;  // "" for the form
+    int tab;                // page of SSTab2 the control sits on, else -1
+    const char* type;
+    QRect pixels;
+    int tabIndex;
+    bool enabled = true;
+    bool hidden = false;
+};
 
-// Every catalogue row: the control exists with its kind, container,
-// geometry, enabled and visible state and entries.
-class CatalogueRow : public FormTest, public ::testing::WithParamInterface<std::size_t> {};
-
-TEST_P(CatalogueRow, ExistsAsCatalogued) {
-    const cat::Row& row = cat::rows()[GetParam()];
-    const QString name = QString::fromLatin1(row.name);
-    if (row.kind == cat::Kind::CommonDialog) {
-        EXPECT_EQ(ctl::typeName(form->findChild<kdrsm::FileDialog*>(name)), "CommonDialog");
-        return;
-    }
-    QWidget* widget = control(name, row.kind == cat::Kind::OptionButton ? row.index : -1);
-    EXPECT_EQ(ctl::typeName(widget), kKindNames[int(row.kind)]);
-    QWidget* container = *row.container ? control(row.container) : form.get();
-    const QRect twips(row.rect.left, row.rect.top, row.rect.width, row.rect.height);
-    EXPECT_EQ(QRect(ctl::twipsLeft(widget), ctl::twipsTop(widget), ctl::twipsWidth(widget),
-                    ctl::twipsHeight(widget)),
-              twips);
-    // At 15 twips a pixel; a frame on a tab is placed relative to the tab control.
-    ASSERT_DOUBLE_EQ(ctl::twipsPerPixelX(), 15.0);
-    if (row.tab >= 0) showForm();
-    EXPECT_EQ(widget->mapTo(container, QPoint()), twips.topLeft() / 15);
-    if (row.tab >= 0) container = qobject_cast<QTabWidget*>(container)->widget(row.tab);
-    EXPECT_EQ(widget->parentWidget(), container);
-    EXPECT_EQ(widget->isEnabled(), row.enabled);
-    EXPECT_EQ(widget->isHidden(), bool(row.flags & cat::Hidden));
+void PrintTo(const Placed& row, std::ostream* out) {
+    *out << row.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Form, CatalogueRow, ::testing::Range<std::size_t>(0, cat::rows().size()),
-                         [](const auto& info) {
-                             const cat::Row& row = cat::rows()[info.param];
-                             const bool option = row.kind == cat::Kind::OptionButton;
-                             return row.name + (option ? std::to_string(row.index) : "");
-                         });
+class PlacedControl : public FormTest, public ::testing::WithParamInterface<Placed> {};
+
+TEST_P(PlacedControl, StandsWhereDesigned) {
+    const Placed& row = GetParam();
+    showForm();
+    QWidget* widget = control(row.name, row.index);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(ctl::typeName(widget), row.type);
+    QWidget* container = *row.container ? control(row.container) : form.get();
+    EXPECT_EQ(QRect(widget->mapTo(container, QPoint()), widget->size()), row.pixels);
+    QWidget* parent = container;
+    if (row.tab >= 0) parent = qobject_cast<QTabWidget*>(container)->widget(row.tab);
+    EXPECT_EQ(widget->parentWidget(), parent);
+    if (row.tabIndex >= 0)
+        EXPECT_EQ(widget->property("TabIndex").toInt(), row.tabIndex);
+    else
+        EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(widget->isEnabled(), row.enabled);
+    EXPECT_EQ(widget->isHidden(), row.hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sample, PlacedControl,
+    ::testing::Values(
+        // The form.
+        Placed{"Picture1", -1, "", -1, "PictureBox", {704, 368, 33, 33}, 85, true, true},
+        Placed{"chkAutoLoad", -1, "", -1, "CheckBox", {432, 360, 233, 17}, 82},
+        Placed{"Frame12", -1, "", -1, "Frame", {368, 344, 361, 41}, 81},
+        Placed{"Frame3", -1, "", -1, "Frame", {16, 328, 337, 57}, 14},
+        Placed{"Frame1", -1, "", -1, "Frame", {16, 136, 337, 193}, 12},
+        Placed{"Frame2", -1, "", -1, "Frame", {16, 16, 337, 121}, 11},
+        Placed{"SSTab2", -1, "", -1, "SSTab", {368, 24, 363, 313}, 30},
+        // Server Details.
+        Placed{"savServerName", -1, "Frame2", -1, "TextBox", {64, 24, 265, 19}, 0},
+        Placed{"Label1", -1, "Frame2", -1, "Label", {8, 24, 73, 17}, -1},
+        Placed{"savCountry", -1, "Frame2", -1, "ComboBox", {64, 56, 81, 21}, 1},
+        Placed{"Label5", -1, "Frame2", -1, "Label", {168, 56, 73, 17}, -1},
+        Placed{"savPassword", -1, "Frame2", -1, "TextBox", {64, 88, 121, 19}, 3},
+        Placed{"Label4", -1, "Frame2", -1, "Label", {216, 88, 65, 17}, -1},
+        // Server Options.
+        Placed{"savRespawn", -1, "Frame1", -1, "ComboBox", {104, 96, 81, 21}, 7},
+        Placed{"savAutoBalance", -1, "Frame1", -1, "CheckBox", {296, 96, 17, 13}, 29},
+        Placed{"Label11", -1, "Frame1", -1, "Label", {24, 120, 81, 17}, -1},
+        Placed{"savMessage", -1, "Frame1", -1, "TextBox", {24, 136, 289, 43}, 24},
+        // The frames on the three tabs.
+        Placed{"Frame4", -1, "SSTab2", 0, "Frame", {16, 32, 329, 81}, -1},
+        Placed{"Frame5", -1, "SSTab2", 0, "Frame", {16, 120, 329, 73}, -1},
+        Placed{"Frame6", -1, "SSTab2", 0, "Frame", {16, 200, 329, 105}, -1},
+        Placed{"Frame7", -1, "SSTab2", 1, "Frame", {16, 48, 329, 81}, -1},
+        Placed{"Frame9", -1, "SSTab2", 1, "Frame", {16, 136, 329, 81}, -1},
+        Placed{"Frame10", -1, "SSTab2", 2, "Frame", {16, 24, 329, 89}, -1},
+        Placed{"Frame11", -1, "SSTab2", 2, "Frame", {16, 112, 329, 193}, -1},
+        // Inside those frames.
+        Placed{"Label16", -1, "Frame4", -1, "Label", {16, 24, 81, 17}, -1},
+        Placed{"savRedPass", -1, "Frame4", -1, "TextBox", {96, 48, 121, 19}, 33},
+        Placed{"Label18", -1, "Frame5", -1, "Label", {8, 16, 89, 17}, -1},
+        Placed{"savMaxFF", -1, "Frame5", -1, "ComboBox", {104, 40, 65, 21}, 84},
+        Placed{"savFFWarn", -1, "Frame5", -1, "CheckBox", {304, 40, 17, 13}, 52},
+        Placed{"Label26", -1, "Frame6", -1, "Label", {16, 72, 89, 17}, -1},
+        Placed{"savLives", -1, "Frame6", -1, "TextBox", {120, 72, 57, 19}, 42},
+        Placed{"Label33", -1, "Frame7", -1, "Label", {200, 48, 49, 17}, -1, false},
+        Placed{"savMaxPing", -1, "Frame7", -1, "TextBox", {256, 48, 49, 19}, 61, false},
+        Placed{"Label14", -1, "Frame9", -1, "Label", {192, 48, 57, 17}, -1, false},
+        Placed{"savGamePort", -1, "Frame9", -1, "TextBox", {256, 48, 49, 19}, 86, false},
+        Placed{"lstRoles", -1, "Frame10", -1, "ListBox", {8, 16, 185, 64}, 76},
+        Placed{"optRoles", 1, "Frame10", -1, "OptionButton", {208, 48, 105, 17}, 75},
+        Placed{"lstWeapons", -1, "Frame11", -1, "ListBox", {8, 16, 185, 169}, 78},
+        Placed{"optWeapons", 0, "Frame11", -1, "OptionButton", {208, 16, 105, 17}, 79}),
+    [](const auto& info) {
+        const Placed& row = info.param;
+        return row.name + (row.index >= 0 ? std::to_string(row.index) : std::string());
+    });
+
+TEST_F(FormTest, FileDialogIsPartOfTheForm) {
+    EXPECT_EQ(ctl::typeName(form->findChild<kdrsm::FileDialog*>("cdSettings")), "CommonDialog");
+}
 
 QString captionOf(QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
@@ -170,6 +228,50 @@ TEST_F(FormTest, FixedListsKeepTheirOrderWithNothingChosen) {
     EXPECT_EQ(entries(control("SSTab2")),
               QStringList({"Team Options", "Miscellaneous Options", "Restrictions"}));
     EXPECT_EQ(control<QTabWidget>("SSTab2")->currentIndex(), 1);
+}
+
+// The colours where the panel shows them once loaded, the tab control's
+// painting hook included.
+TEST_F(FormTest, PanelColoursWhereTheyShow) {
+    form->Form_Load();
+    showForm();
+    const QImage shot = form->grab().toImage();
+    auto* tabs = control<QTabWidget>("SSTab2");
+    QWidget* session = control("savSession");
+    const QColor panel(236, 233, 216);
+    const std::tuple<const char*, QPoint, QColor> pixels[] = {
+        {"tab pane", tabs->widget(1)->mapTo(form.get(), QPoint(4, 4)), panel},
+        {"selected tab",
+         tabs->tabBar()->mapTo(form.get(), tabs->tabBar()->tabRect(1).topLeft() + QPoint(4, 6)),
+         panel},
+        {"drop-down list field", session->mapTo(form.get(), QPoint(4, session->height() / 2)),
+         Qt::white},
+        {"form", QPoint(2, 2), panel}};
+    for (const auto& [row, point, colour] : pixels)
+        EXPECT_EQ(QColor(shot.pixel(point)), colour) << row;
+}
+
+// A frame's border line runs through its caption, above the first controls
+// placed just below the frame's top.
+TEST_F(FormTest, FrameLinesStayAboveTheirFirstControls) {
+    const std::tuple<const char*, int, const char*> firstControls[] = {
+        {"Frame2", -1, "Label1"},      {"Frame5", 0, "Label18"},     {"Frame5", 0, "savFFKills"},
+        {"Frame10", 2, "lstRoles"},    {"Frame11", 2, "optWeapons"}, {"Frame11", 2, "lstWeapons"},
+        {"Frame12", -1, "chkAutoLoad"}};  // no caption: the line is the top edge
+    showForm();
+    for (const auto& [frameName, tab, controlName] : firstControls) {
+        SCOPED_TRACE(std::string(frameName) + " " + controlName);
+        if (tab >= 0) control<QTabWidget>("SSTab2")->setCurrentIndex(tab);
+        QWidget* frame = control(frameName);
+        const QImage shot = frame->grab().toImage();
+        int line = 0;  // first row of the left edge that is not panel colour
+        while (line < shot.height() && QColor(shot.pixel(1, line)) == QColor(236, 233, 216)) ++line;
+        const QRect placed = control(controlName)->geometry();
+        const int top = control(controlName)->parentWidget() == frame ? placed.top()
+                                                                      : placed.top() - frame->y();
+        EXPECT_LT(line, top - 2);
+        EXPECT_LE(line, frame->fontMetrics().height() / 2 + 1);
+    }
 }
 
 }  // namespace
