@@ -1,0 +1,106 @@
+#include "host/servers/server_list_panel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "host/servers/server_dialog.h"
+#include "host/servers/server_list_model.h"
+#include "host/servers/servers_file.h"
+
+namespace jexhost::servers {
+
+ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversFile,
+                                 QWidget* parent)
+    : QWidget(parent), model_(model), serversFile_(serversFile), view_(new QTableView(this)) {
+    view_->setModel(model_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->verticalHeader()->hide();
+    view_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* add = new QPushButton(tr("Add..."), this);
+    auto* edit = new QPushButton(tr("Edit..."), this);
+    auto* remove = new QPushButton(tr("Remove"), this);
+    add->setObjectName(QStringLiteral("add"));
+    edit->setObjectName(QStringLiteral("edit"));
+    remove->setObjectName(QStringLiteral("remove"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(edit);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    layout->addLayout(buttons);
+
+    connect(add, &QPushButton::clicked, this, &ServerListPanel::addServer);
+    connect(edit, &QPushButton::clicked, this, &ServerListPanel::editServer);
+    connect(remove, &QPushButton::clicked, this, &ServerListPanel::removeServer);
+    connect(view_, &QTableView::activated, this, [this](const QModelIndex& index) {
+        emit openRequested(model_->server(index.row()).id);
+    });
+}
+
+QString ServerListPanel::currentId() const {
+    const QModelIndex current = view_->currentIndex();
+    return current.isValid() ? model_->server(current.row()).id : QString();
+}
+
+void ServerListPanel::selectServer(const QString& id) {
+    if (const int row = model_->rowOf(id); row >= 0) view_->selectRow(row);
+}
+
+void ServerListPanel::addServer() {
+    ServerDialog dialog(nullptr, model_->servers(), knownGames_, serversFile_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ServerEntry entry = dialog.entry();
+    QString error;
+    if (!servers::addServer(serversFile_, &entry, &error)) return refuse(error);
+    reload();
+    selectServer(entry.id);
+}
+
+void ServerListPanel::editServer() {
+    const int row = model_->rowOf(currentId());
+    if (row < 0) return;
+    const ServerEntry before = model_->server(row);
+    ServerDialog dialog(&before, model_->servers(), knownGames_, serversFile_, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.entry() == before) return;
+    QString error;
+    if (!updateServer(serversFile_, dialog.entry(), &error)) return refuse(error);
+    reload();
+    selectServer(before.id);
+    emit serverChanged(before.id);
+}
+
+void ServerListPanel::removeServer() {
+    const int row = model_->rowOf(currentId());
+    if (row < 0) return;
+    const ServerEntry gone = model_->server(row);
+    const auto answer = QMessageBox::question(
+        this, tr("Remove server"), tr("Remove \"%1\" from the server list?").arg(gone.name),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok) return;
+    QString error;
+    if (!servers::removeServer(serversFile_, gone.id, &error)) return refuse(error);
+    reload();
+    emit serverRemoved(gone.id);
+}
+
+void ServerListPanel::reload() {
+    const ServersRead read = readServersFile(serversFile_);
+    if (!read.ok()) return refuse(read.error);
+    model_->setServers(read.servers);
+}
+
+void ServerListPanel::refuse(const QString& error) {
+    QMessageBox::warning(this, tr("Servers"), error);
+}
+
+}  // namespace jexhost::servers

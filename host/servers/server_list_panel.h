@@ -1,0 +1,52 @@
+#pragma once
+// The server list as the window shows it: the table and its Add, Edit and
+// Remove actions. Each change goes to the servers file first and reaches the
+// list only once the file holds it; a refused change is shown and nothing
+// else happens.
+
+#include <QStringList>
+#include <QWidget>
+
+class QTableView;
+
+namespace jexhost::servers {
+
+class ServerListModel;
+
+class ServerListPanel : public QWidget {
+    Q_OBJECT
+public:
+    ServerListPanel(ServerListModel* model, const QString& serversFile, QWidget* parent = nullptr);
+
+    // The games offered in the dialog's list (the plug-ins' game entries).
+    void setKnownGames(const QStringList& games) { knownGames_ = games; }
+    // The selected server's id; empty when none is selected.
+    QString currentId() const;
+    void selectServer(const QString& id);
+    QTableView* view() const { return view_; }
+
+public slots:
+    void addServer();
+    void editServer();
+    void removeServer();
+
+signals:
+    // Double-click or Enter on a row: the window opens that server's panel.
+    void openRequested(const QString& id);
+    // A server was removed (its panel, if open, has to go).
+    void serverRemoved(const QString& id);
+    // An edit changed this server; its link may need to be made anew.
+    void serverChanged(const QString& id);
+
+private:
+    // Re-reads the file into the model after a change.
+    void reload();
+    void refuse(const QString& error);
+
+    ServerListModel* model_;
+    QString serversFile_;
+    QStringList knownGames_;
+    QTableView* view_;
+};
+
+}  // namespace jexhost::servers

@@ -1,0 +1,174 @@
+#include "host/traffic/traffic_model.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace jexhost::traffic {
+
+QString stateText(TrafficState state) {
+    switch (state) {
+        case TrafficState::Sent:
+            return QStringLiteral("sent");
+        case TrafficState::Answered:
+            return QStringLiteral("answered");
+        case TrafficState::TimedOut:
+            return QStringLiteral("timed out");
+        case TrafficState::Unreachable:
+            return QStringLiteral("unreachable");
+        case TrafficState::Refused:
+            return QStringLiteral("refused");
+    }
+    return {};
+}
+
+TrafficClock TrafficClock::system() {
+    return {[] { return QDateTime::currentDateTime(); },
+            [] {
+                return std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                    .count();
+            }};
+}
+
+QString columnTitle(TrafficModel::Column column) {
+    switch (column) {
+        case TrafficModel::Time:
+            return QStringLiteral("Time");
+        case TrafficModel::Server:
+            return QStringLiteral("Server");
+        case TrafficModel::Command:
+            return QStringLiteral("Command");
+        case TrafficModel::Sent:
+            return QStringLiteral("Sent (bytes)");
+        case TrafficModel::Received:
+            return QStringLiteral("Received (bytes)");
+        case TrafficModel::Duration:
+            return QStringLiteral("Duration (ms)");
+        case TrafficModel::State:
+            return QStringLiteral("State");
+        case TrafficModel::Details:
+        case TrafficModel::ColumnCount:
+            break;
+    }
+    return QStringLiteral("Details");
+}
+
+QString cellText(const TrafficRow& row, TrafficModel::Column column) {
+    switch (column) {
+        case TrafficModel::Time:
+            return row.time.toString(Qt::ISODateWithMs);
+        case TrafficModel::Server:
+            return row.server;
+        case TrafficModel::Command:
+            return row.request.command;
+        case TrafficModel::Sent:
+            return QString::number(row.sentBytes);
+        case TrafficModel::Received:
+            return row.receivedBytes < 0 ? QString() : QString::number(row.receivedBytes);
+        case TrafficModel::Duration:
+            return row.durationMs < 0 ? QString() : QString::number(row.durationMs);
+        case TrafficModel::State:
+            return stateText(row.state);
+        case TrafficModel::Details:
+        case TrafficModel::ColumnCount:
+            break;
+    }
+    if (row.answer.isEmpty()) return row.request.summary;
+    return row.request.summary + QStringLiteral(" → ") + row.answer;
+}
+
+TrafficModel::TrafficModel(int maxRows, TrafficClock clock, QObject* parent)
+    : QAbstractTableModel(parent), maxRows_(std::max(1, maxRows)), clock_(std::move(clock)) {}
+
+quint64 TrafficModel::requestSent(const QString& server, const QString& requestText) {
+    if (std::cmp_greater_equal(rows_.size(), maxRows_)) {
+        beginRemoveRows({}, 0, 0);
+        rows_.pop_front();
+        endRemoveRows();
+    }
+    TrafficRow row;
+    row.id = nextId_++;
+    row.time = clock_.now();
+    row.server = server;
+    row.request = describeRequest(requestText);
+    row.sentBytes = requestText.toUtf8().size();
+    row.startedMs = clock_.monotonicMs();
+
+    const int at = static_cast<int>(rows_.size());
+    beginInsertRows({}, at, at);
+    rows_.push_back(std::move(row));
+    endInsertRows();
+    return rows_.back().id;
+}
+
+bool TrafficModel::answered(quint64 id, const QString& answerText) {
+    const int row = rowOf(id);
+    if (row < 0) return false;
+    return finish(row, TrafficState::Answered, answerText.toUtf8().size(),
+                  describeAnswer(trafficRow(row).request.command, answerText));
+}
+
+bool TrafficModel::failed(quint64 id, TrafficState state) {
+    if (state == TrafficState::Sent || state == TrafficState::Answered) return false;
+    const int row = rowOf(id);
+    if (row < 0) return false;
+    return finish(row, state, -1, {});
+}
+
+bool TrafficModel::finish(int at, TrafficState state, qint64 receivedBytes, const QString& answer) {
+    TrafficRow& row = rows_[static_cast<size_t>(at)];
+    if (row.state != TrafficState::Sent) return false;
+    row.state = state;
+    row.receivedBytes = receivedBytes;
+    row.answer = answer;
+    row.durationMs = std::max<qint64>(0, clock_.monotonicMs() - row.startedMs);
+    emit dataChanged(index(at, 0), index(at, ColumnCount - 1));
+    return true;
+}
+
+void TrafficModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+int TrafficModel::rowOf(quint64 id) const {
+    // Ids grow with the rows, so the rows are sorted by id.
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), id,
+                                     [](const TrafficRow& row, quint64 v) { return row.id < v; });
+    if (it == rows_.end() || it->id != id) return -1;
+    return static_cast<int>(it - rows_.begin());
+}
+
+int TrafficModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TrafficModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TrafficModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount) return {};
+    const TrafficRow& row = trafficRow(index.row());
+    const auto column = static_cast<Column>(index.column());
+    if (role == Qt::DisplayRole) {
+        if (column == Time) return row.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+        return cellText(row, column);
+    }
+    if (role == Qt::ToolTipRole && column == Details) return cellText(row, column);
+    if (role == Qt::TextAlignmentRole &&
+        (column == Sent || column == Received || column == Duration))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return {};
+    return columnTitle(static_cast<Column>(section));
+}
+
+}  // namespace jexhost::traffic

@@ -1,0 +1,86 @@
+#pragma once
+// Every request the host carries and what became of it, newest last, as a
+// table for the traffic view. The carrier reports each request when it sends
+// it and each outcome when it knows it; rows beyond the bound are dropped
+// oldest first. No request or answer text is kept (see traffic_details.h).
+
+#include <QAbstractTableModel>
+#include <QDateTime>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+#include "host/traffic/traffic_details.h"
+
+namespace jexhost::traffic {
+
+enum class TrafficState { Sent, Answered, TimedOut, Unreachable, Refused };
+
+QString stateText(TrafficState state);
+
+// Where the model takes its times: the wall clock for the time of a request
+// and a monotonic clock for durations. Tests set both.
+struct TrafficClock {
+    std::function<QDateTime()> now;
+    std::function<qint64()> monotonicMs;
+    static TrafficClock system();
+};
+
+struct TrafficRow {
+    quint64 id = 0;
+    QDateTime time;
+    QString server;
+    RequestDetails request;
+    qint64 sentBytes = 0;
+    qint64 receivedBytes = -1;  // -1 until answered
+    qint64 startedMs = 0;
+    qint64 durationMs = -1;  // -1 while sent
+    TrafficState state = TrafficState::Sent;
+    QString answer;  // the answer's summary
+};
+
+class TrafficModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { Time, Server, Command, Sent, Received, Duration, State, Details, ColumnCount };
+    static constexpr int kDefaultMaxRows = 1000;
+
+    explicit TrafficModel(int maxRows = kDefaultMaxRows,
+                          TrafficClock clock = TrafficClock::system(), QObject* parent = nullptr);
+
+    // A request leaves for `server`; the id names it in the calls below.
+    // Ids start at 1 and grow.
+    quint64 requestSent(const QString& server, const QString& requestText);
+    // Its answer came. False when the id is unknown (dropped) or the request
+    // already ended.
+    bool answered(quint64 id, const QString& answerText);
+    // It ended without an answer; `state` is TimedOut, Unreachable or Refused.
+    bool failed(quint64 id, TrafficState state);
+    void clear();
+
+    int maxRows() const { return maxRows_; }
+    const TrafficRow& trafficRow(int row) const { return rows_[static_cast<size_t>(row)]; }
+    // The row of a request, or -1 when it was dropped.
+    int rowOf(quint64 id) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    bool finish(int row, TrafficState state, qint64 receivedBytes, const QString& answer);
+
+    int maxRows_;
+    TrafficClock clock_;
+    quint64 nextId_ = 1;
+    std::deque<TrafficRow> rows_;
+};
+
+// The text of a cell as the view and the CSV file show it.
+QString cellText(const TrafficRow& row, TrafficModel::Column column);
+QString columnTitle(TrafficModel::Column column);
+
+}  // namespace jexhost::traffic
