@@ -27,7 +27,11 @@ void writeFileAtomically(const QString& path, QByteArrayView content) {
     // An uncommitted QSaveFile removes its temporary file when destroyed.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) jex::raise(openFailure(target, folder));
-    const bool written = file.write(content.data(), content.size()) == content.size();
+    // Flushed here, not by commit(): QSaveFile overlooks an error of the
+    // flush inside commit() (a full disk) and would rename an empty file
+    // over the old one.
+    const bool written =
+        file.write(content.data(), content.size()) == content.size() && file.flush();
     if (!written || !file.commit()) {
         jex::raise(file.error() == QFileDevice::ResourceError ? jex::err::DiskFull
                                                               : jex::err::PathFileAccess);

@@ -27,11 +27,12 @@ void clsMFD::LogError(const QString& module, const QString& procedure, const jex
 }
 
 QString clsMFD::GetIniKey(const QString& section, const QString& key, const QString& path) {
-    return jex::boundary([&] { return IniFile(path).value(section, key); });
+    return jex::boundary([&] { return iniReads_.value(section, key, path); });
 }
 
 void clsMFD::WriteIniKey(const QString& section, const QString& key, const QString& value,
                          const QString& path) {
+    iniReads_.forget();
     jex::boundary([&] {
         IniFile ini(path);
         ini.setValue(section, key, value);

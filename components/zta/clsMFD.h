@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include "ini_read_cache.h"
 #include "jex/error.h"
 
 namespace zta {
@@ -23,13 +24,13 @@ public:
 
     // The value of key in section of the INI file; "" when the file, the
     // section or the key is missing. A file that exists but cannot be read
-    // raises 70 or 75.
+    // raises 70 or 75. The file stays parsed while it is unchanged on disk.
     Q_INVOKABLE QString GetIniKey(const QString& section, const QString& key, const QString& path);
 
     // Stores value under section and key (see IniFile for what the file
     // keeps). The file is replaced atomically, so a failed write (52, 61, 70,
-    // 75, 76) leaves the old one intact; a name or value that an INI line
-    // cannot hold raises 5.
+    // 75, 76) leaves the old one intact; a section name that an INI line
+    // cannot hold raises 5. Any key and value text is stored exactly.
     Q_INVOKABLE void WriteIniKey(const QString& section, const QString& key, const QString& value,
                                  const QString& path);
 
@@ -40,6 +41,9 @@ public:
     // version, procedure, flag, line) as a file in outbox/. True when
     // delivered; false for any other record or any failure. Never raises.
     Q_INVOKABLE bool SendErrorReport(const QVariantList& record);
+
+private:
+    IniReadCache iniReads_;
 };
 
 }  // namespace zta

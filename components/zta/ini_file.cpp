@@ -2,10 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "atomic_file.h"
+#include "ini_quoting.h"
 #include "jex/convert.h"
 #include "jex/error.h"
 
@@ -20,17 +25,23 @@ namespace {
 
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
+// Far beyond any settings file (a 4 MB message and 100 000 weapons fit many
+// times over); larger ones are refused rather than read into memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
 QByteArray readExisting(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) return {};
     if (!info.isFile()) jex::raise(jex::err::PathFileAccess);  // a folder, device or pipe
+    if (info.size() > kMaxFileSize) jex::raise(jex::err::OutOfMemory);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         jex::raise(file.error() == QFileDevice::PermissionsError ? jex::err::PermissionDenied
                                                                  : jex::err::PathFileAccess);
     }
-    QByteArray content = file.readAll();
+    QByteArray content = file.read(kMaxFileSize + 1);  // grown since, perhaps
     if (file.error() != QFileDevice::NoError) jex::raise(jex::err::PathFileAccess);
+    if (content.size() > kMaxFileSize) jex::raise(jex::err::OutOfMemory);
     return content;
 }
 
@@ -50,8 +61,8 @@ qsizetype endOfLastEntry(const QByteArray& text) {
     return end;
 }
 
-// Blanks around names and values are not part of them when the file is read
-// (the parser's notion of a blank: space and tab, line breaks aside).
+// Blanks around a section's name are not part of it (the parser's notion of
+// a blank: space and tab, line breaks aside).
 QString withoutOuterBlanks(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -61,24 +72,29 @@ QString withoutOuterBlanks(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool hasLineBreakOrNul(const QString& text) {
-    return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
-}
-
 void checkSection(const QString& section) {
-    if (section.isEmpty() || hasLineBreakOrNul(section) || section.contains(u']'))
+    if (section.isEmpty() || section.contains(u']') || section.contains(u'\n') ||
+        section.contains(u'\r') || section.contains(QChar(0)))
         jex::raise(jex::err::InvalidCall);
 }
 
-void checkKey(const QString& key) {
-    if (key.isEmpty() || hasLineBreakOrNul(key) || key.contains(u'=') || key.front() == u'[' ||
-        key.front() == u';' || key.front() == u'#')
-        jex::raise(jex::err::InvalidCall);
+// Names match the classic way: ASCII letters without regard to case.
+QString folded(const QString& name) {
+    QString text = name;
+    for (QChar& c : text) {
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return text;
+}
+
+QString readBack(const char* spelling) {
+    return ini_quoting::readBack(jex::textFromBytes(spelling));
 }
 
 // SimpleIni, set up for classic INI files: UTF-8, a key that occurs twice
 // kept as it is (the first one is read), no multi-line values (a value
-// "<<<..." is plain text), "key=value" without blanks.
+// "<<<..." is plain text), "key=value" without blanks. It holds names and
+// values as the file spells them; this class speaks in their texts.
 class Entries {
 public:
     Entries() { ini_.SetSpaces(false); }
@@ -88,17 +104,24 @@ public:
             jex::raise(jex::err::OutOfMemory);
     }
 
-    bool hasSection(const char* section) const { return ini_.GetSectionSize(section) >= 0; }
+    bool hasSection(const char* section) const { return ini_.GetSection(section) != nullptr; }
 
-    const char* value(const char* section, const char* key) const {
-        return ini_.GetValue(section, key, nullptr);
+    // The value of the key, or nothing when the section lacks it.
+    std::optional<QString> value(const char* section, const QString& key) const {
+        const std::optional<Stored> stored = find(section, key);
+        if (!stored) return std::nullopt;
+        return readBack(stored->value);
     }
 
     // Replaces every value of the key, keeping the spelling the file uses
     // for it and the place and comment of its first occurrence.
-    void setValue(const char* section, const char* key, const char* value) {
-        if (ini_.SetValue(section, storedKey(section, key), value, nullptr, true) < 0)
+    void setValue(const char* section, const QString& key, const QString& value) {
+        const std::optional<Stored> stored = find(section, key);
+        const QByteArray spelling = stored ? stored->spelling : ini_quoting::keyText(key).toUtf8();
+        const QByteArray text = ini_quoting::valueText(value).toUtf8();
+        if (ini_.SetValue(section, spelling.constData(), text.constData(), nullptr, true) < 0)
             jex::raise(jex::err::OutOfMemory);
+        byName_.remove(folded(QString::fromUtf8(section)));
     }
 
     // The entries as text, with single blank lines between sections (the
@@ -112,17 +135,53 @@ public:
     }
 
 private:
-    const char* storedKey(const char* section, const char* key) const {
-        CSimpleIniA::TNamesDepend keys;
-        ini_.GetAllKeys(section, keys);
-        const SI_NoCase<char> less;
-        for (const auto& entry : keys) {
-            if (!less(entry.pItem, key) && !less(key, entry.pItem)) return entry.pItem;
+    // A key as the file spells it, and its value.
+    struct Stored {
+        QByteArray spelling;
+        const char* value;
+    };
+    using Names = QHash<QString, Stored>;  // by folded name
+
+    // Written keys have one spelling, so a key is looked up by it first; a
+    // hand-written one (quoted where it need not be, say) is found through
+    // the section's names.
+    std::optional<Stored> find(const char* section, const QString& key) const {
+        const CSimpleIniA::TKeyVal* keys = ini_.GetSection(section);
+        if (!keys) return std::nullopt;
+        const QString name = folded(key);
+        const QByteArray usual = ini_quoting::keyText(key).toUtf8();
+        const auto [first, last] = keys->equal_range(CSimpleIniA::Entry(usual.constData()));
+        for (auto entry = first; entry != last; ++entry) {
+            if (folded(readBack(entry->first.pItem)) == name)
+                return Stored{entry->first.pItem, entry->second};
         }
-        return key;
+        const Names& names = namesOf(section, *keys);
+        const auto stored = names.constFind(name);
+        if (stored == names.cend()) return std::nullopt;
+        return *stored;
+    }
+
+    // Built once per section, the first spelling in file order winning.
+    const Names& namesOf(const char* section, const CSimpleIniA::TKeyVal& keys) const {
+        const QString sectionName = folded(QString::fromUtf8(section));
+        const auto built = byName_.constFind(sectionName);
+        if (built != byName_.cend()) return *built;
+        std::vector<const CSimpleIniA::TKeyVal::value_type*> inOrder;
+        inOrder.reserve(keys.size());
+        for (const auto& entry : keys) inOrder.push_back(&entry);
+        std::sort(inOrder.begin(), inOrder.end(),
+                  [](auto* a, auto* b) { return a->first.nOrder < b->first.nOrder; });
+        Names names;
+        for (const auto* entry : inOrder) {
+            const QString name = folded(readBack(entry->first.pItem));
+            if (!names.contains(name))
+                names.insert(name, Stored{entry->first.pItem, entry->second});
+        }
+        return byName_[sectionName] = std::move(names);
     }
 
     CSimpleIniA ini_{true, true, false};
+    mutable QHash<QString, Names> byName_;  // by folded section name
 };
 
 }  // namespace
@@ -160,24 +219,16 @@ IniFile::~IniFile() = default;
 
 QString IniFile::value(const QString& section, const QString& key) const {
     const QByteArray name = withoutOuterBlanks(section).toUtf8();
-    const QByteArray entry = withoutOuterBlanks(key).toUtf8();
     const Entries& holder = d_->entries.hasSection(name.constData()) ? d_->entries : d_->added;
-    const char* stored = holder.value(name.constData(), entry.constData());
-    return stored ? jex::textFromBytes(stored) : QString();
+    return holder.value(name.constData(), key).value_or(QString());
 }
 
 void IniFile::setValue(const QString& section, const QString& key, const QString& value) {
     const QString name = withoutOuterBlanks(section);
-    const QString entry = withoutOuterBlanks(key);
     checkSection(name);
-    checkKey(entry);
-    if (hasLineBreakOrNul(value)) jex::raise(jex::err::InvalidCall);
-
     const QByteArray sectionBytes = name.toUtf8();
-    const QByteArray keyBytes = entry.toUtf8();
-    const QByteArray valueBytes = withoutOuterBlanks(value).toUtf8();
     Entries& holder = d_->entries.hasSection(sectionBytes.constData()) ? d_->entries : d_->added;
-    holder.setValue(sectionBytes.constData(), keyBytes.constData(), valueBytes.constData());
+    holder.setValue(sectionBytes.constData(), key, value);
 }
 
 void IniFile::save() const {

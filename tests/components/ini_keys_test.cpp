@@ -1,5 +1,8 @@
 // INI keys through jexrcZTA.clsMFD, called late-bound: what a write keeps,
 // where it puts new keys and sections, and how keys are found.
+#include <QFile>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 #include "component_test.h"
@@ -69,8 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "; nothing here yet\n[Server]\nName=A"},
         WriteCase{"KeyListedTwiceIsWrittenOnce", "[S]\nK=1\nOther=x\nk=2\n", "S", "K", "3",
                   "[S]\nK=3\nOther=x"},
-        WriteCase{"BlanksAroundNamesAreNotPartOfThem", "[ Server ]\n Name = A \n", "Server",
-                  " Name ", "B", "[Server]\nName=B"},
+        WriteCase{"BlanksAroundPlainNamesAreNotPartOfThem", "[ Server ]\n Name = A \n", " Server ",
+                  "Name", "B", "[Server]\nName=B"},
+        WriteCase{"HandQuotedKeyKeepsItsSpelling", "[S]\n\"Name\"=A\nOther=B\n", "S", "NAME", " C",
+                  "[S]\n\"Name\"=\" C\"\nOther=B"},
+        WriteCase{"QuotedKeyReplacedInPlace", "[W]\n\"\"=0\n\" M4\"=1\n", "W", "", "1",
+                  "[W]\n\"\"=1\n\" M4\"=1"},
         WriteCase{"EmptyValueIsStored", "[Server]\nName=A\n", "Server", "Name", "",
                   "[Server]\nName="}),
     [](const auto& info) { return info.param.name; });
@@ -86,46 +93,127 @@ TEST_F(IniKeys, WritesClassicLayout) {
 
 TEST_F(IniKeys, WindowsLineBreaksAndByteOrderMarkAreKept) {
     host.write(kFile, "\xEF\xBB\xBF[Server]\r\nName=A\r\n");
-    write("Server", "Port", "1");
-    EXPECT_EQ(content(), QByteArray("\xEF\xBB\xBF[Server]\r\nName=A\r\nPort=1\r\n"));
-    EXPECT_EQ(get("Server", "Name"), QStringLiteral("A"));
+    write("Server", "Message", "a\r\nb");
+    EXPECT_EQ(content(), QByteArray("\xEF\xBB\xBF[Server]\r\nName=A\r\nMessage=\"a\\r\\nb\"\r\n"));
+    EXPECT_EQ(get("Server", "Message"), QStringLiteral("a\r\nb"));
 }
 
-TEST_F(IniKeys, ReadsKeysInAnyCaseAndMissingOnesAsEmpty) {
-    host.write(kFile,
-               "[Server]\nName = Gr\xFC\xDF"
-               "e\n[S]\nK=first\nk=second\n");
-    EXPECT_EQ(get("SERVER", "name"), QStringLiteral("Grüße"));  // a one-byte encoded file
-    EXPECT_EQ(get("s", "K"), QStringLiteral("first"));          // the first of two
-    EXPECT_EQ(get("Roles", "Name"), QString());
-    EXPECT_EQ(get("Server", "Port"), QString());
+// Any key and value: the line a fresh file gets, and what reads back.
+struct SpellingCase {
+    friend void PrintTo(const SpellingCase& row, std::ostream* os) { *os << row.name; }
+    const char* name;
+    QString key, value;
+    QByteArray line;
+};
+
+class IniSpelling : public IniKeys, public testing::WithParamInterface<SpellingCase> {};
+
+TEST_P(IniSpelling, WritesTheLineAndReadsTheTextBack) {
+    const SpellingCase& c = GetParam();
+    write("S", c.key, c.value);
+    EXPECT_EQ(content(), "[S]\n" + c.line + "\n");
+    EXPECT_EQ(get("S", c.key), c.value);
+}
+
+const QChar kLoneHigh(char16_t(0xD83D));
+
+INSTANTIATE_TEST_SUITE_P(
+    ComponentIni, IniSpelling,
+    testing::Values(
+        SpellingCase{"PlainNumber", "Dedicated", "1", "Dedicated=1"},
+        SpellingCase{"EmptyValue", "Name", "", "Name="},
+        SpellingCase{"IniCharactersInsideStayPlain", "Name", R"(a = b ; "q" # [x] C:\dir\)",
+                     R"(Name=a = b ; "q" # [x] C:\dir\)"},
+        SpellingCase{"MultiLineTagIsPlainText", "Name", "<<<END", "Name=<<<END"},
+        SpellingCase{"NonAsciiAndPairsStayPlain", "Name", "Grüße, 日本 😀", "Name=Grüße, 日本 😀"},
+        SpellingCase{"TwoLinesCrLf", "Message", "a\r\nb", R"(Message="a\r\nb")"},
+        SpellingCase{"TwoLinesLf", "Message", "a\nb\n", R"(Message="a\nb\n")"},
+        SpellingCase{"OuterBlanks", "Lives", " 45 ", R"(Lives=" 45 ")"},
+        SpellingCase{"TabInside", "Name", "a\tb", R"(Name="a\tb")"},
+        SpellingCase{"LeadingQuote", "Name", R"("Hi")", R"(Name="\"Hi\"")"},
+        SpellingCase{"BackslashAndEqualsInAQuotedValue", "Name", R"( C:\a=b)",
+                     R"(Name=" C:\\a=b")"},
+        SpellingCase{"NulAndOtherControls", "Name", QString::fromUtf8("a\0b\x01\x7F", 5),
+                     R"(Name="a\0b\x01\x7F")"},
+        SpellingCase{"LoneSurrogate", "Name", QString(kLoneHigh) + "x", R"(Name="\uD83Dx")"},
+        SpellingCase{"EmptyKey", "", "1", R"(""=1)"},
+        SpellingCase{"KeyWithEquals", "a=b", "1", R"("a\x3Db"=1)"},
+        SpellingCase{"KeyLikeAComment", ";x", "1", R"(";x"=1)"},
+        SpellingCase{"KeyLikeAHashComment", "#x", "1", R"("#x"=1)"},
+        SpellingCase{"KeyLikeASection", "[x]", "1", R"("[x]"=1)"},
+        SpellingCase{"KeyWithOuterBlanks", " M4 ", "0", R"(" M4 "=0)"},
+        SpellingCase{"KeyWithInnerCharactersStaysPlain", R"(Barrett .50 ]#;"\)", "1",
+                     R"(Barrett .50 ]#;"\=1)"}),
+    [](const auto& info) { return info.param.name; });
+
+// What files written by hand or before quoting existed read as.
+struct ReadCase {
+    friend void PrintTo(const ReadCase& row, std::ostream* os) { *os << row.name; }
+    const char* name;
+    QByteArray file;
+    QString section, key;
+    QString value;
+};
+
+class IniRead : public IniKeys, public testing::WithParamInterface<ReadCase> {};
+
+TEST_P(IniRead, ReadsTheValue) {
+    const ReadCase& c = GetParam();
+    host.write(kFile, c.file);
+    EXPECT_EQ(get(c.section, c.key), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ComponentIni, IniRead,
+    testing::Values(
+        ReadCase{"AnyCase", "[Server]\nName = A\n", "SERVER", "name", "A"},
+        ReadCase{"OneByteEncodedFile",
+                 "[Server]\nName=Gr\xFC\xDF"
+                 "e\n",
+                 "Server", "Name", "Grüße"},
+        ReadCase{"FirstOfTwo", "[S]\nK=first\nk=second\n", "s", "K", "first"},
+        ReadCase{"MissingSection", "[Server]\nName=A\n", "Roles", "Name", ""},
+        ReadCase{"MissingKey", "[Server]\nName=A\n", "Server", "Port", ""},
+        ReadCase{"KeyWithBlanksIsNotItsTrimmedTwin", "[W]\nM4=1\n", "W", " M4 ", ""},
+        ReadCase{"QuotesInsideAPlainValue", "[S]\nN=say \"hi\" now\n", "S", "N", "say \"hi\" now"},
+        ReadCase{"UnknownEscapeKeepsTheQuotes", "[S]\nP=\"C:\\dir\"\n", "S", "P", "\"C:\\dir\""},
+        ReadCase{"BareInnerQuoteKeepsTheQuotes", "[S]\nN=\"a\"b\"\n", "S", "N", "\"a\"b\""},
+        ReadCase{"BackslashBeforeClosingQuote", "[S]\nN=\"a\\\"\n", "S", "N", "\"a\\\""},
+        ReadCase{"ShortHexKeepsTheQuotes", "[S]\nN=\"\\x3\"\n", "S", "N", "\"\\x3\""},
+        ReadCase{"OneQuote", "[S]\nN=\"\n", "S", "N", "\""},
+        ReadCase{"WellFormedQuotesAreUndone", "[S]\nN=\"Hi\"\n", "S", "N", "Hi"},
+        ReadCase{"BlanksAroundAQuotedValue", "[S]\nN =  \" a \"  \n", "S", "N", " a "},
+        ReadCase{"HexInEitherCase", "[S]\nN=\"\\x3d\\x3D\"\n", "S", "N", "=="},
+        ReadCase{"HandQuotedKey", "[S]\n\"Name\"=x\n", "S", "NAME", "x"},
+        ReadCase{"KeysDifferingInEscapeCase", "[S]\n\"a\\N\"=literal\n\"a\\n\"=break\n", "S", "a\n",
+                 "break"}),
+    [](const auto& info) { return info.param.name; });
+
+// A file read once is read as it is now, however it changed since, even
+// twice within one tick of the clock that stamps files.
+TEST_F(IniKeys, ReadsTheFileAsItIsNow) {
+    host.write(kFile, "[S]\nK=a\n");
+    ASSERT_EQ(get("S", "K"), QStringLiteral("a"));
+    host.write(kFile, "[S]\nK=b\n");  // in place, same length
+    EXPECT_EQ(get("S", "K"), QStringLiteral("b"));
+    host.write(kFile, "[S]\nK=cc\n");  // in place, longer
+    EXPECT_EQ(get("S", "K"), QStringLiteral("cc"));
+    write("S", "K", "dd");  // replaced
+    EXPECT_EQ(get("S", "K"), QStringLiteral("dd"));
+}
+
+TEST_F(IniKeys, MissingFilesReadAsEmpty) {
     EXPECT_EQ(get("Server", "Name", "missing.ini"), QString());
     EXPECT_EQ(get("Server", "Name", "missing/folder/x.ini"), QString());
 }
 
-TEST_F(IniKeys, ValuesRoundTripWithoutOuterBlanks) {
-    for (const QString& value :
-         {QStringLiteral("a = b ; \"quoted\" # not a comment"), QStringLiteral("<<<END"),
-          QStringLiteral("Grüße, 日本"), QStringLiteral("two  blanks"), QStringLiteral("[x]")}) {
-        write("Server", "Name", value);
-        EXPECT_EQ(get("Server", "Name"), value);
-    }
-    write("Server", "Name", "  padded  ");
-    EXPECT_EQ(get("Server", "Name"), QStringLiteral("padded"));
-}
-
-TEST_F(IniKeys, NamesOrValuesNoLineCanHoldRaise5AndLeaveTheFile) {
+TEST_F(IniKeys, SectionsNoLineCanHoldRaise5AndLeaveTheFile) {
     const QByteArray before = "[Server]\nName=A\n";
     host.write(kFile, before);
-    // Empty or blank section, "]" in a section, empty key, "=" in a key, keys
-    // that read as a comment or a section, line breaks.
-    const QStringList rows[] = {
-        {"", "Name", "x"},         {"  ", "Name", "x"},        {"Ser]ver", "Name", "x"},
-        {"Server", "", "x"},       {"Server", "Na=me", "x"},   {"Server", ";Name", "x"},
-        {"Server", "[Name]", "x"}, {"Server", "Name", "a\nb"}, {"Server", "Na\rme", "x"}};
-    for (const QStringList& r : rows)
-        EXPECT_EQ(raisedNumber([&] { write(r[0], r[1], r[2]); }), jex::err::InvalidCall)
-            << r.join(u'|').toStdString();
+    for (const QString& section : {QString(), QStringLiteral("  "), QStringLiteral("Ser]ver"),
+                                   QStringLiteral("Ser\nver"), QStringLiteral("Ser\rver")})
+        EXPECT_EQ(raisedNumber([&] { write(section, "Name", "x"); }), jex::err::InvalidCall)
+            << section.toStdString();
     EXPECT_EQ(content(), before);
 }
 
@@ -136,6 +224,16 @@ TEST_F(IniKeys, FileThatCannotBeReadRaises75AndIsNotRewritten) {
     EXPECT_EQ(content(), binary);
     host.write("folder.ini/inner", "x");
     EXPECT_EQ(raisedNumber([&] { get("Server", "Name", "folder.ini"); }), jex::err::PathFileAccess);
+}
+
+TEST_F(IniKeys, FileOver64MiBRaises7AndIsNotRewritten) {
+    QFile huge(host.path(kFile));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.write("[Server]\nName=A\n") > 0);
+    ASSERT_TRUE(huge.resize(64 * 1024 * 1024 + 1));  // sparse: no 64 MiB written
+    huge.close();
+    EXPECT_EQ(raisedNumber([&] { get("Server", "Name"); }), jex::err::OutOfMemory);
+    EXPECT_EQ(raisedNumber([&] { write("Server", "Name", "B"); }), jex::err::OutOfMemory);
+    EXPECT_EQ(QFileInfo(huge).size(), 64 * 1024 * 1024 + 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Save then load restores every value over several form states.
+// Save then load restores every value over several form states, texts that
+// only a quoted line can hold among them.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -35,7 +36,14 @@ QStringList snapshot(kdrsm::frmrcKDRSM& form) {
 struct StateRow {
     const char* name;
     std::function<void(kdrsm::frmrcKDRSM&)> arrange;
+    // A line the file must hold in that section, when the row names one.
+    const char* section = nullptr;
+    QString line = {};
 };
+
+// Lines of the typical form that stay plain whatever a row changes.
+const QStringList kPlainLines = {"Respawn=8", "Maps=2", "Skins=1", "AutoBalance=0",
+                                 "GamePort=17479"};
 
 class RoundTripTest : public jextest::SettingsFileTest,
                       public ::testing::WithParamInterface<StateRow> {};
@@ -44,6 +52,13 @@ TEST_P(RoundTripTest, RestoresEveryValue) {
     GetParam().arrange(form());
     const QStringList before = snapshot(form());
     save(settingsPath("round.ssf"));
+    const auto ini = jextest::readIni(host.read("profiles/2/settings/round.ssf"));
+    for (const QString& plain : kPlainLines)
+        EXPECT_TRUE(ini["Server"].lines.contains(plain)) << plain.toStdString();
+    if (GetParam().section) {
+        EXPECT_TRUE(ini[GetParam().section].lines.contains(GetParam().line))
+            << ini[GetParam().section].lines.join('\n').toStdString();
+    }
     // Scramble what the file holds, then load it back.
     for (QWidget* control : form().controls()) {
         const QString type = ctl::typeName(control);
@@ -61,6 +76,23 @@ TEST_P(RoundTripTest, RestoresEveryValue) {
 
 void chooseCountry(kdrsm::frmrcKDRSM& form, int index) {
     ctl::setListIndex(form.control("savCountry"), index);
+}
+
+// A row that puts `text` into one text box and expects `line` in the file.
+StateRow textRow(const char* name, const char* box, const QString& text, const QString& line) {
+    return {name, [=](kdrsm::frmrcKDRSM& f) { ctl::setText(f.control(box), text); }, "Server",
+            line};
+}
+
+// A row that adds a selected weapon of that name and expects `line`.
+StateRow weaponRow(const char* name, const QString& weapon, const QString& line) {
+    return {name,
+            [=](kdrsm::frmrcKDRSM& f) {
+                QWidget* weapons = f.control("lstWeapons");
+                ctl::addItem(weapons, weapon);
+                ctl::setSelected(weapons, ctl::listCount(weapons) - 1, true);
+            },
+            "Weapons", line};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,7 +121,17 @@ INSTANTIATE_TEST_SUITE_P(
                          ctl::addItem(weapons, QStringLiteral("Weapon %1").arg(i));
                          ctl::setSelected(weapons, ctl::listCount(weapons) - 1, i % 3 == 0);
                      }
-                 }}),
+                 }},
+        textRow("MessageOnTwoLinesWithOuterBlanks", "savMessage", "  Welcome!\r\nNo camping.  ",
+                R"(Message="  Welcome!\r\nNo camping.  ")"),
+        textRow("IniCharactersAndNonAsciiStayPlain", "savServerName", R"([KDR]=1;#"x"\ Grüße 日本)",
+                R"(ServerName=[KDR]=1;#"x"\ Grüße 日本)"),
+        textRow("PasswordInQuotes", "savPassword", R"("pw")", R"(Password="\"pw\"")"),
+        textRow("NumberWithLeadingBlank", "savLives", " 45", R"(Lives=" 45")"),
+        textRow("TabAndBackslash", "savRedPass", "a\tb\\", R"(RedPass="a\tb\\")"),
+        weaponRow("WeaponBesideItsBlankPaddedTwin", " MP5 ", R"(" MP5 "=1)"),
+        weaponRow("WeaponOnTwoLines", "a\nb", R"("a\nb"=1)"),
+        weaponRow("EmptyWeaponName", "", R"(""=1)")),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFileTest, ATypedCountryIsTheOneValueNotRestored) {

@@ -59,7 +59,7 @@ TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     EXPECT_EQ(modals.boxes()[0].text, "Server Settings Saved Successfully.");
 
     const auto ini = readIni(host.read("profiles/2/settings/server.ssf"));
-    EXPECT_EQ(ini.keys(), (QStringList{"Roles", "Server", "Weapons"}));
+    EXPECT_EQ(ini.order, (QStringList{"Server", "Roles", "Weapons"}));
     EXPECT_EQ(ini["Server"].keys, kServerKeys);
     const auto& server = ini["Server"].values;
     EXPECT_EQ(server["ServerName"], "KDR Test Server");
@@ -133,6 +133,7 @@ TEST_F(SettingsFileTest, SavingOverAnOlderFileKeepsItsExtraKeys) {
     const QByteArray content = host.read("profiles/2/settings/old.ssf");
     EXPECT_TRUE(content.contains("; kept comment"));
     const auto ini = readIni(content);
+    EXPECT_EQ(ini.order, (QStringList{"Weapons", "Server", "Roles"}));  // the new one last
     EXPECT_EQ(ini["Weapons"].values["Flamethrower"], "1");
     EXPECT_EQ(ini["Server"].values["ServerName"], "KDR Test Server");
 }

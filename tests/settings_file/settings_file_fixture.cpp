@@ -9,14 +9,22 @@
 
 namespace jextest {
 
-QMap<QString, IniSection> readIni(const QByteArray& content) {
-    QMap<QString, IniSection> sections;
+const IniSection& IniText::operator[](const QString& name) const {
+    static const IniSection none;
+    const auto found = sections.constFind(name);
+    return found == sections.cend() ? none : *found;
+}
+
+IniText readIni(const QByteArray& content) {
+    IniText ini;
+    QMap<QString, IniSection>& sections = ini.sections;
     QString current;
     for (QString line : QString::fromUtf8(content).split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[') && line.endsWith(']')) {
             current = line.mid(1, line.size() - 2);
+            if (!sections.contains(current)) ini.order << current;
             sections[current];
             continue;
         }
@@ -24,9 +32,10 @@ QMap<QString, IniSection> readIni(const QByteArray& content) {
         if (equals < 0) continue;
         const QString key = line.left(equals).trimmed();
         sections[current].keys << key;
+        sections[current].lines << line;
         sections[current].values[key] = line.mid(equals + 1).trimmed();
     }
-    return sections;
+    return ini;
 }
 
 void SettingsFileTest::SetUp() {

@@ -13,12 +13,21 @@ namespace jextest {
 // One section of an INI file: its keys in file order and their values.
 struct IniSection {
     QStringList keys;
+    QStringList lines;  // "key=value" as written
     QMap<QString, QString> values;
 };
 
-// Reads the sections of an INI file by plain text (independent of the
-// component that wrote it).
-QMap<QString, IniSection> readIni(const QByteArray& content);
+// The sections of an INI file in file order, values as the lines spell them.
+struct IniText {
+    QStringList order;
+    QMap<QString, IniSection> sections;
+    // The section of that name; an empty one when the file lacks it.
+    const IniSection& operator[](const QString& name) const;
+};
+
+// Reads an INI file by plain text (independent of the component that wrote
+// it).
+IniText readIni(const QByteArray& content);
 
 class SettingsFileTest : public PanelTest {
 protected:
