@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "diagnostics/message_box_service.h"
 #include "form/frmrcKDRSM.h"
 #include "jex/convert.h"
 #include "jex/latebound.h"
@@ -35,6 +36,10 @@ QString reportLine(const jex::ErrObject& error, qint32 line, const QString& proc
 }  // namespace
 
 void showMessageBox(const QString& title, const QString& text) {
+    if (const MessageBoxService& service = messageBoxService()) {
+        service(title, text);
+        return;
+    }
     // Over the host window that shows the panel, when it is shown.
     QWidget* owner = mdl().form && mdl().form->isVisible() ? mdl().form->window() : nullptr;
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
