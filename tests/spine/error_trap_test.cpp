@@ -1,6 +1,8 @@
 // The error path shared by every trapping procedure.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "diagnostics/error_trap.h"
 #include "panel_support/panel_fixture.h"
 #include "plugin/module_state.h"
@@ -65,7 +67,7 @@ TEST_F(ErrorTrapTest, ErrorsOtherThanRunTimeErrorsAreReportedToo) {
 }
 
 TEST_F(ErrorTrapTest, MissingLogComponentStillShowsTheError) {
-    kdrsm::mdl().objMFD = nullptr;
+    delete std::exchange(kdrsm::mdl().objMFD, nullptr);
     ErrorTrap trap("SubMain");
     trap.step(20, [] { jex::raise(429); });
     ASSERT_EQ(modals.boxes().size(), 1);
@@ -79,6 +81,8 @@ TEST_F(ErrorTrapTest, StartUpWithoutComponentsReportsAndGoesOn) {
     const QByteArray saved = qgetenv("JEX_COMPONENT_PATH");
     qputenv("JEX_COMPONENT_PATH", host.path("empty").toLocal8Bit());
     kdrsm::unloadForm();
+    delete kdrsm::mdl().objMFD;
+    delete kdrsm::mdl().objMemory;
     kdrsm::mdl() = kdrsm::ModuleState{};
     kdrsm::ensureStarted();
     EXPECT_EQ(kdrsm::mdl().objMFD, nullptr);
