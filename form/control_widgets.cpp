@@ -1,5 +1,6 @@
 #include "form/control_widgets.h"
 
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTextBlock>
@@ -41,10 +42,88 @@ void MaxLengthTextEdit::setLimit(int length) {
     limit_ = qMax(0, length);
 }
 
+namespace {
+
+// Paragraph user state of a paragraph that continues the line before it.
+constexpr int kSoftParagraph = 1;
+
+// One line break per break the operator could mean; the frame markers of
+// Qt's text document cannot be held as characters and break the line too.
+QString withLineFeeds(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QChar breakChar :
+         {QChar(u'\r'), QChar(QChar::ParagraphSeparator), QChar(u'\xFDD0'), QChar(u'\xFDD1')})
+        text.replace(breakChar, u'\n');
+    return text;
+}
+
+}  // namespace
+
 void MaxLengthTextEdit::setCodeText(const QString& text) {
+    const QString lines = withLineFeeds(text);
+    separatorIsBreak_ = !lines.contains(QChar::LineSeparator);
+    QString paragraphs;
+    paragraphs.reserve(lines.size() + lines.size() / kParagraphLength + 1);
+    QList<bool> soft;  // per paragraph after the first
+    int run = 0;
+    for (const QChar c : lines) {
+        if (c == u'\n' && !separatorIsBreak_) {
+            paragraphs += u'\n';
+            soft << false;
+            run = 0;
+            continue;
+        }
+        if (run >= kParagraphLength && !c.isLowSurrogate()) {
+            paragraphs += u'\n';
+            soft << true;
+            run = 0;
+        }
+        paragraphs += c == u'\n' ? QChar(QChar::LineSeparator) : c;
+        ++run;
+    }
     settingByCode_ = true;
-    setPlainText(text);
+    setPlainText(paragraphs);
     settingByCode_ = false;
+    QTextBlock block = document()->firstBlock().next();
+    for (const bool isSoft : soft) {
+        if (!block.isValid()) break;
+        block.setUserState(isSoft ? kSoftParagraph : -1);
+        block = block.next();
+    }
+}
+
+QString MaxLengthTextEdit::codeText() const {
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+// The text from document position `from` to `to`, soft paragraph breaks
+// left out and line breaks as LF.
+QString MaxLengthTextEdit::textBetween(int from, int to) const {
+    QString text;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        const int start = block.position();
+        if (start > from && block.userState() != kSoftParagraph) text += u'\n';
+        const int first = qMax(from, start) - start;
+        const int last = qMin(to, start + block.length() - 1) - start;
+        if (last > first) text += block.text().mid(first, last - first);
+    }
+    if (separatorIsBreak_) text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+int MaxLengthTextEdit::textLength() const {
+    int length = document()->characterCount() - 1;  // without the final separator
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
+        if (block.userState() == kSoftParagraph) --length;
+    return length;
+}
+
+QMimeData* MaxLengthTextEdit::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
 }
 
 void MaxLengthTextEdit::noteChange(int position, int /*removed*/, int added) {
@@ -56,8 +135,7 @@ void MaxLengthTextEdit::noteChange(int position, int /*removed*/, int added) {
 // earlier text stays; nothing already there is removed.
 void MaxLengthTextEdit::enforceLimit() {
     if (settingByCode_ || limit_ <= 0) return;
-    const int length = document()->characterCount() - 1;  // without the final separator
-    const int drop = qMin(length - limit_, lastInserted_);
+    const int drop = qMin(textLength() - limit_, lastInserted_);
     if (drop <= 0) return;
     settingByCode_ = true;  // the cut itself is no entry
     QTextCursor cursor(document());
@@ -65,6 +143,14 @@ void MaxLengthTextEdit::enforceLimit() {
     cursor.setPosition(lastInsertEnd_, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     settingByCode_ = false;
+}
+
+void ShortEntryDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                         const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->text.size() <= kShownCharacters) return;
+    const bool pairCut = option->text.at(kShownCharacters).isLowSurrogate();
+    option->text.truncate(kShownCharacters - (pairCut ? 1 : 0));
 }
 
 TriStateCheckBox::TriStateCheckBox(QWidget* parent) : QCheckBox(parent) {

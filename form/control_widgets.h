@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 
 namespace kdrsm {
@@ -33,17 +34,34 @@ private:
 // Multi-line text box: word-wrapped, no scroll bars, Tab moves the focus,
 // and, like the single-line box, a limit for typed or pasted text only.
 // 0 means no limit.
+//
+// A server or a file may hand it megabytes on one line. Qt lays out a
+// paragraph of the document as a whole, so the text is kept in paragraphs
+// of at most kParagraphLength characters: a long line continues in the next
+// paragraph without a line break ("soft" paragraphs), and, unless the text
+// holds a line separator of its own, its line breaks are line separators
+// inside the paragraphs. Reading the text back undoes both, so the operator
+// sees, and every reader gets, the whole text unchanged.
 class MaxLengthTextEdit final : public QPlainTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kParagraphLength = 2048;
+
     explicit MaxLengthTextEdit(QWidget* parent = nullptr);
 
     int limit() const { return limit_; }
     void setLimit(int length);
-    // Puts text in by code.
+    // Puts text in by code. Line breaks may be LF, CR LF or CR.
     void setCodeText(const QString& text);
+    // The whole text, line breaks as LF.
+    QString codeText() const;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    QString textBetween(int from, int to) const;
+    int textLength() const;
     void noteChange(int position, int removed, int added);
     void enforceLimit();
 
@@ -51,6 +69,19 @@ private:
     int lastInsertEnd_ = 0;
     int lastInserted_ = 0;
     bool settingByCode_ = false;
+    bool separatorIsBreak_ = true;  // a line separator in a paragraph is a line break
+};
+
+// Shows at most kShownCharacters of an entry; a list box is far narrower,
+// and laying out a name of megabytes would stall the window.
+class ShortEntryDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    static constexpr int kShownCharacters = 1024;
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };
 
 // Check box with the values unchecked, checked and greyed. Greyed is set by

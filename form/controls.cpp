@@ -103,7 +103,7 @@ QString typeName(const QObject* control) {
 QString text(const QWidget* control) {
     if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
     if (const auto* edit = qobject_cast<const MaxLengthTextEdit*>(control))
-        return edit->toPlainText().replace(u'\n', kCrLf);
+        return edit->codeText().replace(u'\n', kCrLf);
     if (const auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
     if (const auto* list = qobject_cast<const QListWidget*>(control)) {
         const qint32 index = listIndex(list);
@@ -118,7 +118,7 @@ void setText(QWidget* control, const QString& value) {
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(value);
     } else if (auto* edit = qobject_cast<MaxLengthTextEdit*>(control)) {
-        edit->setCodeText(QString(value).replace(kCrLf, QStringLiteral("\n")));
+        edit->setCodeText(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         const int found = combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (listOnly(combo)) {

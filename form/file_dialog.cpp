@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QScopeGuard>
 
 #include "jex/error.h"
@@ -9,8 +11,41 @@
 namespace kdrsm {
 
 namespace {
+
 constexpr qint32 kCancelSelected = 32755;
-}
+
+// Qt's file dialog, refusing a name whose folder does not exist when asked
+// to: the operator is told so with Qt's own message and the dialog stays open.
+class PathCheckingDialog final : public QFileDialog {
+public:
+    PathCheckingDialog(QWidget* owner, bool pathMustExist)
+        : QFileDialog(owner), pathMustExist_(pathMustExist) {}
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (pathMustExist_ && !chosen.isEmpty()) {
+            const QFileInfo file(chosen.first());
+            if (!file.isDir() && !QFileInfo(file.absolutePath()).isDir()) {
+                // Told once the dialog's own event loop runs again, as for
+                // any other refusal while it stays open.
+                const QString message = QFileDialog::tr(
+                                            "%1\nDirectory not found.\nPlease verify the correct "
+                                            "directory name was given.")
+                                            .arg(QDir::toNativeSeparators(file.absolutePath()));
+                QMetaObject::invokeMethod(
+                    this, [this, message] { QMessageBox::warning(this, windowTitle(), message); },
+                    Qt::QueuedConnection);
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool pathMustExist_;
+};
+
+}  // namespace
 
 FileDialog::FileDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
 
@@ -36,7 +71,7 @@ QStringList FileDialog::nameFilters(const QString& filter) {
 }
 
 void FileDialog::show(bool save) {
-    QFileDialog dialog(owner_);
+    PathCheckingDialog dialog(owner_, Flags & kPathMustExist);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(!save && (Flags & kFileMustExist) ? QFileDialog::ExistingFile

@@ -16,8 +16,10 @@ class FileDialog final : public QObject {
 public:
     // Flags of the classic file dialog that change its behaviour here; the
     // others (hide read-only, multi-select, long names, explorer style) are
-    // accepted and have no effect.
+    // accepted and have no effect. With kPathMustExist a name in a folder
+    // that does not exist is refused by the dialog, which stays open.
     static constexpr qint32 kOverwritePrompt = 0x2;
+    static constexpr qint32 kPathMustExist = 0x800;
     static constexpr qint32 kFileMustExist = 0x1000;
 
     explicit FileDialog(QWidget* owner);

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "form/catalogue.h"
@@ -16,6 +17,7 @@
 #include "form/file_dialog.h"
 #include "form/form_style.h"
 #include "form/frmrcKDRSM.h"
+#include "form/panel_style.h"
 #include "presentation/picture_box.h"
 
 namespace kdrsm {
@@ -49,6 +51,13 @@ QWidget* comboBox(const Row& row, QWidget* parent) {
     const bool editable = row.flags & catalogue::Editable;
     combo->setEditable(editable);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    // Qt's completer would finish a typed code inline, ignoring case ("G"
+    // becomes "GA"); what the operator types stays as typed.
+    if (editable) {
+        combo->setCompleter(nullptr);
+        // Like a text box, it holds a code's text of any length.
+        combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    }
     combo->addItems(catalogue::entries(row));
     combo->setCurrentIndex(-1);  // no entry chosen
     if (editable) combo->setEditText(captionOf(row));
@@ -62,6 +71,10 @@ QWidget* listBox(const Row& row, QWidget* parent) {
     else
         list = new QListWidget(parent);
     list->setProperty(ctl::kCheckBoxesProperty, bool(row.flags & catalogue::CheckBoxes));
+    // Every row is one line high; a list of many or very long names (a
+    // server's weapons) is then laid out without measuring each entry.
+    list->setUniformItemSizes(true);
+    list->setItemDelegate(new ShortEntryDelegate(list));
     for (const QString& entry : catalogue::entries(row)) ctl::addItem(list, entry);
     return list;
 }
@@ -158,6 +171,7 @@ void frmrcKDRSM::buildControls() {
                 parent = tabs->widget(row.tab);
         }
         QWidget* widget = createWidget(row, parent);
+        usePanelStyle(*widget);  // before placing: the style decides where pages start
         widget->setObjectName(nameOf(row));
         widget->setProperty("TabIndex", row.tabIndex);
         ctl::setTwipsGeometry(widget, row.rect.left, row.rect.top, row.rect.width, row.rect.height);

@@ -15,6 +15,7 @@
 #include "form/controls.h"
 #include "form/file_dialog.h"
 #include "form/form_style.h"
+#include "form/panel_style.h"
 #include "form/settings_file.h"
 #include "jex/boundary.h"
 #include "plugin/module_state.h"
@@ -103,6 +104,7 @@ frmrcKDRSM::frmrcKDRSM(QWidget* parent) : QWidget(parent) {
     applyFormStyle(*this);
     resize(static_cast<int>(std::lround(kClientWidth / ctl::twipsPerPixelX())),
            static_cast<int>(std::lround(kClientHeight / ctl::twipsPerPixelY())));
+    usePanelStyle(*this);
     buildControls();
     connectReactions();
 }

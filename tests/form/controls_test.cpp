@@ -1,5 +1,13 @@
 // The access rules for the form's controls: list indexes, check values,
-// texts and entry selection, with the platform's error numbers.
+// texts and entry selection, with the platform's error numbers; texts of
+// any size; what the operator types into the Country box.
+
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
 
 #include "form_fixture.h"
 
@@ -24,7 +32,9 @@ TEST_F(FormTest, RefusalsRaiseThePlatformErrors) {
         {"savNothing", [](QWidget*) {}, 730}};  // no such control
     for (std::size_t row = 0; row < std::size(refusals); ++row) {
         const auto& [name, action, error] = refusals[row];
-        EXPECT_EQ(raisedNumber([&] { action(form->control(name)); }), error)
+        EXPECT_EQ(
+            raisedNumber([&, &action = action, &name = name] { action(form->control(name)); }),
+            error)
             << name << ", row " << row;
     }
 }
@@ -50,6 +60,107 @@ TEST_F(FormTest, SelectedMeansCheckedForRolesAndChosenForPlayers) {
     ctl::setSelected(players, 5, true);
     EXPECT_EQ(ctl::listIndex(players), 5);
     EXPECT_EQ(ctl::text(players), "6");
+}
+
+// Texts put in by code come back whole, whatever their size or content.
+TEST_F(FormTest, TextsOfAnySizeComeBackWhole) {
+    const QString longLine = QString(3'000'000, u'x') + "end";
+    const struct {
+        const char* row;
+        const char* control;
+        QString value;
+        QString expected;
+    } rows[] = {{"name of megabytes", "savServerName", longLine, longLine},
+                {"country of megabytes", "savCountry", longLine, longLine},
+                {"message on one line", "savMessage", longLine, longLine},
+                {"message of many lines", "savMessage", QString("ab\r\n").repeated(500'000),
+                 QString("ab\r\n").repeated(500'000)},
+                {"line separators of its own", "savMessage",
+                 QString::fromUtf16(u"a\u2028b\r\n").repeated(20'000) + QString(5000, u'y'),
+                 QString::fromUtf16(u"a\u2028b\r\n").repeated(20'000) + QString(5000, u'y')},
+                {"NUL, replacement and no-break space", "savMessage",
+                 QString::fromUtf16(u"x\0y\uFFFDz\u00A0", 6).repeated(1000),
+                 QString::fromUtf16(u"x\0y\uFFFDz\u00A0", 6).repeated(1000)},
+                {"lone CR is a line break", "savMessage", "a\rb", "a\r\nb"},
+                {"LF is a line break", "savMessage", "a\nb", "a\r\nb"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        QWidget* box = control(row.control);
+        ctl::setText(box, row.value);
+        EXPECT_TRUE(ctl::text(box) == row.expected) << ctl::text(box).size();
+        if (auto* message = qobject_cast<QPlainTextEdit*>(box)) {
+            // What the operator copies is the text too.
+            message->selectAll();
+            message->copy();
+            EXPECT_TRUE(QGuiApplication::clipboard()->text().replace("\n", "\r\n") == row.expected);
+        }
+    }
+}
+
+// A long line is held in pieces; only the text's own characters count
+// against the limit.
+TEST_F(FormTest, HostMessageLimitCountsCharactersNotPieces) {
+    auto* message = control<QPlainTextEdit>("savMessage");
+    ctl::setText(message, QString(2048, u'a') + QString(2048, u'b'));
+    QTextCursor cursor(message->document());
+    cursor.setPosition(0);
+    cursor.setPosition(2008, QTextCursor::KeepAnchor);  // inside the piece of 'a'
+    cursor.removeSelectedText();
+    cursor.setPosition(81);  // after 40 'a', the piece break and 40 'b'
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    ASSERT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b'));
+    message->moveCursor(QTextCursor::End);
+    message->insertPlainText("1234567890");
+    EXPECT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b') + "12345");
+}
+
+TEST_F(FormTest, WeaponListTakesAHundredThousandEntries) {
+    QWidget* weapons = control("lstWeapons");
+    const QString longName = QString(4'000'000, u'w');
+    for (int i = 0; i < 100'000; ++i) {
+        ctl::addItem(weapons, i == 500 ? longName : QString("W%1").arg(i));
+        ctl::setSelected(weapons, i, i % 3 == 0);
+    }
+    showForm();
+    ASSERT_EQ(ctl::listCount(weapons), 100'000);
+    EXPECT_EQ(ctl::listText(weapons, 99'999), "W99999");
+    EXPECT_TRUE(ctl::listText(weapons, 500) == longName);
+    EXPECT_EQ(formtest::selections(weapons).mid(99'997), (QList<bool>{false, false, true}));
+}
+
+// The Country box takes what the operator types as typed; choosing from
+// its list still works.
+TEST_F(FormTest, CountryKeepsWhatTheOperatorTypes) {
+    auto* country = control<QComboBox>("savCountry");
+    const struct {
+        const char* row;
+        std::function<void()> act;
+        const char* text;
+        bool chosen;
+    } rows[] = {
+        {"G then Tab", [&] { QTest::keyClicks(country->lineEdit(), "G"); }, "G", false},
+        {"lower-case code", [&] { QTest::keyClicks(country->lineEdit(), "gb"); }, "gb", false},
+        {"code of the list", [&] { QTest::keyClicks(country->lineEdit(), "GB"); }, "GB", true},
+        {"picked from the list",
+         [&] {
+             country->showPopup();
+             QAbstractItemView* view = country->view();
+             const QModelIndex uk = view->model()->index(country->findText("UK"), 0);
+             view->scrollTo(uk);
+             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(uk).center());
+         },
+         "UK", true}};
+    showForm();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        ctl::setText(country, "");
+        country->lineEdit()->setFocus();
+        row.act();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(ctl::text(country), row.text);
+        EXPECT_EQ(ctl::listIndex(country) >= 0, row.chosen);
+    }
 }
 
 }  // namespace

@@ -58,4 +58,25 @@ TEST_F(Dialog, CancelEmptiesTheNameOrRaisesWhenAskedTo) {
     EXPECT_EQ(raisedNumber([&] { dialog().ShowSave(); }), 32755);
 }
 
+// A name in a folder that does not exist is refused by the dialog itself,
+// which stays open; the operator then cancels.
+TEST_F(Dialog, NameInAMissingFolderKeepsTheDialogOpen) {
+    for (const bool save : {true, false}) {
+        SCOPED_TRACE(save ? "save" : "open");
+        int shown = 0;
+        modals.onFileDialog = [&](QFileDialog* dialog) {
+            if (++shown == 1)
+                jextest::ModalDriver::choose(host.path("missing/name.ssf"))(dialog);
+            else
+                dialog->reject();
+        };
+        save ? dialog().ShowSave() : dialog().ShowOpen();
+        EXPECT_EQ(shown, 2);
+        EXPECT_EQ(dialog().FileName, "");
+        ASSERT_EQ(modals.boxes().size(), save ? 1 : 2);
+        EXPECT_TRUE(modals.boxes().last().text.contains("Directory not found"));
+        EXPECT_TRUE(modals.boxes().last().text.contains("missing"));
+    }
+}
+
 }  // namespace

@@ -1,0 +1,134 @@
+// How long the panel takes to show a settings reply, with its real widgets
+// on an offscreen QApplication: a typical reply for scale, a Host Message
+// of megabytes on one line, and a hundred thousand weapons. Each reply is
+// timed through RemoteData alone and through RemoteData followed by the
+// repaint of the shown form, which is what keeps the host's window busy.
+#include <QApplication>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "exchange/reply.h"
+#include "form/frmrcKDRSM.h"
+#include "plugin/module_state.h"
+#include "plugin/startup.h"
+
+namespace {
+
+QString encoded(const QString& text) {
+    return QString::fromLatin1(text.toUtf8().toBase64());
+}
+
+// A settings reply: the 34 fields, four roles, the weapons, auto-load on.
+QString settingsReply(const QString& message, const QStringList& weapons) {
+    const QStringList fields{encoded("Bench Server"),
+                             encoded("GB"),
+                             "0",
+                             encoded("secret"),
+                             "15",
+                             "20",
+                             "1",
+                             "1",
+                             "10",
+                             "1",
+                             "0",
+                             "1",
+                             "1",
+                             encoded(message),
+                             encoded("blue"),
+                             encoded("red"),
+                             "1",
+                             "5",
+                             "1",
+                             "1",
+                             "3",
+                             "60",
+                             "10",
+                             "1",
+                             "1",
+                             "0",
+                             "1",
+                             "50",
+                             "1",
+                             "400",
+                             "0",
+                             "0",
+                             "1",
+                             "17479"};
+    QStringList entries;
+    entries.reserve(weapons.size());
+    for (qsizetype i = 0; i < weapons.size(); ++i)
+        entries << encoded(weapons[i]) + (i % 2 ? ",1" : ",0");
+    return QStringList{fields.join(u'|'), "True|False|True|False", entries.join(u'|'), "1"}.join(
+        "[-]");
+}
+
+QStringList weaponNames(int count) {
+    QStringList names;
+    names.reserve(count);
+    for (int i = 0; i < count; ++i) names << QStringLiteral("Weapon %1").arg(i);
+    return names;
+}
+
+const QString& reply(int kind) {
+    static const QString typical = settingsReply("Welcome to the server!", weaponNames(40));
+    static const QString longMessage =
+        settingsReply(QString(4'000'000, u'm'), weaponNames(40));  // 4 MB on one line
+    static const QString manyWeapons = settingsReply("Welcome!", weaponNames(100'000));
+    switch (kind) {
+        case 1:
+            return longMessage;
+        case 2:
+            return manyWeapons;
+        default:
+            return typical;
+    }
+}
+
+void labelled(benchmark::State& state) {
+    const char* const names[] = {"typical reply", "4 MB Host Message", "100000 weapons"};
+    state.SetLabel(names[state.range(0)]);
+}
+
+void BM_RemoteData(benchmark::State& state) {
+    const QString& data = reply(static_cast<int>(state.range(0)));
+    kdrsm::formInstance();
+    kdrsm::mdl().PendingCommand = QStringLiteral("LoadForm");
+    for (auto _ : state) kdrsm::handleRemoteData(data);
+    labelled(state);
+}
+BENCHMARK(BM_RemoteData)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RemoteDataThenRepaint(benchmark::State& state) {
+    const QString& data = reply(static_cast<int>(state.range(0)));
+    kdrsm::frmrcKDRSM& form = kdrsm::formInstance();
+    form.show();
+    kdrsm::mdl().PendingCommand = QStringLiteral("LoadForm");
+    for (auto _ : state) {
+        kdrsm::handleRemoteData(data);
+        form.repaint();
+        QApplication::processEvents();
+    }
+    labelled(state);
+}
+BENCHMARK(BM_RemoteDataThenRepaint)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("JEX_COMPONENT_PATH"))
+        qputenv("JEX_COMPONENT_PATH", KDRSM_BENCH_COMPONENT_DIR);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    QApplication app(argc, argv);
+    // A host root of its own, so nothing is written outside it.
+    const QTemporaryDir root;
+    qputenv("JEX_HOST_ROOT", root.path().toLocal8Bit());
+    kdrsm::ensureStarted();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    kdrsm::unloadForm();
+    return 0;
+}
