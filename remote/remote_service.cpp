@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "remote/audit/audit_log.h"
+#include "remote/audit/settings_history.h"
 #include "remote/net/link_server.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
@@ -87,15 +88,19 @@ bool RemoteService::start(QString* error) {
     auto operators = readTokenFile(options_.tokenFile, error);
     if (!operators) return false;
 
-    manager_ = std::make_unique<ServerManager>(*store_);
+    history_ = std::make_unique<SettingsHistory>(*store_, options_.stateDir);
+    if (!history_->open(error)) return false;
+    manager_ = std::make_unique<ServerManager>(*store_, *history_);
     LinkLimits limits;
     limits.maxMessageBytes = options_.maxMessageBytes;
-    link_ = std::make_unique<LinkServer>(
-        *operators,
-        [this](const QString& request, const jexlink::Welcome& who) {
-            return manager_->answer(request, who);
-        },
-        limits);
+    LinkServer::Handlers handlers{[this](const QString& request, const jexlink::Welcome& who) {
+                                      return manager_->answer(request, who);
+                                  },
+                                  [this](int profile) { return manager_->history(profile); },
+                                  [this](int profile, qint64 version, const jexlink::Welcome& who) {
+                                      return manager_->revert(profile, version, who);
+                                  }};
+    link_ = std::make_unique<LinkServer>(*operators, std::move(handlers), limits);
     return link_->listen(options_, error);
 }
 

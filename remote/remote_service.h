@@ -39,6 +39,7 @@ std::optional<QString> firstToken(const QString& path, QString* error);
 class LinkServer;
 class ServerManager;
 class ServerStore;
+class SettingsHistory;
 
 class RemoteService : public QObject {
     Q_OBJECT
@@ -68,6 +69,7 @@ private:
     RemoteOptions options_;
     bool createdTokenFile_ = false;
     std::unique_ptr<ServerStore> store_;
+    std::unique_ptr<SettingsHistory> history_;
     std::unique_ptr<ServerManager> manager_;
     std::unique_ptr<LinkServer> link_;
 };

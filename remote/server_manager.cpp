@@ -4,6 +4,7 @@
 
 #include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
+#include "remote/audit/settings_history.h"
 #include "remote/store/server_store.h"
 #include "remote/validation/field_rules.h"
 #include "remote/validation/privilege_guard.h"
@@ -33,7 +34,8 @@ QString faultDetail(int field, const QString& setting, const QString& reason) {
 
 }  // namespace
 
-ServerManager::ServerManager(ServerStore& store) : store_(store) {}
+ServerManager::ServerManager(ServerStore& store, SettingsHistory& history)
+    : store_(store), history_(history) {}
 
 QString ServerManager::answer(const QString& requestText, const jexlink::Welcome& who) {
     const auto request = wire::parseRequestText(requestText);
@@ -86,7 +88,7 @@ QString ServerManager::update(const QString& tag, int profile, const QString& bo
         return kRefusedAnswer;
     }
     QString error;
-    if (!store_.store(profile, next, &error)) {
+    if (!history_.store(profile, current, next, {who.operatorName, tag, std::nullopt}, &error)) {
         event.outcome = QStringLiteral("not stored");
         event.detail = error;
         logRequest(event);
@@ -96,6 +98,41 @@ QString ServerManager::update(const QString& tag, int profile, const QString& bo
     event.detail = changedSettings(current, next);
     logRequest(event);
     return kUpdatedAnswer;
+}
+
+jexlink::History ServerManager::history(int profile) const {
+    if (!store_.settings(profile)) return {};
+    return history_.history(profile);
+}
+
+jexlink::RevertOutcome ServerManager::revert(int profile, qint64 version,
+                                             const jexlink::Welcome& who) {
+    const QString command = QStringLiteral("revert to version %1").arg(version);
+    RequestEvent event{command, {}, profile, 0, QStringLiteral("refused"), {}};
+    auto refuse = [&](const QString& reason) {
+        event.detail = reason;
+        logRequest(event);
+        return jexlink::RevertOutcome{false, reason};
+    };
+    const auto current = store_.settings(profile);
+    if (!current) return refuse(QStringLiteral("profile %1 is not managed here").arg(profile));
+    // A kept version is read with the state file's rules: a hand-edited or
+    // cut one is refused whole.
+    const auto kept = history_.versions().load(profile, version);
+    if (const auto* reason = std::get_if<QString>(&kept)) return refuse(*reason);
+    const ServerSettings& next = std::get<StoredVersion>(kept).settings;
+    if (const auto field = forbiddenChange(who, *current, next))
+        return refuse(QStringLiteral("setting %1: operator %2 lacks the privilege to change it")
+                          .arg(settingName(*field), boundedText(who.operatorName)));
+    QString error;
+    if (!history_.store(profile, *current, next, {who.operatorName, {}, version}, &error)) {
+        event.outcome = QStringLiteral("not stored");
+        return refuse(QStringLiteral("not stored: %1").arg(error));
+    }
+    event.outcome = QStringLiteral("stored");
+    event.detail = changedSettings(*current, next);
+    logRequest(event);
+    return {true, {}};
 }
 
 }  // namespace jexremote

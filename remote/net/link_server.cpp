@@ -58,11 +58,11 @@ bool loadSslConfiguration(const RemoteOptions& options, QSslConfiguration* confi
 
 }  // namespace
 
-LinkServer::LinkServer(QList<Operator> operators, Handler handler, LinkLimits limits,
+LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits limits,
                        QObject* parent)
     : QObject(parent),
       operators_(std::move(operators)),
-      handler_(std::move(handler)),
+      handlers_(std::move(handlers)),
       limits_(limits) {
     connect(&pinger_, &QTimer::timeout, this, &LinkServer::pingIdle);
 }
@@ -179,13 +179,22 @@ void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
         welcome(socket, connection, message);
         return;
     }
-    const auto request = jexlink::readRequestMessage(message);
-    if (!request) {
-        drop(socket, QStringLiteral("not a request message (%1 characters)").arg(message.size()));
-        return;
-    }
-    const QString answer = handler_(request->text, connection.who->welcome);
-    socket->sendTextMessage(jexlink::answerMessage(request->id, answer));
+    const jexlink::Welcome& who = connection.who->welcome;
+    if (const auto request = jexlink::readRequestMessage(message))
+        socket->sendTextMessage(
+            jexlink::answerMessage(request->id, handlers_.request(request->text, who)));
+    else if (const auto history = jexlink::readHistoryRequest(message))
+        socket->sendTextMessage(
+            jexlink::historyAnswerMessage(history->id, handlers_.history(history->profile)));
+    else if (const auto revert = jexlink::readRevertRequest(message))
+        socket->sendTextMessage(jexlink::revertAnswerMessage(
+            revert->id, handlers_.revert(revert->profile, revert->version, who)));
+    else
+        return drop(socket,
+                    QStringLiteral("not a request, history or revert message (%1 characters)")
+                        .arg(message.size()));
+    // The answer leaves now, not after every message already received.
+    socket->flush();
 }
 
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {

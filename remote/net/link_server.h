@@ -1,7 +1,8 @@
 #pragma once
 // The remote link's server side. A new connection must present an operator's
 // token in its first message within the handshake time; it is then welcomed
-// and may send requests, each answered under its id. Anything else closes
+// and may send requests, history and revert messages, each answered under
+// its id. Anything else closes
 // the connection without an answer: a wrong token, another first message, a
 // late token, a browser's handshake (one with an Origin header), a message
 // over the size limit, a connection beyond the limit, silence after pings.
@@ -34,9 +35,16 @@ struct LinkLimits {
 class LinkServer : public QObject {
     Q_OBJECT
 public:
-    using Handler = std::function<QString(const QString& request, const jexlink::Welcome& who)>;
+    // What the welcomed operator's messages are answered with.
+    struct Handlers {
+        std::function<QString(const QString& request, const jexlink::Welcome& who)> request;
+        std::function<jexlink::History(int profile)> history;
+        std::function<jexlink::RevertOutcome(int profile, qint64 version,
+                                             const jexlink::Welcome& who)>
+            revert;
+    };
 
-    LinkServer(QList<Operator> operators, Handler handler, LinkLimits limits,
+    LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits limits,
                QObject* parent = nullptr);
     ~LinkServer() override;
 
@@ -63,7 +71,7 @@ private:
     void pingIdle();
 
     QList<Operator> operators_;
-    Handler handler_;
+    Handlers handlers_;
     LinkLimits limits_;
     std::unique_ptr<QWebSocketServer> server_;
     QHash<QWebSocket*, Connection> connections_;

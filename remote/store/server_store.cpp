@@ -6,6 +6,8 @@
 
 #include <variant>
 
+#include "remote/audit/audit_log.h"
+#include "remote/store/folder_sync.h"
 #include "remote/store/state_file.h"
 
 namespace jexremote {
@@ -69,6 +71,10 @@ std::optional<ServerSettings> ServerStore::settings(int profile) const {
 
 bool ServerStore::store(int profile, const ServerSettings& settings, QString* error) {
     if (!writeStateFile(fileOf(profile), settings, error)) return false;
+    // The file is replaced whatever happens next; syncing the folder makes the
+    // new name survive a power cut.
+    if (!syncFolder(folder_))
+        qCWarning(lcRemote).noquote() << "cannot sync the state folder" << folder_;
     servers_.insert(profile, settings);
     return true;
 }

@@ -23,6 +23,7 @@ public:
     bool open(QString* error);
 
     std::optional<ServerSettings> settings(int profile) const;
+    QList<int> profiles() const { return servers_.keys(); }
 
     // Writes the profile's file, then keeps the settings. False, with the
     // reason in `error`, when the file cannot be written; the profile then

@@ -10,6 +10,7 @@
 
 #include "exchange/wire/request.h"
 #include "link/privilege_names.h"
+#include "remote/audit/settings_history.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
 #include "remote/store/state_file.h"
@@ -43,12 +44,13 @@ struct Remote {
     jextest::TempHost host;
     QString file = host.path(QStringLiteral("state/server-0.ini"));
     ServerStore store{host.path(QStringLiteral("state"))};
-    ServerManager manager{store};
+    jexremote::SettingsHistory history{store, host.path(QStringLiteral("state"))};
+    ServerManager manager{store, history};
 
     Remote() {
         host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
         QString error;
-        EXPECT_TRUE(store.open(&error)) << error.toStdString();
+        EXPECT_TRUE(store.open(&error) && history.open(&error)) << error.toStdString();
     }
     QString send(const QString& command, const QString& data, int profile = 0,
                  const jexlink::Welcome& who = superAdmin()) {

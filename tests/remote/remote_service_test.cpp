@@ -1,9 +1,14 @@
 // jexremote as its own process on loopback, talked to with a WebSocket the way
 // a host does: who gets in, what closes a connection, servers kept apart,
-// honest answers when storing fails, privileges, and what reaches its log.
+// honest answers when storing fails, privileges, what reaches its log, and
+// an audit trail that a kill does not break.
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 #include <QWebSocket>
 
@@ -41,6 +46,11 @@ struct RemoteProcess {
             (kAdminToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
         QFile::setPermissions(host.path(QStringLiteral("tokens")),
                               QFile::ReadOwner | QFile::WriteOwner);
+        start();
+    }
+    // Starts (again) on the same state folder.
+    void start() {
+        url = QUrl();
         process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
                       {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                        QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
@@ -224,6 +234,78 @@ TEST(RemoteService, NeitherPasswordNorTokenReachesTheLog) {
     EXPECT_TRUE(log.contains(QStringLiteral("Password"))) << "the changed setting is named";
     for (const QString& secret : {kPassword, base64(kPassword), kAdminToken})
         EXPECT_FALSE(log.contains(secret)) << secret.toStdString();
+}
+
+// The ServerName each record of the audit file sets; every line but a last
+// one cut by the kill must be a record.
+QStringList namesInAudit(const QByteArray& audit) {
+    QStringList names;
+    const QList<QByteArray> lines = audit.split('\n');
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QJsonObject record = QJsonDocument::fromJson(lines[n]).object();
+        if (record.isEmpty()) {
+            EXPECT_TRUE(n == lines.size() - 1)
+                << "line " << n + 1 << ": " << lines[n].toStdString();
+            continue;
+        }
+        for (const auto change : record.value("changes").toArray())
+            if (change.toObject().value("setting") == "ServerName")
+                names << change.toObject().value("new").toString();
+    }
+    return names;
+}
+
+TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
+    RemoteProcess remote;
+    Client client;
+    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
+    // Eight updates in flight at any time; SIGKILL once 100 are answered, while
+    // the remote side is busy with the next ones.
+    constexpr int kBurst = 200;
+    int sent = 0;
+    auto sendNext = [&] {
+        ++sent;
+        client.socket.sendTextMessage(jexlink::requestMessage(
+            sent, update(0, jextest::restatingBody(QStringLiteral("Burst %1").arg(sent)))));
+    };
+    QObject::connect(&client.socket, &QWebSocket::textMessageReceived, [&] {
+        if (client.received.size() == 101)
+            remote.process.kill();
+        else if (sent < kBurst)
+            sendNext();
+    });
+    for (int i = 0; i < 8; ++i) sendNext();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.closed; }, 30000));
+    remote.process.waitForFinished(kWaitMs);
+
+    QSet<QString> answered;
+    for (const QString& message : client.received)
+        if (const auto answer = jexlink::readAnswerMessage(message); answer && answer->text == "1")
+            answered << QStringLiteral("Burst %1").arg(answer->id);
+    const QString audit = QStringLiteral("state/audit.jsonl");
+    const QStringList recorded = namesInAudit(remote.host.read(audit));
+    EXPECT_GE(answered.size(), 100);
+    for (const QString& name : answered) EXPECT_TRUE(recorded.contains(name)) << name.toStdString();
+
+    // Restarted, it serves the last update it recorded and appends after it.
+    remote.start();
+    Client again;
+    ASSERT_TRUE(again.welcomed(remote.url, kAdminToken));
+    EXPECT_TRUE(again.ask(getSettings(0)).startsWith(base64(recorded.last()) + u'|'));
+    EXPECT_EQ(again.ask(update(0, jextest::restatingBody(QStringLiteral("After")))), "1");
+    const QStringList afterRestart = namesInAudit(remote.host.read(audit));
+    EXPECT_EQ(afterRestart.last(), "After");
+    EXPECT_EQ(afterRestart.size(), recorded.size() + 1);
+
+    // The history over the link: newest record first, the last 20 versions.
+    again.socket.sendTextMessage(jexlink::historyRequestMessage(900, 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.received.size() == 4; }, kWaitMs));
+    const auto history = jexlink::readHistoryAnswer(again.received[3]);
+    ASSERT_TRUE(history);
+    EXPECT_EQ(history->first, 900);
+    EXPECT_EQ(history->second.records.size(), recorded.size() + 1);
+    EXPECT_EQ(history->second.records[0].toObject().value("changes")[0]["new"], "After");
+    EXPECT_EQ(history->second.versions.size(), 20);
 }
 
 struct StartCase {

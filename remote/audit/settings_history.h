@@ -1,0 +1,73 @@
+#pragma once
+// Stores a server's new settings so that who changed what, and the way back,
+// survive a crash. An update is stored in this order:
+//   1. its version is staged (flushed to disk);
+//   2. its audit record is appended (flushed to disk): from here on the
+//      update counts as made;
+//   3. the state file is replaced;
+//   4. the staged version is kept.
+// Only then is the update answered "1". When step 1 or 2 fails nothing has
+// changed. When step 3 fails, a record saying the update was undone follows
+// its record and the staged version is dropped. After a stop between steps 2
+// and 4, open() finishes the update from its staged version; a staged version
+// without a record (a stop between 1 and 2) is dropped.
+
+#include <QJsonArray>
+#include <QString>
+
+#include <optional>
+
+#include "link/link_messages.h"
+#include "remote/audit/audit_trail.h"
+#include "remote/store/server_settings.h"
+#include "remote/store/version_store.h"
+
+namespace jexremote {
+
+class ServerStore;
+
+// Who asks for a change, and whether it puts a kept version back.
+struct ChangeOrigin {
+    QString operatorName;
+    QString tag;                     // the request's host tag; empty for a revert
+    std::optional<qint64> revertOf;  // the version a revert restores
+};
+
+// The operator name of versions taken from a state file as found at start.
+inline const QString kStateFileOperator = QStringLiteral("(state file)");
+
+// At most this many records, and about this many bytes of them, in one history.
+inline constexpr int kMaxHistoryRecords = 200;
+inline constexpr qint64 kMaxHistoryBytes = 512 * 1024;
+
+class SettingsHistory {
+public:
+    SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits = {});
+
+    // Finishes or drops updates a stop interrupted, and keeps each server's
+    // current settings as a version when they are not its newest one (a new
+    // server, or a state file edited by hand). False, with the reason in
+    // `error`, when that cannot be written.
+    bool open(QString* error);
+
+    // Stores `after` as the profile's settings (see above). The new version's
+    // id, or nothing with the reason in `error`; the profile keeps `before`.
+    std::optional<qint64> store(int profile, const ServerSettings& before,
+                                const ServerSettings& after, const ChangeOrigin& origin,
+                                QString* error);
+
+    // A server's records, newest first, bounded, and its kept versions.
+    jexlink::History history(int profile) const;
+
+    const VersionStore& versions() const { return versions_; }
+    const AuditTrail& audit() const { return audit_; }
+
+private:
+    bool finishStaged(int profile, QString* error);
+
+    ServerStore& store_;
+    AuditTrail audit_;
+    VersionStore versions_;
+};
+
+}  // namespace jexremote

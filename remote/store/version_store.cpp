@@ -1,0 +1,153 @@
+#include "remote/store/version_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/link_messages.h"
+#include "remote/store/folder_sync.h"
+#include "remote/store/state_file.h"
+
+namespace jexremote {
+
+namespace {
+
+const QString kKeptSuffix = QStringLiteral(".json");
+const QString kStagedSuffix = QStringLiteral(".pending.json");
+constexpr qint64 kMaxVersionFileBytes = kMaxStateFileBytes + 4096;
+constexpr auto kOwnerOnlyFolder =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+}  // namespace
+
+VersionStore::VersionStore(QString stateFolder)
+    : folder_(QDir(stateFolder).filePath(QStringLiteral("versions"))) {}
+
+QString VersionStore::folderOf(int profile) const {
+    return QDir(folder_).filePath(QStringLiteral("server-%1").arg(profile));
+}
+
+QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
+    QList<qint64> found;
+    const QStringList names = QDir(folderOf(profile)).entryList({u'*' + suffix}, QDir::Files);
+    for (const QString& name : names) {
+        bool ok = false;
+        const qint64 id = name.chopped(suffix.size()).toLongLong(&ok);
+        // "7.pending.json" also ends in ".json": only digits make an id.
+        if (ok && id > 0 && name == QString::number(id) + suffix) found << id;
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+QList<qint64> VersionStore::staged(int profile) const {
+    return ids(profile, kStagedSuffix);
+}
+
+qint64 VersionStore::nextVersion(int profile) const {
+    const QList<qint64> kept = ids(profile, kKeptSuffix);
+    const QList<qint64> pending = staged(profile);
+    return std::max(kept.isEmpty() ? 0 : kept.last(), pending.isEmpty() ? 0 : pending.last()) + 1;
+}
+
+std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {
+    const QString name = QStringLiteral("version %1").arg(version);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return name + QStringLiteral(": not kept");
+    if (file.size() > kMaxVersionFileBytes) return name + QStringLiteral(": too large");
+    QJsonParseError parseError{};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(file.read(kMaxVersionFileBytes), &parseError);
+    const QJsonObject object = document.object();
+    if (!document.isObject())
+        return name + QStringLiteral(": not a JSON object (%1)").arg(parseError.errorString());
+    const QJsonValue time = object.value(QStringLiteral("time"));
+    const QJsonValue who = object.value(QStringLiteral("operator"));
+    const QJsonValue state = object.value(QStringLiteral("state"));
+    if (object.value(QStringLiteral("version")).toInteger(-1) != version)
+        return name + QStringLiteral(": its id does not match its file name");
+    if (!time.isString() || !who.isString() ||
+        who.toString().size() > jexlink::kMaxOperatorNameLength || !state.isString())
+        return name + QStringLiteral(": time, operator or state missing");
+    auto settings = parseStateFile(state.toString().toUtf8(), name);
+    if (const auto* refusal = std::get_if<QString>(&settings)) return *refusal;
+    return StoredVersion{{version, time.toString(), who.toString()},
+                         std::get<ServerSettings>(settings)};
+}
+
+std::variant<StoredVersion, QString> VersionStore::load(int profile, qint64 version) const {
+    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kKeptSuffix), version);
+}
+
+std::variant<StoredVersion, QString> VersionStore::loadStaged(int profile, qint64 version) const {
+    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix),
+                version);
+}
+
+QList<VersionInfo> VersionStore::list(int profile) const {
+    QList<VersionInfo> versions;
+    const QList<qint64> kept = ids(profile, kKeptSuffix);
+    for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
+        QFile file(QDir(folderOf(profile)).filePath(QString::number(*it) + kKeptSuffix));
+        QJsonObject object;
+        if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxVersionFileBytes)
+            object = QJsonDocument::fromJson(file.read(kMaxVersionFileBytes)).object();
+        const QString who = object.value(QStringLiteral("operator")).toString();
+        versions.append({*it, object.value(QStringLiteral("time")).toString(),
+                         who.left(jexlink::kMaxOperatorNameLength)});
+    }
+    return versions;
+}
+
+bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
+                         QString* error) {
+    const QString folder = folderOf(profile);
+    for (const QString& path : {folder_, folder}) {
+        if (!QDir().mkpath(path) || !QFile::setPermissions(path, kOwnerOnlyFolder)) {
+            *error = QStringLiteral("cannot create the folder %1").arg(path);
+            return false;
+        }
+    }
+    const QJsonObject object{{QStringLiteral("version"), info.version},
+                             {QStringLiteral("time"), info.time},
+                             {QStringLiteral("operator"), info.operatorName},
+                             {QStringLiteral("state"), QString::fromUtf8(stateFileText(settings))}};
+    const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    QSaveFile file(QDir(folder).filePath(QString::number(info.version) + kStagedSuffix));
+    const bool written = file.open(QIODevice::WriteOnly) && ::fchmod(file.handle(), 0600) == 0 &&
+                         file.write(text) == text.size() && file.commit();
+    if (!written) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool VersionStore::keep(int profile, qint64 version, QString* error) {
+    const QDir folder(folderOf(profile));
+    const QString staged = folder.filePath(QString::number(version) + kStagedSuffix);
+    const QString kept = folder.filePath(QString::number(version) + kKeptSuffix);
+    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(kept).constData()) != 0 ||
+        !syncFolder(folder.path())) {
+        *error = QStringLiteral("cannot keep %1").arg(staged);
+        return false;
+    }
+    QList<qint64> all = ids(profile, kKeptSuffix);
+    while (all.size() > kKeptVersions)
+        QFile::remove(folder.filePath(QString::number(all.takeFirst()) + kKeptSuffix));
+    return true;
+}
+
+void VersionStore::discard(int profile, qint64 version) {
+    QFile::remove(QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix));
+}
+
+}  // namespace jexremote

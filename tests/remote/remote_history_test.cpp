@@ -1,0 +1,227 @@
+// Who changed what and the way back, in-process: what an audit record holds
+// (never a password), which reverts are stored and which refused, and how the
+// audit file survives a cut last line and rotation.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include "exchange/wire/request.h"
+#include "link/privilege_names.h"
+#include "remote/audit/audit_trail.h"
+#include "remote/audit/settings_history.h"
+#include "remote/server_manager.h"
+#include "remote/store/server_store.h"
+#include "remote_fixture.h"
+#include "support/temp_host.h"
+
+namespace {
+
+using jexremote::ServerSettings;
+using jextest::base64;
+namespace wire = kdrsm::wire;
+
+const QString kPassword = QStringLiteral("Hunter2Secret!");
+
+jexlink::Welcome root() {
+    return {QStringLiteral("root"), true, {}};
+}
+
+// Every privilege but "Change Max Players".
+jexlink::Welcome lee() {
+    jexlink::Welcome who{QStringLiteral("lee"), false, {}};
+    for (const char* name : jexlink::kPrivilegeNames)
+        who.privileges.append(
+            {QString::fromLatin1(name), QString(name) == "Change Max Players" ? 0 : 1});
+    return who;
+}
+
+// The hand-written server as profile 0; its state as found is version 1.
+struct Remote {
+    jextest::TempHost host;
+    QString state = host.path(QStringLiteral("state"));
+    jexremote::ServerStore store{state};
+    jexremote::SettingsHistory history{store, state};
+    jexremote::ServerManager manager{store, history};
+
+    Remote() {
+        host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
+        QString error;
+        EXPECT_TRUE(store.open(&error) && history.open(&error)) << error.toStdString();
+    }
+    QString send(const QString& command, const QString& data, const jexlink::Welcome& who) {
+        return manager.answer(wire::requestText(command, QStringLiteral("t_1"), 0, data), who);
+    }
+    QString update(const wire::UpdateBody& body, const jexlink::Welcome& who = root()) {
+        return send(wire::kSetSettings, wire::joinUpdateBody(body), who);
+    }
+    QJsonArray records() { return manager.history(0).records; }
+    QString versionFile(int id) {
+        return QStringLiteral("state/versions/server-0/%1.json").arg(id);
+    }
+};
+
+QJsonArray jsonArray(const char* text) {
+    return QJsonDocument::fromJson(text).array();
+}
+
+TEST(AuditRecord, NamesEachChangeAndNeverAPassword) {
+    Remote remote;
+    auto body = jextest::restatingBody();
+    body.fields[0] = base64(QStringLiteral("Renamed"));
+    body.fields[3] = base64(kPassword);
+    body.roleSlots[2] = QStringLiteral("Medic");
+    body.encodedWeapons = {base64(QStringLiteral("MP5"))};
+    ASSERT_EQ(remote.update(body), "1");
+
+    const QJsonArray records = remote.records();
+    ASSERT_EQ(records.size(), 1);
+    const QJsonObject record = records[0].toObject();
+    EXPECT_EQ(record.value("operator"), "root");
+    EXPECT_EQ(record.value("tag"), "t_1");
+    EXPECT_EQ(record.value("version"), 2);
+    EXPECT_TRUE(record.value("time").toString().endsWith(u'Z'));
+    EXPECT_EQ(record.value("changes").toArray(), jsonArray(R"([
+        {"setting": "ServerName", "old": "Night Ops", "new": "Renamed"},
+        {"setting": "Password", "changed": true},
+        {"setting": "Roles", "entry": "Medic", "old": false, "new": true},
+        {"setting": "Weapons", "entry": "M4", "old": true, "new": false},
+        {"setting": "Weapons", "entry": "MP5", "old": false, "new": true}])"));
+
+    // Neither the audit files nor the history answer hold the password.
+    const QString history = jexlink::historyAnswerMessage(1, remote.manager.history(0));
+    QByteArray audit = remote.host.read(QStringLiteral("state/audit.jsonl"));
+    EXPECT_FALSE(audit.isEmpty());
+    for (const QString& secret : {kPassword, base64(kPassword)}) {
+        EXPECT_FALSE(audit.contains(secret.toUtf8())) << secret.toStdString();
+        EXPECT_FALSE(history.contains(secret)) << secret.toStdString();
+    }
+    EXPECT_EQ(int(QFile::permissions(remote.host.path("state/audit.jsonl")) & 0x7077), 0x6000);
+}
+
+struct RevertCase {
+    const char* name;
+    jexlink::Welcome (*who)();
+    void (*prepare)(Remote&);  // after the admin's update to 15 players, version 2
+    qint64 version;
+    bool ok;
+    const char* reason;  // the reason's start
+};
+
+class RevertCases : public ::testing::TestWithParam<RevertCase> {};
+
+TEST_P(RevertCases, StoresAKeptVersionOnlyWhenTheRulesAllow) {
+    Remote remote;
+    const QString original = remote.send(wire::kGetSettings, {}, root());
+    auto body = jextest::restatingBody(QStringLiteral("Renamed"));
+    body.fields[3] = base64(kPassword);
+    body.fields[4] = QStringLiteral("14");
+    body.fields[13] = base64(QStringLiteral("Changed, with a comma"));
+    body.roleSlots = {QStringLiteral("CQB"), {}, {}, QStringLiteral("Sniper")};
+    body.encodedWeapons.clear();
+    body.autoLoad = QStringLiteral("1");
+    ASSERT_EQ(remote.update(body), "1");
+    GetParam().prepare(remote);
+    const ServerSettings before = *remote.store.settings(0);
+    const qsizetype records = remote.records().size();
+
+    const auto outcome = remote.manager.revert(0, GetParam().version, GetParam().who());
+    EXPECT_EQ(outcome.ok, GetParam().ok);
+    const QString reason = QString::fromUtf8(GetParam().reason);
+    EXPECT_EQ(outcome.reason.left(reason.size()), reason);
+    EXPECT_EQ(outcome.reason.isEmpty(), GetParam().ok);
+    if (!GetParam().ok) {
+        EXPECT_EQ(*remote.store.settings(0), before);
+        EXPECT_EQ(remote.records().size(), records);
+        EXPECT_FALSE(remote.host.exists(remote.versionFile(3)));
+        return;
+    }
+    // The fetch answers exactly what it answered before the update.
+    EXPECT_EQ(remote.send(wire::kGetSettings, {}, root()), original);
+    EXPECT_TRUE(original.startsWith(
+        "TmlnaHQgT3Bz|VVM=|0||31|30|2|2|8|1|1|0|0|SGk=|||1|6|1|1|15|210|100|1|1|0|0|0|0|"
+        "15000|0|0|1|17479[-]"));
+    const QJsonObject record = remote.records().at(0).toObject();
+    EXPECT_EQ(record.value("revertOf"), GetParam().version);
+    EXPECT_EQ(record.value("version"), 3);
+    EXPECT_EQ(remote.manager.history(0).versions.at(0).toObject().value("version"), 3);
+}
+
+void nothing(Remote&) {}
+
+// The first kept version with its state file text changed.
+void editVersion1(Remote& remote, const char* from, const char* to) {
+    const QString file = remote.versionFile(1);
+    remote.host.write(file, remote.host.read(file).replace(from, to));
+}
+
+// clang-format off
+const RevertCase kRevertCases[] = {
+    {"EveryFieldBack", root, nothing, 1, true, ""},
+    {"OperatorWithoutMaxPlayers", lee, nothing, 1, false, "setting Players: operator lee lacks"},
+    {"PlayersEditedToText", root, [](Remote& r) { editVersion1(r, "Players = 31", "Players = abc"); },
+     1, false, "version 1:6: setting Players: not a whole number"},
+    {"CutInHalf", root, [](Remote& r) {
+         const QString file = r.versionFile(1);
+         r.host.write(file, r.host.read(file).left(200)); },
+     1, false, "version 1: not a JSON object"},
+    {"IdNotItsName", root, [](Remote& r) { editVersion1(r, "\"version\": 1", "\"version\": 2"); },
+     1, false, "version 1: its id does not match"},
+    {"NeverKept", root, nothing, 9, false, "version 9: not kept"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Reverts, RevertCases, ::testing::ValuesIn(kRevertCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct TrailCase {
+    const char* name;
+    QByteArray found;   // the audit file before one more record
+    int recordsBefore;  // readable records in it
+    QByteArray after;   // the file once {"n":9} is appended
+};
+
+class TrailCases : public ::testing::TestWithParam<TrailCase> {};
+
+TEST_P(TrailCases, SkipsUnreadableLinesAndAppendsOnAFreshLine) {
+    jextest::TempHost host;
+    host.write(QStringLiteral("audit.jsonl"), GetParam().found);
+    jexremote::AuditTrail trail(host.root());
+    EXPECT_EQ(trail.records().size(), GetParam().recordsBefore);
+    QString error;
+    ASSERT_TRUE(trail.append(QJsonObject{{"n", 9}}, &error)) << error.toStdString();
+    EXPECT_EQ(host.read(QStringLiteral("audit.jsonl")), GetParam().after);
+    EXPECT_EQ(trail.records().size(), GetParam().recordsBefore + 1);
+    EXPECT_EQ(trail.records().last(), (QJsonObject{{"n", 9}}));
+}
+
+// clang-format off
+const TrailCase kTrailCases[] = {
+    {"Missing", "", 0, "{\"n\":9}\n"},
+    {"Whole", "{\"n\":1}\n", 1, "{\"n\":1}\n{\"n\":9}\n"},
+    {"CutLastRecord", "{\"n\":1}\n{\"n\":2,\"chan", 1, "{\"n\":1}\n{\"n\":2,\"chan\n{\"n\":9}\n"},
+    {"NotObjects", "[1]\nnull\n\n{\"n\":1}\n", 1, "[1]\nnull\n\n{\"n\":1}\n{\"n\":9}\n"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Files, TrailCases, ::testing::ValuesIn(kTrailCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AuditTrail, RotatesBySizeKeepingABoundedNumberOfFiles) {
+    jextest::TempHost host;
+    // Each record is 8 bytes: two fit a file of 20 bytes.
+    jexremote::AuditTrail trail(host.root(), {20, 3});
+    QString error;
+    for (int n = 1; n <= 9; ++n) ASSERT_TRUE(trail.append(QJsonObject{{"n", n}}, &error));
+    EXPECT_EQ(host.read(QStringLiteral("audit.jsonl")), "{\"n\":9}\n");
+    EXPECT_EQ(host.read(QStringLiteral("audit.1.jsonl")), "{\"n\":7}\n{\"n\":8}\n");
+    EXPECT_EQ(host.read(QStringLiteral("audit.2.jsonl")), "{\"n\":5}\n{\"n\":6}\n");
+    EXPECT_FALSE(host.exists(QStringLiteral("audit.3.jsonl")));
+    EXPECT_EQ(trail.records().first(), (QJsonObject{{"n", 5}}));
+}
+
+}  // namespace
