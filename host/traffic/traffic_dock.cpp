@@ -34,7 +34,6 @@ TrafficDock::TrafficDock(TrafficModel* model, QWidget* parent)
 
     fields_->setColumnCount(2);
     fields_->setHeaderLabels({QStringLiteral("Field"), QStringLiteral("Value")});
-    fields_->setRootIsDecorated(false);
     fields_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     auto* save = new QPushButton(QStringLiteral("Save as CSV…"));
@@ -75,7 +74,18 @@ void TrafficDock::showFields() {
     fields_->clear();
     const QModelIndex current = table_->selectionModel()->currentIndex();
     if (!current.isValid()) return;
-    for (const FieldLine& field : model_->trafficRow(current.row()).request.fields)
+    const TrafficRow& row = model_->trafficRow(current.row());
+    // An update's changes come first, one child per line, opened.
+    if (row.changes) {
+        auto* changes = new QTreeWidgetItem(
+            {columnTitle(TrafficModel::Changes), changes::differenceSummary(*row.changes)});
+        if (row.changes->comparable() && !row.changes->changes.isEmpty())
+            for (const QString& line : changes::differenceLines(*row.changes))
+                changes->addChild(new QTreeWidgetItem({QString(), line}));
+        fields_->addTopLevelItem(changes);
+        changes->setExpanded(true);
+    }
+    for (const FieldLine& field : row.request.fields)
         fields_->addTopLevelItem(new QTreeWidgetItem({field.label, field.value}));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The dockable traffic view: the traffic table, the fields of the selected
-// request below it, and buttons to save the table as CSV or clear it.
+// The dockable traffic view: the traffic table, the changes and fields of the
+// selected request below it, and buttons to save the table as CSV or clear it.
 
 #include <QDockWidget>
 

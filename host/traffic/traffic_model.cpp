@@ -4,6 +4,8 @@
 #include <chrono>
 #include <utility>
 
+#include "exchange/wire/request.h"
+
 namespace jexhost::traffic {
 
 QString stateText(TrafficState state) {
@@ -47,6 +49,8 @@ QString columnTitle(TrafficModel::Column column) {
             return QStringLiteral("Duration (ms)");
         case TrafficModel::State:
             return QStringLiteral("State");
+        case TrafficModel::Changes:
+            return QStringLiteral("Changes");
         case TrafficModel::Details:
         case TrafficModel::ColumnCount:
             break;
@@ -70,6 +74,8 @@ QString cellText(const TrafficRow& row, TrafficModel::Column column) {
             return row.durationMs < 0 ? QString() : QString::number(row.durationMs);
         case TrafficModel::State:
             return stateText(row.state);
+        case TrafficModel::Changes:
+            return row.changes ? changes::differenceLines(*row.changes).join(u'\n') : QString();
         case TrafficModel::Details:
         case TrafficModel::ColumnCount:
             break;
@@ -94,6 +100,10 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
     row.request = describeRequest(requestText);
     row.sentBytes = requestText.toUtf8().size();
     row.startedMs = clock_.monotonicMs();
+    if (row.request.command == kdrsm::wire::kSetSettings) {
+        if (const auto request = kdrsm::wire::parseRequestText(requestText))
+            row.changes = settings_.differenceFor(server, request->data);
+    }
 
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at);
@@ -105,8 +115,11 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
 bool TrafficModel::answered(quint64 id, const QString& answerText) {
     const int row = rowOf(id);
     if (row < 0) return false;
+    const TrafficRow& request = trafficRow(row);
+    if (request.state == TrafficState::Sent && request.request.command == kdrsm::wire::kGetSettings)
+        settings_.remember(request.server, answerText);
     return finish(row, TrafficState::Answered, answerText.toUtf8().size(),
-                  describeAnswer(trafficRow(row).request.command, answerText));
+                  describeAnswer(request.request.command, answerText));
 }
 
 bool TrafficModel::failed(quint64 id, TrafficState state) {
@@ -155,9 +168,12 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<Column>(index.column());
     if (role == Qt::DisplayRole) {
         if (column == Time) return row.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+        if (column == Changes)
+            return row.changes ? changes::differenceSummary(*row.changes) : QString();
         return cellText(row, column);
     }
-    if (role == Qt::ToolTipRole && column == Details) return cellText(row, column);
+    if (role == Qt::ToolTipRole && (column == Details || column == Changes))
+        return cellText(row, column);
     if (role == Qt::TextAlignmentRole &&
         (column == Sent || column == Received || column == Duration))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

@@ -3,6 +3,8 @@
 // table for the traffic view. The carrier reports each request when it sends
 // it and each outcome when it knows it; rows beyond the bound are dropped
 // oldest first. No request or answer text is kept (see traffic_details.h).
+// A settings update also shows what it changes against the settings last
+// fetched from its server, which the model remembers without passwords.
 
 #include <QAbstractTableModel>
 #include <QDateTime>
@@ -10,7 +12,10 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
+#include "host/changes/settings_difference.h"
+#include "host/changes/settings_memory.h"
 #include "host/traffic/traffic_details.h"
 
 namespace jexhost::traffic {
@@ -38,12 +43,25 @@ struct TrafficRow {
     qint64 durationMs = -1;  // -1 while sent
     TrafficState state = TrafficState::Sent;
     QString answer;  // the answer's summary
+    // For a settings update: what it changes against the last fetch.
+    std::optional<changes::SettingsDifference> changes;
 };
 
 class TrafficModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Time, Server, Command, Sent, Received, Duration, State, Details, ColumnCount };
+    enum Column {
+        Time,
+        Server,
+        Command,
+        Sent,
+        Received,
+        Duration,
+        State,
+        Details,
+        Changes,
+        ColumnCount
+    };
     static constexpr int kDefaultMaxRows = 1000;
 
     explicit TrafficModel(int maxRows = kDefaultMaxRows,
@@ -60,6 +78,9 @@ public:
     void clear();
 
     int maxRows() const { return maxRows_; }
+    // The settings last fetched per server, as the review before an update
+    // needs them too.
+    const changes::SettingsMemory& settingsMemory() const { return settings_; }
     const TrafficRow& trafficRow(int row) const { return rows_[static_cast<size_t>(row)]; }
     // The row of a request, or -1 when it was dropped.
     int rowOf(quint64 id) const;
@@ -77,9 +98,11 @@ private:
     TrafficClock clock_;
     quint64 nextId_ = 1;
     std::deque<TrafficRow> rows_;
+    changes::SettingsMemory settings_;
 };
 
-// The text of a cell as the view and the CSV file show it.
+// The text of a cell as the CSV file shows it (the view shows the same, but
+// only the summary of the changes, the lines in the tool tip).
 QString cellText(const TrafficRow& row, TrafficModel::Column column);
 QString columnTitle(TrafficModel::Column column);
 

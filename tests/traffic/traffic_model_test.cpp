@@ -43,7 +43,7 @@ struct Event {
     bool taken = true;  // what answered/failed return; Send returns `id`
 };
 
-// Server, command, sent, received, duration, state, details.
+// Server, command, sent, received, duration, state, details, changes.
 using Cells = std::vector<QString>;
 
 struct Scenario {
@@ -67,51 +67,71 @@ Event fail(qint64 at, quint64 id, TrafficState state, bool taken = true) {
     return {at, Call::Fail, id, {}, state, taken};
 }
 
+const QString kNotFetched = QStringLiteral("cannot compare: no settings fetched from this server");
+
 const std::vector<Scenario> kScenarios = {
     {"FetchAnswered",
      10,
      {send(100, 1, "Alpha", kFetch), answer(130, 1, kReply)},
      {{"Alpha", "GetSettingsRem", "41", "179", "30", "answered",
-       "settings fetch, profile 0 → 34 fields, 4 roles, 2 weapons"}}},
+       "settings fetch, profile 0 → 34 fields, 4 roles, 2 weapons", ""}}},
     {"AnswersOutOfOrder",
      10,
      {send(0, 1, "Bravo", kUpdate), send(5, 2, "Bravo", kFetch), answer(20, 1, "0"),
       answer(50, 2, "Failed")},
      {{"Bravo", "SetSettingsRem", "198", "1", "20", "answered",
-       "settings update, profile 1, 2 restricted weapons → not updated"},
+       "settings update, profile 1, 2 restricted weapons → not updated", kNotFetched},
       {"Bravo", "GetSettingsRem", "41", "6", "45", "answered",
-       "settings fetch, profile 0 → no data"}}},
+       "settings fetch, profile 0 → no data", ""}}},
     {"EndsWithoutAnswer",
      10,
      {send(0, 1, "A", kFetch), send(0, 2, "B", kFetch), send(0, 3, "C", kUpdate),
       fail(30000, 1, TrafficState::TimedOut), fail(2, 2, TrafficState::Unreachable),
       fail(1, 3, TrafficState::Refused), answer(30010, 1, kReply, false),
       fail(30020, 2, TrafficState::TimedOut, false), fail(5, 4, TrafficState::Refused, false)},
-     {{"A", "GetSettingsRem", "41", "", "30000", "timed out", "settings fetch, profile 0"},
-      {"B", "GetSettingsRem", "41", "", "2", "unreachable", "settings fetch, profile 0"},
+     {{"A", "GetSettingsRem", "41", "", "30000", "timed out", "settings fetch, profile 0", ""},
+      {"B", "GetSettingsRem", "41", "", "2", "unreachable", "settings fetch, profile 0", ""},
       {"C", "SetSettingsRem", "198", "", "1", "refused",
-       "settings update, profile 1, 2 restricted weapons"}}},
+       "settings update, profile 1, 2 restricted weapons", kNotFetched}}},
     {"NotAnEnding",
      10,
      {send(0, 1, "A", kFetch), fail(9, 1, TrafficState::Sent, false),
       fail(9, 1, TrafficState::Answered, false)},
-     {{"A", "GetSettingsRem", "41", "", "", "sent", "settings fetch, profile 0"}}},
+     {{"A", "GetSettingsRem", "41", "", "", "sent", "settings fetch, profile 0", ""}}},
     {"BoundDropsOldest",
      2,
      {send(0, 1, "A", kFetch), send(1, 2, "B", kFetch), send(2, 3, "C", kFetch),
       answer(3, 1, "1", false), answer(4, 3, "1")},
-     {{"B", "GetSettingsRem", "41", "", "", "sent", "settings fetch, profile 0"},
+     {{"B", "GetSettingsRem", "41", "", "", "sent", "settings fetch, profile 0", ""},
       {"C", "GetSettingsRem", "41", "1", "2", "answered",
-       "settings fetch, profile 0 → 1 fields, 0 roles, 0 weapons"}}},
+       "settings fetch, profile 0 → 1 fields, 0 roles, 0 weapons", ""}}},
     {"OtherTexts",
      10,
      {send(0, 1, "A", "hello"), answer(1, 1, "x"),
       send(2, 2, "A", "Plugin_jexKDRSM_Kick_t_VB6_2_czNjcjN0IQ=="), answer(3, 2, "done"),
       send(4, 3, "A", kShortUpdate), answer(5, 3, "")},
-     {{"A", "", "5", "1", "1", "answered", "not a request text (5 characters) → 1 character"},
-      {"A", "Kick", "41", "4", "1", "answered", "profile 2, 12 characters of data → 4 characters"},
+     {{"A", "", "5", "1", "1", "answered", "not a request text (5 characters) → 1 character", ""},
+      {"A", "Kick", "41", "4", "1", "answered", "profile 2, 12 characters of data → 4 characters",
+       ""},
       {"A", "SetSettingsRem", "181", "0", "1", "answered",
-       "settings update, profile 1, body not readable (140 characters) → no data"}}},
+       "settings update, profile 1, body not readable (140 characters) → no data", kNotFetched}}},
+    // Each update is compared with the last good fetch of its own server.
+    {"ChangesAgainstTheLastFetch",
+     10,
+     {send(0, 1, "A", kFetch), answer(1, 1, kReply), send(2, 2, "B", kFetch),
+      answer(3, 2, "Failed"), send(4, 3, "A", kChangedUpdate), send(5, 4, "B", kChangedUpdate),
+      send(6, 5, "A", kUpdate)},
+     {{"A", "GetSettingsRem", "41", "179", "1", "answered",
+       "settings fetch, profile 0 → 34 fields, 4 roles, 2 weapons", ""},
+      {"B", "GetSettingsRem", "41", "6", "1", "answered", "settings fetch, profile 0 → no data",
+       ""},
+      {"A", "SetSettingsRem", "195", "", "", "sent",
+       "settings update, profile 1, 1 restricted weapons", "2 changes"},
+      {"B", "SetSettingsRem", "195", "", "", "sent",
+       "settings update, profile 1, 1 restricted weapons", kNotFetched},
+      {"A", "SetSettingsRem", "198", "", "", "sent",
+       "settings update, profile 1, 2 restricted weapons",
+       "cannot compare: weapon 1 of the update is not Base64"}}},
 };
 
 class TrafficRows : public testing::TestWithParam<Scenario> {};
@@ -168,6 +188,7 @@ TEST_P(NoPassword, AppearsInTheModelOrItsCsv) {
     model.answered(model.requestSent("A", kUpdate), "1");
     model.answered(model.requestSent("A", kFetch), kReply);
     model.failed(model.requestSent("A", kShortUpdate), TrafficState::TimedOut);
+    model.requestSent("A", kChangedUpdate);
 
     QStringList seen{jexhost::traffic::trafficCsv(model)};
     for (int r = 0; r < model.rowCount(); ++r) {
@@ -177,6 +198,8 @@ TEST_P(NoPassword, AppearsInTheModelOrItsCsv) {
         for (const FieldLine& line : model.trafficRow(r).request.fields)
             seen << line.label << line.value;
     }
+    // The changed password is there, by name only.
+    EXPECT_TRUE(seen.constFirst().contains("Password: changed"));
     const QString needle = GetParam().text;
     for (const QString& text : seen) EXPECT_FALSE(text.contains(needle)) << text.toStdString();
 }
@@ -186,6 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Secret{"ServerPlain", "s3cr3t!"}, Secret{"ServerBase64", "czNjcjN0IQ"},
                     Secret{"BluePlain", "blue pass"}, Secret{"BlueBase64", "Ymx1ZSBwYXNz"},
                     Secret{"RedPlain", "red pass"}, Secret{"RedBase64", "cmVkIHBhc3M"},
+                    Secret{"ChangedPlain", "n3w pass"}, Secret{"ChangedBase64", "bjN3IHBhc3M"},
                     Secret{"RedPercentEncoded", "red%20pass"}),
     [](const auto& info) { return info.param.name; });
 
@@ -230,9 +254,11 @@ TEST(TrafficCsv, SavesTheTableWithTheUpdateFieldByField) {
     model.requestSent("Bravo", kFetch);
 
     const QString expected = QStringLiteral(
-        "Time,Server,Command,Sent (bytes),Received (bytes),Duration (ms),State,Details,Fields\r\n"
+        "Time,Server,Command,Sent (bytes),Received (bytes),Duration (ms),State,Details,Changes,"
+        "Fields\r\n"
         "2024-05-01T12:00:00.000Z,\"Alpha, \"\"main\"\"\",SetSettingsRem,198,1,25,answered,"
         "\"settings update, profile 1, 2 restricted weapons → updated\","
+        "cannot compare: no settings fetched from this server,"
         "\"Name: My server\nCountry: \nSesstion Type: 1\nPassword: (hidden)\nMax Players: 15\n"
         "Time Limit: 0\nStart Delay: 2\nReplay Maps: 2\nRespawn Time: 8\nDedicated: 1\n"
         "Req. Nova Login: 0\nCustom Skins: 1\nAuto Balance: 0\nHost Message: Hi, \"\"all\"\"\n"
@@ -244,7 +270,7 @@ TEST(TrafficCsv, SavesTheTableWithTheUpdateFieldByField) {
         "Destroy Buildings: 1\nWeapon Restrictions M4, (not Base64)\n"
         "Role Restrictions CQB, Medic\nAutoload last known settings on start up. 1\"\r\n"
         "2024-05-01T12:00:01.500Z,Bravo,GetSettingsRem,41,,,sent,\"settings fetch, profile "
-        "0\",\r\n");
+        "0\",,\r\n");
 
     const jextest::TempHost temp;
     const QString path = temp.path("traffic.csv");

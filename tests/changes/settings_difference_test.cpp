@@ -1,0 +1,235 @@
+// What an update changes against the settings last fetched, in the form's
+// terms; a password says "changed" and nothing else; a text that cannot be
+// read says why.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <map>
+#include <string>
+
+#include "host/changes/settings_difference.h"
+#include "host/changes/settings_memory.h"
+
+namespace {
+
+using namespace jexhost::changes;
+
+// The fetched settings: "My server", DE, NovaWorld, password "s3cr3t!", 16
+// players, no time limit, auto balance off (field 12 is "1"), host message
+// "Hi", team passwords "blue pass" / "red pass", 6 friendly kills, takeover
+// 15; roles CQB and Medic; M4 and M60 restricted, Knife not; auto-load on.
+const QStringList kFields = {"TXkgc2VydmVy",
+                             "REU=",
+                             "0",
+                             "czNjcjN0IQ==",
+                             "15",
+                             "0",
+                             "2",
+                             "2",
+                             "8",
+                             "1",
+                             "0",
+                             "1",
+                             "1",
+                             "SGk=",
+                             "Ymx1ZSBwYXNz",
+                             "cmVkIHBhc3M=",
+                             "0",
+                             "6",
+                             "1",
+                             "1",
+                             "15",
+                             "210",
+                             "100",
+                             "1",
+                             "0",
+                             "0",
+                             "1",
+                             "0",
+                             "1",
+                             "0",
+                             "0",
+                             "0",
+                             "1"};
+
+QStringList fields(const std::map<int, QString>& changed) {
+    QStringList list = kFields;
+    for (const auto& [index, value] : changed) list[index] = value;
+    return list;
+}
+
+QString reply(const std::map<int, QString>& changed = {},
+              const QString& rest = "True|False|True|False[-]TTQ=,1|S25pZmU=,0|TTYw,1[-]1") {
+    return fields(changed).join(u'|') + "|17479[-]" + rest;
+}
+
+QString update(const std::map<int, QString>& changed = {},
+               const QString& rest = "TTQ=|TTYw[-]CQB||Medic|[-]1") {
+    return fields(changed).join(u'|') + "[-]" + rest;
+}
+
+struct Case {
+    std::string name;
+    QString reply;
+    QString update;
+    QStringList lines;
+    QString summary;
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const Case kCases[] = {
+    {"NothingChanged", reply(), update(), {"No settings changed"}, "No settings changed"},
+    {"ThreeSettingsARoleTwoWeaponsAndAPassword",
+     reply(),
+     update({{2, "1"}, {3, "bjN3LXBhc3M="}, {4, "23"}, {5, "30"}},
+            "TTQ=|S25pZmU=[-]CQB||Medic|Sniper[-]1"),
+     {"Sesstion Type: NovaWorld -> LAN IP", "Password: changed", "Max Players: 16 -> 24",
+      "Time Limit: Infinite -> 30", "Role Restrictions: Sniper unrestricted -> restricted",
+      "Weapon Restrictions: M60 restricted -> unrestricted",
+      "Weapon Restrictions: Knife unrestricted -> restricted"},
+     "7 changes"},
+    {"TeamPasswordsClearedAndRoleDropped",
+     reply(),
+     update({{14, ""}, {15, ""}}, "TTQ=|TTYw[-]||Medic|[-]1"),
+     {"Blue Password: changed", "Red Password: changed",
+      "Role Restrictions: CQB restricted -> unrestricted"},
+     "3 changes"},
+    {"AutoBalanceInversionUndone",
+     reply(),
+     update({{12, "0"}}),
+     {"Auto Balance: off -> on"},
+     "1 change"},
+    {"AutoBalanceAnyOtherNumberIsOn",
+     reply({{12, "2"}}),
+     update({{12, "0"}}),
+     {"No settings changed"},
+     "No settings changed"},
+    {"TakeoverAndFriendlyKillsOneHigherOnTheWire",
+     reply(),
+     update({{17, "1"}, {20, "100"}}),
+     {"Max Friendly Kills: 6 -> 1", "PSP Takeover Time: 15 -> 100"},
+     "2 changes"},
+    {"FriendlyKillsZeroSelectsNothing",
+     reply({{17, "0"}}),
+     update({{17, "3"}}),
+     {"Max Friendly Kills: (none) -> 3"},
+     "1 change"},
+    {"ChecksTextsAndAutoLoad",
+     reply(),
+     update({{9, "2"}, {13, "R3LDvMOfZQ=="}, {1, ""}, {22, " 45 "}}, "TTQ=|TTYw[-]CQB||Medic|[-]0"),
+     {"Country: DE -> (empty)", "Dedicated: on -> greyed", "Host Message: Hi -> Grüße",
+      "Max Team Lives: 100 ->  45 ", "Autoload last known settings on start up. on -> off"},
+     "5 changes"},
+    {"SameNumberWrittenDifferently",
+     reply({{4, " 15 "}, {17, "6.0"}}),
+     update(),
+     {"No settings changed"},
+     "No settings changed"},
+    {"BodyOneFieldShort",
+     reply(),
+     "0|1[-][-]|||[-]0",
+     {"cannot compare: the update does not have four sections, 33 fields and four role slots"},
+     "cannot compare: the update does not have four sections, 33 fields and four role slots"},
+    {"PasswordNotBase64",
+     reply(),
+     update({{3, "s3cr3t!"}}),
+     {"cannot compare: field 3 (Password:) of the update is not Base64"},
+     "cannot compare: field 3 (Password:) of the update is not Base64"},
+    {"PlayersNotANumber",
+     reply(),
+     update({{4, "x"}}),
+     {"cannot compare: field 4 (Max Players:) of the update is not a number"},
+     "cannot compare: field 4 (Max Players:) of the update is not a number"},
+    {"TimeOutOfRange",
+     reply({{5, "40000"}}),
+     update(),
+     {"cannot compare: field 5 (Time Limit:) of the settings reply is out of range"},
+     "cannot compare: field 5 (Time Limit:) of the settings reply is out of range"},
+    {"ReplyWithoutAutoLoad",
+     reply({}, "True|False|True|False[-]TTQ=,1"),
+     update(),
+     {"cannot compare: the settings reply has 3 sections, not 4"},
+     "cannot compare: the settings reply has 3 sections, not 4"},
+    {"ReplyWeaponWithoutComma",
+     reply({}, "True|False|True|False[-]TTQ=,1||TTYw[-]1"),
+     update(),
+     {"cannot compare: weapon entry 2 of the settings reply has no comma"},
+     "cannot compare: weapon entry 2 of the settings reply has no comma"},
+    {"EmptyReply",
+     "",
+     update(),
+     {"cannot compare: the settings reply has 0 sections, not 4"},
+     "cannot compare: the settings reply has 0 sections, not 4"},
+};
+
+class Difference : public testing::TestWithParam<Case> {};
+
+TEST_P(Difference, ShowsEachChangeInTheFormsTerms) {
+    const Case& c = GetParam();
+    const SettingsDifference result = difference(c.reply, c.update);
+    EXPECT_EQ(differenceLines(result), c.lines);
+    EXPECT_EQ(differenceSummary(result), c.summary);
+
+    // No password, plain or encoded, in any row, whatever the outcome.
+    QStringList seen = differenceLines(result);
+    for (const SettingChange& change : result.changes)
+        seen << change.setting << change.before << change.after;
+    // Nor in what is remembered of either text.
+    for (const SettingsSnapshot& kept : {snapshotOfReply(c.reply), snapshotOfUpdate(c.update)}) {
+        seen << kept.error;
+        for (const FormValue& value : kept.fields)
+            seen << value.shown << QString::fromLatin1(value.print);
+    }
+    for (const char* secret : {"s3cr3t!", "czNjcjN0IQ", "n3w-pass", "bjN3LXBhc3M", "blue pass",
+                               "Ymx1ZSBwYXNz", "red pass", "cmVkIHBhc3M"})
+        for (const QString& text : seen)
+            EXPECT_FALSE(text.contains(QLatin1String(secret))) << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Updates, Difference, testing::ValuesIn(kCases),
+                         [](const auto& info) { return info.param.name; });
+
+// The remembered settings are per server, replaced by each good fetch and
+// kept through a failed one; long values and many weapons stay bounded.
+TEST(SettingsMemory, ComparesWithTheLastGoodFetchOfThatServer) {
+    SettingsMemory memory;
+    const QString changedPlayers = update({{4, "23"}});
+    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
+              QStringList{"cannot compare: no settings fetched from this server"});
+
+    memory.remember("Alpha", reply());
+    memory.remember("Bravo", reply({{4, "23"}}));
+    memory.remember("Alpha", "Failed");
+    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
+              QStringList{"Max Players: 16 -> 24"});
+    EXPECT_EQ(differenceLines(memory.differenceFor("Bravo", changedPlayers)),
+              QStringList{"No settings changed"});
+
+    memory.remember("Alpha", reply({{4, "23"}}));
+    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
+              QStringList{"No settings changed"});
+    memory.forget("Alpha");
+    EXPECT_FALSE(memory.differenceFor("Alpha", changedPlayers).comparable());
+}
+
+TEST(SettingsDifference, BoundsLongValuesAndManyWeapons) {
+    const QString longName = QString::fromLatin1(QByteArray(300, 'a').toBase64());
+    QStringList weapons;
+    for (int i = 0; i < 150; ++i)
+        weapons << QString::fromLatin1(QStringLiteral("w%1").arg(i).toUtf8().toBase64());
+    const SettingsDifference result =
+        difference(reply(), update({{0, longName}}, weapons.join(u'|') + "[-]CQB||Medic|[-]1"));
+    ASSERT_TRUE(result.comparable());
+    EXPECT_EQ(result.changes.first().after, QString(200, u'a') + "…");
+    // Two removed (M4, M60) and 98 of the 150 added are shown; 52 are counted.
+    EXPECT_EQ(result.changes.size(), 101);
+    EXPECT_EQ(result.omittedWeapons, 52);
+    EXPECT_EQ(differenceLines(result).constLast(), "Weapon Restrictions: and 52 more");
+    EXPECT_EQ(differenceSummary(result), "153 changes");
+}
+
+}  // namespace
