@@ -1,0 +1,67 @@
+#pragma once
+// The "History" dialog of one server: its audit records, newest first, each
+// expandable to the old and new value of every setting it changed, and the
+// kept versions with "Revert" to put one back. It asks its HistorySource for
+// the history when opened and after a revert, one request at a time; while
+// one is outstanding the buttons wait, and no answer within the time limit
+// says so.
+
+#include <QDialog>
+#include <QTimer>
+
+#include "host/history/history_rows.h"
+#include "host/history/history_source.h"
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace jexhost::history {
+
+class HistoryDialog final : public QDialog {
+    Q_OBJECT
+public:
+    HistoryDialog(HistorySource* source, int profile, const QString& serverName,
+                  QWidget* parent = nullptr);
+
+    // How long an answer may take; 20 s unless set.
+    void setAnswerTimeout(int milliseconds) { timer_.setInterval(milliseconds); }
+
+    // Asks for the history again.
+    void refresh();
+
+    QTreeWidget* records() const { return records_; }
+    QTreeWidget* versions() const { return versions_; }
+    QPushButton* revertButton() const { return revert_; }
+    QPushButton* refreshButton() const { return refresh_; }
+    QLabel* status() const { return status_; }
+
+signals:
+    // A revert was stored: the open panel of `profile` should fetch again.
+    void reverted(int profile);
+
+private:
+    enum class Pending { None, History, Revert };
+
+    void send(Pending what, const QString& note);
+    void finish();
+    void updateButtons();
+    void revertSelected();
+    void showHistory(const jexlink::History& history);
+    void showOutcome(const jexlink::RevertOutcome& outcome);
+    void showFailure(const QString& reason);
+
+    HistorySource* source_;
+    int profile_;
+    QString serverName_;
+    Pending pending_ = Pending::None;
+    qint64 revertVersion_ = 0;
+    QTimer timer_;
+    QLabel* status_;
+    QTreeWidget* records_;
+    QTreeWidget* versions_;
+    QPushButton* revert_;
+    QPushButton* refresh_;
+};
+
+}  // namespace jexhost::history

@@ -1,0 +1,173 @@
+// The History dialog with a scripted source: it lists what the source sends
+// without any password text, and its Revert asks, sends the chosen version
+// and shows the outcome in the real message boxes.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <functional>
+
+#include "host/history/history_dialog.h"
+#include "support/modal_driver.h"
+
+namespace {
+
+using jexhost::history::HistoryDialog;
+using jexhost::history::HistorySource;
+
+// Answers like a link would: later, from the event loop.
+class ScriptedSource final : public HistorySource {
+public:
+    QStringList calls;
+    std::function<void(ScriptedSource&)> revertAnswer;  // none: never answers
+
+    void requestHistory(int profile) override {
+        calls << QStringLiteral("history %1").arg(profile);
+        QTimer::singleShot(0, this, [this] { emit historyArrived(history()); });
+    }
+    void requestRevert(int profile, qint64 version) override {
+        calls << QStringLiteral("revert %1 %2").arg(profile).arg(version);
+        if (revertAnswer) QTimer::singleShot(0, this, [this] { revertAnswer(*this); });
+    }
+
+    static jexlink::History history() {
+        const char* records = R"([{"time": "2024-05-01T12:00:00Z", "operator": "lee",
+          "version": 12, "changes": [
+           {"setting": "ServerName", "old": "Night Ops", "new": "Renamed"},
+           {"setting": "Password", "changed": true, "old": "hunter2", "new": "s3cret"}]}])";
+        const char* versions = R"([
+          {"version": 13, "time": "2024-05-01T12:03:00Z", "operator": "ann"},
+          {"version": 12, "time": "2024-05-01T12:00:00Z", "operator": "lee"}])";
+        return {QJsonDocument::fromJson(records).array(),
+                QJsonDocument::fromJson(versions).array()};
+    }
+};
+
+class HistoryDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hadZone_ = qEnvironmentVariableIsSet("TZ");
+        zone_ = qgetenv("TZ");
+        qputenv("TZ", "UTC");
+    }
+    void TearDown() override { hadZone_ ? qputenv("TZ", zone_) : qunsetenv("TZ"); }
+
+    void open(HistoryDialog& dialog) {
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.versions()->topLevelItemCount() == 2; }));
+    }
+
+private:
+    bool hadZone_ = false;
+    QByteArray zone_;
+};
+
+TEST_F(HistoryDialogTest, ListsRecordsWithoutPasswordText) {
+    ScriptedSource source;
+    HistoryDialog dialog(&source, 3, "Alpha");
+    open(dialog);
+    EXPECT_EQ(dialog.windowTitle(), "History: Alpha");
+    EXPECT_EQ(dialog.status()->text(), "Records: 1; kept versions: 2");
+
+    const QTreeWidget* records = dialog.records();
+    ASSERT_EQ(records->topLevelItemCount(), 1);
+    const QTreeWidgetItem* update = records->topLevelItem(0);
+    EXPECT_EQ(update->text(0), "2024-05-01 12:00:00");
+    ASSERT_EQ(update->childCount(), 2);
+    const QTreeWidgetItem* password = update->child(1);
+    EXPECT_EQ(QStringList({password->text(3), password->text(4), password->text(5)}),
+              QStringList({"Password", "", "changed"}));
+    for (QTreeWidgetItemIterator it(dialog.records()); *it; ++it)
+        for (int c = 0; c < records->columnCount(); ++c)
+            EXPECT_FALSE((*it)->text(c).contains("hunter2") || (*it)->text(c).contains("s3cret"));
+}
+
+struct RevertCase {
+    const char* name;
+    std::function<void(ScriptedSource&)> answer;
+    QStringList calls;
+    QStringList boxes;  // after the confirmation
+    int reverted;
+};
+
+class RevertPath : public HistoryDialogTest, public ::testing::WithParamInterface<RevertCase> {};
+
+TEST_P(RevertPath, ConfirmsSendsAndShowsTheOutcome) {
+    const RevertCase& want = GetParam();
+    ScriptedSource source;
+    source.revertAnswer = want.answer;
+    HistoryDialog dialog(&source, 3, "Alpha");
+    dialog.setAnswerTimeout(100);
+    QSignalSpy reverted(&dialog, &HistoryDialog::reverted);
+    open(dialog);
+
+    jextest::ModalDriver driver;
+    dialog.versions()->setCurrentItem(dialog.versions()->topLevelItem(1));
+    dialog.revertButton()->click();
+    EXPECT_FALSE(dialog.revertButton()->isEnabled());
+    EXPECT_FALSE(dialog.refreshButton()->isEnabled());
+
+    const QStringList confirm{
+        "Put the settings of Alpha back to version 12, stored 2024-05-01 12:00:00 by lee?"};
+    (void)QTest::qWaitFor([&] {  // the expectations below say what is missing
+        return driver.texts() == confirm + want.boxes && source.calls == want.calls &&
+               dialog.refreshButton()->isEnabled();
+    });
+    EXPECT_EQ(driver.texts(), confirm + want.boxes);
+    EXPECT_EQ(source.calls, want.calls);
+    EXPECT_EQ(reverted.size(), want.reverted);
+    if (want.reverted) {
+        EXPECT_EQ(reverted.value(0).value(0).toInt(), 3);
+    }
+    EXPECT_TRUE(dialog.refreshButton()->isEnabled());
+}
+
+const QString kLongReason(5000, 'x');
+
+const RevertCase kRevertCases[] = {
+    {"StoredRefreshesThePanelAndTheHistory",
+     [](ScriptedSource& s) {
+         emit s.revertAnswered({true, {}});
+     },
+     {"history 3", "revert 3 12", "history 3"},
+     {"The settings of version 12 are stored again."},
+     1},
+    {"RefusedShowsTheRemotesReason",
+     [](ScriptedSource& s) {
+         emit s.revertAnswered(
+             {false, "setting Players: operator lee lacks the privilege to change it"});
+     },
+     {"history 3", "revert 3 12"},
+     {"The server refused the revert: setting Players: operator lee lacks the privilege to "
+      "change it"},
+     0},
+    {"RefusedWithAnOversizedReason",
+     [](ScriptedSource& s) {
+         emit s.revertAnswered({false, kLongReason});
+     },
+     {"history 3", "revert 3 12"},
+     {"The server refused the revert: " + QString(299, 'x') + QChar(0x2026)},
+     0},
+    {"LinkDropped",
+     [](ScriptedSource& s) { emit s.failed("the connection closed"); },
+     {"history 3", "revert 3 12"},
+     {"The revert to version 12 was not confirmed: the connection closed. Refresh to see "
+      "whether it was stored."},
+     0},
+    {"NoAnswer",
+     nullptr,
+     {"history 3", "revert 3 12"},
+     {"The revert to version 12 was not confirmed: no answer within 0.1 seconds. Refresh to "
+      "see whether it was stored."},
+     0},
+};
+
+INSTANTIATE_TEST_SUITE_P(History, RevertPath, ::testing::ValuesIn(kRevertCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
