@@ -4,11 +4,17 @@
 
 #include <optional>
 
-#include "exchange/wire/request.h"
-
 namespace jexhost {
 
 namespace {
+
+// Qt's own options, taken off the line by the application object later; the
+// parser only has to let them through.
+constexpr const char* kQtValueOptions[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",     "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "style",         "stylesheet", "session",
+    "display",     "geometry",           "title"};
+constexpr const char* kQtFlags[] = {"reverse", "nograb", "dograb", "widgetcount"};
 
 // A whole number of at least `minimum`, or nothing.
 std::optional<int> wholeNumber(const QString& text, int minimum) {
@@ -18,32 +24,45 @@ std::optional<int> wholeNumber(const QString& text, int minimum) {
     return value;
 }
 
+QCommandLineOption hidden(const char* name, bool takesValue) {
+    QCommandLineOption option(QString::fromLatin1(name), QString(),
+                              takesValue ? QStringLiteral("value") : QString());
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
 }  // namespace
 
 std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reference host for the KDR Server Manager settings panel."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Operator's console for game servers: their settings panels, the links to their remote "
+        "sides and the requests that travel."));
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption remote(
-        QStringLiteral("remote"),
-        QStringLiteral("ws:// or wss:// URL of the remote side (default: start one in-process)."),
-        QStringLiteral("URL"));
-    const QCommandLineOption tokenFile(
-        QStringLiteral("token-file"),
-        QStringLiteral("File whose first token is presented to the remote side (needed with "
-                       "--remote; default: the in-process side's, created below the root)."),
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Print the version and exit."));
+    const QCommandLineOption config(
+        QStringLiteral("config"),
+        QStringLiteral("The servers file (default: ROOT/settings/servers.ini, written with two "
+                       "servers on the host's own remote side when missing)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("Open the server of this name at start (default: the last one open)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Open the server, wait for its first answer (at most 30 s), save a PNG of "
+                       "the window to FILE and exit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
+                                       QStringLiteral("Quit after N milliseconds (smoke runs)."),
+                                       QStringLiteral("N"));
     const QCommandLineOption stateDir(
         QStringLiteral("state-dir"),
-        QStringLiteral("State folder of the in-process remote side (default: below the root)."),
+        QStringLiteral("State folder of the host's own remote side (default: ROOT/remote/state)."),
         QStringLiteral("DIR"));
-    const QCommandLineOption profile(QStringLiteral("profile"),
-                                     QStringLiteral("Profile index (default 0)."),
-                                     QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption tag(QStringLiteral("tag"),
-                                 QStringLiteral("Host tag sent with every request."),
-                                 QStringLiteral("TEXT"), QStringLiteral("jexhost"));
     const QCommandLineOption timeout(
         QStringLiteral("timeout-ms"),
         QStringLiteral("Wait at most N ms for an answer (default 10000)."), QStringLiteral("N"),
@@ -52,44 +71,32 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         QStringLiteral("keepalive-ms"),
         QStringLiteral("Ping an open link every N ms (default 15000)."), QStringLiteral("N"),
         QStringLiteral("15000"));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after-ms"),
-                                       QStringLiteral("Quit after N milliseconds (smoke runs)."),
-                                       QStringLiteral("N"));
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("With --quit-after-ms: save a PNG of the window before quitting."),
-        QStringLiteral("FILE"));
     parser.addOptions(
-        {remote, tokenFile, stateDir, profile, tag, timeout, keepAlive, quitAfter, screenshot});
+        {version, config, server, screenshot, quitAfter, stateDir, timeout, keepAlive});
+    for (const char* name : kQtValueOptions) parser.addOption(hidden(name, true));
+    for (const char* name : kQtFlags) parser.addOption(hidden(name, false));
 
     if (!parser.parse(arguments)) return ParseExit{parser.errorText(), true};
-    if (parser.isSet(help)) return ParseExit{parser.helpText(), false};
+    // Without an application object the parser cannot know the program's name.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        return ParseExit{parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                   QStringLiteral("jexhost")),
+                         false};
+    if (parser.isSet(version))
+        return ParseExit{QStringLiteral("jexhost ") + QString::fromLatin1(kHostVersion), false};
     if (!parser.positionalArguments().isEmpty())
         return ParseExit{QStringLiteral("unexpected argument: ") + parser.positionalArguments()[0],
                          true};
     const auto refuse = [](const char* text) { return ParseExit{QString::fromLatin1(text), true}; };
 
     HostOptions options;
-    if (parser.isSet(remote)) {
-        options.remote = QUrl(parser.value(remote), QUrl::StrictMode);
-        const QString scheme = options.remote.scheme();
-        if (!options.remote.isValid() || (scheme != u"ws" && scheme != u"wss") ||
-            options.remote.host().isEmpty())
-            return refuse("--remote needs a ws:// or wss:// URL");
-        if (!parser.isSet(tokenFile)) return refuse("--remote needs --token-file");
-        if (parser.isSet(stateDir)) return refuse("--state-dir is for the in-process remote side");
-    }
-    options.tokenFile = parser.value(tokenFile);
+    options.config = parser.value(config);
+    options.server = parser.value(server);
+    options.screenshot = parser.value(screenshot);
     options.stateDir = parser.value(stateDir);
-    bool ok = false;
-    options.profile = parser.value(profile).toInt(&ok);
-    if (!ok) return refuse("--profile needs a whole number");
-    options.tag = parser.value(tag);
-    // The carrier knows the host's requests by their tag, so it must read back.
-    const auto read = kdrsm::wire::parseRequestText(
-        kdrsm::wire::requestText(kdrsm::wire::kGetSettings, options.tag, options.profile, {}));
-    if (!read || read->hostTag != options.tag)
-        return refuse("--tag must not hold \"_VB6_\", a number and \"_\" in a row");
+    if (parser.isSet(config) && options.config.isEmpty()) return refuse("--config needs a file");
+    if (parser.isSet(screenshot) && options.screenshot.isEmpty())
+        return refuse("--screenshot needs a file");
     const auto timeoutMs = wholeNumber(parser.value(timeout), 1);
     if (!timeoutMs) return refuse("--timeout-ms needs a positive number of milliseconds");
     options.timeoutMs = *timeoutMs;
@@ -101,9 +108,6 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         if (!quitAfterMs) return refuse("--quit-after-ms needs a number of milliseconds");
         options.quitAfterMs = *quitAfterMs;
     }
-    options.screenshot = parser.value(screenshot);
-    if (!options.screenshot.isEmpty() && options.quitAfterMs < 0)
-        return refuse("--screenshot needs --quit-after-ms");
     return options;
 }
 

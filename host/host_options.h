@@ -1,24 +1,25 @@
 #pragma once
-// jexhost's command line.
+// jexhost's command line, read before any window exists so that --help and
+// --version work without a display.
 
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 #include <variant>
 
 namespace jexhost {
 
+// This console's version, as --version and the About box show it.
+inline constexpr char kHostVersion[] = "1.5.0";
+
 struct HostOptions {
-    QUrl remote;        // empty: start the remote side in-process
-    QString tokenFile;  // the token to present; empty: the in-process side's, below the root
-    QString stateDir;   // state folder of the in-process remote side; empty: below the root
-    qint32 profile = 0;
-    QString tag = QStringLiteral("jexhost");
+    QString config;           // the servers file; empty: ROOT/settings/servers.ini
+    QString server;           // the name of the server to open at start; empty: the last one
+    QString stateDir;         // state folder of the host's own remote side; empty: below the root
     int timeoutMs = 10000;    // a request unanswered this long gets an empty answer
     int keepAliveMs = 15000;  // ping interval of an idle link; a missed pong drops it
     int quitAfterMs = -1;     // -1: run until closed
-    QString screenshot;       // PNG of the window written when quitting after quitAfterMs
+    QString screenshot;       // PNG of the window once the first answer is in; then quit
 };
 
 // The options, or the text to print and exit with (help, version, an error;
@@ -27,6 +28,8 @@ struct ParseExit {
     QString text;
     bool isError = false;
 };
+// `arguments` as main() got them, program name first. Qt's own options
+// (-platform NAME, ...) are let through for the application object.
 std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& arguments);
 
 }  // namespace jexhost

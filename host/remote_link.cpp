@@ -28,7 +28,8 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
             case State::Connecting:
                 return drop(socket_.errorString());
             case State::Handshaking:
-                return drop(QStringLiteral("closed without a welcome (is the token right?)"));
+                return drop(QStringLiteral("closed without a welcome (is the token right?)"),
+                            LinkFailure::Refused);
             default:
                 return drop(QStringLiteral("closed by the remote side"));
         }
@@ -50,16 +51,23 @@ RemoteLink::~RemoteLink() {
 }
 
 void RemoteLink::send(const QString& request, AnswerCallback onAnswer) {
+    send(request, [onAnswer = std::move(onAnswer)](const QString& answer, LinkFailure) {
+        onAnswer(answer);
+    });
+}
+
+void RemoteLink::send(const QString& request, ReplyCallback onReply) {
     const qint64 id = nextId_++;
     auto* deadline = new QTimer(this);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, this, [this, id] {
         qCWarning(lcHost) << "request" << id << "unanswered after" << options_.timeoutMs << "ms";
-        finish(id, QString());
-        drop(QStringLiteral("a request timed out"));  // the socket may hang: start afresh
+        finish(id, QString(), LinkFailure::TimedOut);
+        drop(QStringLiteral("a request timed out"),
+             LinkFailure::TimedOut);  // the socket may hang: start afresh
     });
     deadline->start(options_.timeoutMs);
-    pending_.insert(id, {std::move(onAnswer), deadline});
+    pending_.insert(id, {std::move(onReply), deadline});
     queue_.append({id, jexlink::requestMessage(id, request)});
     if (state_ == State::Ready)
         flushQueue();
@@ -70,6 +78,12 @@ void RemoteLink::send(const QString& request, AnswerCallback onAnswer) {
 void RemoteLink::open() {
     if (state_ != State::Closed || retry_.isActive()) return;
     retry_.start(static_cast<int>(retryAt_.remainingTime()));
+}
+
+void RemoteLink::openAtOnce() {
+    if (state_ != State::Closed) return;
+    retry_.stop();
+    openNow();
 }
 
 void RemoteLink::openNow() {
@@ -130,18 +144,19 @@ void RemoteLink::flushQueue() {
 
 // Takes the request out before calling back: the callback may open a modal
 // box, whose event loop can deliver further answers to this link.
-void RemoteLink::finish(qint64 id, const QString& answer) {
+void RemoteLink::finish(qint64 id, const QString& answer, LinkFailure failure) {
     const auto found = pending_.constFind(id);
     if (found == pending_.cend()) return;  // answered already, or timed out
     const Pending request = *found;
     pending_.erase(found);
     request.deadline->deleteLater();
-    request.onAnswer(answer);
+    request.onReply(answer, failure);
 }
 
-void RemoteLink::drop(const QString& reason) {
+void RemoteLink::drop(const QString& reason, LinkFailure failure) {
     if (state_ == State::Closed) return;
     state_ = State::Closed;
+    lastFailure_ = failure;
     handshakeDeadline_.stop();
     ping_.stop();
     socket_.abort();
@@ -155,7 +170,7 @@ void RemoteLink::drop(const QString& reason) {
     queue_.clear();
     QList<qint64> ids = pending_.keys();
     std::sort(ids.begin(), ids.end());  // in the order they were sent
-    for (qint64 id : ids) finish(id, QString());
+    for (qint64 id : ids) finish(id, QString(), failure);
 }
 
 }  // namespace jexhost

@@ -30,6 +30,16 @@ namespace jexhost {
 
 using AnswerCallback = std::function<void(const QString& answer)>;
 
+// Why a request got no answer, or why the link last went down.
+enum class LinkFailure {
+    None,
+    TimedOut,     // no answer within the timeout
+    Unreachable,  // the link could not be opened or dropped
+    Refused,      // the remote side closed the link at the token
+};
+// The answer and, when it is empty for want of one, why.
+using ReplyCallback = std::function<void(const QString& answer, LinkFailure failure)>;
+
 struct LinkOptions {
     QUrl url;
     QString token;
@@ -49,12 +59,18 @@ public:
     ~RemoteLink() override;
 
     void send(const QString& request, AnswerCallback onAnswer);
+    void send(const QString& request, ReplyCallback onReply);
     // Opens the link now (or after the current wait) without a request.
     void open();
+    // Opens a closed link at once, skipping the wait after failures.
+    void openAtOnce();
 
     const QUrl& url() const { return options_.url; }
     int pendingCount() const { return static_cast<int>(pending_.size()); }
     bool isReady() const { return state_ == State::Ready; }
+    bool isClosed() const { return state_ == State::Closed; }
+    // Why the link last went down; None before the first failure.
+    LinkFailure lastFailure() const { return lastFailure_; }
     // The latest welcome; nothing before the first.
     const std::optional<jexlink::Welcome>& welcome() const { return welcome_; }
     // Links opened and welcomed so far.
@@ -68,7 +84,7 @@ signals:
 private:
     enum class State { Closed, Connecting, Handshaking, Ready };
     struct Pending {
-        AnswerCallback onAnswer;
+        ReplyCallback onReply;
         QTimer* deadline = nullptr;
     };
     void openNow();
@@ -77,15 +93,16 @@ private:
     void onWelcome(const QString& message);
     void keepAlive();
     void flushQueue();
-    void finish(qint64 id, const QString& answer);
+    void finish(qint64 id, const QString& answer, LinkFailure failure = LinkFailure::None);
     // Aborts the socket, answers every waiting request empty and makes the
     // next attempt wait. Does nothing when the link is already closed.
-    void drop(const QString& reason);
+    void drop(const QString& reason, LinkFailure failure = LinkFailure::Unreachable);
 
     LinkOptions options_;
     QWebSocket socket_;
     State state_ = State::Closed;
     std::optional<jexlink::Welcome> welcome_;
+    LinkFailure lastFailure_ = LinkFailure::None;
     int failuresInARow_ = 0;
     int linksOpened_ = 0;
     QDeadlineTimer retryAt_;  // no attempt before this

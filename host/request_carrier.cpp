@@ -32,8 +32,9 @@ std::optional<QString> readRequest(const QString& path) {
     return text;
 }
 
-// How an answer went, for the log: never its text.
-QString outcome(const QString& command, const QString& answer) {
+}  // namespace
+
+QString answerOutcome(const QString& command, const QString& answer) {
     if (answer.isEmpty()) return QStringLiteral("no answer");
     if (answer == u"Failed") return QStringLiteral("failed");
     if (command == kdrsm::wire::kSetSettings)
@@ -41,15 +42,27 @@ QString outcome(const QString& command, const QString& answer) {
     return QStringLiteral("%1 characters").arg(answer.size());
 }
 
-}  // namespace
-
 RequestCarrier::RequestCarrier(const QString& folder, const QString& hostTag, RemoteLink& link,
                                AnswerHandler onAnswer, int rescanMs, QObject* parent)
+    : RequestCarrier(
+          folder,
+          [hostTag](const kdrsm::wire::Request& request) { return request.hostTag == hostTag; },
+          [&link, onAnswer = std::move(onAnswer)](const QString& text,
+                                                  const kdrsm::wire::Request& request) {
+              link.send(text, [command = request.command, onAnswer](const QString& answer) {
+                  qCInfo(lcHost).noquote()
+                      << "answer to" << command << ":" << answerOutcome(command, answer);
+                  onAnswer(answer);
+              });
+          },
+          rescanMs, parent) {}
+
+RequestCarrier::RequestCarrier(const QString& folder, Accepts accepts, Dispatch dispatch,
+                               int rescanMs, QObject* parent)
     : QObject(parent),
       folder_(folder),
-      hostTag_(hostTag),
-      link_(link),
-      onAnswer_(std::move(onAnswer)) {
+      accepts_(std::move(accepts)),
+      dispatch_(std::move(dispatch)) {
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &RequestCarrier::scan);
     connect(&rescan_, &QTimer::timeout, this, &RequestCarrier::scan);
     rescan_.setInterval(rescanMs);
@@ -119,7 +132,7 @@ void RequestCarrier::take(const QString& path) {
     if (!peeked) return;  // replaced or removed meanwhile
     const auto parsed = kdrsm::wire::parseRequestText(*peeked);
     if (!parsed) return skip(path, modified, "is not a request");
-    if (parsed->hostTag != hostTag_) return skip(path, modified, "carries another host's tag");
+    if (!accepts_(*parsed)) return skip(path, modified, "is not for a server of this host");
 
     const QString claimed = path + kClaimedSuffix;
     QFile::remove(claimed);
@@ -131,19 +144,15 @@ void RequestCarrier::take(const QString& path) {
     const auto text = readRequest(claimed);
     QFile::remove(claimed);
     const auto request = text ? kdrsm::wire::parseRequestText(*text) : std::nullopt;
-    if (!request || request->hostTag != hostTag_) {
+    if (!request || !accepts_(*request)) {
         qCWarning(lcHost).noquote() << info.fileName() << "changed while it was claimed; dropped";
         return;
     }
 
-    const QString command = request->command;
-    qCInfo(lcHost).noquote() << "carrying" << command << "tag" << request->hostTag.left(64)
+    qCInfo(lcHost).noquote() << "carrying" << request->command << "tag" << request->hostTag.left(64)
                              << "profile" << request->profileIndex << "size" << text->size();
     emit requestCarried(*text);
-    link_.send(*text, [this, command](const QString& answer) {
-        qCInfo(lcHost).noquote() << "answer to" << command << ":" << outcome(command, answer);
-        onAnswer_(answer);
-    });
+    dispatch_(*text, *request);
 }
 
 }  // namespace jexhost

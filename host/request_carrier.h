@@ -6,7 +6,7 @@
 // text, removes the file, sends the text over the remote link and hands the
 // answer to the callback.
 //
-// Only requests that carry this host's tag are taken; any other file is left
+// Only requests the host accepts (by tag and profile) are taken; any other file is left
 // where it is and looked at again only once it changes. A file is claimed by
 // renaming it before it is read, so a request written again meanwhile is
 // carried as a request of its own and none is carried twice. An empty file is
@@ -22,15 +22,27 @@
 
 #include <functional>
 
+#include "exchange/wire/request.h"
+
 namespace jexhost {
 
 class RemoteLink;
+
+// How an answer went, for the log: never its text.
+QString answerOutcome(const QString& command, const QString& answer);
 
 class RequestCarrier : public QObject {
     Q_OBJECT
 public:
     using AnswerHandler = std::function<void(const QString& answer)>;
+    // Whether a request is this host's to carry.
+    using Accepts = std::function<bool(const kdrsm::wire::Request& request)>;
+    // Sends an accepted request on its way (its text and what it says).
+    using Dispatch = std::function<void(const QString& text, const kdrsm::wire::Request& request)>;
 
+    RequestCarrier(const QString& folder, Accepts accepts, Dispatch dispatch, int rescanMs = 250,
+                   QObject* parent = nullptr);
+    // One tag, one link: every request carrying `hostTag` goes over `link`.
     RequestCarrier(const QString& folder, const QString& hostTag, RemoteLink& link,
                    AnswerHandler onAnswer, int rescanMs = 250, QObject* parent = nullptr);
 
@@ -51,9 +63,8 @@ private:
     void skip(const QString& path, const QDateTime& modified, const char* why);
 
     QString folder_;
-    QString hostTag_;
-    RemoteLink& link_;
-    AnswerHandler onAnswer_;
+    Accepts accepts_;
+    Dispatch dispatch_;
     QFileSystemWatcher watcher_;
     QTimer rescan_;
     QHash<QString, QDateTime> skipped_;  // files left alone, as last seen

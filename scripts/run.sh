@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything and starts the reference host with the settings panel and
-# an in-process remote side. Arguments go to jexhost (see jexhost --help), e.g.
-#   scripts/run.sh --profile 1 --privileges my_privileges.ini
-#   scripts/run.sh --remote ws://server:4711
-# jexhost opens a window, so it needs a display. Headless smoke run:
+# Builds everything and starts the operator's console, jexhost. The first
+# start writes two servers on the console's own remote side
+# (build/default/stage/settings/servers.ini). Arguments go to jexhost (see
+# jexhost --help), e.g.
+#   scripts/run.sh --server "NovaWorld affiliate"
+#   scripts/run.sh --config my-servers.ini
+# jexhost opens a window, so it needs a display. Headless:
 #   QT_QPA_PLATFORM=offscreen scripts/run.sh --quit-after-ms 3000
+#   QT_QPA_PLATFORM=offscreen scripts/run.sh --screenshot console.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/bootstrap.sh

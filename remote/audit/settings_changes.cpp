@@ -2,17 +2,13 @@
 
 #include <QJsonObject>
 
-#include <algorithm>
-#include <iterator>
 
+#include "exchange/wire/field_captions.h"
 #include "remote/validation/field_rules.h"
 
 namespace jexremote {
 
 namespace {
-
-// The server, blue team and red team passwords.
-constexpr int kSecretFields[] = {3, 14, 15};
 
 const QString kSetting = QStringLiteral("setting");
 const QString kOld = QStringLiteral("old");
@@ -49,9 +45,10 @@ void addListChanges(QJsonArray& changes, const QString& setting, const QList<Res
 
 }  // namespace
 
+// The server, blue team and red team passwords, as the wire's caption table marks them.
 bool isSecretField(int field) {
-    return std::find(std::begin(kSecretFields), std::end(kSecretFields), field) !=
-           std::end(kSecretFields);
+    return field >= 0 && field < int(kdrsm::wire::kFieldCaptions.size()) &&
+           kdrsm::wire::kFieldCaptions[field].secret;
 }
 
 QJsonArray settingsChanges(const ServerSettings& before, const ServerSettings& after) {

@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "host/servers/server_list_model.h"
+
 namespace jextest {
 
 void prepareHostRoot(const TempHost& host) {
@@ -24,21 +26,41 @@ void writeTokenFile(const QString& path, const QByteArray& lines) {
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
-ShownPanel::ShownPanel(jexhost::HostSession& session) : session_(session) {
-    window_.resize(760, 430);  // the host's size
+ShownConsole::ShownConsole(jexhost::HostSession& session)
+    : session_(session),
+      settings_(session.root() + QStringLiteral("/settings/console.ini"), QSettings::IniFormat),
+      window_(session, settings_) {
     window_.show();
-    reopen();
-    form_ = window_.findChild<QWidget*>(QStringLiteral("frmrcKDRSM"));
 }
 
-ShownPanel::~ShownPanel() {
-    session_.hidePanel();
-    if (form_) form_->setParent(nullptr);
+ShownConsole::~ShownConsole() {
+    session_.closePanel();
+    if (auto* form = window_.panelHost()->findChild<QWidget*>(QStringLiteral("frmrcKDRSM")))
+        form->setParent(nullptr);
 }
 
-void ShownPanel::reopen() {
-    session_.openPanel(static_cast<qint64>(window_.winId()), window_.size(), window_.logicalDpiX(),
-                       window_.logicalDpiY());
+bool ShownConsole::open(const QString& name) {
+    QString id;
+    for (const auto& entry : session_.servers()->servers())
+        if (entry.name == name) id = entry.id;
+    if (id.isEmpty()) return false;
+    bool answered = false;
+    const auto connection = QObject::connect(&session_, &jexhost::HostSession::answerApplied,
+                                             [&](const QString& to) { answered |= to == id; });
+    window_.openServer(id);
+    const bool came = QTest::qWaitFor([&] { return answered; }, kHostWaitMs);
+    QObject::disconnect(connection);
+    return came;
+}
+
+QString ShownConsole::linkText(const QString& name) const {
+    const auto* model = session_.servers();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->server(row).name == name)
+            return model->index(row, jexhost::servers::ServerListModel::LinkColumn)
+                .data()
+                .toString();
+    return {};
 }
 
 namespace {

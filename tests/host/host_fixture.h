@@ -5,10 +5,12 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QSettings>
 #include <QStringList>
 #include <QUrl>
 #include <QWidget>
 
+#include "host/console/console_window.h"
 #include "host/host_session.h"
 #include "support/temp_host.h"
 
@@ -21,27 +23,31 @@ void prepareHostRoot(const TempHost& host);
 // Writes `lines` to `path`, readable by its owner only.
 void writeTokenFile(const QString& path, const QByteArray& lines);
 
-// The panel shown in a window of its own. The panel finds the host's root
-// once per process, so each test that shows it needs a process of its own
-// (CTest runs every test on its own).
-class ShownPanel {
+// The console's window, shown. The panel finds the host's root once per
+// process, so each test that shows it needs a process of its own (CTest runs
+// every test on its own).
+class ShownConsole {
 public:
-    explicit ShownPanel(jexhost::HostSession& session);
+    explicit ShownConsole(jexhost::HostSession& session);
     // The form lives as long as the plug-in's library: it leaves the window
     // before the window goes.
-    ~ShownPanel();
-    // Opens the panel again, which fetches the settings again.
-    void reopen();
+    ~ShownConsole();
+    // Opens the server of this name and waits until an answer reached its
+    // panel. False when there is no such server or no answer came.
+    bool open(const QString& name);
     template <typename T>
     T* control(const char* name) const {
-        return form_ ? form_->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+        QWidget* form = window_.panelHost()->findChild<QWidget*>(QStringLiteral("frmrcKDRSM"));
+        return form ? form->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     }
-    QWidget* form() const { return form_; }
+    // What the list's Link column shows for the server of this name.
+    QString linkText(const QString& name) const;
+    jexhost::ConsoleWindow& window() { return window_; }
 
 private:
     jexhost::HostSession& session_;
-    QWidget window_;
-    QPointer<QWidget> form_;
+    QSettings settings_;
+    jexhost::ConsoleWindow window_;
 };
 
 // jexremote on a fixed loopback port, so that it can be restarted where the

@@ -1,5 +1,8 @@
-// What jexhost sets up before the panel runs: its command line and the
-// panel's available size.
+// What jexhost sets up before a window exists: its command line (read with no
+// display at all) and the panel's available size.
+#include <QImage>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -7,14 +10,15 @@
 
 #include "host/host_options.h"
 #include "host/plugin_client.h"
+#include "host_fixture.h"
 
 namespace {
 
 using jexhost::HostOptions;
 using jexhost::ParseExit;
 
-// remote, token file, state folder, profile, tag, timeout, keep-alive, quit time
-using Fields = std::tuple<QUrl, QString, QString, qint32, QString, int, int, int>;
+// config, server, screenshot, state folder, timeout, keep-alive, quit time
+using Fields = std::tuple<QString, QString, QString, QString, int, int, int>;
 
 struct OptionsCase {
     const char* name;
@@ -31,7 +35,7 @@ TEST_P(HostOptionsCases, ParsesOrRefuses) {
     ASSERT_EQ(o != nullptr, GetParam().expected.has_value())
         << (o ? "" : std::get<ParseExit>(result).text.toStdString());
     if (o) {
-        EXPECT_EQ(Fields(o->remote, o->tokenFile, o->stateDir, o->profile, o->tag, o->timeoutMs,
+        EXPECT_EQ(Fields(o->config, o->server, o->screenshot, o->stateDir, o->timeoutMs,
                          o->keepAliveMs, o->quitAfterMs),
                   *GetParam().expected);
     }
@@ -39,32 +43,84 @@ TEST_P(HostOptionsCases, ParsesOrRefuses) {
 
 // clang-format off
 const OptionsCase kOptionsCases[] = {
-    {"Defaults", {}, Fields{QUrl(), "", "", 0, "jexhost", 10000, 15000, -1}},
-    {"Remote", {"--remote", "wss://server:4711", "--token-file", "t", "--profile", "3",
-                "--tag", "a_b", "--timeout-ms", "500", "--keepalive-ms", "900",
-                "--quit-after-ms", "0"},
-     Fields{QUrl("wss://server:4711"), "t", "", 3, "a_b", 500, 900, 0}},
-    {"InProcess", {"--state-dir", "s", "--token-file", "t"},
-     Fields{QUrl(), "t", "s", 0, "jexhost", 10000, 15000, -1}},
-    {"EmptyTag", {"--tag", ""}, Fields{QUrl(), "", "", 0, "", 10000, 15000, -1}},
-    {"TagEndingLikeAProfile", {"--tag", "a_VB6_7_b"}, {}},
-    {"RemoteWithoutToken", {"--remote", "ws://server:4711"}, {}},
-    {"RemoteWithStateFolder", {"--remote", "ws://s:1", "--token-file", "t", "--state-dir", "s"}, {}},
-    {"HttpRemote", {"--remote", "http://server:80", "--token-file", "t"}, {}},
-    {"RemoteWithoutHost", {"--remote", "ws://", "--token-file", "t"}, {}},
-    {"ProfileNotANumber", {"--profile", "one"}, {}},
+    {"Defaults", {}, Fields{"", "", "", "", 10000, 15000, -1}},
+    {"Everything", {"--config", "my.ini", "--server", "Night Ops", "--screenshot", "a.png",
+                    "--state-dir", "s", "--timeout-ms", "500", "--keepalive-ms", "900",
+                    "--quit-after-ms", "0"},
+     Fields{"my.ini", "Night Ops", "a.png", "s", 500, 900, 0}},
+    {"ScreenshotAlone", {"--screenshot", "a.png"}, Fields{"", "", "a.png", "", 10000, 15000, -1}},
+    {"QtOwnOptionsPassThrough", {"-platform", "offscreen", "-reverse"},
+     Fields{"", "", "", "", 10000, 15000, -1}},
+    {"EmptyConfig", {"--config", ""}, {}},
+    {"EmptyScreenshot", {"--screenshot", ""}, {}},
     {"ZeroTimeout", {"--timeout-ms", "0"}, {}},
     {"KeepAliveNotANumber", {"--keepalive-ms", "soon"}, {}},
     {"NegativeQuitTime", {"--quit-after-ms", "-5"}, {}},
-    {"ScreenshotWithoutQuit", {"--screenshot", "a.png"}, {}},
-    {"UnknownOption", {"--privileges", "p.ini"}, {}},
+    {"LinkOptionOfOneServer", {"--remote", "ws://server:4711"}, {}},
     {"StrayArgument", {"extra"}, {}},
     {"Help", {"--help"}, {}},
+    {"Version", {"--version"}, {}},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, HostOptionsCases, ::testing::ValuesIn(kOptionsCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct NoDisplayCase {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    const char* said;  // on standard output when it exits 0, else on standard error
+};
+
+class NoDisplayCases : public ::testing::TestWithParam<NoDisplayCase> {};
+
+// The program itself, with no display and no platform chosen: anything it
+// answers from the command line alone must not need one.
+TEST_P(NoDisplayCases, AnswersWithoutADisplay) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess jexhost;
+    jexhost.setProcessEnvironment(environment);
+    jexhost.start(QStringLiteral(JEXHOST_PATH), GetParam().arguments);
+    ASSERT_TRUE(jexhost.waitForFinished(jextest::kHostWaitMs));
+    EXPECT_EQ(jexhost.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(jexhost.exitCode(), GetParam().exitCode);
+    const QByteArray said =
+        GetParam().exitCode == 0 ? jexhost.readAllStandardOutput() : jexhost.readAllStandardError();
+    EXPECT_TRUE(said.contains(GetParam().said)) << said.toStdString();
+}
+
+// clang-format off
+const NoDisplayCase kNoDisplayCases[] = {
+    {"Help", {"--help"}, 0, "Usage: jexhost [options]"},
+    {"HelpNamesTheScreenshot", {"-h"}, 0, "--screenshot <FILE>"},
+    {"Version", {"--version"}, 0, "jexhost 1.5.0"},
+    {"UnknownOption", {"--privileges", "p.ini"}, 2, "Unknown option 'privileges'"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, NoDisplayCases, ::testing::ValuesIn(kNoDisplayCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Screenshot, AloneItOpensTheFirstServerAndWritesThePicture) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess jexhost;
+    jexhost.setProcessEnvironment(environment);
+    jexhost.start(QStringLiteral(JEXHOST_PATH),
+                  {QStringLiteral("--screenshot"), host.path("console.png")});
+    ASSERT_TRUE(jexhost.waitForFinished(40000));  // it gives up by itself after 30 s
+    EXPECT_EQ(jexhost.exitCode(), 0) << jexhost.readAllStandardError().toStdString();
+    const QImage picture(host.path("console.png"));
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 760) << "not the whole window";
+    EXPECT_TRUE(host.read("settings/console.ini").contains("lastServer=Delta Force lobby"))
+        << "the open server is not remembered";
+}
 
 TEST(PanelSize, PixelsBecomeTwipsAtTheScreenResolution) {
     EXPECT_EQ(jexhost::pixelsToTwips(760, 96), 11400);

@@ -10,12 +10,15 @@
 
 #include "exchange/wire/request.h"
 #include "fake_remote.h"
+#include "host/relay/link_pool.h"
+#include "host/relay/request_router.h"
 #include "host/remote_link.h"
 #include "host/request_carrier.h"
 #include "support/temp_host.h"
 
 namespace {
 
+using jexhost::LinkFailure;
 using jexhost::LinkOptions;
 using jexhost::RemoteLink;
 using jexhost::RequestCarrier;
@@ -40,7 +43,8 @@ struct HandshakeCase {
     QString welcome;  // sent by the remote side to a right token
     QString answer;   // to one request
     int linksOpened;
-    QString downReason;  // told when the link went down; empty: it stayed up
+    QString downReason;            // told when the link went down; empty: it stayed up
+    jexhost::LinkFailure failure;  // told with the answer
 };
 
 class HandshakeCases : public ::testing::TestWithParam<HandshakeCase> {};
@@ -51,9 +55,14 @@ TEST_P(HandshakeCases, OnlyAWelcomeOpensTheLink) {
     RemoteLink link(linkTo(remote.url(), GetParam().token));
     QSignalSpy down(&link, &RemoteLink::down);
     QStringList answers;
-    link.send(QStringLiteral("ask"), [&](const QString& a) { answers << a; });
+    std::optional<jexhost::LinkFailure> failure;
+    link.send(QStringLiteral("ask"), [&](const QString& a, jexhost::LinkFailure f) {
+        answers << a;
+        failure = f;
+    });
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }, kWaitMs));
     EXPECT_EQ(answers[0], GetParam().answer);
+    EXPECT_EQ(failure, GetParam().failure);
     EXPECT_EQ(link.linksOpened(), GetParam().linksOpened);
     EXPECT_EQ(link.pendingCount(), 0);
     EXPECT_EQ(down.isEmpty() ? QString() : down[0][0].toString(), GetParam().downReason);
@@ -61,13 +70,14 @@ TEST_P(HandshakeCases, OnlyAWelcomeOpensTheLink) {
 
 // clang-format off
 const HandshakeCase kHandshakeCases[] = {
-    {"RightToken", kToken, {}, "echo:ask", 1, ""},
-    {"WrongToken", "s3cret-tokem", {}, "", 0, "closed without a welcome (is the token right?)"},
+    {"RightToken", kToken, {}, "echo:ask", 1, "", LinkFailure::None},
+    {"WrongToken", "s3cret-tokem", {}, "", 0, "closed without a welcome (is the token right?)",
+     LinkFailure::Refused},
     {"AnswerInsteadOfWelcome", kToken, R"({"id":1,"answer":"echo:ask"})", "", 0,
-     "the first message was not a welcome"},
+     "the first message was not a welcome", LinkFailure::Unreachable},
     {"WelcomeLackingAPrivilege", kToken,
      R"({"welcome":{"operator":"ann","superAdmin":true,"privileges":{"Change Max Players":1}}})",
-     "", 0, "the first message was not a welcome"},
+     "", 0, "the first message was not a welcome", LinkFailure::Unreachable},
 };
 // clang-format on
 
@@ -100,12 +110,17 @@ TEST(RemoteLink, AfterATimeoutTheNextRequestSucceedsOnAFreshLink) {
     remote.silentRequests = 1;
     RemoteLink link(linkTo(remote.url()));
     QStringList answers;
-    const auto collect = [&](const QString& a) { answers << a; };
+    QList<LinkFailure> failures;
+    const auto collect = [&](const QString& a, LinkFailure f) {
+        answers << a;
+        failures << f;
+    };
     link.send(QStringLiteral("lost"), collect);
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }, kWaitMs));
     link.send(QStringLiteral("next"), collect);
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, kWaitMs));
     EXPECT_EQ(answers, (QStringList{"", "echo:next"}));
+    EXPECT_EQ(failures, (QList<LinkFailure>{LinkFailure::TimedOut, LinkFailure::None}));
     EXPECT_EQ(remote.connections, 2);
     EXPECT_EQ(link.linksOpened(), 2);
 }
@@ -143,6 +158,7 @@ TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {
         link.send(QStringLiteral("x"), [&](const QString& a) { answers << a; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, kWaitMs));
     EXPECT_EQ(answers, QStringList(2, QString()));
+    EXPECT_EQ(link.lastFailure(), LinkFailure::Unreachable);
 }
 
 struct RetryCase {
@@ -247,5 +263,54 @@ TEST(Carrier, StartMakesTheFolderPrivateAndDropsEarlierClaims) {
     QTest::qWait(100);
     EXPECT_EQ(carried.size(), 0);
 }
+
+}  // namespace
+
+namespace {
+
+struct RouteCase {
+    const char* name;
+    const char* tag;
+    qint32 profile;
+    const char* server;  // the id it goes to; empty: no server of the list
+};
+
+class RouteCases : public ::testing::TestWithParam<RouteCase> {};
+
+// A request goes to the server whose tag and profile it names, both exactly.
+TEST_P(RouteCases, ARequestGoesToTheServerItNames) {
+    jexhost::LinkPool pool(1000, 1000);
+    jexhost::RequestRouter router(pool, nullptr, QString());
+    const auto server = [](const char* id, const char* remote, const char* tag, qint32 profile) {
+        jexhost::servers::ServerEntry entry;
+        entry.id = QString::fromLatin1(id);
+        entry.remote = QString::fromLatin1(remote);
+        entry.tag = QString::fromLatin1(tag);
+        entry.profile = profile;
+        return entry;
+    };
+    router.setServers({server("a", "embedded", "desk", 0), server("b", "embedded", "desk", 1),
+                       server("c", "ws://far:4711", "other", 0)});
+    wire::Request request;
+    request.command = wire::kGetSettings;
+    request.hostTag = QString::fromLatin1(GetParam().tag);
+    request.profileIndex = GetParam().profile;
+    const auto found = router.serverFor(request);
+    EXPECT_EQ(found ? found->id : QString(), QString::fromLatin1(GetParam().server));
+}
+
+// clang-format off
+const RouteCase kRouteCases[] = {
+    {"FirstProfileOfATag", "desk", 0, "a"},
+    {"SecondProfileOfTheSameTag", "desk", 1, "b"},
+    {"SameProfileOnAnotherRemote", "other", 0, "c"},
+    {"KnownTagUnknownProfile", "other", 1, ""},
+    {"TagInAnotherCase", "Desk", 0, ""},
+    {"EmptyTag", "", 0, ""},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Router, RouteCases, ::testing::ValuesIn(kRouteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

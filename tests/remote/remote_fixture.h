@@ -6,11 +6,27 @@
 #include <QStringList>
 
 #include "exchange/wire/settings_text.h"
+#include "link/link_messages.h"
+#include "link/privilege_names.h"
 
 namespace jextest {
 
 inline QString base64(const QString& text) {
     return QString::fromLatin1(text.toUtf8().toBase64());
+}
+
+// A super-administrator.
+inline jexlink::Welcome superAdmin() {
+    return {QStringLiteral("root"), true, {}};
+}
+
+// An operator with every privilege but "Change Max Players".
+inline jexlink::Welcome withoutMaxPlayers() {
+    jexlink::Welcome who{QStringLiteral("lee"), false, {}};
+    for (const char* name : jexlink::kPrivilegeNames)
+        who.privileges.append(
+            {QString::fromLatin1(name), QString(name) == "Change Max Players" ? 0 : 1});
+    return who;
 }
 
 // Line numbers matter to the tests: Players is on line 6, [Roles] on 36.

@@ -23,22 +23,11 @@ namespace {
 
 using jexremote::ServerSettings;
 using jextest::base64;
+using jextest::superAdmin;
+using jextest::withoutMaxPlayers;
 namespace wire = kdrsm::wire;
 
 const QString kPassword = QStringLiteral("Hunter2Secret!");
-
-jexlink::Welcome root() {
-    return {QStringLiteral("root"), true, {}};
-}
-
-// Every privilege but "Change Max Players".
-jexlink::Welcome lee() {
-    jexlink::Welcome who{QStringLiteral("lee"), false, {}};
-    for (const char* name : jexlink::kPrivilegeNames)
-        who.privileges.append(
-            {QString::fromLatin1(name), QString(name) == "Change Max Players" ? 0 : 1});
-    return who;
-}
 
 // The hand-written server as profile 0; its state as found is version 1.
 struct Remote {
@@ -56,7 +45,7 @@ struct Remote {
     QString send(const QString& command, const QString& data, const jexlink::Welcome& who) {
         return manager.answer(wire::requestText(command, QStringLiteral("t_1"), 0, data), who);
     }
-    QString update(const wire::UpdateBody& body, const jexlink::Welcome& who = root()) {
+    QString update(const wire::UpdateBody& body, const jexlink::Welcome& who = superAdmin()) {
         return send(wire::kSetSettings, wire::joinUpdateBody(body), who);
     }
     QJsonArray records() { return manager.history(0).records; }
@@ -116,7 +105,7 @@ class RevertCases : public ::testing::TestWithParam<RevertCase> {};
 
 TEST_P(RevertCases, StoresAKeptVersionOnlyWhenTheRulesAllow) {
     Remote remote;
-    const QString original = remote.send(wire::kGetSettings, {}, root());
+    const QString original = remote.send(wire::kGetSettings, {}, superAdmin());
     auto body = jextest::restatingBody(QStringLiteral("Renamed"));
     body.fields[3] = base64(kPassword);
     body.fields[4] = QStringLiteral("14");
@@ -141,7 +130,7 @@ TEST_P(RevertCases, StoresAKeptVersionOnlyWhenTheRulesAllow) {
         return;
     }
     // The fetch answers exactly what it answered before the update.
-    EXPECT_EQ(remote.send(wire::kGetSettings, {}, root()), original);
+    EXPECT_EQ(remote.send(wire::kGetSettings, {}, superAdmin()), original);
     EXPECT_TRUE(original.startsWith(
         "TmlnaHQgT3Bz|VVM=|0||31|30|2|2|8|1|1|0|0|SGk=|||1|6|1|1|15|210|100|1|1|0|0|0|0|"
         "15000|0|0|1|17479[-]"));
@@ -161,17 +150,17 @@ void editVersion1(Remote& remote, const char* from, const char* to) {
 
 // clang-format off
 const RevertCase kRevertCases[] = {
-    {"EveryFieldBack", root, nothing, 1, true, ""},
-    {"OperatorWithoutMaxPlayers", lee, nothing, 1, false, "setting Players: operator lee lacks"},
-    {"PlayersEditedToText", root, [](Remote& r) { editVersion1(r, "Players = 31", "Players = abc"); },
+    {"EveryFieldBack", superAdmin, nothing, 1, true, ""},
+    {"OperatorWithoutMaxPlayers", withoutMaxPlayers, nothing, 1, false, "setting Players: operator lee lacks"},
+    {"PlayersEditedToText", superAdmin, [](Remote& r) { editVersion1(r, "Players = 31", "Players = abc"); },
      1, false, "version 1:6: setting Players: not a whole number"},
-    {"CutInHalf", root, [](Remote& r) {
+    {"CutInHalf", superAdmin, [](Remote& r) {
          const QString file = r.versionFile(1);
          r.host.write(file, r.host.read(file).left(200)); },
      1, false, "version 1: not a JSON object"},
-    {"IdNotItsName", root, [](Remote& r) { editVersion1(r, "\"version\": 1", "\"version\": 2"); },
+    {"IdNotItsName", superAdmin, [](Remote& r) { editVersion1(r, "\"version\": 1", "\"version\": 2"); },
      1, false, "version 1: its id does not match"},
-    {"NeverKept", root, nothing, 9, false, "version 9: not kept"},
+    {"NeverKept", superAdmin, nothing, 9, false, "version 9: not kept"},
 };
 // clang-format on
 

@@ -23,21 +23,10 @@ using jexremote::ServerManager;
 using jexremote::ServerSettings;
 using jexremote::ServerStore;
 using jextest::base64;
+using jextest::superAdmin;
+using jextest::withoutMaxPlayers;
 using kdrsm::wire::UpdateBody;
 namespace wire = kdrsm::wire;
-
-jexlink::Welcome superAdmin() {
-    return {QStringLiteral("root"), true, {}};
-}
-
-// Every privilege but "Change Max Players".
-jexlink::Welcome withoutMaxPlayers() {
-    jexlink::Welcome who{QStringLiteral("lee"), false, {}};
-    for (const char* name : jexlink::kPrivilegeNames)
-        who.privileges.append(
-            {QString::fromLatin1(name), QString(name) == "Change Max Players" ? 0 : 1});
-    return who;
-}
 
 // A store holding the hand-written server as profile 0.
 struct Remote {

@@ -1,0 +1,206 @@
+#include "host/console/console_window.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "host/catalogue/plugins_dialog.h"
+#include "host/host_options.h"
+#include "host/host_session.h"
+#include "host/servers/server_list_model.h"
+#include "host/servers/server_list_panel.h"
+#include "host/traffic/traffic_dock.h"
+
+namespace jexhost {
+
+namespace {
+
+// The panel's own size; it is laid out for this area.
+const QSize kPanelSize(760, 430);
+const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kStateKey = QStringLiteral("window/state");
+const QString kLastServerKey = QStringLiteral("window/lastServer");
+
+QStringList knownGames(const catalogue::Catalogue& catalogue) {
+    QStringList games;
+    for (const auto& entry : catalogue.entries())
+        if (entry.usable())
+            for (const QString& game : entry.descriptor.games)
+                if (!games.contains(game)) games << game;
+    return games;
+}
+
+}  // namespace
+
+ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      settings_(settings),
+      panelHost_(new QWidget),
+      serverList_(new servers::ServerListPanel(session.servers(), session.serversFile())),
+      trafficDock_(new traffic::TrafficDock(session.traffic(), this)),
+      openLabel_(new QLabel) {
+    setWindowTitle(QStringLiteral("jexhost"));
+
+    panelHost_->setObjectName(QStringLiteral("panelHost"));
+    panelHost_->setFixedSize(kPanelSize);
+    auto* centre = new QWidget;
+    auto* layout = new QVBoxLayout(centre);
+    layout->addWidget(openLabel_);
+    layout->addWidget(panelHost_, 0, Qt::AlignHCenter | Qt::AlignTop);
+    layout->addStretch();
+    setCentralWidget(centre);
+
+    serverList_->setKnownGames(knownGames(session.catalogue()));
+    auto* serverDock = new QDockWidget(tr("Servers"), this);
+    serverDock->setObjectName(QStringLiteral("serverDock"));
+    serverDock->setWidget(serverList_);
+    addDockWidget(Qt::LeftDockWidgetArea, serverDock);
+    addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
+    serverList_->view()->setMinimumWidth(420);
+
+    connect(serverList_, &servers::ServerListPanel::openRequested, this,
+            &ConsoleWindow::openServer);
+    connect(serverList_, &servers::ServerListPanel::serverChanged, this,
+            [this](const QString& id) { session_.serversEdited(id); });
+    connect(serverList_, &servers::ServerListPanel::serverRemoved, this,
+            [this](const QString& id) { session_.serversEdited(id); });
+    connect(&session_, &HostSession::panelOpened, this, [this](const QString& id) {
+        const auto entry = session_.server(id);
+        if (!entry) return;
+        openLabel_->setText(tr("%1 - %2 (profile %3 on %4)")
+                                .arg(entry->name, entry->game)
+                                .arg(entry->profile)
+                                .arg(entry->remote));
+        settings_.setValue(kLastServerKey, entry->name);
+    });
+    connect(&session_, &HostSession::openFailed, this, [this](const QString&, const QString& why) {
+        openLabel_->setText(why);
+        showOutcome(why);
+    });
+
+    buildMenus();
+    // The first start: room for the panel and a dozen traffic rows.
+    resize(1220, 940);
+    resizeDocks({trafficDock_}, {300}, Qt::Vertical);
+    restoreGeometry(settings_.value(kGeometryKey).toByteArray());
+    restoreState(settings_.value(kStateKey).toByteArray());
+}
+
+void ConsoleWindow::buildMenus() {
+    QMenu* server = menuBar()->addMenu(tr("&Server"));
+    QAction* open = server->addAction(tr("&Open"), this, &ConsoleWindow::openSelected);
+    QAction* refresh = server->addAction(tr("&Refresh"), this, &ConsoleWindow::refresh);
+    refresh->setShortcut(QKeySequence::Refresh);
+    QAction* retry = server->addAction(tr("Re&try link"), this, &ConsoleWindow::retrySelected);
+    open->setObjectName(QStringLiteral("openAction"));
+    refresh->setObjectName(QStringLiteral("refreshAction"));
+    retry->setObjectName(QStringLiteral("retryAction"));
+    server->addSeparator();
+    server->addAction(tr("&Add..."), serverList_, &servers::ServerListPanel::addServer);
+    server->addAction(tr("&Edit..."), serverList_, &servers::ServerListPanel::editServer);
+    server->addAction(tr("Re&move"), serverList_, &servers::ServerListPanel::removeServer);
+
+    QToolBar* tools = addToolBar(tr("Server"));
+    tools->setObjectName(QStringLiteral("serverTools"));
+    tools->addActions({open, refresh, retry});
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    for (auto* dock : findChildren<QDockWidget*>()) view->addAction(dock->toggleViewAction());
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    addPluginMenus(server, help);
+    help->addSeparator();
+    help->addAction(tr("&About jexhost"), this, [this] {
+        QMessageBox::about(this, tr("About jexhost"),
+                           tr("jexhost %1\nOperator's console for game servers.")
+                               .arg(QString::fromLatin1(kHostVersion)));
+    });
+    server->addSeparator();
+    server->addAction(tr("&Quit"), this, &QWidget::close)->setShortcut(QKeySequence::Quit);
+}
+
+// Entries the plug-ins add: each opens the selected server's panel when that
+// plug-in serves its game; help files open when they exist.
+void ConsoleWindow::addPluginMenus(QMenu* serverMenu, QMenu* helpMenu) {
+    const auto& catalogue = session_.catalogue();
+    const auto items = catalogue.serverMenu();
+    if (!items.isEmpty()) serverMenu->addSeparator();
+    for (const auto& item : items) {
+        serverMenu->addAction(item.text, this, [this, item] {
+            const auto entry = session_.server(serverList_->currentId());
+            if (!entry) return showOutcome(tr("Select a server first."));
+            for (const auto& offer : session_.catalogue().offersFor(entry->game))
+                if (offer.progId() == item.progId) return openServer(entry->id);
+            showOutcome(tr("%1 does not serve %2.").arg(item.plugin, entry->game));
+        });
+    }
+    for (const auto& file : catalogue.helpFiles()) {
+        helpMenu->addAction(tr("%1 help").arg(file.plugin), this, [this, file] {
+            if (file.exists)
+                QDesktopServices::openUrl(QUrl::fromLocalFile(file.path));
+            else
+                QMessageBox::information(this, tr("Help"), file.note);
+        });
+    }
+    helpMenu->addAction(tr("&Plug-ins..."), this,
+                        [this] { catalogue::PluginsDialog(session_.catalogue(), this).exec(); });
+}
+
+void ConsoleWindow::openServer(const QString& id) {
+    serverList_->selectServer(id);
+    PanelPlace place;
+    place.handle = static_cast<qint64>(panelHost_->winId());
+    place.pixels = panelHost_->size();
+    place.dpiX = panelHost_->logicalDpiX();
+    place.dpiY = panelHost_->logicalDpiY();
+    session_.openServer(id, place);
+}
+
+QString ConsoleWindow::startServer(const QString& name, bool remembered) const {
+    const auto list = session_.servers()->servers();
+    const QString wanted =
+        name.isEmpty() && remembered ? settings_.value(kLastServerKey).toString() : name;
+    for (const auto& entry : list)
+        if (entry.name == wanted) return entry.id;
+    return list.isEmpty() ? QString() : list.first().id;
+}
+
+void ConsoleWindow::openSelected() {
+    const QString id = serverList_->currentId();
+    if (id.isEmpty()) return showOutcome(tr("Select a server first."));
+    openServer(id);
+}
+
+void ConsoleWindow::refresh() {
+    if (session_.openId().isEmpty()) return openSelected();
+    session_.refresh();
+}
+
+void ConsoleWindow::retrySelected() {
+    const QString id = serverList_->currentId();
+    if (id.isEmpty()) return showOutcome(tr("Select a server first."));
+    session_.retry(id);
+}
+
+void ConsoleWindow::showOutcome(const QString& text) {
+    statusBar()->showMessage(text, 10000);
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent* event) {
+    settings_.setValue(kGeometryKey, saveGeometry());
+    settings_.setValue(kStateKey, saveState());
+    settings_.sync();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace jexhost

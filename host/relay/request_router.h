@@ -1,0 +1,48 @@
+#pragma once
+// Routes each request the panel writes to the remote of the server it names
+// (its tag and profile), records it in the traffic view and hands the answer
+// back with that server's id. A request that names no server of the list is
+// not the host's to carry.
+
+#include <QList>
+#include <QObject>
+
+#include <optional>
+
+#include "exchange/wire/request.h"
+#include "host/servers/server_entry.h"
+
+namespace jexhost {
+
+namespace traffic {
+class TrafficModel;
+}
+class LinkPool;
+
+class RequestRouter : public QObject {
+    Q_OBJECT
+public:
+    // `traffic` may be null (no traffic view).
+    RequestRouter(LinkPool& pool, traffic::TrafficModel* traffic, QString serversFile,
+                  QObject* parent = nullptr);
+
+    void setServers(const QList<servers::ServerEntry>& servers) { servers_ = servers; }
+    // The server whose tag and profile the request names.
+    std::optional<servers::ServerEntry> serverFor(const kdrsm::wire::Request& request) const;
+    bool accepts(const kdrsm::wire::Request& request) const {
+        return serverFor(request).has_value();
+    }
+    void carry(const QString& text, const kdrsm::wire::Request& request);
+
+signals:
+    // The answer to a request of server `serverId`; empty when none came.
+    void answered(const QString& serverId, const QString& answer);
+
+private:
+    LinkPool& pool_;
+    traffic::TrafficModel* traffic_;
+    QString serversFile_;
+    QList<servers::ServerEntry> servers_;
+};
+
+}  // namespace jexhost

@@ -1,0 +1,161 @@
+// The console with the real panel and its own remote side: two servers on it
+// opened one after the other, the privileges of the remote's welcome, the
+// traffic view, a broken servers file and one host per root.
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "host/servers/server_list_model.h"
+#include "host/traffic/traffic_model.h"
+#include "host_fixture.h"
+#include "remote/remote_service.h"
+#include "support/modal_driver.h"
+
+namespace {
+
+using jexhost::traffic::TrafficModel;
+using jextest::kHostWaitMs;
+
+const QString kLobby = QStringLiteral("Delta Force lobby");
+const QString kAffiliate = QStringLiteral("NovaWorld affiliate");
+
+struct TrafficLine {
+    QString server, command, state;
+    friend bool operator==(const TrafficLine&, const TrafficLine&) = default;
+};
+void PrintTo(const TrafficLine& line, std::ostream* out) {
+    *out << line.server.toStdString() << '/' << line.command.toStdString() << '/'
+         << line.state.toStdString();
+}
+
+// Every cell and detail of the traffic view, as one text.
+QString everythingShown(const TrafficModel& model) {
+    QStringList shown;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < TrafficModel::ColumnCount; ++column)
+            shown << cellText(model.trafficRow(row), TrafficModel::Column(column));
+        for (const auto& field : model.trafficRow(row).request.fields)
+            shown << field.label + u'=' + field.value;
+    }
+    return shown.join(u'\n');
+}
+
+TEST(Console, EachServerShowsItsOwnValuesAndAnUpdateReachesOnlyItsStore) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    jextest::ModalDriver modal;
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    jextest::ShownConsole console(session);
+
+    ASSERT_TRUE(console.open(kLobby));
+    auto* name = console.control<QLineEdit>("savServerName");
+    ASSERT_NE(name, nullptr) << "the form is not embedded in the console";
+    EXPECT_EQ(name->text(), "Delta Force Server");
+    EXPECT_EQ(console.linkText(kAffiliate), "connected as admin") << "one link per remote";
+
+    ASSERT_TRUE(console.open(kAffiliate));
+    name = console.control<QLineEdit>("savServerName");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "NovaWorld Affiliate");
+
+    auto* bluePassword = console.control<QLineEdit>("savBluePass");
+    auto* update = console.control<QLabel>("cmdUpdate");
+    ASSERT_TRUE(bluePassword && update);
+    name->setText("Night Ops");
+    bluePassword->setText("Zebra#Secret42");
+    QTest::mouseClick(update, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
+                                kHostWaitMs));
+    EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], "Night Ops");
+    EXPECT_EQ(session.embeddedRemote()->settings(0)->fields[0], "Delta Force Server");
+
+    const TrafficModel& traffic = *session.traffic();
+    QList<TrafficLine> lines;
+    for (int row = 0; row < traffic.rowCount(); ++row) {
+        const auto& r = traffic.trafficRow(row);
+        lines.append({r.server, r.request.command, jexhost::traffic::stateText(r.state)});
+    }
+    const QList<TrafficLine> expected{
+        {kLobby, "GetSettingsRem", "answered"},
+        {kAffiliate, "GetSettingsRem", "answered"},
+        {kAffiliate, "SetSettingsRem", "answered"},
+    };
+    EXPECT_EQ(lines, expected);
+    const QString shown = everythingShown(traffic);
+    EXPECT_TRUE(shown.contains("(hidden)")) << "the update's password fields are not listed";
+    for (const char* secret : {"Zebra#Secret42", "WmVicmEjU2VjcmV0NDI"})
+        EXPECT_FALSE(shown.contains(QString::fromLatin1(secret))) << secret;
+}
+
+TEST(Console, AWelcomeThatDeniesTwoPrivilegesDisablesThoseTwoControls) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    // Session type and dedicated mode not granted.
+    jextest::writeTokenFile(host.path("remote/token"), "0123456789abcdef-desk bo 0 0 1 0 1 1\n");
+    jextest::ModalDriver modal;
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    jextest::ShownConsole console(session);
+    ASSERT_TRUE(console.open(kLobby));
+    EXPECT_EQ(console.linkText(kLobby), "connected as bo");
+
+    const struct {
+        const char* control;
+        bool enabled;
+    } rows[] = {{"savSession", false},
+                {"savPlayers", true},
+                {"savDedicated", false},
+                {"savSkins", true},
+                {"savNovaLogin", true}};
+    for (const auto& row : rows) {
+        auto* control = console.control<QWidget>(row.control);
+        ASSERT_NE(control, nullptr) << row.control;
+        EXPECT_EQ(control->isEnabled(), row.enabled) << row.control;
+    }
+    EXPECT_TRUE(modal.texts().isEmpty()) << modal.texts().join(u'/').toStdString();
+}
+
+TEST(Console, ABrokenServersLineIsReportedWithItsNumberAndTheFileKept) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    const QByteArray broken =
+        "; my servers\n[lobby]\nName=Lobby\nGame=Delta Force,  V1.5.0.5\nRemote=embedded\n"
+        "Profile=many\nTag=desk0\n";
+    host.write("settings/servers.ini", broken);
+    jexhost::HostSession session({});
+    QString error;
+    EXPECT_FALSE(session.start(&error));
+    EXPECT_TRUE(error.startsWith(host.path("settings/servers.ini:6:"))) << error.toStdString();
+    EXPECT_EQ(host.read("settings/servers.ini"), broken);
+}
+
+// The files the host keeps below its root are its own: a second host there
+// would take its request files, and nobody else may read the token.
+TEST(Console, SecondHostOnTheSameRootIsRefusedAndTheTokenIsPrivate) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(host.path("remote/token")).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    QProcess second;
+    second.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    second.start(QStringLiteral(JEXHOST_PATH), {QStringLiteral("--quit-after-ms"), "0"});
+    ASSERT_TRUE(second.waitForFinished(kHostWaitMs));
+    EXPECT_EQ(second.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(second.readAllStandardError());
+    EXPECT_TRUE(said.contains("another jexhost (process " +
+                              QString::number(qApp->applicationPid()) +
+                              ") already uses the folder " + host.root()))
+        << said.toStdString();
+}
+
+}  // namespace
