@@ -68,6 +68,7 @@ public:
     const catalogue::Catalogue& catalogue() const { return catalogue_; }
     LinkPool* links() const { return links_.get(); }
     RequestCarrier* carrier() const { return carrier_.get(); }
+    RequestRouter* router() const { return router_.get(); }
     jexremote::RemoteService* embeddedRemote() const { return embeddedRemote_.get(); }
 
     std::optional<servers::ServerEntry> server(const QString& id) const;

@@ -1,5 +1,7 @@
 #include "host/remote_link.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkRequest>
 
 #include <algorithm>
@@ -15,6 +17,18 @@ int retryDelayMs(int failures, int firstMs, int maxMs) {
     for (int i = 1; i < failures && delay < maxMs; ++i) delay *= 2;
     return static_cast<int>(std::min<qint64>(delay, maxMs));
 }
+
+namespace {
+
+// The id an answer message carries, whatever its kind.
+std::optional<qint64> messageId(const QString& message) {
+    const QJsonDocument document = QJsonDocument::fromJson(message.toUtf8());
+    const QJsonValue id = document.object().value(QStringLiteral("id"));
+    if (!id.isDouble()) return std::nullopt;
+    return id.toInteger();
+}
+
+}  // namespace
 
 RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {
@@ -57,6 +71,15 @@ void RemoteLink::send(const QString& request, AnswerCallback onAnswer) {
 }
 
 void RemoteLink::send(const QString& request, ReplyCallback onReply) {
+    enqueue([&request](qint64 id) { return jexlink::requestMessage(id, request); },
+            std::move(onReply), false);
+}
+
+void RemoteLink::sendMessage(const ComposeMessage& compose, ReplyCallback onReply) {
+    enqueue(compose, std::move(onReply), true);
+}
+
+void RemoteLink::enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole) {
     const qint64 id = nextId_++;
     auto* deadline = new QTimer(this);
     deadline->setSingleShot(true);
@@ -67,8 +90,8 @@ void RemoteLink::send(const QString& request, ReplyCallback onReply) {
              LinkFailure::TimedOut);  // the socket may hang: start afresh
     });
     deadline->start(options_.timeoutMs);
-    pending_.insert(id, {std::move(onReply), deadline});
-    queue_.append({id, jexlink::requestMessage(id, request)});
+    pending_.insert(id, {std::move(onReply), deadline, whole});
+    queue_.append({id, compose(id)});
     if (state_ == State::Ready)
         flushQueue();
     else
@@ -103,6 +126,9 @@ void RemoteLink::onMessage(const QString& message) {
     awaitingPong_ = false;  // any message shows the link alive
     if (state_ == State::Handshaking) return onWelcome(message);
     if (state_ != State::Ready) return;
+    const auto id = messageId(message);
+    const auto waiting = id ? pending_.constFind(*id) : pending_.cend();
+    if (waiting != pending_.cend() && waiting->whole) return finish(*id, message);
     const auto answer = jexlink::readAnswerMessage(message);
     if (!answer) {
         qCWarning(lcHost) << "not an answer message," << message.size() << "characters";

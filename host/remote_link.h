@@ -2,7 +2,10 @@
 // The host's link to the remote side: a WebSocket client that presents the
 // host's token, takes the remote side's welcome (the operator and their
 // privileges), then sends each request as {"id", "request"} and hands the
-// matching {"id", "answer"} to the request's callback.
+// matching {"id", "answer"} to the request's callback. Other link messages
+// (a server's history, a revert) go the same way: the caller composes the
+// message around the id it is given and gets back the whole answer message
+// that carries that id.
 //
 // A request never goes unanswered: while the link is opening it waits in a
 // queue; when the link cannot be opened, is refused, drops, or the answer
@@ -39,6 +42,8 @@ enum class LinkFailure {
 };
 // The answer and, when it is empty for want of one, why.
 using ReplyCallback = std::function<void(const QString& answer, LinkFailure failure)>;
+// Makes a link message around the id that will match its answer.
+using ComposeMessage = std::function<QString(qint64 id)>;
 
 struct LinkOptions {
     QUrl url;
@@ -60,6 +65,9 @@ public:
 
     void send(const QString& request, AnswerCallback onAnswer);
     void send(const QString& request, ReplyCallback onReply);
+    // Sends the message `compose` makes; `onReply` gets the whole answer
+    // message with its id, or an empty text and the failure, as a request.
+    void sendMessage(const ComposeMessage& compose, ReplyCallback onReply);
     // Opens the link now (or after the current wait) without a request.
     void open();
     // Opens a closed link at once, skipping the wait after failures.
@@ -86,7 +94,9 @@ private:
     struct Pending {
         ReplyCallback onReply;
         QTimer* deadline = nullptr;
+        bool whole = false;  // the callback takes the whole answer message
     };
+    void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole);
     void openNow();
     void onConnected();
     void onMessage(const QString& message);

@@ -14,11 +14,17 @@
 #include <QVBoxLayout>
 
 #include "host/catalogue/plugins_dialog.h"
+#include "host/changes/review_dialog.h"
+#include "host/history/history_dialog.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
+#include "host/relay/link_history_source.h"
+#include "host/relay/request_router.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/server_list_panel.h"
+#include "host/servers/servers_file.h"
 #include "host/traffic/traffic_dock.h"
+#include "host/traffic/traffic_model.h"
 
 namespace jexhost {
 
@@ -29,6 +35,7 @@ const QSize kPanelSize(760, 430);
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kStateKey = QStringLiteral("window/state");
 const QString kLastServerKey = QStringLiteral("window/lastServer");
+const QString kReviewUpdatesKey = QStringLiteral("console/reviewUpdates");
 
 QStringList knownGames(const catalogue::Catalogue& catalogue) {
     QStringList games;
@@ -96,6 +103,11 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     restoreState(settings_.value(kStateKey).toByteArray());
 }
 
+// The session outlives the window: it stops asking it to review updates.
+ConsoleWindow::~ConsoleWindow() {
+    if (RequestRouter* router = session_.router()) router->setUpdateReview({});
+}
+
 void ConsoleWindow::buildMenus() {
     QMenu* server = menuBar()->addMenu(tr("&Server"));
     QAction* open = server->addAction(tr("&Open"), this, &ConsoleWindow::openSelected);
@@ -105,6 +117,13 @@ void ConsoleWindow::buildMenus() {
     open->setObjectName(QStringLiteral("openAction"));
     refresh->setObjectName(QStringLiteral("refreshAction"));
     retry->setObjectName(QStringLiteral("retryAction"));
+    QAction* history = server->addAction(tr("&History..."), this, &ConsoleWindow::showHistory);
+    history->setObjectName(QStringLiteral("historyAction"));
+    reviewUpdates_ = server->addAction(tr("Review changes before &Update"));
+    reviewUpdates_->setObjectName(QStringLiteral("reviewUpdatesAction"));
+    reviewUpdates_->setCheckable(true);
+    connect(reviewUpdates_, &QAction::toggled, this, &ConsoleWindow::setReviewUpdates);
+    setReviewUpdates(settings_.value(kReviewUpdatesKey, false).toBool());
     server->addSeparator();
     server->addAction(tr("&Add..."), serverList_, &servers::ServerListPanel::addServer);
     server->addAction(tr("&Edit..."), serverList_, &servers::ServerListPanel::editServer);
@@ -190,6 +209,39 @@ void ConsoleWindow::retrySelected() {
     const QString id = serverList_->currentId();
     if (id.isEmpty()) return showOutcome(tr("Select a server first."));
     session_.retry(id);
+}
+
+history::HistoryDialog* ConsoleWindow::showHistory() {
+    const auto entry = session_.server(serverList_->currentId());
+    if (!entry) {
+        showOutcome(tr("Select a server first."));
+        return nullptr;
+    }
+    auto* source = new LinkHistorySource(*session_.links(), entry->remote,
+                                         servers::tokenFilePath(*entry, session_.serversFile()));
+    auto* dialog = new history::HistoryDialog(source, entry->profile, entry->name, this);
+    source->setParent(dialog);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // A revert changed the settings behind the open panel: it fetches them again.
+    connect(dialog, &history::HistoryDialog::reverted, this, [this, id = entry->id] {
+        if (session_.openId() == id) session_.refresh();
+    });
+    dialog->open();
+    return dialog;
+}
+
+void ConsoleWindow::setReviewUpdates(bool on) {
+    if (reviewUpdates_->isChecked() != on) return reviewUpdates_->setChecked(on);
+    settings_.setValue(kReviewUpdatesKey, on);
+    session_.router()->setUpdateReview(
+        on ? [this](const QString& serverName,
+                    const QString& body) { return reviewUpdate(serverName, body); }
+           : RequestRouter::UpdateReview());
+}
+
+bool ConsoleWindow::reviewUpdate(const QString& serverName, const QString& body) {
+    return changes::reviewUpdate(
+        this, session_.traffic()->settingsMemory().differenceFor(serverName, body));
 }
 
 void ConsoleWindow::showOutcome(const QString& text) {

@@ -56,6 +56,14 @@ void LinkPool::send(const QString& remote, const QString& tokenFile, const QStri
     to->send(request, std::move(onReply));
 }
 
+void LinkPool::sendMessage(const QString& remote, const QString& tokenFile,
+                           const ComposeMessage& compose, ReplyCallback onReply) {
+    RemoteLink* to = link(remote, tokenFile);
+    if (!to) return onReply(QString(), LinkFailure::Refused);
+    markConnecting(remote, to);
+    to->sendMessage(compose, std::move(onReply));
+}
+
 void LinkPool::open(const QString& remote, const QString& tokenFile, bool atOnce) {
     RemoteLink* to = link(remote, tokenFile);
     if (!to || !to->isClosed()) return;

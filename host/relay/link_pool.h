@@ -33,6 +33,9 @@ public:
     // and refused, when the link cannot be made.
     void send(const QString& remote, const QString& tokenFile, const QString& request,
               ReplyCallback onReply);
+    // The same for another link message (see RemoteLink::sendMessage).
+    void sendMessage(const QString& remote, const QString& tokenFile, const ComposeMessage& compose,
+                     ReplyCallback onReply);
     // Opens the link when it is closed: at once (Retry), or after the wait
     // that follows failures.
     void open(const QString& remote, const QString& tokenFile, bool atOnce);

@@ -1,12 +1,14 @@
 #include "host/relay/request_router.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include "host/log.h"
 #include "host/relay/link_pool.h"
 #include "host/request_carrier.h"
 #include "host/servers/servers_file.h"
 #include "host/traffic/traffic_model.h"
+#include "remote/server_manager.h"
 
 namespace jexhost {
 
@@ -39,12 +41,31 @@ std::optional<servers::ServerEntry> RequestRouter::serverFor(
 void RequestRouter::carry(const QString& text, const kdrsm::wire::Request& request) {
     const auto server = serverFor(request);
     if (!server) return;
-    const quint64 trafficId = traffic_ ? traffic_->requestSent(server->name, text) : 0;
+    if (review_ && request.command == kdrsm::wire::kSetSettings)
+        return review(*server, text, request);
+    send(*server, text, request.command);
+}
+
+// The review waits for the operator: it runs from the event loop, not inside
+// the carrier's scan, so that other requests keep going meanwhile.
+void RequestRouter::review(const servers::ServerEntry& server, const QString& text,
+                           const kdrsm::wire::Request& request) {
+    QTimer::singleShot(0, this, [this, server, text, body = request.data] {
+        if (!review_ || review_(server.name, body))
+            return send(server, text, kdrsm::wire::kSetSettings);
+        qCInfo(lcHost) << "update for" << server.name << "cancelled by the operator";
+        if (traffic_) traffic_->cancelled(traffic_->requestSent(server.name, text));
+        emit answered(server.id, jexremote::kRefusedAnswer);
+    });
+}
+
+void RequestRouter::send(const servers::ServerEntry& server, const QString& text,
+                         const QString& command) {
+    const quint64 trafficId = traffic_ ? traffic_->requestSent(server.name, text) : 0;
     QPointer<traffic::TrafficModel> traffic(traffic_);
     QPointer<RequestRouter> self(this);
-    pool_.send(server->remote, servers::tokenFilePath(*server, serversFile_), text,
-               [=, id = server->id, command = request.command](const QString& answer,
-                                                               LinkFailure failure) {
+    pool_.send(server.remote, servers::tokenFilePath(server, serversFile_), text,
+               [=, id = server.id](const QString& answer, LinkFailure failure) {
                    qCInfo(lcHost).noquote()
                        << "answer to" << command << ":" << answerOutcome(command, answer);
                    if (traffic) {

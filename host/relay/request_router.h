@@ -2,11 +2,14 @@
 // Routes each request the panel writes to the remote of the server it names
 // (its tag and profile), records it in the traffic view and hands the answer
 // back with that server's id. A request that names no server of the list is
-// not the host's to carry.
+// not the host's to carry. When a review is set, each settings update waits
+// for it: approved, it goes on; refused, the panel is answered as the remote
+// side answers an update it refuses.
 
 #include <QList>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 #include "exchange/wire/request.h"
@@ -26,7 +29,12 @@ public:
     RequestRouter(LinkPool& pool, traffic::TrafficModel* traffic, QString serversFile,
                   QObject* parent = nullptr);
 
+    // Whether the update `body` for the server named `serverName` may go.
+    using UpdateReview = std::function<bool(const QString& serverName, const QString& body)>;
+
     void setServers(const QList<servers::ServerEntry>& servers) { servers_ = servers; }
+    // No review (empty) sends every update as it comes.
+    void setUpdateReview(UpdateReview review) { review_ = std::move(review); }
     // The server whose tag and profile the request names.
     std::optional<servers::ServerEntry> serverFor(const kdrsm::wire::Request& request) const;
     bool accepts(const kdrsm::wire::Request& request) const {
@@ -39,10 +47,15 @@ signals:
     void answered(const QString& serverId, const QString& answer);
 
 private:
+    void send(const servers::ServerEntry& server, const QString& text, const QString& command);
+    void review(const servers::ServerEntry& server, const QString& text,
+                const kdrsm::wire::Request& request);
+
     LinkPool& pool_;
     traffic::TrafficModel* traffic_;
     QString serversFile_;
     QList<servers::ServerEntry> servers_;
+    UpdateReview review_;
 };
 
 }  // namespace jexhost

@@ -129,6 +129,12 @@ bool TrafficModel::failed(quint64 id, TrafficState state) {
     return finish(row, state, -1, {});
 }
 
+bool TrafficModel::cancelled(quint64 id) {
+    const int row = rowOf(id);
+    if (row < 0) return false;
+    return finish(row, TrafficState::Refused, -1, QStringLiteral("cancelled by the operator"));
+}
+
 bool TrafficModel::finish(int at, TrafficState state, qint64 receivedBytes, const QString& answer) {
     TrafficRow& row = rows_[static_cast<size_t>(at)];
     if (row.state != TrafficState::Sent) return false;

@@ -75,6 +75,8 @@ public:
     bool answered(quint64 id, const QString& answerText);
     // It ended without an answer; `state` is TimedOut, Unreachable or Refused.
     bool failed(quint64 id, TrafficState state);
+    // The operator refused to send it (the review before an update).
+    bool cancelled(quint64 id);
     void clear();
 
     int maxRows() const { return maxRows_; }

@@ -1,13 +1,21 @@
 // The console with the real panel and its own remote side: two servers on it
 // opened one after the other, the privileges of the remote's welcome, the
-// traffic view, a broken servers file and one host per root.
+// traffic view, the review before an update, the History dialog and its
+// revert, a broken servers file and one host per root.
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include "host/changes/review_dialog.h"
+#include "host/history/history_dialog.h"
 #include "host/servers/server_list_model.h"
 #include "host/traffic/traffic_model.h"
 #include "host_fixture.h"
@@ -119,6 +127,104 @@ TEST(Console, AWelcomeThatDeniesTwoPrivilegesDisablesThoseTwoControls) {
         EXPECT_EQ(control->isEnabled(), row.enabled) << row.control;
     }
     EXPECT_TRUE(modal.texts().isEmpty()) << modal.texts().join(u'/').toStdString();
+}
+
+struct ReviewCase {
+    const char* name;
+    QDialogButtonBox::StandardButton button;
+    QString shown;       // the panel's box after the update
+    QString storedName;  // the server name the remote side keeps
+    QString trafficState;
+};
+void PrintTo(const ReviewCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReviewBeforeUpdate : public testing::TestWithParam<ReviewCase> {};
+
+TEST_P(ReviewBeforeUpdate, TheOperatorsChoiceDecidesWhetherTheUpdateIsStored) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    jextest::ModalDriver modal;
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    jextest::ShownConsole console(session);
+    console.window().setReviewUpdates(true);
+    ASSERT_TRUE(console.open(kAffiliate));
+
+    QStringList reviewed;  // the first row: before and after
+    QTimer reviewer;
+    QObject::connect(&reviewer, &QTimer::timeout, [&] {
+        auto* dialog =
+            qobject_cast<jexhost::changes::ReviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        reviewer.stop();
+        reviewed << dialog->table()->item(0, 1)->text() << dialog->table()->item(0, 2)->text();
+        dialog->findChild<QDialogButtonBox*>()->button(GetParam().button)->click();
+    });
+    reviewer.start(5);
+    console.control<QLineEdit>("savServerName")->setText("Night Ops");
+    QTest::mouseClick(console.control<QLabel>("cmdUpdate"), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return modal.texts().contains(GetParam().shown); }, kHostWaitMs))
+        << modal.texts().join(u'/').toStdString();
+
+    EXPECT_EQ(reviewed, (QStringList{"NovaWorld Affiliate", "Night Ops"}));
+    EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], GetParam().storedName);
+    const TrafficModel& traffic = *session.traffic();
+    const auto& last = traffic.trafficRow(traffic.rowCount() - 1);
+    EXPECT_EQ(last.request.command, "SetSettingsRem");
+    EXPECT_EQ(jexhost::traffic::stateText(last.state), GetParam().trafficState);
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, ReviewBeforeUpdate,
+                         testing::Values(ReviewCase{"OkStoresIt", QDialogButtonBox::Ok,
+                                                    "Server Settings Updated.", "Night Ops",
+                                                    "answered"},
+                                         ReviewCase{"CancelRefusesIt", QDialogButtonBox::Cancel,
+                                                    "Could Not Update Server Settings!",
+                                                    "NovaWorld Affiliate", "refused"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Console, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    jextest::ModalDriver modal;
+    jexhost::HostSession session({});
+    QString error;
+    ASSERT_TRUE(session.start(&error)) << error.toStdString();
+    jextest::ShownConsole console(session);
+    ASSERT_TRUE(console.open(kAffiliate));
+    console.control<QLineEdit>("savServerName")->setText("Night Ops");
+    QTest::mouseClick(console.control<QLabel>("cmdUpdate"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
+                                kHostWaitMs));
+
+    jexhost::history::HistoryDialog* dialog = console.window().showHistory();
+    ASSERT_NE(dialog, nullptr);
+    QTreeWidget* versions = dialog->versions();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return versions->topLevelItemCount() == 2; }, kHostWaitMs))
+        << dialog->status()->text().toStdString();
+    QTreeWidget* records = dialog->records();
+    ASSERT_EQ(records->topLevelItemCount(), 1);
+    EXPECT_EQ(records->topLevelItem(0)->text(1), "admin");
+    const QTreeWidgetItem* change = records->topLevelItem(0)->child(0);
+    ASSERT_NE(change, nullptr) << "the record does not expand to its change";
+    EXPECT_EQ((QStringList{change->text(3), change->text(4), change->text(5)}),
+              (QStringList{"Name", "NovaWorld Affiliate", "Night Ops"}));
+
+    // The older version is the one the server had before the update.
+    versions->setCurrentItem(versions->topLevelItem(1));
+    bool reloaded = false;
+    QObject::connect(&session, &jexhost::HostSession::answerApplied, [&] { reloaded = true; });
+    dialog->revertButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reloaded; }, kHostWaitMs));
+    EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], "NovaWorld Affiliate");
+    EXPECT_EQ(console.control<QLineEdit>("savServerName")->text(), "NovaWorld Affiliate");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return records->topLevelItemCount() == 2; }, kHostWaitMs))
+        << "the dialog lists the revert after it";
+    dialog->close();
 }
 
 TEST(Console, ABrokenServersLineIsReportedWithItsNumberAndTheFileKept) {

@@ -35,6 +35,11 @@ FakeRemote::FakeRemote(QString token)
                         client->sendTextMessage(welcome);
                         return;
                     }
+                    if (const auto history = jexlink::readHistoryRequest(message)) {
+                        if (!historyReply.isEmpty())
+                            client->sendTextMessage(historyReply.arg(history->id));
+                        return;
+                    }
                     const auto request = jexlink::readRequestMessage(message);
                     if (!request) return;
                     requests << request->text;

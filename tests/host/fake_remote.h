@@ -24,6 +24,8 @@ public:
     int silentRequests = 0;  // the next N requests get no answer
     int connections = 0;
     QStringList requests;  // request texts received, in order
+    // The reply to a history request, "%1" standing for its id; none when empty.
+    QString historyReply;
 
 private:
     QString token_;

@@ -10,10 +10,12 @@
 
 #include "exchange/wire/request.h"
 #include "fake_remote.h"
+#include "host/relay/link_history_source.h"
 #include "host/relay/link_pool.h"
 #include "host/relay/request_router.h"
 #include "host/remote_link.h"
 #include "host/request_carrier.h"
+#include "host_fixture.h"
 #include "support/temp_host.h"
 
 namespace {
@@ -160,6 +162,57 @@ TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {
     EXPECT_EQ(answers, QStringList(2, QString()));
     EXPECT_EQ(link.lastFailure(), LinkFailure::Unreachable);
 }
+
+struct HistoryCase {
+    const char* name;
+    bool reachable;
+    QString reply;  // the remote side's answer, "%1" its id
+    QString outcome;
+};
+
+const HistoryCase kHistoryCases[] = {
+    {"AnswerMatchedById", true,
+     R"({"id": %1, "history": {"records": [], "versions": [{"version": 3,)"
+     R"( "time": "2024-05-01T12:00:00Z", "operator": "ann"}]}})",
+     "1 versions"},
+    {"AnswerOfAnotherIdIsNotItsAnswer", true,
+     R"({"id": 9%1, "history": {"records": [], "versions": []}})",
+     "failed: the remote side did not answer in time"},
+    {"UnreadableAnswer", true, R"({"id": %1, "history": 5})",
+     "failed: the answer could not be read"},
+    {"Unreachable", false, "", "failed: the remote side cannot be reached"},
+};
+
+class HistorySourceCases : public ::testing::TestWithParam<HistoryCase> {};
+
+TEST_P(HistorySourceCases, EachHistoryRequestEndsInOneOutcome) {
+    jextest::TempHost host;
+    jextest::writeTokenFile(host.path("tokens"), kToken.toUtf8() + "\n");
+    FakeRemote remote(kToken);
+    remote.historyReply = GetParam().reply;
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    const QString url = GetParam().reachable
+                            ? remote.url().toString()
+                            : QStringLiteral("ws://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    jexhost::LinkPool pool(300, 15000);
+    jexhost::LinkHistorySource source(pool, url, host.path("tokens"));
+    QStringList outcomes;
+    QObject::connect(&source, &jexhost::history::HistorySource::historyArrived,
+                     [&](const jexlink::History& history) {
+                         outcomes << QStringLiteral("%1 versions").arg(history.versions.size());
+                     });
+    QObject::connect(&source, &jexhost::history::HistorySource::failed,
+                     [&](const QString& reason) { outcomes << "failed: " + reason; });
+    source.requestHistory(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !outcomes.isEmpty(); }, kWaitMs));
+    QTest::qWait(50);  // nothing more comes
+    EXPECT_EQ(outcomes, QStringList{GetParam().outcome});
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, HistorySourceCases, ::testing::ValuesIn(kHistoryCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct RetryCase {
     const char* name;

@@ -1,0 +1,64 @@
+#include "host/relay/link_history_source.h"
+
+#include <QPointer>
+
+#include "host/relay/link_pool.h"
+
+namespace jexhost {
+
+QString linkFailureText(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::TimedOut:
+            return QStringLiteral("the remote side did not answer in time");
+        case LinkFailure::Refused:
+            return QStringLiteral("the remote side did not accept the host's token");
+        case LinkFailure::Unreachable:
+        case LinkFailure::None:
+            break;
+    }
+    return QStringLiteral("the remote side cannot be reached");
+}
+
+LinkHistorySource::LinkHistorySource(LinkPool& pool, QString remote, QString tokenFile,
+                                     QObject* parent)
+    : HistorySource(parent),
+      pool_(pool),
+      remote_(std::move(remote)),
+      tokenFile_(std::move(tokenFile)) {}
+
+void LinkHistorySource::requestHistory(int profile) {
+    send([profile](qint64 id) { return jexlink::historyRequestMessage(id, profile); },
+         [this](const QString& message) {
+             const auto answer = jexlink::readHistoryAnswer(message);
+             if (!answer) return emit failed(QStringLiteral("the answer could not be read"));
+             emit historyArrived(answer->second);
+         });
+}
+
+void LinkHistorySource::requestRevert(int profile, qint64 version) {
+    send(
+        [profile, version](qint64 id) {
+            return jexlink::revertRequestMessage({id, profile, version});
+        },
+        [this](const QString& message) {
+            const auto answer = jexlink::readRevertAnswer(message);
+            if (!answer) return emit failed(QStringLiteral("the answer could not be read"));
+            emit revertAnswered(answer->second);
+        });
+}
+
+// The link outlives the dialog: an answer that comes after it closed finds
+// no source and is dropped.
+void LinkHistorySource::send(const ComposeMessage& compose,
+                             std::function<void(const QString&)> onAnswer) {
+    QPointer<LinkHistorySource> self(this);
+    pool_.sendMessage(
+        remote_, tokenFile_, compose,
+        [self, onAnswer = std::move(onAnswer)](const QString& message, LinkFailure failure) {
+            if (!self) return;
+            if (failure != LinkFailure::None) return emit self->failed(linkFailureText(failure));
+            onAnswer(message);
+        });
+}
+
+}  // namespace jexhost

@@ -1,0 +1,34 @@
+#pragma once
+// A server's history and reverts over the link to its remote side: each
+// request goes as its own link message and its answer, matched by id, comes
+// back as historyArrived or revertAnswered; a link that cannot be made,
+// drops or times out, and an answer that cannot be read, come back as
+// failed(). One source serves one History dialog.
+
+#include "host/history/history_source.h"
+#include "host/remote_link.h"
+
+namespace jexhost {
+
+class LinkPool;
+
+// Why a link message got no answer, in the operator's words.
+QString linkFailureText(LinkFailure failure);
+
+class LinkHistorySource final : public history::HistorySource {
+    Q_OBJECT
+public:
+    LinkHistorySource(LinkPool& pool, QString remote, QString tokenFile, QObject* parent = nullptr);
+
+    void requestHistory(int profile) override;
+    void requestRevert(int profile, qint64 version) override;
+
+private:
+    void send(const ComposeMessage& compose, std::function<void(const QString&)> onAnswer);
+
+    LinkPool& pool_;
+    QString remote_;
+    QString tokenFile_;
+};
+
+}  // namespace jexhost
