@@ -22,8 +22,8 @@
 #include <optional>
 
 #include "exchange/wire/request.h"
-#include "host/remote_link.h"
-#include "host/request_carrier.h"
+#include "host/link/remote_link.h"
+#include "host/relay/request_carrier.h"
 #include "remote/remote_service.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // failed(). One source serves one History dialog.
 
 #include "host/history/history_source.h"
-#include "host/remote_link.h"
+#include "host/link/remote_link.h"
 
 namespace jexhost {
 

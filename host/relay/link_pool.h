@@ -9,7 +9,7 @@
 #include <QString>
 #include <QUrl>
 
-#include "host/remote_link.h"
+#include "host/link/remote_link.h"
 #include "host/servers/server_list_model.h"
 
 namespace jexhost {

@@ -5,7 +5,7 @@
 
 #include "host/log.h"
 #include "host/relay/link_pool.h"
-#include "host/request_carrier.h"
+#include "host/relay/request_carrier.h"
 #include "host/servers/servers_file.h"
 #include "host/traffic/traffic_model.h"
 #include "remote/server_manager.h"

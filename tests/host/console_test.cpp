@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "host/changes/review_dialog.h"
@@ -51,28 +53,40 @@ QString everythingShown(const TrafficModel& model) {
     return shown.join(u'\n');
 }
 
-TEST(Console, EachServerShowsItsOwnValuesAndAnUpdateReachesOnlyItsStore) {
-    jextest::TempHost host;
-    jextest::prepareHostRoot(host);
-    jextest::ModalDriver modal;
-    jexhost::HostSession session({});
-    QString error;
-    ASSERT_TRUE(session.start(&error)) << error.toStdString();
-    jextest::ShownConsole console(session);
+// A host root with its two servers on the console's own remote side, the
+// session started and its window shown. A fixture that needs another root
+// changes it in prepareRoot(), before the session starts.
+class RunningConsole : public testing::Test {
+protected:
+    void SetUp() override {
+        jextest::prepareHostRoot(host);
+        prepareRoot();
+        QString error;
+        ASSERT_TRUE(session.start(&error)) << error.toStdString();
+        console = std::make_unique<jextest::ShownConsole>(session);
+    }
+    virtual void prepareRoot() {}
 
-    ASSERT_TRUE(console.open(kLobby));
-    auto* name = console.control<QLineEdit>("savServerName");
+    jextest::TempHost host;
+    jextest::ModalDriver modal;
+    jexhost::HostSession session{{}};
+    std::unique_ptr<jextest::ShownConsole> console;
+};
+
+TEST_F(RunningConsole, EachServerShowsItsOwnValuesAndAnUpdateReachesOnlyItsStore) {
+    ASSERT_TRUE(console->open(kLobby));
+    auto* name = console->control<QLineEdit>("savServerName");
     ASSERT_NE(name, nullptr) << "the form is not embedded in the console";
     EXPECT_EQ(name->text(), "Delta Force Server");
-    EXPECT_EQ(console.linkText(kAffiliate), "connected as admin") << "one link per remote";
+    EXPECT_EQ(console->linkText(kAffiliate), "connected as admin") << "one link per remote";
 
-    ASSERT_TRUE(console.open(kAffiliate));
-    name = console.control<QLineEdit>("savServerName");
+    ASSERT_TRUE(console->open(kAffiliate));
+    name = console->control<QLineEdit>("savServerName");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->text(), "NovaWorld Affiliate");
 
-    auto* bluePassword = console.control<QLineEdit>("savBluePass");
-    auto* update = console.control<QLabel>("cmdUpdate");
+    auto* bluePassword = console->control<QLineEdit>("savBluePass");
+    auto* update = console->control<QLabel>("cmdUpdate");
     ASSERT_TRUE(bluePassword && update);
     name->setText("Night Ops");
     bluePassword->setText("Zebra#Secret42");
@@ -100,18 +114,17 @@ TEST(Console, EachServerShowsItsOwnValuesAndAnUpdateReachesOnlyItsStore) {
         EXPECT_FALSE(shown.contains(QString::fromLatin1(secret))) << secret;
 }
 
-TEST(Console, AWelcomeThatDeniesTwoPrivilegesDisablesThoseTwoControls) {
-    jextest::TempHost host;
-    jextest::prepareHostRoot(host);
-    // Session type and dedicated mode not granted.
-    jextest::writeTokenFile(host.path("remote/token"), "0123456789abcdef-desk bo 0 0 1 0 1 1\n");
-    jextest::ModalDriver modal;
-    jexhost::HostSession session({});
-    QString error;
-    ASSERT_TRUE(session.start(&error)) << error.toStdString();
-    jextest::ShownConsole console(session);
-    ASSERT_TRUE(console.open(kLobby));
-    EXPECT_EQ(console.linkText(kLobby), "connected as bo");
+// Session type and dedicated mode not granted.
+class ConsoleWithTwoPrivilegesDenied : public RunningConsole {
+    void prepareRoot() override {
+        jextest::writeTokenFile(host.path("remote/token"),
+                                "0123456789abcdef-desk bo 0 0 1 0 1 1\n");
+    }
+};
+
+TEST_F(ConsoleWithTwoPrivilegesDenied, AWelcomeThatDeniesTwoPrivilegesDisablesThoseTwoControls) {
+    ASSERT_TRUE(console->open(kLobby));
+    EXPECT_EQ(console->linkText(kLobby), "connected as bo");
 
     const struct {
         const char* control;
@@ -122,7 +135,7 @@ TEST(Console, AWelcomeThatDeniesTwoPrivilegesDisablesThoseTwoControls) {
                 {"savSkins", true},
                 {"savNovaLogin", true}};
     for (const auto& row : rows) {
-        auto* control = console.control<QWidget>(row.control);
+        auto* control = console->control<QWidget>(row.control);
         ASSERT_NE(control, nullptr) << row.control;
         EXPECT_EQ(control->isEnabled(), row.enabled) << row.control;
     }
@@ -140,18 +153,11 @@ void PrintTo(const ReviewCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class ReviewBeforeUpdate : public testing::TestWithParam<ReviewCase> {};
+class ReviewBeforeUpdate : public RunningConsole, public testing::WithParamInterface<ReviewCase> {};
 
 TEST_P(ReviewBeforeUpdate, TheOperatorsChoiceDecidesWhetherTheUpdateIsStored) {
-    jextest::TempHost host;
-    jextest::prepareHostRoot(host);
-    jextest::ModalDriver modal;
-    jexhost::HostSession session({});
-    QString error;
-    ASSERT_TRUE(session.start(&error)) << error.toStdString();
-    jextest::ShownConsole console(session);
-    console.window().setReviewUpdates(true);
-    ASSERT_TRUE(console.open(kAffiliate));
+    console->window().setReviewUpdates(true);
+    ASSERT_TRUE(console->open(kAffiliate));
 
     QStringList reviewed;  // the first row: before and after
     QTimer reviewer;
@@ -164,8 +170,8 @@ TEST_P(ReviewBeforeUpdate, TheOperatorsChoiceDecidesWhetherTheUpdateIsStored) {
         dialog->findChild<QDialogButtonBox*>()->button(GetParam().button)->click();
     });
     reviewer.start(5);
-    console.control<QLineEdit>("savServerName")->setText("Night Ops");
-    QTest::mouseClick(console.control<QLabel>("cmdUpdate"), Qt::LeftButton);
+    console->control<QLineEdit>("savServerName")->setText("Night Ops");
+    QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return modal.texts().contains(GetParam().shown); }, kHostWaitMs))
         << modal.texts().join(u'/').toStdString();
@@ -187,21 +193,14 @@ INSTANTIATE_TEST_SUITE_P(Console, ReviewBeforeUpdate,
                                                     "NovaWorld Affiliate", "refused"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Console, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
-    jextest::TempHost host;
-    jextest::prepareHostRoot(host);
-    jextest::ModalDriver modal;
-    jexhost::HostSession session({});
-    QString error;
-    ASSERT_TRUE(session.start(&error)) << error.toStdString();
-    jextest::ShownConsole console(session);
-    ASSERT_TRUE(console.open(kAffiliate));
-    console.control<QLineEdit>("savServerName")->setText("Night Ops");
-    QTest::mouseClick(console.control<QLabel>("cmdUpdate"), Qt::LeftButton);
+TEST_F(RunningConsole, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
+    ASSERT_TRUE(console->open(kAffiliate));
+    console->control<QLineEdit>("savServerName")->setText("Night Ops");
+    QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
                                 kHostWaitMs));
 
-    jexhost::history::HistoryDialog* dialog = console.window().showHistory();
+    jexhost::history::HistoryDialog* dialog = console->window().showHistory();
     ASSERT_NE(dialog, nullptr);
     QTreeWidget* versions = dialog->versions();
     ASSERT_TRUE(QTest::qWaitFor([&] { return versions->topLevelItemCount() == 2; }, kHostWaitMs))
@@ -221,7 +220,7 @@ TEST(Console, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
     dialog->revertButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return reloaded; }, kHostWaitMs));
     EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], "NovaWorld Affiliate");
-    EXPECT_EQ(console.control<QLineEdit>("savServerName")->text(), "NovaWorld Affiliate");
+    EXPECT_EQ(console->control<QLineEdit>("savServerName")->text(), "NovaWorld Affiliate");
     EXPECT_TRUE(QTest::qWaitFor([&] { return records->topLevelItemCount() == 2; }, kHostWaitMs))
         << "the dialog lists the revert after it";
     dialog->close();

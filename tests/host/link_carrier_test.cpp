@@ -10,11 +10,11 @@
 
 #include "exchange/wire/request.h"
 #include "fake_remote.h"
+#include "host/link/remote_link.h"
 #include "host/relay/link_history_source.h"
 #include "host/relay/link_pool.h"
+#include "host/relay/request_carrier.h"
 #include "host/relay/request_router.h"
-#include "host/remote_link.h"
-#include "host/request_carrier.h"
 #include "host_fixture.h"
 #include "support/temp_host.h"
 

@@ -11,7 +11,7 @@
 
 #include "exchange/wire/request.h"
 #include "exchange/wire/settings_text.h"
-#include "host/request_carrier.h"
+#include "host/relay/request_carrier.h"
 #include "host_fixture.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/state_file.h"

@@ -1,4 +1,4 @@
-#include "host/request_carrier.h"
+#include "host/relay/request_carrier.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "exchange/wire/request.h"
+#include "host/link/remote_link.h"
 #include "host/log.h"
-#include "host/remote_link.h"
 #include "link/link_messages.h"
 
 namespace jexhost {

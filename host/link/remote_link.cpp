@@ -1,4 +1,4 @@
-#include "host/remote_link.h"
+#include "host/link/remote_link.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
