@@ -93,6 +93,8 @@ bool RemoteService::start(QString* error) {
     manager_ = std::make_unique<ServerManager>(*store_, *history_);
     LinkLimits limits;
     limits.maxMessageBytes = options_.maxMessageBytes;
+    limits.pingMs = options_.pingMs;
+    limits.silenceMs = options_.silenceMs;
     LinkServer::Handlers handlers{[this](const QString& request, const jexlink::Welcome& who) {
                                       return manager_->answer(request, who);
                                   },

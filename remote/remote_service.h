@@ -25,6 +25,8 @@ struct RemoteOptions {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
     QString certFile, keyFile;  // both set: serve wss://
     bool insecure = false;      // allow ws:// on a non-loopback address
+    int pingMs = 30000;         // every connection is pinged this often
+    int silenceMs = 90000;      // and closed when nothing came from it for this long
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for

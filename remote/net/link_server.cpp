@@ -21,7 +21,6 @@ namespace {
 
 // What a connection may send before it is welcomed: one token message.
 constexpr qint64 kMaxHandshakeMessageBytes = 4096;
-constexpr int kSilentPingsBeforeClose = 3;
 
 qint64 nowMs() {
     return QDateTime::currentMSecsSinceEpoch();
@@ -222,9 +221,8 @@ void LinkServer::drop(QWebSocket* socket, const QString& why) {
 }
 
 void LinkServer::pingIdle() {
-    const qint64 silentLimit = qint64(limits_.pingMs) * kSilentPingsBeforeClose;
     for (QWebSocket* socket : connections_.keys()) {
-        if (nowMs() - connections_.value(socket).lastHeardMs > silentLimit)
+        if (nowMs() - connections_.value(socket).lastHeardMs > limits_.silenceMs)
             drop(socket, QStringLiteral("silent"));
         else
             socket->ping();

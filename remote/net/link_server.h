@@ -29,7 +29,8 @@ struct LinkLimits {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
     int maxConnections = 64;
     int handshakeMs = 5000;
-    int pingMs = 30000;  // idle connections are pinged; three silent periods close them
+    int pingMs = 30000;     // how often every connection is pinged
+    int silenceMs = 90000;  // closed after this long with neither a message nor a pong
 };
 
 class LinkServer : public QObject {

@@ -18,6 +18,7 @@
 
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
+#include "remote_client.h"
 #include "remote_fixture.h"
 #include "support/temp_host.h"
 
@@ -26,7 +27,8 @@ namespace {
 namespace wire = kdrsm::wire;
 using jextest::base64;
 
-constexpr int kWaitMs = 8000;  // upper bound only
+using jextest::Client;
+constexpr int kWaitMs = jextest::kRemoteWaitMs;
 const QString kAdminToken = QStringLiteral("admin-token-0123456789abcdef");
 const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
 const QString kPassword = QStringLiteral("Hunter2Secret!");
@@ -73,38 +75,6 @@ struct RemoteProcess {
         process.kill();
         process.waitForFinished(kWaitMs);
         return QString::fromUtf8(process.readAllStandardError());
-    }
-};
-
-// One connection, with what it received and whether it was closed.
-struct Client {
-    QWebSocket socket;
-    QStringList received;
-    bool closed = false;
-
-    explicit Client(const QString& origin = {}) : socket(origin) {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived,
-                         [this](const QString& m) { received << m; });
-        QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
-    }
-    bool open(const QUrl& url) {
-        socket.open(url);
-        return QTest::qWaitFor(
-            [&] { return socket.state() == QAbstractSocket::ConnectedState || closed; }, kWaitMs);
-    }
-    bool welcomed(const QUrl& url, const QString& token) {
-        if (!open(url)) return false;
-        socket.sendTextMessage(jexlink::tokenMessage(token));
-        return QTest::qWaitFor([&] { return !received.isEmpty() || closed; }, kWaitMs) &&
-               jexlink::readWelcomeMessage(received.value(0)).has_value();
-    }
-    // The answer to one request text; empty when the connection closes first.
-    QString ask(const QString& request) {
-        const qsizetype before = received.size();
-        socket.sendTextMessage(jexlink::requestMessage(before, request));
-        (void)QTest::qWaitFor([&] { return received.size() > before || closed; }, kWaitMs);
-        const auto answer = jexlink::readAnswerMessage(received.value(before));
-        return answer ? answer->text : QString();
     }
 };
 

@@ -1,0 +1,48 @@
+#pragma once
+// One host-side connection to a remote side, with what it received and
+// whether it was closed.
+
+#include <QStringList>
+#include <QTest>
+#include <QUrl>
+#include <QWebSocket>
+
+#include "link/link_messages.h"
+
+namespace jextest {
+
+constexpr int kRemoteWaitMs = 8000;  // upper bound only
+
+struct Client {
+    QWebSocket socket;
+    QStringList received;
+    bool closed = false;
+
+    explicit Client(const QString& origin = {}) : socket(origin) {
+        QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                         [this](const QString& m) { received << m; });
+        QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
+    }
+    bool open(const QUrl& url) {
+        socket.open(url);
+        return QTest::qWaitFor(
+            [&] { return socket.state() == QAbstractSocket::ConnectedState || closed; },
+            kRemoteWaitMs);
+    }
+    bool welcomed(const QUrl& url, const QString& token) {
+        if (!open(url)) return false;
+        socket.sendTextMessage(jexlink::tokenMessage(token));
+        return QTest::qWaitFor([&] { return !received.isEmpty() || closed; }, kRemoteWaitMs) &&
+               jexlink::readWelcomeMessage(received.value(0)).has_value();
+    }
+    // The answer to one request text; empty when the connection closes first.
+    QString ask(const QString& request) {
+        const qsizetype before = received.size();
+        socket.sendTextMessage(jexlink::requestMessage(before, request));
+        (void)QTest::qWaitFor([&] { return received.size() > before || closed; }, kRemoteWaitMs);
+        const auto answer = jexlink::readAnswerMessage(received.value(before));
+        return answer ? answer->text : QString();
+    }
+};
+
+}  // namespace jextest
