@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHash>
+#include <QIcon>
+#include <QProxyStyle>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -16,6 +19,25 @@ namespace kdrsm::fuzz {
 namespace {
 
 ShownBoxes boxes;
+
+// The application style, keeping the standard icons it has drawn. Qt's file
+// dialog asks the style for a dozen of them each time it is built, and the
+// style decodes each from its image files afresh: that set-up, not the work
+// under test, would take most of every input.
+class IconKeepingStyle final : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (option) return QProxyStyle::standardIcon(which, option, widget);
+        auto kept = icons_.constFind(which);
+        if (kept == icons_.constEnd())
+            kept = icons_.insert(which, QProxyStyle::standardIcon(which, nullptr, widget));
+        return *kept;
+    }
+
+private:
+    mutable QHash<int, QIcon> icons_;
+};
 
 void recordBox(const QString& title, const QString& text) {
     boxes.lastTitle = title;
@@ -42,13 +64,16 @@ QString startHost() {
     qputenv("JEX_HOST_ROOT", QDir::toNativeSeparators(root).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", root.toLocal8Bit());
+    // Qt's file dialog keeps its last state in the user's settings: in the
+    // host folder, not in the home folder, and in memory like the rest.
+    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
     static int argc = 1;
     static char name[] = "jexfuzz";
     static char* argv[] = {name, nullptr};
     // Never destroyed: at exit Qt's own statics go first, and an application
     // torn down after them crashes.
     static QApplication* app = new QApplication(argc, argv);
-    Q_UNUSED(app);
+    app->setStyle(new IconKeepingStyle);
     setMessageBoxService(&recordBox);
     return root;
 }

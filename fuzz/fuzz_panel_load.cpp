@@ -93,6 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const int before = kdrsm::fuzz::shownBoxes().count;
     kdrsm::fuzz::mustNotRaise("Load", [] { kdrsm::loadSettingsFile(kdrsm::formInstance()); });
+    // What the dialog left for later is freed now, within this input: memory
+    // still held at its end would make every input look like a leak worth a
+    // full leak check.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const auto& boxes = kdrsm::fuzz::shownBoxes();
     const bool loaded = boxes.lastText == QStringLiteral("Server Settings Loaded.");
     const bool reported = boxes.lastText.contains(QStringLiteral("\r\nFunction/Sub: cmdLoad\r\n"));

@@ -39,7 +39,10 @@ QByteArray readExisting(const QString& path) {
         jex::raise(file.error() == QFileDevice::PermissionsError ? jex::err::PermissionDenied
                                                                  : jex::err::PathFileAccess);
     }
-    QByteArray content = file.read(kMaxFileSize + 1);  // grown since, perhaps
+    // Sized by the file, not by the limit: a read of the limit sets aside
+    // 64 MB for every small file. A file grown since reads on to the limit.
+    QByteArray content = file.read(std::min(file.size(), kMaxFileSize));
+    if (!file.peek(1).isEmpty()) content += file.read(kMaxFileSize + 1 - content.size());
     if (file.error() != QFileDevice::NoError) jex::raise(jex::err::PathFileAccess);
     if (content.size() > kMaxFileSize) jex::raise(jex::err::OutOfMemory);
     return content;
@@ -52,8 +55,10 @@ qsizetype endOfLastEntry(const QByteArray& text) {
     qsizetype end = 0;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const qsizetype newline = text.indexOf('\n', pos);
-        const qsizetype next = newline < 0 ? text.size() : newline + 1;
+        // A line ends at LF, CR LF or a lone CR, as it does for the parser.
+        qsizetype next = pos;
+        while (next < text.size() && text[next] != '\n' && text[next] != '\r') ++next;
+        if (next < text.size()) next += text.mid(next, 2) == "\r\n" ? 2 : 1;
         const QByteArray line = text.mid(pos, next - pos).trimmed();
         if (!line.isEmpty() && line.front() != ';' && line.front() != '#') end = next;
         pos = next;

@@ -41,6 +41,7 @@ TEST_P(IniWrite, KeepsTheRestOfTheFile) {
     host.write(kFile, c.before);
     write(c.section, c.key, c.value);
     EXPECT_EQ(nonBlankLines(content()), c.after);
+    EXPECT_EQ(get(c.section, c.key), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,6 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "[S]\n\"Name\"=\" C\"\nOther=B"},
         WriteCase{"QuotedKeyReplacedInPlace", "[W]\n\"\"=0\n\" M4\"=1\n", "W", "", "1",
                   "[W]\n\"\"=1\n\" M4\"=1"},
+        // Found by fuzzing: comments broken by lone CRs, then an unclosed "[".
+        WriteCase{"LoneCarriageReturnsEndLinesToo", "[S]\nK=1\n;\r\r\r[", "Roles", "DediDe", "1",
+                  "[S]\nK=1\n[Roles]\nDediDe=1"},
         WriteCase{"EmptyValueIsStored", "[Server]\nName=A\n", "Server", "Name", "",
                   "[Server]\nName="}),
     [](const auto& info) { return info.param.name; });
