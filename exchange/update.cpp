@@ -54,14 +54,16 @@ std::optional<QString> prepareField(frmrcKDRSM& form, const wire::WireField& fie
     const QString text = field.text ? QString::fromLatin1(field.text) : QString();
     switch (field.correction) {
         case wire::Correction::BlankText:
-            if (jex::isBlank(ctl::text(control))) ctl::setText(control, text);
+        case wire::Correction::NumericText: {
+            const QString typed = ctl::text(control);
+            const QString corrected = wire::correctedText(field, typed);
+            if (corrected != typed) ctl::setText(control, corrected);
             break;
-        case wire::Correction::NumericText:
-            if (!jex::isNumeric(ctl::text(control))) ctl::setText(control, text);
-            break;
+        }
         case wire::Correction::ListRange: {
             const qint32 index = ctl::listIndex(control);
-            if (index > field.high || index < field.low) ctl::setListIndex(control, field.reset);
+            const qint32 corrected = wire::listIndexInRange(field, index);
+            if (corrected != index) ctl::setListIndex(control, corrected);
             break;
         }
         case wire::Correction::EntryRange: {
@@ -77,10 +79,8 @@ std::optional<QString> prepareField(frmrcKDRSM& form, const wire::WireField& fie
     switch (field.update) {
         case wire::UpdateForm::Encoded:
             return encodedOrEmpty(ctl::text(control));
-        case wire::UpdateForm::TextOrDefault: {
-            const QString typed = ctl::text(control);
-            return jex::isNumeric(typed) ? typed : text;
-        }
+        case wire::UpdateForm::TextOrDefault:
+            return wire::textOrDefault(field, ctl::text(control));
         case wire::UpdateForm::InvertedCheck:
             return ctl::checkValue(control) == 1 ? QStringLiteral("0") : QStringLiteral("1");
         default:

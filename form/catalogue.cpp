@@ -2,20 +2,11 @@
 
 #include <cstring>
 
+#include "exchange/wire/list_entries.h"
+
 namespace kdrsm::catalogue {
 
 namespace {
-
-// The country codes of the Country box, in list order.
-constexpr const char* kCountryCodes =
-    "AD|AE|AF|AG|AI|AL|AM|AN|AO|AP|AQ|AR|AS|AT|AU|AW|AZ|BA|BB|BD|BE|BF|BG|BH|BI|BJ|BM|BN|BO|"
-    "BR|BS|BT|BV|BW|BY|BZ|CA|CD|CF|CG|CH|CI|CK|CL|CM|CN|CO|CR|CU|CV|CY|CZ|DE|DJ|DK|DM|DO|DZ|"
-    "EC|EE|EG|ER|ES|ET|EU|FI|FJ|FK|FM|FO|FR|GA|GB|GD|GE|GF|GH|GI|GL|GM|GN|GP|GQ|GR|GU|GW|GY|"
-    "HK|HM|HN|HR|HT|HU|ID|IE|IL|IN|IO|IQ|IR|IS|IT|JM|JO|JP|KE|KG|KH|KI|KM|KN|KP|KR|KW|KY|KZ|"
-    "LA|LB|LC|LI|LK|LR|LS|LT|LU|LV|LY|MA|MC|MD|ME|MG|MH|MK|ML|MM|MN|MO|MP|MQ|MR|MS|MT|MU|MV|"
-    "MW|MX|MY|MZ|NA|NC|NE|NF|NG|NI|NL|NO|NP|NR|NU|NZ|OM|PA|PE|PF|PG|PH|PK|PL|PR|PS|PT|PW|PY|"
-    "QA|RE|RO|RS|RU|RW|SA|SB|SC|SD|SE|SG|SI|SK|SL|SM|SN|SO|SR|ST|SV|SY|SZ|TC|TD|TG|TH|TJ|TK|"
-    "TM|TN|TO|TR|TT|TV|TW|TZ|UA|UG|UK|UM|US|UY|UZ|VA|VC|VE|VG|VI|VN|VU|WF|WS|YE|YT|ZA|ZM|ZW";
 
 using enum Kind;
 
@@ -88,7 +79,7 @@ constexpr Row kRows[] = {
     {.name = "Label2", .kind = Label, .container = "Frame2", .caption = "Country:",
      .rect = {120, 840, 975, 255}},
     {.name = "savCountry", .kind = ComboBox, .container = "Frame2", .caption = "savCountry",
-     .rect = {960, 840, 1215, 315}, .tabIndex = 1, .flags = Editable, .entries = kCountryCodes},
+     .rect = {960, 840, 1215, 315}, .tabIndex = 1, .flags = Editable, .entries = wire::kCountryCodes},
     {.name = "Label3", .kind = Label, .container = "Frame2", .caption = "Password:",
      .rect = {120, 1320, 855, 255}},
     {.name = "savPassword", .kind = TextBox, .container = "Frame2", .rect = {960, 1320, 1815, 285},

@@ -2,11 +2,13 @@
 
 #include <variant>
 
+#include "exchange/model/setting_names.h"
+#include "exchange/model/settings_difference.h"
+#include "exchange/model/settings_reply.h"
 #include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
 #include "remote/store/server_store.h"
-#include "remote/validation/field_rules.h"
 #include "remote/validation/privilege_guard.h"
 #include "remote/wire/settings_wire.h"
 
@@ -16,15 +18,10 @@ namespace {
 
 namespace wire = kdrsm::wire;
 
-// The names of the settings `next` changes, for the log.
+// The keys of the settings `next` changes, for the log.
 QString changedSettings(const ServerSettings& current, const ServerSettings& next) {
-    QStringList names;
-    for (int i = 0; i < wire::kReplyFieldCount; ++i)
-        if (next.fields[i] != current.fields[i]) names << settingName(i);
-    if (next.roles != current.roles) names << QStringLiteral("Roles");
-    if (next.weapons != current.weapons) names << QStringLiteral("Weapons");
-    if (next.autoLoad != current.autoLoad) names << QStringLiteral("AutoLoad");
-    return QStringLiteral("changed=[%1]").arg(names.join(u','));
+    const QStringList keys = kdrsm::model::changedKeys(kdrsm::model::differences(current, next));
+    return QStringLiteral("changed=[%1]").arg(keys.join(u','));
 }
 
 QString faultDetail(int field, const QString& setting, const QString& reason) {
@@ -59,7 +56,7 @@ QString ServerManager::answer(const QString& requestText, const jexlink::Welcome
     if (request->command == wire::kGetSettings) {
         event.outcome = QStringLiteral("served");
         logRequest(event);
-        return settingsReplyText(*current);
+        return kdrsm::model::replyText(*current);
     }
     if (request->command == wire::kSetSettings)
         return update(request->hostTag, request->profileIndex, request->data, who,
@@ -82,7 +79,7 @@ QString ServerManager::update(const QString& tag, int profile, const QString& bo
     const ServerSettings& next = std::get<ServerSettings>(checked);
     if (const auto field = forbiddenChange(who, current, next)) {
         event.detail = faultDetail(
-            *field, settingName(*field),
+            *field, kdrsm::model::settingKey(*field),
             QStringLiteral("operator %1 lacks the privilege").arg(boundedText(who.operatorName)));
         logRequest(event);
         return kRefusedAnswer;
@@ -123,7 +120,7 @@ jexlink::RevertOutcome ServerManager::revert(int profile, qint64 version,
     const ServerSettings& next = std::get<StoredVersion>(kept).settings;
     if (const auto field = forbiddenChange(who, *current, next))
         return refuse(QStringLiteral("setting %1: operator %2 lacks the privilege to change it")
-                          .arg(settingName(*field), boundedText(who.operatorName)));
+                          .arg(kdrsm::model::settingKey(*field), boundedText(who.operatorName)));
     QString error;
     if (!history_.store(profile, *current, next, {who.operatorName, {}, version}, &error)) {
         event.outcome = QStringLiteral("not stored");

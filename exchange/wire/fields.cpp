@@ -74,4 +74,17 @@ QString textFromReply(ReplyForm form, const QString& field) {
     return field;
 }
 
+int listIndexInRange(const WireField& field, int index) {
+    return index > field.high || index < field.low ? field.reset : index;
+}
+
+QString correctedText(const WireField& field, const QString& text) {
+    const bool keep = field.correction == C::BlankText ? !jex::isBlank(text) : jex::isNumeric(text);
+    return keep ? text : QString::fromLatin1(field.text);
+}
+
+QString textOrDefault(const WireField& field, const QString& text) {
+    return jex::isNumeric(text) ? text : QString::fromLatin1(field.text);
+}
+
 }  // namespace kdrsm::wire

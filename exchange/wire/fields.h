@@ -63,4 +63,13 @@ extern const std::array<int, 19> kUpdatePreparationOrder;
 qint16 numberFromReply(ReplyForm form, const QString& field);  // list and check forms
 QString textFromReply(ReplyForm form, const QString& field);   // Text and GamePort
 
+// What the update puts right, shared by the panel's form and the settings
+// model. The list index a ListRange row leaves its list at: the index itself
+// when inside low..high, otherwise the row's reset.
+int listIndexInRange(const WireField& field, int index);
+// The text a BlankText or NumericText row leaves in its control.
+QString correctedText(const WireField& field, const QString& text);
+// The field a TextOrDefault row sends for the control's text.
+QString textOrDefault(const WireField& field, const QString& text);
+
 }  // namespace kdrsm::wire

@@ -3,7 +3,8 @@
 namespace kdrsm::wire {
 
 // clang-format off
-const std::array<ListEntries, 8> kListEntries = {{
+const std::array<ListEntries, 9> kListEntries = {{
+    {1,  "savCountry", kCountryCodes,                          1, 0},
     {2,  "savSession", "NovaWorld|LAN IP",                       1, 0},
     {4,  "savPlayers", "",                                       1, 50},
     {5,  "savTime",    "Infinite",                               1, 100},

@@ -27,8 +27,10 @@ ReviewDialog::ReviewDialog(const SettingsDifference& difference, QWidget* parent
     for (int r = 0; r < table_->rowCount(); ++r) {
         const SettingChange& change = changes[r];
         const bool secret = change.kind == ChangeKind::Secret;
-        const QStringList cells{change.setting, change.before,
-                                secret ? QStringLiteral("changed") : change.after};
+        const QStringList cells{
+            kdrsm::model::changeLabel(change),
+            secret ? QString() : kdrsm::model::shownBefore(change),
+            secret ? QStringLiteral("changed") : kdrsm::model::shownAfter(change)};
         for (int c = 0; c < 3; ++c) table_->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
     if (difference.comparable() && difference.omittedWeapons > 0) {

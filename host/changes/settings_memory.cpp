@@ -15,16 +15,18 @@ void SettingsMemory::forget(const QString& server) {
     snapshots_.removeIf([&](const auto& entry) { return entry.first == server; });
 }
 
-SettingsDifference SettingsMemory::differenceFor(const QString& server,
-                                                 const QString& updateBody) const {
+Snapshot SettingsMemory::lastFetched(const QString& server) const {
     const auto it = std::find_if(snapshots_.cbegin(), snapshots_.cend(),
                                  [&](const auto& entry) { return entry.first == server; });
-    if (it == snapshots_.cend()) {
-        SettingsDifference none;
-        none.error = QStringLiteral("no settings fetched from this server");
-        return none;
-    }
-    return compare(it->second, snapshotOfUpdate(updateBody));
+    if (it == snapshots_.cend())
+        return kdrsm::model::Fault{-1, {}, QStringLiteral("no settings fetched from this server")};
+    return it->second;
+}
+
+SettingsDifference SettingsMemory::differenceFor(const QString& server,
+                                                 const QString& updateBody) const {
+    const Snapshot last = lastFetched(server);
+    return compare(last, snapshotOfUpdate(updateBody, last));
 }
 
 }  // namespace jexhost::changes

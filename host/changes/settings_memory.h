@@ -22,12 +22,15 @@ public:
     void forget(const QString& server);
     void clear() { snapshots_.clear(); }
 
+    // The settings last fetched from `server`; a fault when there are none.
+    Snapshot lastFetched(const QString& server) const;
+
     // The update `updateBody` against the settings last fetched from `server`.
     SettingsDifference differenceFor(const QString& server, const QString& updateBody) const;
 
 private:
     // Oldest first; a server fetched again moves to the end.
-    QList<std::pair<QString, SettingsSnapshot>> snapshots_;
+    QList<std::pair<QString, Snapshot>> snapshots_;
 };
 
 }  // namespace jexhost::changes

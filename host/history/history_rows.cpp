@@ -3,13 +3,12 @@
 #include <QJsonObject>
 #include <QSet>
 
-#include "exchange/wire/field_captions.h"
-#include "exchange/wire/fields.h"
-#include "exchange/wire/list_entries.h"
+#include "exchange/model/setting_names.h"
+#include "exchange/model/setting_text.h"
 
 namespace jexhost::history {
 
-namespace wire = kdrsm::wire;
+namespace model = kdrsm::model;
 
 namespace {
 
@@ -20,110 +19,50 @@ const QString kNew = QStringLiteral("new");
 const QString kUnreadable = QStringLiteral("(unreadable)");
 const QString kNotListed = QStringLiteral("(not listed)");
 
-// The settings a record names beside the fields: the state file's names and
-// the captions the form gives them.
-struct NamedSetting {
-    const char* name;
-    const char* caption;
-    bool restriction;  // values are restriction flags of named entries
-};
-constexpr NamedSetting kNamedSettings[] = {
-    {"Roles", wire::kRolesCaption, true},
-    {"Weapons", wire::kWeaponsCaption, true},
-    {"AutoLoad", wire::kAutoLoadCaption, false},
-};
-
-// A field's setting name is its control's name without "sav".
-int fieldOfSetting(const QString& name) {
-    for (const wire::WireField& field : wire::kWireFields)
-        if (QLatin1StringView(field.control).sliced(3) == name) return field.index;
-    return -1;
+QString withoutColon(const QString& caption) {
+    return caption.endsWith(u':') ? caption.chopped(1) : caption;
 }
 
-QString withoutColon(const char* caption) {
-    QString text = QString::fromLatin1(caption);
-    if (text.endsWith(u':')) text.chop(1);
-    return text;
-}
-
-QString checkText(int value) {
-    static const QString kChecks[] = {QStringLiteral("off"), QStringLiteral("on"),
-                                      QStringLiteral("greyed")};
-    return value >= 0 && value <= 2 ? kChecks[value] : QString();
-}
-
-// A stored field value as the form shows it: list entries by their text,
-// check boxes as on/off/greyed with the auto-balance inversion undone. A
-// value that names nothing the form has is shown as stored.
-QString formText(int index, const QString& stored) {
-    const wire::WireField& field = wire::kWireFields[static_cast<size_t>(index)];
-    bool number = false;
-    const int value = stored.toInt(&number);
-    QString shown;
-    switch (field.reply) {
-        case wire::ReplyForm::ListIndex:
-        case wire::ReplyForm::ListIndexMinus1: {
-            const int at = field.reply == wire::ReplyForm::ListIndex ? value : value - 1;
-            const QStringList entries = wire::listEntries(index);
-            if (number && at >= 0 && at < entries.size()) shown = entries[at];
-            break;
-        }
-        case wire::ReplyForm::Check:
-            if (number) shown = checkText(value);
-            break;
-        case wire::ReplyForm::InvertedCheck:
-            if (number) shown = checkText(value == 1 ? 0 : (value == 0 ? 1 : -1));
-            break;
-        case wire::ReplyForm::Decoded:
-        case wire::ReplyForm::Text:
-        case wire::ReplyForm::GamePort:
-            break;
-    }
-    return shown.isNull() ? shownText(stored, kMaxShownText) : shown;
-}
-
+// A stored field value as the form shows it.
 QString storedText(const QJsonValue& value, int field) {
     if (!value.isString()) return kUnreadable;
-    return field >= 0 ? formText(field, value.toString())
-                      : shownText(value.toString(), kMaxShownText);
+    return shownText(field >= 0 ? model::shownField(field, value.toString()) : value.toString(),
+                     kMaxShownText);
 }
 
 QString flagText(const QJsonObject& change, const QString& key, const QString& mark) {
     if (change.value(mark).toBool()) return kNotListed;
     const QJsonValue value = change.value(key);
     if (!value.isBool()) return kUnreadable;
-    return value.toBool() ? QStringLiteral("restricted") : QStringLiteral("not restricted");
+    return model::restrictionText(value.toBool());
 }
 
 HistoryChange changeOf(const QJsonObject& object) {
     const QString name = object.value(kSetting).toString();
     HistoryChange change;
-    const int field = fieldOfSetting(name);
-    const NamedSetting* named = nullptr;
-    for (const NamedSetting& setting : kNamedSettings)
-        if (name == QLatin1StringView(setting.name)) named = &setting;
-
-    if (field >= 0)
-        change.setting = withoutColon(wire::kFieldCaptions[static_cast<size_t>(field)].label);
-    else if (named)
-        change.setting = withoutColon(named->caption);
+    const int field = model::fieldOfKey(name);
+    const QString label = model::labelOfKey(name);
+    if (!label.isEmpty())
+        change.setting = withoutColon(label);
     else
         change.setting = name.isEmpty() ? kUnreadable : shownText(name, kMaxShownText);
+    const bool restriction = name == QLatin1StringView(model::kRolesKey) ||
+                             name == QLatin1StringView(model::kWeaponsKey);
+    const bool autoLoad = name == QLatin1StringView(model::kAutoLoadKey);
 
     // A password says it changed and nothing more, whatever else came with it.
-    const bool secret = field >= 0 && wire::kFieldCaptions[static_cast<size_t>(field)].secret;
-    if (secret || object.value(QStringLiteral("changed")).toBool()) {
+    if (model::isSecret(field) || object.value(QStringLiteral("changed")).toBool()) {
         change.kind = ChangeKind::Secret;
         return change;
     }
-    if (named && named->restriction) {
+    if (restriction) {
         change.entry = shownText(object.value(QStringLiteral("entry")).toString(), kMaxShownText);
         change.before = flagText(object, kOld, QStringLiteral("added"));
         change.after = flagText(object, kNew, QStringLiteral("removed"));
-    } else if (named) {
+    } else if (autoLoad) {
         const auto onOff = [](const QJsonValue& v) {
-            return v == QJsonValue(QStringLiteral("1"))   ? QStringLiteral("on")
-                   : v == QJsonValue(QStringLiteral("0")) ? QStringLiteral("off")
+            return v == QJsonValue(QStringLiteral("1"))   ? model::checkText(1)
+                   : v == QJsonValue(QStringLiteral("0")) ? model::checkText(0)
                                                           : kUnreadable;
         };
         change.before = onOff(object.value(kOld));

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "exchange/model/setting_names.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/state_file.h"
 #include "remote/validation/field_rules.h"
@@ -33,7 +34,7 @@ constexpr SeedValue kAffiliate[] = {
 jexremote::ServerSettings seedFor(qint32 profile) {
     jexremote::ServerSettings settings = jexremote::defaultSettings();
     const auto set = [&](const char* setting, const QString& value) {
-        settings.fields[jexremote::fieldOfSetting(QString::fromLatin1(setting))] = value;
+        settings.fields[kdrsm::model::fieldOfKey(QString::fromLatin1(setting))] = value;
     };
     if (profile == 1) {
         for (const SeedValue& seed : kAffiliate) set(seed.setting, QString::fromUtf8(seed.value));

@@ -1,65 +1,42 @@
 #include "host/traffic/traffic_details.h"
 
-#include <QByteArray>
 #include <QStringList>
 
-#include "exchange/wire/field_captions.h"
-#include "exchange/wire/fields.h"
-#include "exchange/wire/request.h"
+#include "exchange/model/setting_names.h"
 #include "exchange/wire/settings_text.h"
-#include "jex/convert.h"
 
 namespace jexhost::traffic {
 
+namespace model = kdrsm::model;
 namespace wire = kdrsm::wire;
 
 namespace {
 
-// A shown value is cut here, and a weapon list after this many names, so that
-// a long body cannot swell the view's bounded rows.
-constexpr qsizetype kMaxValueLength = 200;
+// A weapon list is cut after this many names, so that a long body cannot
+// swell the view's bounded rows.
 constexpr qsizetype kMaxWeaponNames = 64;
 
-QString bounded(const QString& value) {
-    if (value.size() <= kMaxValueLength) return value;
-    return value.left(kMaxValueLength) + QStringLiteral("…");
-}
-
-// Free text travels as Base64 of its bytes; a field that is not is shown as such.
-QString decoded(const QString& encoded) {
-    const auto bytes = QByteArray::fromBase64Encoding(
-        encoded.toLatin1(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
-    if (!bytes) return QStringLiteral("(not Base64)");
-    return jex::textFromBytes(*bytes);
-}
-
-QString fieldValue(int index, const QString& field) {
-    if (wire::kFieldCaptions[index].secret) return kHidden;
-    if (wire::kWireFields[index].update == wire::UpdateForm::Encoded) return decoded(field);
-    return field;
-}
-
-QString weaponNames(const QStringList& encodedWeapons) {
+QString restrictedNames(const QList<model::Restriction>& entries) {
     QStringList names;
-    for (const QString& encoded :
-         encodedWeapons.first(std::min<qsizetype>(encodedWeapons.size(), kMaxWeaponNames)))
-        names << bounded(decoded(encoded));
-    if (encodedWeapons.size() > kMaxWeaponNames)
-        names << QStringLiteral("and %1 more").arg(encodedWeapons.size() - kMaxWeaponNames);
+    qsizetype restricted = 0;
+    for (const model::Restriction& entry : entries) {
+        if (!entry.restricted) continue;
+        if (++restricted <= kMaxWeaponNames) names << model::oneLine(entry.name, 100);
+    }
+    if (restricted > kMaxWeaponNames)
+        names << QStringLiteral("and %1 more").arg(restricted - kMaxWeaponNames);
     return names.join(QStringLiteral(", "));
 }
 
-QList<FieldLine> updateFields(const wire::UpdateBody& body) {
+QList<FieldLine> updateFields(const model::ServerSettings& settings) {
     QList<FieldLine> lines;
-    for (int i = 0; i < wire::kUpdateFieldCount; ++i)
-        lines.append({QString::fromUtf8(wire::kFieldCaptions[i].label),
-                      bounded(fieldValue(i, body.fields[i]))});
-    lines.append({QString::fromUtf8(wire::kWeaponsCaption), weaponNames(body.encodedWeapons)});
-    QStringList roles;
-    for (const QString& slot : body.roleSlots)
-        if (!slot.isEmpty()) roles << bounded(slot);
-    lines.append({QString::fromUtf8(wire::kRolesCaption), roles.join(QStringLiteral(", "))});
-    lines.append({QString::fromUtf8(wire::kAutoLoadCaption), bounded(body.autoLoad)});
+    for (int i = 0; i < model::kUpdateFieldCount; ++i)
+        lines.append({model::settingLabel(i), model::oneLine(model::shownField(
+                                                  i, settings.fields[static_cast<size_t>(i)]))});
+    lines.append({QString::fromLatin1(model::kWeaponsLabel), restrictedNames(settings.weapons)});
+    lines.append({QString::fromLatin1(model::kRolesLabel), restrictedNames(settings.roles)});
+    lines.append(
+        {QString::fromLatin1(model::kAutoLoadLabel), model::checkText(settings.autoLoad ? 1 : 0)});
     return lines;
 }
 
@@ -73,26 +50,31 @@ bool isNoData(const QString& answer) {
 
 }  // namespace
 
-RequestDetails describeRequest(const QString& requestText) {
-    const auto request = wire::parseRequestText(requestText);
+RequestDetails describeRequest(const std::optional<wire::Request>& request, qsizetype textSize,
+                               const changes::Snapshot* update) {
     if (!request)
-        return {
-            {}, QStringLiteral("not a request text (%1)").arg(characters(requestText.size())), {}};
+        return {{}, QStringLiteral("not a request text (%1)").arg(characters(textSize)), {}};
 
     RequestDetails details{request->command, {}, {}};
     const QString profile = QStringLiteral("profile %1").arg(request->profileIndex);
     if (request->command == wire::kGetSettings) {
         details.summary = QStringLiteral("settings fetch, %1").arg(profile);
-    } else if (request->command == wire::kSetSettings) {
-        const auto body = wire::parseUpdateBody(request->data);
-        if (!body) {
-            details.summary = QStringLiteral("settings update, %1, body not readable (%2)")
-                                  .arg(profile, characters(request->data.size()));
+    } else if (request->command == wire::kSetSettings && update) {
+        if (const auto* fault = std::get_if<model::Fault>(update)) {
+            details.summary =
+                QStringLiteral("settings update, %1, body not readable (%2)")
+                    .arg(profile, fault->setting.isEmpty()
+                                      ? fault->reason
+                                      : fault->setting + QStringLiteral(": ") + fault->reason);
         } else {
+            const auto& settings = std::get<model::ServerSettings>(*update);
+            const auto restricted =
+                std::count_if(settings.weapons.cbegin(), settings.weapons.cend(),
+                              [](const model::Restriction& weapon) { return weapon.restricted; });
             details.summary = QStringLiteral("settings update, %1, %2 restricted weapons")
                                   .arg(profile)
-                                  .arg(body->encodedWeapons.size());
-            details.fields = updateFields(*body);
+                                  .arg(restricted);
+            details.fields = updateFields(settings);
         }
     } else {
         // Another command's data has no known shape, so none of it is shown.

@@ -97,13 +97,18 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
     row.id = nextId_++;
     row.time = clock_.now();
     row.server = server;
-    row.request = describeRequest(requestText);
+    // The request and its body are read once; the details and the changes
+    // both show that reading.
+    const auto request = kdrsm::wire::parseRequestText(requestText);
+    std::optional<changes::Snapshot> update;
+    if (request && request->command == kdrsm::wire::kSetSettings) {
+        const changes::Snapshot last = settings_.lastFetched(server);
+        update = changes::snapshotOfUpdate(request->data, last);
+        row.changes = changes::compare(last, *update);
+    }
+    row.request = describeRequest(request, requestText.size(), update ? &*update : nullptr);
     row.sentBytes = requestText.toUtf8().size();
     row.startedMs = clock_.monotonicMs();
-    if (row.request.command == kdrsm::wire::kSetSettings) {
-        if (const auto request = kdrsm::wire::parseRequestText(requestText))
-            row.changes = settings_.differenceFor(server, request->data);
-    }
 
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at);

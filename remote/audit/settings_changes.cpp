@@ -2,72 +2,53 @@
 
 #include <QJsonObject>
 
-
-#include "exchange/wire/field_captions.h"
-#include "remote/validation/field_rules.h"
+#include "exchange/model/settings_difference.h"
 
 namespace jexremote {
 
 namespace {
 
-const QString kSetting = QStringLiteral("setting");
+using kdrsm::model::ChangeKind;
+using kdrsm::model::SettingChange;
+
 const QString kOld = QStringLiteral("old");
 const QString kNew = QStringLiteral("new");
 
-void addListChanges(QJsonArray& changes, const QString& setting, const QList<Restriction>& before,
-                    const QList<Restriction>& after) {
-    const QString entry = QStringLiteral("entry");
-    auto find = [](const QList<Restriction>& list, const QString& name) -> const Restriction* {
-        for (const Restriction& r : list)
-            if (r.name == name) return &r;
-        return nullptr;
-    };
-    for (const Restriction& now : after) {
-        const Restriction* was = find(before, now.name);
-        if (!was)
-            changes.append(QJsonObject{{kSetting, setting},
-                                       {entry, now.name},
-                                       {QStringLiteral("added"), true},
-                                       {kNew, now.restricted}});
-        else if (was->restricted != now.restricted)
-            changes.append(QJsonObject{{kSetting, setting},
-                                       {entry, now.name},
-                                       {kOld, was->restricted},
-                                       {kNew, now.restricted}});
+QJsonObject record(const SettingChange& change) {
+    QJsonObject object{{QStringLiteral("setting"), change.key}};
+    switch (change.kind) {
+        case ChangeKind::Secret:
+            object.insert(QStringLiteral("changed"), true);
+            break;
+        case ChangeKind::Value:
+            object.insert(kOld, change.before);
+            object.insert(kNew, change.after);
+            break;
+        case ChangeKind::Restriction:
+            object.insert(QStringLiteral("entry"), change.entry);
+            object.insert(kOld, change.before == u"1");
+            object.insert(kNew, change.after == u"1");
+            break;
+        case ChangeKind::EntryAdded:
+            object.insert(QStringLiteral("entry"), change.entry);
+            object.insert(QStringLiteral("added"), true);
+            object.insert(kNew, change.after == u"1");
+            break;
+        case ChangeKind::EntryRemoved:
+            object.insert(QStringLiteral("entry"), change.entry);
+            object.insert(QStringLiteral("removed"), true);
+            object.insert(kOld, change.before == u"1");
+            break;
     }
-    for (const Restriction& was : before)
-        if (!find(after, was.name))
-            changes.append(QJsonObject{{kSetting, setting},
-                                       {entry, was.name},
-                                       {QStringLiteral("removed"), true},
-                                       {kOld, was.restricted}});
+    return object;
 }
 
 }  // namespace
 
-// The server, blue team and red team passwords, as the wire's caption table marks them.
-bool isSecretField(int field) {
-    return field >= 0 && field < int(kdrsm::wire::kFieldCaptions.size()) &&
-           kdrsm::wire::kFieldCaptions[field].secret;
-}
-
 QJsonArray settingsChanges(const ServerSettings& before, const ServerSettings& after) {
     QJsonArray changes;
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
-        if (before.fields[i] == after.fields[i]) continue;
-        if (isSecretField(i))
-            changes.append(
-                QJsonObject{{kSetting, settingName(i)}, {QStringLiteral("changed"), true}});
-        else
-            changes.append(QJsonObject{
-                {kSetting, settingName(i)}, {kOld, before.fields[i]}, {kNew, after.fields[i]}});
-    }
-    addListChanges(changes, QStringLiteral("Roles"), before.roles, after.roles);
-    addListChanges(changes, QStringLiteral("Weapons"), before.weapons, after.weapons);
-    if (before.autoLoad != after.autoLoad)
-        changes.append(QJsonObject{{kSetting, QStringLiteral("AutoLoad")},
-                                   {kOld, before.autoLoad ? "1" : "0"},
-                                   {kNew, after.autoLoad ? "1" : "0"}});
+    for (const SettingChange& change : kdrsm::model::differences(before, after))
+        changes.append(record(change));
     return changes;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What one stored update changed, as the audit trail keeps it: one JSON
-// object per changed setting, in the order of the settings.
+// object per change of the settings model's difference, in its order.
 //   {"setting": "Players", "old": "31", "new": "15"}    a field, as stored
 //   {"setting": "Password", "changed": true}            a password: never its text
 //   {"setting": "Roles", "entry": "Medic", "old": false, "new": true}
@@ -16,8 +16,5 @@
 namespace jexremote {
 
 QJsonArray settingsChanges(const ServerSettings& before, const ServerSettings& after);
-
-// True for the fields that hold a password.
-bool isSecretField(int field);
 
 }  // namespace jexremote

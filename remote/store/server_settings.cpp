@@ -6,8 +6,7 @@ namespace jexremote {
 
 namespace {
 
-// The game's roles, in the order of the panel's role list, and its weapons.
-constexpr const char* kGameRoles[] = {"CQB", "Gunner", "Medic", "Sniper"};
+// The game's weapons.
 constexpr const char* kGameWeapons[] = {
     "M16/M203", "M4",      "CAR-15",     "CAR-15/M203", "M21", "Barrett .50", "M249 SAW", "M60",
     "MP5",      "Shotgun", ".45 Pistol", "Claymore",    "LAW", "Grenade",     "Satchel"};
@@ -16,9 +15,9 @@ constexpr const char* kGameWeapons[] = {
 
 ServerSettings defaultSettings() {
     ServerSettings settings;
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i)
+    for (int i = 0; i < kdrsm::model::kFieldCount; ++i)
         settings.fields[i] = QString::fromUtf8(kFieldRules[i].initial);
-    for (const char* role : kGameRoles) settings.roles.append({QString::fromUtf8(role), false});
+    settings.roles = kdrsm::model::gameRoles();
     for (const char* weapon : kGameWeapons)
         settings.weapons.append({QString::fromUtf8(weapon), false});
     return settings;

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "exchange/model/setting_names.h"
 #include "remote/store/value_escapes.h"
 #include "remote/validation/field_rules.h"
 #include "remote/validation/settings_check.h"
@@ -125,7 +126,7 @@ ListRead readRestrictions(const CSimpleIniCaseA& ini, const char* section, const
 QByteArray stateFileText(const ServerSettings& settings) {
     CSimpleIniCaseA ini(true);
     for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i)
-        ini.SetValue(kSettings, settingName(i).toUtf8().constData(),
+        ini.SetValue(kSettings, kdrsm::model::settingKey(i).toUtf8().constData(),
                      escapeValue(settings.fields[i]).toUtf8().constData());
     for (const Restriction& role : settings.roles)
         ini.SetValue(kRoles, role.name.toUtf8().constData(), flag(role.restricted).toLatin1());
@@ -156,11 +157,11 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
     ServerSettings settings;
     const QString settingsSection = QString::fromLatin1(kSettings);
     for (const QString& key : keysInOrder(ini, kSettings))
-        if (fieldOfSetting(key) < 0)
+        if (kdrsm::model::fieldOfKey(key) < 0)
             return refusal(fileName, index.lines.value(settingsSection + u'/' + key), key,
                            QStringLiteral("unknown setting"));
     for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
-        const QString name = settingName(i);
+        const QString name = kdrsm::model::settingKey(i);
         const int line = index.lines.value(settingsSection + u'/' + name);
         const char* raw = ini.GetValue(kSettings, name.toUtf8().constData());
         if (!raw) return refusal(fileName, 0, name, QStringLiteral("missing"));

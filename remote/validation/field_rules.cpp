@@ -65,16 +65,6 @@ const std::array<FieldRule, kdrsm::wire::kReplyFieldCount> kFieldRules{{
 }};
 // clang-format on
 
-QString settingName(int field) {
-    return QString::fromLatin1(kdrsm::wire::kWireFields.at(field).control).mid(3);
-}
-
-int fieldOfSetting(const QString& name) {
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i)
-        if (settingName(i) == name) return i;
-    return -1;
-}
-
 QString fieldFault(int field, const QString& text) {
     const FieldRule& rule = kFieldRules.at(field);
     switch (rule.kind) {

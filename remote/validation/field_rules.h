@@ -29,13 +29,6 @@ struct FieldRule {
 
 extern const std::array<FieldRule, kdrsm::wire::kReplyFieldCount> kFieldRules;
 
-// The setting's name, used as its key in a state file and in log lines: the
-// panel's control name without "sav" ("ServerName", "Players", ...).
-QString settingName(int field);
-
-// The field of a setting name; -1 for none.
-int fieldOfSetting(const QString& name);
-
 // Why `text` is not acceptable for `field`; empty when it is.
 QString fieldFault(int field, const QString& text);
 

@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "exchange/model/setting_names.h"
 #include "remote/validation/field_rules.h"
 
 namespace jexremote {
@@ -37,7 +38,7 @@ QString restrictionNameFault(const QString& name) {
 std::optional<Fault> checkSettings(const ServerSettings& settings) {
     for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
         const QString reason = fieldFault(i, settings.fields[i]);
-        if (!reason.isEmpty()) return Fault{i, settingName(i), reason};
+        if (!reason.isEmpty()) return Fault{i, kdrsm::model::settingKey(i), reason};
     }
     const QString roles = QStringLiteral("Roles");
     if (settings.roles.size() != kRoleCount)

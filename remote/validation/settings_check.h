@@ -14,16 +14,10 @@ namespace jexremote {
 
 inline constexpr int kMaxWeapons = 256;
 inline constexpr int kMaxRestrictionName = 32;
-inline constexpr int kRoleCount = 4;
+using kdrsm::model::kRoleCount;
 
-// The first setting that breaks its rule. `field` is the field's number
-// (0..33) or -1 for Roles, Weapons and AutoLoad; `setting` its name. The
-// reason never quotes the value.
-struct Fault {
-    int field = -1;
-    QString setting;
-    QString reason;
-};
+// The first setting that breaks its rule; the reason never quotes the value.
+using kdrsm::model::Fault;
 
 std::optional<Fault> checkSettings(const ServerSettings& settings);
 

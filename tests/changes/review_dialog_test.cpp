@@ -31,8 +31,8 @@ class ReviewUpdate : public testing::TestWithParam<Choice> {};
 
 TEST_P(ReviewUpdate, ShowsTheChangesAndAnswersTheButton) {
     SettingsDifference difference;
-    difference.changes = {{ChangeKind::Value, "Max Players:", "16", "24"},
-                          {ChangeKind::Secret, "Password:", {}, {}}};
+    difference.changes = {{ChangeKind::Value, "Players", 4, {}, "15", "23"},
+                          {ChangeKind::Secret, "Password", 3, {}, {}, {}}};
     QStringList title, summary, cells;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -51,6 +51,7 @@ TEST_P(ReviewUpdate, ShowsTheChangesAndAnswersTheButton) {
     EXPECT_EQ(reviewUpdate(nullptr, difference), GetParam().sent);
     EXPECT_EQ(title, QStringList{"Review changes before Update"});
     EXPECT_EQ(summary, QStringList{"2 changes"});
+    // Values as the form shows them: entry 15 of Max Players is "16".
     EXPECT_EQ(cells, (QStringList{"Max Players:", "16", "24", "Password:", "", "changed"}));
 }
 

@@ -95,8 +95,8 @@ const RowCase kRowCases[] = {
      "Revert of version 11: Max Players, Weapon Restrictions, Dedicated, NoSuchSetting",
      {{K::Value, "Max Players", {}, "32", "16"},
       {K::Value, "Weapon Restrictions", "M16", "(not listed)", "restricted"},
-      {K::Value, "Weapon Restrictions", "G3", "not restricted", "(not listed)"},
-      {K::Value, "Dedicated", {}, "on", "7"},  // no such check value: as stored
+      {K::Value, "Weapon Restrictions", "G3", "unrestricted", "(not listed)"},
+      {K::Value, "Dedicated", {}, "on", "(value 7)"},  // no such check value
       {K::Value, "NoSuchSetting", {}, "1", "99"}}},
     {"UpdateShowsPasswordsAsChangedOnly",
      2,
@@ -109,7 +109,7 @@ const RowCase kRowCases[] = {
       {K::Secret, "Password", {}, {}, {}},
       {K::Secret, "Blue Password", {}, {}, {}},
       {K::Value, "Auto Balance", {}, "on", "off"},
-      {K::Value, "Weapon Restrictions", "M4", "restricted", "not restricted"}}},
+      {K::Value, "Weapon Restrictions", "M4", "restricted", "unrestricted"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(History, HistoryRows, ::testing::ValuesIn(kRowCases),

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "exchange/model/setting_names.h"
 #include "exchange/wire/request.h"
 #include "exchange/wire/settings_text.h"
 #include "host/relay/request_carrier.h"
@@ -35,7 +36,7 @@ protected:
         // The far remote's profile 0 has a name of its own, so that an answer
         // from the wrong remote shows.
         auto far = jexremote::defaultSettings();
-        far.fields[jexremote::fieldOfSetting(QStringLiteral("ServerName"))] = "Far Away Server";
+        far.fields[kdrsm::model::fieldOfKey(QStringLiteral("ServerName"))] = "Far Away Server";
         QDir().mkpath(host.path("state"));
         QString error;
         ASSERT_TRUE(jexremote::writeStateFile(host.path("state/server-0.ini"), far, &error))

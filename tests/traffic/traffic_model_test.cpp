@@ -79,7 +79,7 @@ const std::vector<Scenario> kScenarios = {
      10,
      {send(0, 1, "Bravo", kUpdate), send(5, 2, "Bravo", kFetch), answer(20, 1, "0"),
       answer(50, 2, "Failed")},
-     {{"Bravo", "SetSettingsRem", "198", "1", "20", "answered",
+     {{"Bravo", "SetSettingsRem", "204", "1", "20", "answered",
        "settings update, profile 1, 2 restricted weapons → not updated", kNotFetched},
       {"Bravo", "GetSettingsRem", "41", "6", "45", "answered",
        "settings fetch, profile 0 → no data", ""}}},
@@ -91,7 +91,7 @@ const std::vector<Scenario> kScenarios = {
       fail(30020, 2, TrafficState::TimedOut, false), fail(5, 4, TrafficState::Refused, false)},
      {{"A", "GetSettingsRem", "41", "", "30000", "timed out", "settings fetch, profile 0", ""},
       {"B", "GetSettingsRem", "41", "", "2", "unreachable", "settings fetch, profile 0", ""},
-      {"C", "SetSettingsRem", "198", "", "1", "refused",
+      {"C", "SetSettingsRem", "204", "", "1", "refused",
        "settings update, profile 1, 2 restricted weapons", kNotFetched}}},
     {"NotAnEnding",
      10,
@@ -114,7 +114,9 @@ const std::vector<Scenario> kScenarios = {
       {"A", "Kick", "41", "4", "1", "answered", "profile 2, 12 characters of data → 4 characters",
        ""},
       {"A", "SetSettingsRem", "181", "0", "1", "answered",
-       "settings update, profile 1, body not readable (140 characters) → no data", kNotFetched}}},
+       "settings update, profile 1, body not readable (Body: not four sections of 33 fields and 4 "
+       "role slots) → no data",
+       kNotFetched}}},
     // Each update is compared with the last good fetch of its own server.
     {"ChangesAgainstTheLastFetch",
      10,
@@ -129,9 +131,8 @@ const std::vector<Scenario> kScenarios = {
        "settings update, profile 1, 1 restricted weapons", "2 changes"},
       {"B", "SetSettingsRem", "195", "", "", "sent",
        "settings update, profile 1, 1 restricted weapons", kNotFetched},
-      {"A", "SetSettingsRem", "198", "", "", "sent",
-       "settings update, profile 1, 2 restricted weapons",
-       "cannot compare: weapon 1 of the update is not Base64"}}},
+      {"A", "SetSettingsRem", "204", "", "", "sent",
+       "settings update, profile 1, 2 restricted weapons", "1 change"}}},
 };
 
 class TrafficRows : public testing::TestWithParam<Scenario> {};
@@ -256,19 +257,20 @@ TEST(TrafficCsv, SavesTheTableWithTheUpdateFieldByField) {
     const QString expected = QStringLiteral(
         "Time,Server,Command,Sent (bytes),Received (bytes),Duration (ms),State,Details,Changes,"
         "Fields\r\n"
-        "2024-05-01T12:00:00.000Z,\"Alpha, \"\"main\"\"\",SetSettingsRem,198,1,25,answered,"
+        "2024-05-01T12:00:00.000Z,\"Alpha, \"\"main\"\"\",SetSettingsRem,204,1,25,answered,"
         "\"settings update, profile 1, 2 restricted weapons → updated\","
         "cannot compare: no settings fetched from this server,"
-        "\"Name: My server\nCountry: \nSesstion Type: 1\nPassword: (hidden)\nMax Players: 15\n"
-        "Time Limit: 0\nStart Delay: 2\nReplay Maps: 2\nRespawn Time: 8\nDedicated: 1\n"
-        "Req. Nova Login: 0\nCustom Skins: 1\nAuto Balance: 0\nHost Message: Hi, \"\"all\"\"\n"
-        "Blue Password: (hidden)\nRed Password: (hidden)\nFriendly Fire Kills: 0\n"
-        "Max Friendly Kills: 6\nShow Friendly Tags: 1\nFriendly Fire Warning: 1\n"
-        "PSP Takeover Time: 15\nFlag Return Time: 210\nMax Team Lives: 100\nShow Tracers: 1\n"
-        "Show Team Clays: 0\nAllow Auto Range: 0\nEnable Min Ping Check: 1\nMin Ping: 0\n"
-        "Enable Max Ping Check: 1\nMax Ping: 15000\nOne Shot Kills: 0\nFat Bullets: 0\n"
-        "Destroy Buildings: 1\nWeapon Restrictions M4, (not Base64)\n"
-        "Role Restrictions CQB, Medic\nAutoload last known settings on start up. 1\"\r\n"
+        "\"Name: My server\nCountry: (empty)\nSesstion Type: LAN IP\nPassword: (hidden)\n"
+        "Max Players: 16\nTime Limit: Infinite\nStart Delay: 2 Minutes\nReplay Maps: Cycle\n"
+        "Respawn Time: 8\nDedicated: on\nReq. Nova Login: off\nCustom Skins: on\n"
+        "Auto Balance: on\nHost Message: Hi, \"\"all\"\"\n"
+        "Blue Password: (hidden)\nRed Password: (hidden)\nFriendly Fire Kills: off\n"
+        "Max Friendly Kills: 6\nShow Friendly Tags: on\nFriendly Fire Warning: on\n"
+        "PSP Takeover Time: 15\nFlag Return Time: 210\nMax Team Lives: 100\nShow Tracers: on\n"
+        "Show Team Clays: off\nAllow Auto Range: off\nEnable Min Ping Check: on\nMin Ping: 0\n"
+        "Enable Max Ping Check: on\nMax Ping: 15000\nOne Shot Kills: off\nFat Bullets: off\n"
+        "Destroy Buildings: on\nWeapon Restrictions M4, Knife\n"
+        "Role Restrictions CQB, Medic\nAutoload last known settings on start up. on\"\r\n"
         "2024-05-01T12:00:01.500Z,Bravo,GetSettingsRem,41,,,sent,\"settings fetch, profile "
         "0\",,\r\n");
 

@@ -15,10 +15,11 @@ inline const QString kFetch = QStringLiteral("Plugin_jexKDRSM_GetSettingsRem_abc
     "TXkgc2VydmVy||1|czNjcjN0IQ==|15|0|2|2|8|1|0|1|0|SGksICJhbGwi|Ymx1ZSBwYXNz|cmVkIHBhc3M=" \
     "|0|6|1|1|15|210|100|1|0|0|1|0|1|15000|0|0|1"
 
-// An update for profile 1: weapons "M4" and one that is not Base64, roles CQB
-// and Medic, auto-load on (198 bytes).
-inline const QString kUpdate = QStringLiteral(
-    "Plugin_jexKDRSM_SetSettingsRem_abc_VB6_1_" TRAFFIC_TEST_FIELDS "[-]TTQ=|@@[-]CQB||Medic|[-]1");
+// An update for profile 1: weapons "M4" and "Knife", roles CQB and Medic,
+// auto-load on (204 bytes).
+inline const QString kUpdate =
+    QStringLiteral("Plugin_jexKDRSM_SetSettingsRem_abc_VB6_1_" TRAFFIC_TEST_FIELDS
+                   "[-]TTQ=|S25pZmU=[-]CQB||Medic|[-]1");
 
 // An update for profile 1 against kReply: 24 players and the server password
 // "n3w pass"; weapon M4, roles CQB and Medic, auto-load on as before.
