@@ -10,6 +10,7 @@
 #include <map>
 
 #include "exchange/model/settings_difference.h"
+#include "exchange/model/settings_merge.h"
 #include "exchange/model/settings_preset.h"
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
@@ -456,6 +457,93 @@ TEST_P(DifferenceOf, SaysWhatChangedInTheFormsWords) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, DifferenceOf, testing::ValuesIn(kDifferences),
+                         [](const auto& info) { return info.param.name; });
+
+struct Merge {
+    std::string name;
+    bool baseKept;
+    Change theirs;
+    Change yours;
+    Change merged;                 // the lobby changed so, when there is no conflict
+    QList<QStringList> conflicts;  // label, base, theirs, yours as the form shows them
+};
+
+void PrintTo(const Merge& row, std::ostream* out) {
+    *out << row.name;
+}
+
+const Merge kMerges[] = {
+    {"DisjointChangesBothKept",
+     true,
+     field(0, "Renamed"),
+     field(4, "31"),
+     [](ServerSettings& s) {
+         s.fields[0] = "Renamed";
+         s.fields[4] = "31";
+     },
+     {}},
+    {"UpdateLeavingASettingKeepsTheirs",
+     true,
+     field(13, "New rules"),
+     nullptr,
+     field(13, "New rules"),
+     {}},
+    {"SameSettingSameValue", true, field(4, "31"), field(4, "31"), field(4, "31"), {}},
+    {"SameNumberWrittenDifferently", true, field(4, " 23 "), field(4, "31"), field(4, "31"), {}},
+    {"FlagsOfDifferentEntries",
+     true,
+     [](ServerSettings& s) {
+         s.weapons[1].restricted = true;
+         s.autoLoad = false;
+     },
+     [](ServerSettings& s) {
+         s.weapons[0].restricted = false;
+         s.roles[3].restricted = true;
+     },
+     [](ServerSettings& s) {
+         s.weapons = {{"M4", false}, {"Claymore", true}};
+         s.roles[3].restricted = true;
+         s.autoLoad = false;
+     },
+     {}},
+    {"SameSettingDifferentValues",
+     true,
+     field(4, "31"),
+     field(4, "15"),
+     nullptr,
+     {{"Max Players:", "24", "32", "16"}}},
+    {"PasswordConflictNamesItOnly",
+     true,
+     field(3, "ours"),
+     field(3, "mine"),
+     nullptr,
+     {{"Password:", "changed", "changed", "changed"}}},
+    {"BaseNoLongerKeptConflictsWhereverTheyDiffer",
+     false,
+     field(0, "Renamed"),
+     field(4, "31"),
+     nullptr,
+     {{"Name:", "(not kept)", "Renamed", "Lobby"}, {"Max Players:", "(not kept)", "24", "32"}}},
+    {"BaseNoLongerKeptSameValuesMerge", false, field(4, "31"), field(4, "31"), field(4, "31"), {}},
+};
+
+class MergeOf : public testing::TestWithParam<Merge> {};
+
+TEST_P(MergeOf, KeepsEveryonesChangesOrNamesTheConflicts) {
+    const std::optional<ServerSettings> base =
+        GetParam().baseKept ? std::optional(lobby()) : std::nullopt;
+    const MergeResult result =
+        mergeSettings(base, lobbyWith(GetParam().theirs), lobbyWith(GetParam().yours));
+    QList<QStringList> conflicts;
+    for (const MergeConflict& c : result.conflicts)
+        conflicts.append({conflictLabel(c), shownConflictValue(c, c.base),
+                          shownConflictValue(c, c.theirs), shownConflictValue(c, c.yours)});
+    EXPECT_EQ(conflicts, GetParam().conflicts);
+    if (!GetParam().conflicts.isEmpty()) return;
+    EXPECT_EQ(result.merged, lobbyWith(GetParam().merged));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MergeOf, testing::ValuesIn(kMerges),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
