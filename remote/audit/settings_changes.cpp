@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 
-
 #include "exchange/wire/field_captions.h"
 #include "remote/validation/field_rules.h"
 
