@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "remote/audit/audit_log.h"
+#include "remote/audit/audit_trail.h"
 #include "remote/remote_service.h"
 
 namespace {
@@ -70,7 +71,12 @@ std::variant<jexremote::RemoteOptions, Exit> parseOptions(const QCoreApplication
     const QCommandLineOption insecure(
         QStringLiteral("insecure"),
         QStringLiteral("Allow ws:// (no TLS) on an address other than loopback."));
-    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure});
+    const QCommandLineOption auditDays(
+        QStringLiteral("audit-days"),
+        QStringLiteral("Days an audit record is kept at least (default 365); older archives "
+                       "are removed."),
+        QStringLiteral("N"));
+    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays});
     parser.process(app);
 
     jexremote::RemoteOptions options;
@@ -90,6 +96,15 @@ std::variant<jexremote::RemoteOptions, Exit> parseOptions(const QCoreApplication
     if (options.certFile.isEmpty() != options.keyFile.isEmpty())
         return Exit{QStringLiteral("--cert and --key go together")};
     options.insecure = parser.isSet(insecure);
+    if (parser.isSet(auditDays)) {
+        bool ok = false;
+        options.auditDays = parser.value(auditDays).toInt(&ok);
+        if (!ok || options.auditDays < jexremote::kMinAuditDays ||
+            options.auditDays > jexremote::kMaxAuditDays)
+            return Exit{QStringLiteral("bad --audit-days: give %1 to %2 days")
+                            .arg(jexremote::kMinAuditDays)
+                            .arg(jexremote::kMaxAuditDays)};
+    }
     return options;
 }
 

@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
+#include "jex/durable_file.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
 #include "remote/net/link_server.h"
@@ -35,18 +35,27 @@ std::optional<QString> createTokenFile(const QString& path, QString* error) {
         *error = QStringLiteral("the token file %1 exists already").arg(path);
         return std::nullopt;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
     const QString token = newToken();
     const QByteArray text = "# token [name super-admin privileges...], see jexremote's README\n" +
                             token.toLatin1() + '\n';
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), 0600) != 0 ||
-        file.write(text) != text.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write the token file %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
+    auto failure = jex::fs::createOwnerOnlyFolder(QFileInfo(path).absolutePath());
+    if (!failure) failure = jex::fs::writeFileDurably(path, text);
+    if (failure) {
+        *error = QStringLiteral("cannot write the token file: %1").arg(failure->text);
         return std::nullopt;
     }
     return token;
+}
+
+std::optional<QString> keyFileRefusal(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || (st.st_mode & 077) == 0)
+        return std::nullopt;
+    return QStringLiteral(
+               "the key %1 may be read or changed by others (mode %2): make it readable by its "
+               "owner only (chmod 600)")
+        .arg(path)
+        .arg(st.st_mode & 0777, 4, 8, QLatin1Char('0'));
 }
 
 std::optional<QString> firstToken(const QString& path, QString* error) {
@@ -77,6 +86,12 @@ bool RemoteService::start(QString* error) {
     if (options_.tokenFile.isEmpty())
         options_.tokenFile = QDir(options_.stateDir).filePath(QStringLiteral("tokens"));
 
+    if (!options_.keyFile.isEmpty()) {
+        if (const auto refusal = keyFileRefusal(options_.keyFile)) {
+            *error = *refusal;
+            return false;
+        }
+    }
     store_ = std::make_unique<ServerStore>(options_.stateDir);
     if (!store_->open(error)) return false;
 
@@ -88,7 +103,9 @@ bool RemoteService::start(QString* error) {
     auto operators = readTokenFile(options_.tokenFile, error);
     if (!operators) return false;
 
-    history_ = std::make_unique<SettingsHistory>(*store_, options_.stateDir);
+    AuditLimits audit;
+    audit.retentionDays = options_.auditDays;
+    history_ = std::make_unique<SettingsHistory>(*store_, options_.stateDir, audit);
     if (!history_->open(error)) return false;
     manager_ = std::make_unique<ServerManager>(*store_, *history_);
     LinkLimits limits;

@@ -27,12 +27,17 @@ struct RemoteOptions {
     bool insecure = false;      // allow ws:// on a non-loopback address
     int pingMs = 30000;         // every connection is pinged this often
     int silenceMs = 90000;      // and closed when nothing came from it for this long
+    int auditDays = 365;        // audit archives are kept until all their records are older
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for
 // one super-administrator, and returns that token. Nothing, with the reason
 // in `error`, when the file cannot be written or already exists.
 std::optional<QString> createTokenFile(const QString& path, QString* error);
+
+// Why a TLS private key file is refused: readable or writable by group or
+// others. Nothing when it is owner-only (or missing: reading it says so).
+std::optional<QString> keyFileRefusal(const QString& path);
 
 // The first token of a token file (what a host presents to reach its own
 // embedded remote side). Nothing when the file cannot be read or holds none.

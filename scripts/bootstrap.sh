@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libgl-dev
-  libsimpleini-dev
+  libsimpleini-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine
 )

@@ -1,41 +1,42 @@
 #include "atomic_file.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
+
+#include "jex/durable_file.h"
 #include "jex/error.h"
 
 namespace zta {
 
 namespace {
 
-qint32 openFailure(const QFileInfo& target, const QFileInfo& folder) {
-    if ((target.exists() && !target.isWritable()) || !folder.isWritable())
-        return jex::err::PermissionDenied;
-    return jex::err::PathFileAccess;
+// The run-time error number of a failed write.
+qint32 errorOf(int code) {
+    switch (code) {
+        case ENOENT:
+        case ENOTDIR:
+            return jex::err::PathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return jex::err::PermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+            return jex::err::DiskFull;
+        default:
+            return jex::err::PathFileAccess;
+    }
 }
 
 }  // namespace
 
 void writeFileAtomically(const QString& path, QByteArrayView content) {
     if (path.isEmpty()) jex::raise(jex::err::BadFileName);
-    const QFileInfo target(path);
-    if (target.isDir()) jex::raise(jex::err::PathFileAccess);
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir()) jex::raise(jex::err::PathNotFound);
-
-    // An uncommitted QSaveFile removes its temporary file when destroyed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) jex::raise(openFailure(target, folder));
-    // Flushed here, not by commit(): QSaveFile overlooks an error of the
-    // flush inside commit() (a full disk) and would rename an empty file
-    // over the old one.
-    const bool written =
-        file.write(content.data(), content.size()) == content.size() && file.flush();
-    if (!written || !file.commit()) {
-        jex::raise(file.error() == QFileDevice::ResourceError ? jex::err::DiskFull
-                                                              : jex::err::PathFileAccess);
-    }
+    if (QFileInfo(path).isDir()) jex::raise(jex::err::PathFileAccess);
+    // Owner-only: presets and error reports may hold a server's passwords.
+    if (const auto failure = jex::fs::writeFileDurably(path, content))
+        jex::raise(errorOf(failure->code));
 }
 
 }  // namespace zta

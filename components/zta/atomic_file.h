@@ -1,7 +1,8 @@
 #pragma once
 // Replacing a file's whole content so that the file on disk is always either
 // the old one or the complete new one: the content goes to a temporary file
-// beside it, which is then renamed over it.
+// beside it, synced to disk, which is then renamed over it. Files are written
+// owner-only, and never through a symbolic link.
 
 #include <QByteArrayView>
 #include <QString>
@@ -10,8 +11,8 @@ namespace zta {
 
 // Writes `content` as the file's whole content. Failures raise, leaving any
 // old file as it was: an empty path 52, a missing folder (or a parent that is
-// not a folder) 76, no write permission 70, a full disk 61, a folder in the
-// file's place or any other failure 75.
+// not a folder) 76, no write permission 70, a full disk 61, a folder or a
+// symbolic link in the file's place or any other failure 75.
 void writeFileAtomically(const QString& path, QByteArrayView content);
 
 }  // namespace zta

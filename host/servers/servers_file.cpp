@@ -4,12 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <optional>
 
 #include "host/servers/server_rules.h"
+
+#include "jex/durable_file.h"
 
 namespace jexhost::servers {
 
@@ -168,14 +169,9 @@ std::optional<QByteArray> readBounded(const QString& path, QString* error) {
 }
 
 bool writeAtomically(const QString& path, const QByteArray& text, QString* error) {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    const QFileInfo existing(path);
-    const bool ok = file.open(QIODevice::WriteOnly) &&
-                    (!existing.exists() || file.setPermissions(existing.permissions())) &&
-                    file.write(text) == text.size() && file.commit();
-    if (!ok) *error = QStringLiteral("%1: cannot write: %2").arg(path, file.errorString());
-    return ok;
+    const auto failure = jex::fs::writeFileDurably(path, text);
+    if (failure) *error = QStringLiteral("%1: cannot write: %2").arg(path, failure->reason);
+    return !failure;
 }
 
 QByteArray documentText(const Document& doc) {

@@ -1,11 +1,12 @@
 #include "host/traffic/traffic_csv.h"
 
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
 
 #include "host/traffic/traffic_model.h"
+
+#include "jex/durable_file.h"
 
 namespace jexhost::traffic {
 
@@ -52,10 +53,8 @@ QString trafficCsv(const TrafficModel& model) {
 }
 
 std::optional<QString> saveTrafficCsv(const TrafficModel& model, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(trafficCsv(model).toUtf8()) < 0 ||
-        !file.commit())
-        return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
+    if (const auto failure = jex::fs::writeFileDurably(path, trafficCsv(model).toUtf8()))
+        return QStringLiteral("Cannot save %1: %2").arg(path, failure->reason);
     return std::nullopt;
 }
 

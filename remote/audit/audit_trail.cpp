@@ -2,58 +2,73 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 
-#include "remote/store/folder_sync.h"
+#include "jex/durable_file.h"
+#include "remote/audit/audit_log.h"
+#include "remote/audit/gzip_text.h"
 
 namespace jexremote {
 
 namespace {
 
-// A file may have been appended to by hand; only its newest part is read.
-constexpr qint64 kMaxReadBytes = 4 << 20;
+// A file appended to by hand may be larger; only this much of it is read.
+constexpr qint64 kMaxReadBytes = 64 << 20;
+const QString kCurrent = QStringLiteral("audit.jsonl");
+const QString kTimeFormat = QStringLiteral("yyyyMMdd'T'HHmmss'Z'");
+// "audit-000007.jsonl" (not yet compressed) or "audit-000007-20240501T120000Z.jsonl.gz".
+const QRegularExpression kArchiveName(
+    QStringLiteral("^audit-([0-9]{6,12})(?:-([0-9]{8}T[0-9]{6}Z)\\.jsonl\\.gz|\\.jsonl)$"));
+constexpr int kEarlierKeptFiles = 5;  // audit.1.jsonl .. audit.4.jsonl
 
-QList<QJsonObject> readFile(const QString& path) {
-    QList<QJsonObject> records;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return records;
-    const qint64 from = qMax<qint64>(0, file.size() - kMaxReadBytes);
-    file.seek(from);
-    QList<QByteArray> lines = file.read(kMaxReadBytes).split('\n');
-    if (from > 0 && !lines.isEmpty()) lines.removeFirst();  // begun before the part read
-    for (const QByteArray& line : lines) {
-        if (line.isEmpty() || line.size() > kMaxAuditRecordBytes) continue;
-        const QJsonDocument document = QJsonDocument::fromJson(line);
-        if (document.isObject()) records.append(document.object());
-    }
-    return records;
+qint64 sizeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_size : -1;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += n;
-    }
-    return true;
+// The text of a trail file, uncompressed.
+std::optional<QByteArray> readTrailFile(const QString& path, QString* error) {
+    auto bytes = jex::fs::readRegularFile(path, kMaxReadBytes, error);
+    if (!bytes || !path.endsWith(u".gz")) return bytes;
+    auto text = gunzipped(*bytes, kMaxReadBytes);
+    if (!text) *error = QStringLiteral("%1: not a whole gzip file").arg(path);
+    return text;
 }
 
-// True when the file is empty or ends with a line break: a crash may have
-// left half a line, which the next record must not continue.
-bool endsWithLineBreak(int fd, off_t size) {
-    if (size == 0) return true;
-    char last = 0;
-    return ::pread(fd, &last, 1, size - 1) == 1 && last == '\n';
+template <typename Visit>
+void forEachLine(const QByteArray& text, Visit visit) {
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype end = text.indexOf('\n', from);
+        if (end < 0) end = text.size();
+        const qsizetype length = end - from;
+        if (length > 0 && length <= kMaxAuditRecordBytes) {
+            const QJsonDocument document = QJsonDocument::fromJson(text.sliced(from, length));
+            if (document.isObject()) visit(document.object(), qint64(length));
+        }
+        from = end + 1;
+    }
+}
+
+// The time of the newest record of a trail file's text: its last record's.
+QDateTime newestTime(const QByteArray& text) {
+    QDateTime newest;
+    forEachLine(text, [&](const QJsonObject& record, qint64) {
+        const QDateTime time = QDateTime::fromString(
+            record.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+        if (time.isValid()) newest = time;
+    });
+    return newest.isValid() ? newest.toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+void syncOrLog(const QString& folder) {
+    if (const auto failure = jex::fs::syncFolder(folder))
+        qCWarning(lcRemote).noquote() << failure->text;
 }
 
 }  // namespace
@@ -61,81 +76,151 @@ bool endsWithLineBreak(int fd, off_t size) {
 AuditTrail::AuditTrail(QString folder, AuditLimits limits)
     : folder_(std::move(folder)), limits_(limits) {}
 
-QString AuditTrail::fileAt(int age) const {
-    const QString name =
-        age == 0 ? QStringLiteral("audit.jsonl") : QStringLiteral("audit.%1.jsonl").arg(age);
-    return QDir(folder_).filePath(name);
+QString AuditTrail::currentFile() const {
+    return QDir(folder_).filePath(kCurrent);
+}
+
+QList<AuditTrail::Archive> AuditTrail::archives() const {
+    QMap<qint64, Archive> bySeq;
+    const QStringList names =
+        QDir(folder_).entryList({QStringLiteral("audit-*.jsonl*")}, QDir::Files | QDir::System);
+    for (const QString& name : names) {
+        const auto match = kArchiveName.match(name);
+        if (!match.hasMatch()) continue;
+        const qint64 seq = match.captured(1).toLongLong();
+        Archive archive{seq, QDir(folder_).filePath(name), {}};
+        if (match.hasCaptured(2))
+            archive.newest = QDateTime::fromString(match.captured(2), kTimeFormat).toUTC();
+        // A compressed archive is whole (it is written atomically): it wins.
+        if (!bySeq.contains(seq) || archive.newest.isValid()) bySeq.insert(seq, archive);
+    }
+    return bySeq.values();
 }
 
 QStringList AuditTrail::files() const {
-    QStringList kept;
-    for (int age = 0; age < limits_.keptFiles; ++age)
-        if (QFile::exists(fileAt(age))) kept << fileAt(age);
-    return kept;
+    QStringList paths;
+    for (const Archive& archive : archives()) paths << archive.path;
+    if (QFile::exists(currentFile())) paths << currentFile();
+    return paths;
+}
+
+void AuditTrail::open() {
+    // An earlier release numbered its files from the newest (audit.1.jsonl).
+    const QList<Archive> found = archives();
+    qint64 seq = found.isEmpty() ? 0 : found.last().seq;
+    for (int age = kEarlierKeptFiles - 1; age >= 1; --age) {
+        const QString earlier = QDir(folder_).filePath(QStringLiteral("audit.%1.jsonl").arg(age));
+        if (!QFile::exists(earlier)) continue;
+        const QString archive =
+            QDir(folder_).filePath(QStringLiteral("audit-%1.jsonl").arg(++seq, 6, 10, QChar(u'0')));
+        if (!QFile::rename(earlier, archive))
+            qCWarning(lcRemote).noquote() << "cannot take" << earlier << "in as an archive";
+    }
+    syncOrLog(folder_);
+    compressPending();
+    expire();
+}
+
+void AuditTrail::compressPending() {
+    for (const Archive& archive : archives()) {
+        const QString plain = QDir(folder_).filePath(
+            QStringLiteral("audit-%1.jsonl").arg(archive.seq, 6, 10, QChar(u'0')));
+        if (archive.newest.isValid()) {
+            // Compressed before a stop, the plain one still there.
+            if (QFile::exists(plain)) QFile::remove(plain);
+            continue;
+        }
+        QString error;
+        const auto text = readTrailFile(plain, &error);
+        const QByteArray gzip = text ? gzipped(*text) : QByteArray();
+        if (gzip.isEmpty()) {
+            qCWarning(lcRemote).noquote() << "cannot compress" << plain << error;
+            continue;
+        }
+        const QString compressed =
+            QDir(folder_).filePath(QStringLiteral("audit-%1-%2.jsonl.gz")
+                                       .arg(archive.seq, 6, 10, QChar(u'0'))
+                                       .arg(newestTime(*text).toString(kTimeFormat)));
+        if (const auto failure = jex::fs::writeFileDurably(compressed, gzip)) {
+            // Kept as it is; compressed at the next rotation or start.
+            qCWarning(lcRemote).noquote() << "cannot archive" << plain << ":" << failure->text;
+            continue;
+        }
+        QFile::remove(plain);
+        syncOrLog(folder_);
+        qCInfo(lcRemote).noquote()
+            << "archived the audit records of" << plain << "in" << compressed;
+    }
+}
+
+void AuditTrail::expire() {
+    const QDateTime oldestKept = QDateTime::currentDateTimeUtc().addDays(-limits_.retentionDays);
+    bool removed = false;
+    for (const Archive& archive : archives()) {
+        if (!archive.newest.isValid() || archive.newest >= oldestKept) continue;
+        if (!QFile::remove(archive.path)) {
+            qCWarning(lcRemote).noquote() << "cannot remove" << archive.path;
+            continue;
+        }
+        removed = true;
+        qCInfo(lcRemote).noquote()
+            << "removed" << archive.path << ": all its records are older than"
+            << limits_.retentionDays << "days";
+    }
+    if (removed) syncOrLog(folder_);
 }
 
 bool AuditTrail::rotate(QString* error) {
-    const int oldest = limits_.keptFiles - 1;
-    if (QFile::exists(fileAt(oldest)) && !QFile::remove(fileAt(oldest))) {
-        *error = QStringLiteral("cannot remove %1").arg(fileAt(oldest));
+    const QList<Archive> found = archives();
+    const qint64 seq = found.isEmpty() ? 1 : found.last().seq + 1;
+    const QString archive =
+        QDir(folder_).filePath(QStringLiteral("audit-%1.jsonl").arg(seq, 6, 10, QChar(u'0')));
+    if (!QFile::rename(currentFile(), archive)) {
+        *error = QStringLiteral("cannot rename %1 to %2").arg(currentFile(), archive);
         return false;
     }
-    for (int age = oldest - 1; age >= 0; --age) {
-        if (!QFile::exists(fileAt(age))) continue;
-        if (!QFile::rename(fileAt(age), fileAt(age + 1))) {
-            *error = QStringLiteral("cannot rename %1").arg(fileAt(age));
-            return false;
-        }
+    if (const auto failure = jex::fs::syncFolder(folder_)) {
+        *error = failure->text;
+        return false;
     }
+    // Compressing and expiring cost no record when they fail: both are tried
+    // again at the next rotation.
+    compressPending();
+    expire();
     return true;
 }
 
 bool AuditTrail::append(const QJsonObject& record, QString* error) {
-    QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
     if (line.size() > kMaxAuditRecordBytes) {
         *error = QStringLiteral("an audit record of %1 bytes").arg(line.size());
         return false;
     }
-    const QString path = fileAt(0);
-    QFileInfo info(path);
-    if (info.exists() && info.size() > 0 && info.size() + line.size() > limits_.rotateBytes &&
-        !rotate(error))
+    const qint64 size = sizeOf(currentFile());
+    if (size > 0 && size + line.size() > limits_.rotateBytes && !rotate(error)) return false;
+    if (const auto failure = jex::fs::appendLineDurably(currentFile(), line)) {
+        *error = failure->text;
         return false;
+    }
+    return true;
+}
 
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *error =
-            QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
-        return false;
+void AuditTrail::forEach(const std::function<void(const QJsonObject&, qint64)>& visit) const {
+    for (const QString& path : files()) {
+        QString error;
+        const auto text = readTrailFile(path, &error);
+        if (!text) {
+            qCWarning(lcRemote).noquote() << "audit trail:" << error;
+            continue;
+        }
+        forEachLine(*text, visit);
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && ::fchmod(fd, 0600) == 0;
-    const off_t before = st.st_size;
-    if (ok && !endsWithLineBreak(fd, before)) line.prepend('\n');
-    ok = ok && writeAll(fd, line) && ::fsync(fd) == 0;
-    if (!ok) {
-        *error = QStringLiteral("cannot write %1: %2")
-                     .arg(path, QString::fromLocal8Bit(strerror(errno)));
-        if (::ftruncate(fd, before) == 0) (void)::fsync(fd);  // leave no part of the record
-    }
-    ::close(fd);
-    // A new file's name must be on disk too.
-    if (ok && before == 0 && !syncFolder(folder_)) {
-        *error = QStringLiteral("cannot sync the folder of %1").arg(path);
-        return false;
-    }
-    return ok;
 }
 
 QList<QJsonObject> AuditTrail::records() const {
     QList<QJsonObject> all;
-    for (int age = limits_.keptFiles - 1; age >= 0; --age) all += readFile(fileAt(age));
+    forEach([&](const QJsonObject& record, qint64) { all.append(record); });
     return all;
-}
-
-QList<QJsonObject> AuditTrail::recentRecords() const {
-    return readFile(fileAt(0));
 }
 
 }  // namespace jexremote

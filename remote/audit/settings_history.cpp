@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <algorithm>
+#include <climits>
 #include <variant>
 
 #include "remote/audit/audit_log.h"
@@ -23,9 +25,13 @@ QString nowUtc() {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
 }
 
-bool isOf(const QJsonObject& record, int profile) {
-    return record.value(kProfile).toInteger(-1) == profile;
+qint64 versionOf(const QJsonObject& record) {
+    return record.value(kVersion).toInteger(-1);
 }
+
+// A few records beyond one answer: records of updates that were undone are
+// left out of answers.
+constexpr int kUndoneSlack = 16;
 
 }  // namespace
 
@@ -35,13 +41,17 @@ SettingsHistory::SettingsHistory(ServerStore& store, const QString& stateFolder,
 bool SettingsHistory::finishStaged(int profile, QString* error) {
     const QList<qint64> staged = versions_.staged(profile);
     if (staged.isEmpty()) return true;
-    const QList<QJsonObject> records = audit_.records();
     for (const qint64 version : staged) {
-        // The last record of this version decides: made, or undone.
+        // The last record of this version decides: made, or undone. A staged
+        // version is its server's newest: its records are in the index.
         bool made = false;
-        for (const QJsonObject& record : records)
-            if (isOf(record, profile) && record.value(kVersion).toInteger(-1) == version)
-                made = !record.value(kUndone).toBool();
+        qint64 lastSeq = -1;
+        for (const Window& window : index_.value(profile))
+            for (const Indexed& indexed : window.records)
+                if (versionOf(indexed.record) == version && indexed.seq > lastSeq) {
+                    lastSeq = indexed.seq;
+                    made = !indexed.record.value(kUndone).toBool();
+                }
         const auto loaded = versions_.loadStaged(profile, version);
         if (!made || !std::holds_alternative<StoredVersion>(loaded)) {
             qCWarning(lcRemote).noquote()
@@ -59,7 +69,31 @@ bool SettingsHistory::finishStaged(int profile, QString* error) {
     return true;
 }
 
+void SettingsHistory::remember(const QJsonObject& record, qint64 bytes) {
+    const QJsonValue value = record.value(kProfile);
+    const qint64 profile = value.toInteger();
+    if (!value.isDouble() || profile < INT_MIN || profile > INT_MAX) return;
+    Window& window = index_[int(profile)][record.value(QStringLiteral("operator")).toString()];
+    window.records.append({nextSeq_++, bytes, record});
+    window.bytes += bytes;
+    while (window.records.size() > kMaxHistoryRecords + kUndoneSlack ||
+           (window.records.size() > 1 &&
+            window.bytes - window.records.first().bytes >= kMaxHistoryBytes)) {
+        window.bytes -= window.records.first().bytes;
+        window.records.removeFirst();
+    }
+}
+
+bool SettingsHistory::appendRecord(const QJsonObject& record, QString* error) {
+    if (!audit_.append(record, error)) return false;
+    remember(record, QJsonDocument(record).toJson(QJsonDocument::Compact).size());
+    return true;
+}
+
 bool SettingsHistory::open(QString* error) {
+    audit_.open();
+    index_.clear();
+    audit_.forEach([this](const QJsonObject& record, qint64 bytes) { remember(record, bytes); });
     for (const int profile : store_.profiles()) {
         if (!finishStaged(profile, error)) return false;
         const ServerSettings current = *store_.settings(profile);
@@ -91,7 +125,7 @@ std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& 
                        {kVersion, info.version},
                        {QStringLiteral("changes"), settingsChanges(before, after)}};
     if (origin.revertOf) record.insert(QStringLiteral("revertOf"), *origin.revertOf);
-    if (!audit_.append(record, error)) {
+    if (!appendRecord(record, error)) {
         versions_.discard(profile, info.version);
         return std::nullopt;
     }
@@ -104,7 +138,7 @@ std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& 
                                  {kVersion, info.version},
                                  {kUndone, true},
                                  {QStringLiteral("reason"), QStringLiteral("not stored")}};
-        if (!audit_.append(undone, &undoError))
+        if (!appendRecord(undone, &undoError))
             qCCritical(lcRemote).noquote() << "profile" << profile << ": version" << info.version
                                            << "was not stored and its record stays:" << undoError;
         versions_.discard(profile, info.version);
@@ -119,20 +153,45 @@ std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& 
 }
 
 jexlink::History SettingsHistory::history(int profile) const {
-    const QList<QJsonObject> records = audit_.records();
+    const QHash<QString, Window> windows = index_.value(profile);
     QSet<qint64> undone;
-    for (const QJsonObject& record : records)
-        if (isOf(record, profile) && record.value(kUndone).toBool())
-            undone.insert(record.value(kVersion).toInteger(-1));
+    for (const Window& window : windows)
+        for (const Indexed& indexed : window.records)
+            if (indexed.record.value(kUndone).toBool()) undone.insert(versionOf(indexed.record));
+
+    // Each operator's shown records, newest first; operators by their newest.
+    QList<QList<const Indexed*>> byOperator;
+    for (const Window& window : windows) {
+        QList<const Indexed*> shown;
+        for (auto it = window.records.crbegin(); it != window.records.crend(); ++it)
+            if (!undone.contains(versionOf(it->record))) shown.append(&*it);
+        if (!shown.isEmpty()) byOperator.append(shown);
+    }
+    std::sort(byOperator.begin(), byOperator.end(),
+              [](const auto& a, const auto& b) { return a.first()->seq > b.first()->seq; });
+
+    // Every operator's newest record, then every operator's second newest, ...
+    QList<const Indexed*> chosen;
+    qint64 bytes = 0;
+    bool full = false;
+    for (qsizetype rank = 0; !full; ++rank) {
+        bool more = false;
+        for (const auto& shown : byOperator) {
+            if (rank >= shown.size()) continue;
+            more = true;
+            bytes += shown[rank]->bytes;
+            if (chosen.size() >= kMaxHistoryRecords || bytes > kMaxHistoryBytes) {
+                full = true;
+                break;
+            }
+            chosen.append(shown[rank]);
+        }
+        full = full || !more;
+    }
+    std::sort(chosen.begin(), chosen.end(), [](auto a, auto b) { return a->seq > b->seq; });
 
     jexlink::History history;
-    qint64 bytes = 0;
-    for (auto it = records.crbegin(); it != records.crend(); ++it) {
-        if (!isOf(*it, profile) || undone.contains(it->value(kVersion).toInteger(-1))) continue;
-        bytes += QJsonDocument(*it).toJson(QJsonDocument::Compact).size();
-        if (history.records.size() >= kMaxHistoryRecords || bytes > kMaxHistoryBytes) break;
-        history.records.append(*it);
-    }
+    for (const Indexed* indexed : chosen) history.records.append(indexed->record);
     for (const VersionInfo& version : versions_.list(profile))
         history.versions.append(QJsonObject{{kVersion, version.version},
                                             {QStringLiteral("time"), version.time},

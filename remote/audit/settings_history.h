@@ -11,7 +11,16 @@
 // its record and the staged version is dropped. After a stop between steps 2
 // and 4, open() finishes the update from its staged version; a staged version
 // without a record (a stop between 1 and 2) is dropped.
+//
+// History answers come from an index kept in memory, built at open() from the
+// whole retained trail and updated on each append: for each server and each
+// operator, that operator's newest records (enough for one answer). So an
+// answer costs the same whatever the trail's size, and no operator's flood of
+// updates hides another operator's records: when more records qualify than
+// one answer holds, every operator's newest records are taken before anyone's
+// older ones.
 
+#include <QHash>
 #include <QJsonArray>
 #include <QString>
 
@@ -44,7 +53,8 @@ class SettingsHistory {
 public:
     SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits = {});
 
-    // Finishes or drops updates a stop interrupted, and keeps each server's
+    // Reads the audit trail into the index, finishes or drops updates a stop
+    // interrupted, and keeps each server's
     // current settings as a version when they are not its newest one (a new
     // server, or a state file edited by hand). False, with the reason in
     // `error`, when that cannot be written.
@@ -63,11 +73,26 @@ public:
     const AuditTrail& audit() const { return audit_; }
 
 private:
+    struct Indexed {
+        qint64 seq = 0;    // the record's place in the trail
+        qint64 bytes = 0;  // the length of its line
+        QJsonObject record;
+    };
+    // One operator's newest records of one server, oldest first.
+    struct Window {
+        QList<Indexed> records;
+        qint64 bytes = 0;
+    };
+
     bool finishStaged(int profile, QString* error);
+    bool appendRecord(const QJsonObject& record, QString* error);
+    void remember(const QJsonObject& record, qint64 bytes);
 
     ServerStore& store_;
     AuditTrail audit_;
     VersionStore versions_;
+    QHash<int, QHash<QString, Window>> index_;  // profile -> operator -> records
+    qint64 nextSeq_ = 0;
 };
 
 }  // namespace jexremote

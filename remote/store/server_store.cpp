@@ -7,15 +7,13 @@
 #include <variant>
 
 #include "remote/audit/audit_log.h"
-#include "remote/store/folder_sync.h"
 #include "remote/store/state_file.h"
+#include "remote/store/state_folder.h"
 
 namespace jexremote {
 
 namespace {
 
-constexpr auto kOwnerOnlyFolder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 constexpr int kMaxServers = 1024;
 
 }  // namespace
@@ -27,15 +25,14 @@ QString ServerStore::fileOf(int profile) const {
 }
 
 bool ServerStore::open(QString* error) {
-    QDir dir(folder_);
-    if (!dir.exists() && !QDir().mkpath(folder_)) {
-        *error = QStringLiteral("cannot create the state folder %1").arg(folder_);
+    const FolderCheck check = checkStateFolder(folder_);
+    for (const QString& path : check.removed)
+        qCInfo(lcRemote).noquote() << "removed" << path << "left behind by a stop";
+    if (check.refusal) {
+        *error = *check.refusal;
         return false;
     }
-    if (!QFile::setPermissions(folder_, kOwnerOnlyFolder)) {
-        *error = QStringLiteral("cannot make the state folder %1 owner-only").arg(folder_);
-        return false;
-    }
+    const QDir dir(folder_);
 
     static const QRegularExpression kStateName(
         QStringLiteral("^server-(0|-?[1-9][0-9]{0,8})\\.ini$"));
@@ -70,11 +67,16 @@ std::optional<ServerSettings> ServerStore::settings(int profile) const {
 }
 
 bool ServerStore::store(int profile, const ServerSettings& settings, QString* error) {
-    if (!writeStateFile(fileOf(profile), settings, error)) return false;
-    // The file is replaced whatever happens next; syncing the folder makes the
-    // new name survive a power cut.
-    if (!syncFolder(folder_))
-        qCWarning(lcRemote).noquote() << "cannot sync the state folder" << folder_;
+    if (!writeStateFile(fileOf(profile), settings, error)) {
+        // The file may be in place but not yet safe on disk (its folder could
+        // not be synced): the old settings go back, as memory keeps them.
+        const auto kept = servers_.constFind(profile);
+        QString ignored;
+        if (kept != servers_.cend() && QFile::exists(fileOf(profile)) &&
+            readStateFile(fileOf(profile)) != std::variant<ServerSettings, QString>(*kept))
+            writeStateFile(fileOf(profile), *kept, &ignored);
+        return false;
+    }
     servers_.insert(profile, settings);
     return true;
 }

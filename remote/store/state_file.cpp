@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 // UTF-8 is kept as bytes: no conversion layer.
 #define SI_NO_CONVERSION
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "exchange/model/setting_names.h"
+#include "jex/durable_file.h"
 #include "remote/store/value_escapes.h"
 #include "remote/validation/field_rules.h"
 #include "remote/validation/settings_check.h"
@@ -194,24 +194,20 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
 }
 
 std::variant<ServerSettings, QString> readStateFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
-    if (file.size() > kMaxStateFileBytes)
+    QString error;
+    const auto text = jex::fs::readRegularFile(path, kMaxStateFileBytes + 1, &error);
+    if (!text) return error;
+    if (text->size() > kMaxStateFileBytes)
         return QStringLiteral("%1: larger than %2 bytes").arg(path).arg(kMaxStateFileBytes);
-    return parseStateFile(file.read(kMaxStateFileBytes), path);
+    return parseStateFile(*text, path);
 }
 
 bool writeStateFile(const QString& path, const ServerSettings& settings, QString* error) {
-    QSaveFile file(path);
-    const QByteArray text = stateFileText(settings);
-    const bool written = file.open(QIODevice::WriteOnly) && ::fchmod(file.handle(), 0600) == 0 &&
-                         file.write(text) == text.size() && file.commit();
-    if (!written) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
+    if (const auto failure = jex::fs::writeFileDurably(path, stateFileText(settings))) {
+        *error = failure->text;
+        return false;
     }
-    return written;
+    return true;
 }
 
 }  // namespace jexremote

@@ -29,10 +29,11 @@ QByteArray stateFileText(const ServerSettings& settings);
 std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
                                                      const QString& fileName);
 
+// Reads the file, never through a symbolic link.
 std::variant<ServerSettings, QString> readStateFile(const QString& path);
 
-// Writes the file atomically (temporary file, flushed to disk, renamed),
-// owner-only. False, with the reason in `error`, when it cannot.
+// Writes the file atomically (jex::fs::writeFileDurably), owner-only. False, with the reason in
+// `error`, when it cannot.
 bool writeStateFile(const QString& path, const ServerSettings& settings, QString* error);
 
 }  // namespace jexremote

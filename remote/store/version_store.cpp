@@ -4,15 +4,12 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
 
+#include "jex/durable_file.h"
 #include "link/link_messages.h"
-#include "remote/store/folder_sync.h"
 #include "remote/store/state_file.h"
 
 namespace jexremote {
@@ -22,8 +19,6 @@ namespace {
 const QString kKeptSuffix = QStringLiteral(".json");
 const QString kStagedSuffix = QStringLiteral(".pending.json");
 constexpr qint64 kMaxVersionFileBytes = kMaxStateFileBytes + 4096;
-constexpr auto kOwnerOnlyFolder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 }  // namespace
 
@@ -59,12 +54,12 @@ qint64 VersionStore::nextVersion(int profile) const {
 
 std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {
     const QString name = QStringLiteral("version %1").arg(version);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return name + QStringLiteral(": not kept");
-    if (file.size() > kMaxVersionFileBytes) return name + QStringLiteral(": too large");
+    QString error;
+    const auto text = jex::fs::readRegularFile(path, kMaxVersionFileBytes + 1, &error);
+    if (!text) return name + QStringLiteral(": not kept");
+    if (text->size() > kMaxVersionFileBytes) return name + QStringLiteral(": too large");
     QJsonParseError parseError{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(file.read(kMaxVersionFileBytes), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(*text, &parseError);
     const QJsonObject object = document.object();
     if (!document.isObject())
         return name + QStringLiteral(": not a JSON object (%1)").arg(parseError.errorString());
@@ -95,10 +90,13 @@ QList<VersionInfo> VersionStore::list(int profile) const {
     QList<VersionInfo> versions;
     const QList<qint64> kept = ids(profile, kKeptSuffix);
     for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
-        QFile file(QDir(folderOf(profile)).filePath(QString::number(*it) + kKeptSuffix));
+        QString error;
+        const auto text = jex::fs::readRegularFile(
+            QDir(folderOf(profile)).filePath(QString::number(*it) + kKeptSuffix),
+            kMaxVersionFileBytes + 1, &error);
         QJsonObject object;
-        if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxVersionFileBytes)
-            object = QJsonDocument::fromJson(file.read(kMaxVersionFileBytes)).object();
+        if (text && text->size() <= kMaxVersionFileBytes)
+            object = QJsonDocument::fromJson(*text).object();
         const QString who = object.value(QStringLiteral("operator")).toString();
         versions.append({*it, object.value(QStringLiteral("time")).toString(),
                          who.left(jexlink::kMaxOperatorNameLength)});
@@ -109,23 +107,18 @@ QList<VersionInfo> VersionStore::list(int profile) const {
 bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
                          QString* error) {
     const QString folder = folderOf(profile);
-    for (const QString& path : {folder_, folder}) {
-        if (!QDir().mkpath(path) || !QFile::setPermissions(path, kOwnerOnlyFolder)) {
-            *error = QStringLiteral("cannot create the folder %1").arg(path);
-            return false;
-        }
+    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) {
+        *error = failure->text;
+        return false;
     }
     const QJsonObject object{{QStringLiteral("version"), info.version},
                              {QStringLiteral("time"), info.time},
                              {QStringLiteral("operator"), info.operatorName},
                              {QStringLiteral("state"), QString::fromUtf8(stateFileText(settings))}};
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    QSaveFile file(QDir(folder).filePath(QString::number(info.version) + kStagedSuffix));
-    const bool written = file.open(QIODevice::WriteOnly) && ::fchmod(file.handle(), 0600) == 0 &&
-                         file.write(text) == text.size() && file.commit();
-    if (!written) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-        file.cancelWriting();
+    const QString path = QDir(folder).filePath(QString::number(info.version) + kStagedSuffix);
+    if (const auto failure = jex::fs::writeFileDurably(path, text)) {
+        *error = failure->text;
         return false;
     }
     return true;
@@ -135,9 +128,12 @@ bool VersionStore::keep(int profile, qint64 version, QString* error) {
     const QDir folder(folderOf(profile));
     const QString staged = folder.filePath(QString::number(version) + kStagedSuffix);
     const QString kept = folder.filePath(QString::number(version) + kKeptSuffix);
-    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(kept).constData()) != 0 ||
-        !syncFolder(folder.path())) {
+    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(kept).constData()) != 0) {
         *error = QStringLiteral("cannot keep %1").arg(staged);
+        return false;
+    }
+    if (const auto failure = jex::fs::syncFolder(folder.path())) {
+        *error = failure->text;
         return false;
     }
     QList<qint64> all = ids(profile, kKeptSuffix);

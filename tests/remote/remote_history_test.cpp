@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -200,17 +201,73 @@ const TrailCase kTrailCases[] = {
 INSTANTIATE_TEST_SUITE_P(Files, TrailCases, ::testing::ValuesIn(kTrailCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AuditTrail, RotatesBySizeKeepingABoundedNumberOfFiles) {
-    jextest::TempHost host;
-    // Each record is 8 bytes: two fit a file of 20 bytes.
-    jexremote::AuditTrail trail(host.root(), {20, 3});
-    QString error;
-    for (int n = 1; n <= 9; ++n) ASSERT_TRUE(trail.append(QJsonObject{{"n", n}}, &error));
-    EXPECT_EQ(host.read(QStringLiteral("audit.jsonl")), "{\"n\":9}\n");
-    EXPECT_EQ(host.read(QStringLiteral("audit.1.jsonl")), "{\"n\":7}\n{\"n\":8}\n");
-    EXPECT_EQ(host.read(QStringLiteral("audit.2.jsonl")), "{\"n\":5}\n{\"n\":6}\n");
-    EXPECT_FALSE(host.exists(QStringLiteral("audit.3.jsonl")));
-    EXPECT_EQ(trail.records().first(), (QJsonObject{{"n", 5}}));
+// Records of 2024-05-01 at 12:00:0N.
+QJsonObject recordAt(int n) {
+    return {{"n", n}, {"time", QStringLiteral("2024-05-01T12:00:0%1.000Z").arg(n)}};
 }
+
+QByteArray gunzip(const QString& path) {
+    QProcess gunzip;
+    gunzip.start(QStringLiteral("gunzip"), {QStringLiteral("-c"), path});
+    gunzip.waitForFinished();
+    return gunzip.readAllStandardOutput();
+}
+
+TEST(AuditTrail, ArchivesBySizeAndKeepsEveryRecord) {
+    jextest::TempHost host;
+    // Each record is 42 bytes: two fit a file of 100 bytes.
+    jexremote::AuditTrail trail(host.root(), {100, jexremote::kMaxAuditDays});
+    QString error;
+    for (int n = 1; n <= 7; ++n) ASSERT_TRUE(trail.append(recordAt(n), &error));
+    EXPECT_EQ(QDir(host.root()).entryList(QDir::Files),
+              (QStringList{"audit-000001-20240501T120002Z.jsonl.gz",
+                           "audit-000002-20240501T120004Z.jsonl.gz",
+                           "audit-000003-20240501T120006Z.jsonl.gz", "audit.jsonl"}));
+    EXPECT_EQ(gunzip(host.path("audit-000002-20240501T120004Z.jsonl.gz")),
+              "{\"n\":3,\"time\":\"2024-05-01T12:00:03.000Z\"}\n"
+              "{\"n\":4,\"time\":\"2024-05-01T12:00:04.000Z\"}\n");
+    EXPECT_EQ(trail.records().size(), 7);
+    EXPECT_EQ(trail.records().first(), recordAt(1));
+}
+
+struct KeptCase {
+    const char* name;
+    QStringList found;  // files before open(); "RECENT" is yesterday's time
+    QStringList kept;   // files after
+};
+
+class KeptCases : public ::testing::TestWithParam<KeptCase> {};
+
+TEST_P(KeptCases, OpenArchivesWhatIsLeftAndRemovesOnlyWhatIsPastRetention) {
+    jextest::TempHost host;
+    const QDateTime yesterday = QDateTime::currentDateTimeUtc().addDays(-1);
+    const QString recent = yesterday.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QByteArray line =
+        "{\"time\":\"" + yesterday.toString(Qt::ISODateWithMs).toUtf8() + "\"}\n";
+    for (QString name : GetParam().found)
+        host.write(name.replace(QStringLiteral("RECENT"), recent), line);
+    jexremote::AuditTrail trail(host.root(), {1 << 20, 30});
+    trail.open();
+    QStringList kept;
+    for (const QString& name : GetParam().kept) kept << QString(name).replace("RECENT", recent);
+    EXPECT_EQ(QDir(host.root()).entryList(QDir::Files), kept);
+}
+
+// clang-format off
+const KeptCase kKeptCases[] = {
+    {"PastRetentionRemoved",
+     {"audit-000001-20200101T000000Z.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"},
+     {"audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
+    {"CurrentFileNeverRemoved", {"audit.jsonl"}, {"audit.jsonl"}},
+    {"UncompressedArchiveCompressed", {"audit-000004.jsonl"}, {"audit-000004-RECENT.jsonl.gz"}},
+    {"CompressedTwiceKeepsTheCompressedOne",
+     {"audit-000004.jsonl", "audit-000004-RECENT.jsonl.gz"}, {"audit-000004-RECENT.jsonl.gz"}},
+    {"EarlierReleaseFilesTakenIn", {"audit.2.jsonl", "audit.1.jsonl", "audit.jsonl"},
+     {"audit-000001-RECENT.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Archives, KeptCases, ::testing::ValuesIn(kKeptCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

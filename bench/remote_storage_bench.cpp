@@ -1,0 +1,181 @@
+// The remote side's storage, timed: an update's round trip over loopback
+// (stored, synced to disk, answered "1") with an empty audit trail and with
+// one of 100 000 records, and a history answer at 100 000 records. The state
+// folder is on the build machine's disk (the temporary folder), so the times
+// include real fsync calls. Reported as median and 99th percentile in
+// microseconds; the start with 100 000 records (reading the trail into the
+// history index) is reported once.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "exchange/wire/request.h"
+#include "link/link_messages.h"
+#include "remote/audit/gzip_text.h"
+#include "remote/audit/settings_history.h"
+#include "remote/remote_service.h"
+#include "remote/server_manager.h"
+#include "remote/store/server_store.h"
+#include "tests/remote/remote_fixture.h"
+
+namespace {
+
+namespace wire = kdrsm::wire;
+constexpr int kWaitMs = 10000;
+constexpr int kRecordsPerArchive = 4000;
+
+// A record as an update of one setting writes it, by one of four operators
+// on one of two servers.
+QByteArray recordLine(int n, const QString& time) {
+    const QJsonObject record{
+        {"time", time},
+        {"operator", QStringLiteral("operator%1").arg(n % 4)},
+        {"tag", "t_1"},
+        {"profile", n % 2},
+        {"version", n + 2},
+        {"changes", QJsonArray{QJsonObject{{"setting", "ServerName"},
+                                           {"old", QStringLiteral("Name %1").arg(n)},
+                                           {"new", QStringLiteral("Name %1").arg(n + 1)}}}}};
+    return QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// Archives holding `records` records, as the service leaves them.
+void writeTrail(const QString& state, int records) {
+    const QString time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    const QString stamp = QDateTime::currentDateTimeUtc().toString("yyyyMMdd'T'HHmmss'Z'");
+    QDir().mkpath(state);
+    for (int first = 0, seq = 1; first < records; first += kRecordsPerArchive, ++seq) {
+        QByteArray text;
+        for (int n = first; n < std::min(records, first + kRecordsPerArchive); ++n)
+            text += recordLine(n, time);
+        QFile file(QDir(state).filePath(
+            QStringLiteral("audit-%1-%2.jsonl.gz").arg(seq, 6, 10, QChar(u'0')).arg(stamp)));
+        file.open(QIODevice::WriteOnly);
+        file.write(jexremote::gzipped(text));
+    }
+}
+
+void report(benchmark::State& state, std::vector<double>& micros) {
+    std::sort(micros.begin(), micros.end());
+    if (micros.empty()) return;
+    state.counters["median_us"] = micros[micros.size() / 2];
+    state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
+}
+
+void updateRoundTrip(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString stateDir = dir.filePath(QStringLiteral("state"));
+    writeTrail(stateDir, int(state.range(0)));
+    QString error;
+    const QString tokenFile = dir.filePath(QStringLiteral("tokens"));
+    const QString token = jexremote::createTokenFile(tokenFile, &error).value_or(QString());
+    jexremote::RemoteOptions options;
+    options.stateDir = stateDir;
+    options.tokenFile = tokenFile;
+    jexremote::RemoteService service(options);
+    QElapsedTimer started;
+    started.start();
+    if (!service.start(&error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    state.counters["start_ms"] = double(started.elapsed());
+
+    QWebSocket socket;
+    QStringList received;
+    QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                     [&](const QString& m) { received << m; });
+    auto waitFor = [&](qsizetype count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (received.size() < count && !waited.hasExpired(kWaitMs))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return received.size() >= count;
+    };
+    socket.open(service.url());
+    while (socket.state() != QAbstractSocket::ConnectedState)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    socket.sendTextMessage(jexlink::tokenMessage(token));
+    if (!waitFor(1)) {
+        state.SkipWithError("not welcomed");
+        return;
+    }
+
+    std::vector<double> micros;
+    int n = 0;
+    for (auto _ : state) {
+        ++n;
+        const QString request = wire::requestText(
+            wire::kSetSettings, QStringLiteral("bench"), 0,
+            wire::joinUpdateBody(jextest::restatingBody(QStringLiteral("Bench %1").arg(n))));
+        QElapsedTimer one;
+        one.start();
+        socket.sendTextMessage(jexlink::requestMessage(n, request));
+        if (!waitFor(1 + n) || jexlink::readAnswerMessage(received.last())->text != u"1") {
+            state.SkipWithError("an update was not stored");
+            return;
+        }
+        micros.push_back(double(one.nsecsElapsed()) / 1000.0);
+    }
+    report(state, micros);
+}
+BENCHMARK(updateRoundTrip)->Arg(0)->Arg(100000)->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+// One history answer, as the link sends it, with 100 000 records in the trail.
+void historyAnswer(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString stateDir = dir.filePath(QStringLiteral("state"));
+    writeTrail(stateDir, int(state.range(0)));
+    QFile file(QDir(stateDir).filePath(QStringLiteral("server-0.ini")));
+    file.open(QIODevice::WriteOnly);
+    file.write(jextest::stateText());
+    file.close();
+    jexremote::ServerStore store(stateDir);
+    jexremote::SettingsHistory history(store, stateDir);
+    jexremote::ServerManager manager(store, history);
+    QString error;
+    if (!store.open(&error) || !history.open(&error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    std::vector<double> micros;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        QElapsedTimer one;
+        one.start();
+        const QString answer = jexlink::historyAnswerMessage(1, manager.history(0));
+        micros.push_back(double(one.nsecsElapsed()) / 1000.0);
+        bytes = answer.size();
+        benchmark::DoNotOptimize(answer);
+    }
+    state.counters["answer_bytes"] = double(bytes);
+    report(state, micros);
+}
+BENCHMARK(historyAnswer)->Arg(100000)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("jex.remote.info=false"));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
