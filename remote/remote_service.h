@@ -27,6 +27,8 @@ struct RemoteOptions {
     bool insecure = false;      // allow ws:// on a non-loopback address
     int pingMs = 30000;         // every connection is pinged this often
     int silenceMs = 90000;      // and closed when nothing came from it for this long
+    double updatesPerSecond = 10;  // per operator, updates and reverts (twice that at once)
+    double historyPerSecond = 5;   // per operator, history requests (twice that at once)
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for
@@ -39,6 +41,7 @@ std::optional<QString> createTokenFile(const QString& path, QString* error);
 std::optional<QString> firstToken(const QString& path, QString* error);
 
 class LinkServer;
+class TokenFileWatch;
 class ServerManager;
 class ServerStore;
 class SettingsHistory;
@@ -63,6 +66,11 @@ public:
     // True when start() created the token file.
     bool createdTokenFile() const { return createdTokenFile_; }
 
+    // Reads the token file again (it is also read whenever it changes):
+    // removed operators' connections close, changed ones get a new welcome.
+    // `why` goes to the log.
+    void readOperatorsAgain(const QString& why);
+
     // The stored settings of one profile, as a test or the host's status view
     // sees them; nothing for a profile this side does not manage.
     std::optional<ServerSettings> settings(int profile) const;
@@ -74,6 +82,7 @@ private:
     std::unique_ptr<SettingsHistory> history_;
     std::unique_ptr<ServerManager> manager_;
     std::unique_ptr<LinkServer> link_;
+    std::unique_ptr<TokenFileWatch> operatorsWatch_;
 };
 
 }  // namespace jexremote
