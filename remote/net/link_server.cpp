@@ -72,6 +72,9 @@ LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits 
       handlers_(std::move(handlers)),
       limits_(limits) {
     clock_.start();
+    serving_.setSingleShot(true);
+    serving_.setInterval(0);
+    connect(&serving_, &QTimer::timeout, this, &LinkServer::serveRound);
     connect(&ticker_, &QTimer::timeout, this, &LinkServer::tick);
 }
 
@@ -199,7 +202,12 @@ void LinkServer::acceptConnections() {
         socket->setMaxAllowedIncomingFrameSize(kMaxHandshakeMessageBytes);
         auto* handshake = new QTimer(socket);
         const qint64 now = clock_.elapsed();
-        connections_.insert(socket, {std::nullopt, handshake, address, stream->since(), now, now});
+        Connection connection;
+        connection.handshake = handshake;
+        connection.address = address;
+        connection.since = stream->since();
+        connection.lastHeardMs = connection.lastPingMs = now;
+        connections_.insert(socket, connection);
         qCInfo(lcRemote).noquote() << "connection from" << peerOf(socket);
 
         handshake->setSingleShot(true);
@@ -273,6 +281,10 @@ void LinkServer::makeRoomForNewcomer(const QString& address) {
     }
 }
 
+// A welcomed connection's messages wait in its own queue; each round serves
+// one message of every connection that has some, and the event loop runs
+// between rounds: many requests on one connection delay the others by one
+// answer, not by all of theirs.
 void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
@@ -282,7 +294,31 @@ void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
         welcome(socket, connection, message);
         return;
     }
-    const jexlink::Welcome who = connection.who->welcome;
+    const qint64 bytes = 2 * message.size();
+    if (connection.waitingBytes + bytes > limits_.maxWaitingBytes)
+        return drop(socket, QStringLiteral("over %1 bytes of messages waiting for their answers")
+                                .arg(limits_.maxWaitingBytes));
+    connection.waiting.append(message);
+    connection.waitingBytes += bytes;
+    if (!serving_.isActive()) serving_.start();
+}
+
+void LinkServer::serveRound() {
+    bool more = false;
+    for (QWebSocket* socket : connections_.keys()) {
+        auto it = connections_.find(socket);
+        if (it == connections_.end() || it->waiting.isEmpty()) continue;
+        const QString message = it->waiting.takeFirst();
+        it->waitingBytes -= 2 * message.size();
+        const jexlink::Welcome who = it->who->welcome;  // serving may close the connection
+        serve(socket, who, message);
+        it = connections_.find(socket);
+        more = more || (it != connections_.end() && !it->waiting.isEmpty());
+    }
+    if (more) serving_.start();
+}
+
+void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
     if (const auto request = jexlink::readRequestMessage(message)) {
         const QString refused = isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
         send(socket, refused.isEmpty()

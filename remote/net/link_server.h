@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -46,6 +47,7 @@ struct LinkLimits {
     int maxUnwelcomed = 16;           // not yet welcomed, in all
     int maxUnwelcomedPerAddress = 4;  // not yet welcomed, per peer address
     qint64 maxUnsentBytes = 4 << 20;  // answers a peer has not read; past it, closed
+    qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
     int handshakeMs = 5000;
     int pingMs = 30000;     // how often every connection is pinged
     int silenceMs = 90000;  // closed after this long with neither a message nor a pong
@@ -90,6 +92,8 @@ private:
         qint64 since = 0;             // when it connected
         qint64 lastHeardMs = 0;
         qint64 lastPingMs = 0;
+        QStringList waiting;  // received, not yet answered
+        qint64 waitingBytes = 0;
     };
     struct Turns {
         RateBucket updates, history;
@@ -102,6 +106,8 @@ private:
     void makeRoomForNewcomer(const QString& address);
     void onMessage(QWebSocket* socket, const QString& message);
     void welcome(QWebSocket* socket, Connection& connection, const QString& message);
+    void serveRound();
+    void serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message);
     // Why the operator may not do this now; empty when a turn was taken.
     QString refusal(const QString& operatorName, bool update);
     void send(QWebSocket* socket, const QString& message);
@@ -119,7 +125,8 @@ private:
     QHash<QWebSocket*, Connection> connections_;
     QHash<QString, Turns> turns_;  // per operator name
     QElapsedTimer clock_;
-    QTimer ticker_;  // pings and the silence limit
+    QTimer ticker_;   // pings and the silence limit
+    QTimer serving_;  // the next round of waiting messages
 };
 
 }  // namespace jexremote
