@@ -351,13 +351,9 @@ QString LinkServer::refusal(const QString& operatorName, bool update) {
         return {};
     }
     const QString why =
-        update ? QStringLiteral("operator %1 sent more than %2 updates a second; try again shortly")
-                     .arg(operatorName)
-                     .arg(limit.perSecond)
-               : QStringLiteral("operator %1 asked for history more than %2 times a second; try "
-                                "again shortly")
-                     .arg(operatorName)
-                     .arg(limit.perSecond);
+        QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
+            .arg(operatorName, update ? QStringLiteral("updates") : QStringLiteral("history requests"))
+            .arg(limit.perSecond);
     if (!std::exchange(turns.refusalLogged, true))
         qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
     return why;
