@@ -111,7 +111,9 @@ bool LinkServer::listen(const RemoteOptions& options, QString* error) {
     server_ = std::make_unique<QWebSocketServer>(QStringLiteral("jexremote"),
                                                  QWebSocketServer::NonSecureMode);
     server_->setHandshakeTimeout(limits_.handshakeMs);
-    connect(listener_.get(), &QTcpServer::newConnection, this, &LinkServer::acceptSockets);
+    // Announced once a socket is ready: for TLS, after its handshake.
+    connect(listener_.get(), &QTcpServer::pendingConnectionAvailable, this,
+            &LinkServer::acceptSockets);
     connect(server_.get(), &QWebSocketServer::newConnection, this, &LinkServer::acceptConnections);
     connect(server_.get(), &QWebSocketServer::originAuthenticationRequired, this,
             &LinkServer::checkOrigin);
@@ -179,6 +181,9 @@ void LinkServer::acceptSockets() {
             drop(stream->webSocket(), QStringLiteral("an unmasked frame"));
         });
         server_->handleConnection(tcp);
+        // A TLS socket comes after its handshake, often with the upgrade
+        // request already read: nothing would announce it again.
+        if (tcp->bytesAvailable() > 0) emit tcp->readyRead();
     }
 }
 
