@@ -89,8 +89,8 @@ struct Remote {
         QFile tokens(dir.filePath(QStringLiteral("tokens")));
         tokens.open(QIODevice::WriteOnly);
         tokens.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        tokens.write((kHostToken + " host 1 1 1 1 1 1\n" + kReaderToken + " reader 0 0 0 0 0 0\n")
-                         .toUtf8());
+        tokens.write(
+            (kHostToken + " host 1 1 1 1 1 1\n" + kReaderToken + " reader 0 0 0 0 0 0\n").toUtf8());
         tokens.close();
         process.start(QStringLiteral(JEXREMOTE_PATH),
                       {QStringLiteral("--state-dir"), dir.filePath(QStringLiteral("state")),
@@ -129,9 +129,9 @@ void BM_Fetches(benchmark::State& state) {
     for (int n = 0; n < kRecords; ++n) {
         const qint64 before = host.answers;
         host.socket.sendTextMessage(jexlink::requestMessage(
-            n, wire::requestText(
-                   wire::kSetSettings, QStringLiteral("b"), 0,
-                   wire::joinUpdateBody(jextest::restatingBody(QStringLiteral("Server %1").arg(n))))));
+            n, wire::requestText(wire::kSetSettings, QStringLiteral("b"), 0,
+                                 wire::joinUpdateBody(
+                                     jextest::restatingBody(QStringLiteral("Server %1").arg(n))))));
         if (!spinUntil([&] { return host.answers > before; }) || answer != "1")
             return state.SkipWithError("an update was not stored");
     }

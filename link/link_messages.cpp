@@ -141,10 +141,9 @@ std::optional<HistoryRequest> readHistoryRequest(const QString& message) {
 }
 
 QString historyAnswerMessage(qint64 id, const History& history) {
-    const QJsonObject body =
-        history.refusal.isEmpty()
-            ? QJsonObject{{kRecords, history.records}, {kVersions, history.versions}}
-            : QJsonObject{{kReason, history.refusal}};
+    const QJsonObject body = history.refusal.isEmpty() ? QJsonObject{{kRecords, history.records},
+                                                                     {kVersions, history.versions}}
+                                                       : QJsonObject{{kReason, history.refusal}};
     return compact({{kId, id}, {kHistory, body}});
 }
 
@@ -157,7 +156,8 @@ std::optional<QPair<qint64, History>> readHistoryAnswer(const QString& message) 
     if (const QJsonValue reason = body.value(kReason); reason.isString())
         return qMakePair(*id, History{{}, {}, reason.toString()});
     if (!body.value(kRecords).isArray() || !body.value(kVersions).isArray()) return std::nullopt;
-    return qMakePair(*id, History{body.value(kRecords).toArray(), body.value(kVersions).toArray(), {}});
+    return qMakePair(*id,
+                     History{body.value(kRecords).toArray(), body.value(kVersions).toArray(), {}});
 }
 
 QString revertRequestMessage(const RevertRequest& request) {

@@ -54,7 +54,8 @@ bool parseListen(const QString& text, jexremote::RemoteOptions& options) {
     return true;
 }
 
-std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(const QCoreApplication& app) {
+std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
+    const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves the settings of the game servers in a state folder, one per profile index, to "
@@ -193,8 +194,7 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "jexremote: " << exit->text << Qt::endl;
         return 2;
     }
-    if (const auto* change = std::get_if<TokenFileChange>(&parsed))
-        return changeTokenFile(*change);
+    if (const auto* change = std::get_if<TokenFileChange>(&parsed)) return changeTokenFile(*change);
     const auto& options = std::get<jexremote::RemoteOptions>(parsed);
     jexremote::RemoteService service(options);
     QString error;

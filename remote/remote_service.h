@@ -23,10 +23,10 @@ struct RemoteOptions {
                         // (empty: STATEDIR/tokens)
     QString stateDir;   // one state file per profile; created (0700) when missing
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    QString certFile, keyFile;  // both set: serve wss://
-    bool insecure = false;      // allow ws:// on a non-loopback address
-    int pingMs = 30000;         // every connection is pinged this often
-    int silenceMs = 90000;      // and closed when nothing came from it for this long
+    QString certFile, keyFile;     // both set: serve wss://
+    bool insecure = false;         // allow ws:// on a non-loopback address
+    int pingMs = 30000;            // every connection is pinged this often
+    int silenceMs = 90000;         // and closed when nothing came from it for this long
     double updatesPerSecond = 10;  // per operator, updates and reverts (twice that at once)
     double historyPerSecond = 5;   // per operator, history requests (twice that at once)
 };

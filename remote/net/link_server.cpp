@@ -177,9 +177,8 @@ void LinkServer::acceptSockets() {
         makeRoomForNewcomer(tcp->peerAddress().toString());
         auto* stream = new ClientStream(tcp, clock_.elapsed());
         upgrading_.append(stream);
-        connect(stream, &ClientStream::unmaskedFrame, this, [this, stream] {
-            drop(stream->webSocket(), QStringLiteral("an unmasked frame"));
-        });
+        connect(stream, &ClientStream::unmaskedFrame, this,
+                [this, stream] { drop(stream->webSocket(), QStringLiteral("an unmasked frame")); });
         server_->handleConnection(tcp);
         // A TLS socket comes after its handshake, often with the upgrade
         // request already read: nothing would announce it again.
@@ -244,7 +243,9 @@ void LinkServer::acceptConnections() {
 // one: a crowd of idle sockets can delay a host by no more than its own
 // token's way, and welcomed connections are never touched.
 void LinkServer::makeRoomForNewcomer(const QString& address) {
-    upgrading_.removeAll(nullptr);
+    upgrading_.removeIf([](const QPointer<ClientStream>& stream) {
+        return !stream || stream->socket()->state() != QAbstractSocket::ConnectedState;
+    });
     for (const bool sameAddress : {true, false}) {
         const int cap = sameAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed;
         for (;;) {
@@ -270,8 +271,9 @@ void LinkServer::makeRoomForNewcomer(const QString& address) {
             }
             if (waiting < cap) break;
             const QString why =
-                QStringLiteral("no token yet, and its place went to a newer connection (%1 "
-                               "without a welcome%2)")
+                QStringLiteral(
+                    "no token yet, and its place went to a newer connection (%1 "
+                    "without a welcome%2)")
                     .arg(cap)
                     .arg(sameAddress ? QStringLiteral(" from ") + address : QString());
             if (oldestUpgraded) {
@@ -325,10 +327,12 @@ void LinkServer::serveRound() {
 
 void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
     if (const auto request = jexlink::readRequestMessage(message)) {
-        const QString refused = isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
-        send(socket, refused.isEmpty()
-                         ? jexlink::answerMessage(request->id, handlers_.request(request->text, who))
-                         : jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
+        const QString refused =
+            isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
+        send(socket,
+             refused.isEmpty()
+                 ? jexlink::answerMessage(request->id, handlers_.request(request->text, who))
+                 : jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
     } else if (const auto history = jexlink::readHistoryRequest(message)) {
         const QString refused = refusal(who.operatorName, false);
         send(socket, jexlink::historyAnswerMessage(
@@ -357,7 +361,8 @@ QString LinkServer::refusal(const QString& operatorName, bool update) {
     }
     const QString why =
         QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
-            .arg(operatorName, update ? QStringLiteral("updates") : QStringLiteral("history requests"))
+            .arg(operatorName,
+                 update ? QStringLiteral("updates") : QStringLiteral("history requests"))
             .arg(limit.perSecond);
     if (!std::exchange(turns.refusalLogged, true))
         qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
@@ -374,8 +379,8 @@ void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QStri
     }
     const QString name = who->welcome.operatorName;
     if (count([](const Connection& c) { return c.who.has_value(); }) >= limits_.maxConnections)
-        return drop(socket, QStringLiteral("already %1 welcomed connections")
-                                .arg(limits_.maxConnections));
+        return drop(socket,
+                    QStringLiteral("already %1 welcomed connections").arg(limits_.maxConnections));
     if (count([&](const Connection& c) { return c.who && c.who->welcome.operatorName == name; }) >=
         limits_.maxPerOperator)
         return drop(socket, QStringLiteral("operator %1 has %2 connections already")
@@ -397,8 +402,8 @@ void LinkServer::send(QWebSocket* socket, const QString& message) {
     socket->sendTextMessage(message);
     socket->flush();
     if (socket->bytesToWrite() > limits_.maxUnsentBytes)
-        drop(socket, QStringLiteral("over %1 bytes of answers left unread")
-                         .arg(limits_.maxUnsentBytes));
+        drop(socket,
+             QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
 }
 
 void LinkServer::drop(QWebSocket* socket, const QString& why) {

@@ -17,9 +17,9 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QStringList>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
@@ -42,11 +42,11 @@ class ClientStream;
 
 struct LinkLimits {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    int maxConnections = 64;          // welcomed, in all
-    int maxPerOperator = 8;           // welcomed, per operator
-    int maxUnwelcomed = 16;           // not yet welcomed, in all
-    int maxUnwelcomedPerAddress = 4;  // not yet welcomed, per peer address
-    qint64 maxUnsentBytes = 4 << 20;  // answers a peer has not read; past it, closed
+    int maxConnections = 64;           // welcomed, in all
+    int maxPerOperator = 8;            // welcomed, per operator
+    int maxUnwelcomed = 16;            // not yet welcomed, in all
+    int maxUnwelcomedPerAddress = 4;   // not yet welcomed, per peer address
+    qint64 maxUnsentBytes = 4 << 20;   // answers a peer has not read; past it, closed
     qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
     int handshakeMs = 5000;
     int pingMs = 30000;     // how often every connection is pinged
@@ -118,7 +118,7 @@ private:
     QList<Operator> operators_;
     Handlers handlers_;
     LinkLimits limits_;
-    std::unique_ptr<QTcpServer> listener_;  // TCP or TLS
+    std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
     std::unique_ptr<QWebSocketServer> server_;  // upgrades the listener's sockets
     bool secure_ = false;
     QList<QPointer<ClientStream>> upgrading_;  // accepted, not yet upgraded

@@ -19,8 +19,11 @@ class RateBucket {
 public:
     // True, taking a turn, when one is left at time `nowMs` (a monotonic clock).
     bool take(const RateLimit& limit, qint64 nowMs) {
-        if (lastMs_ < 0) turns_ = limit.burst;
-        else turns_ = std::min(limit.burst, turns_ + double(nowMs - lastMs_) * limit.perSecond / 1000);
+        if (lastMs_ < 0)
+            turns_ = limit.burst;
+        else
+            turns_ =
+                std::min(limit.burst, turns_ + double(nowMs - lastMs_) * limit.perSecond / 1000);
         lastMs_ = nowMs;
         if (turns_ < 1) return false;
         turns_ -= 1;

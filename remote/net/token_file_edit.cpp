@@ -21,7 +21,7 @@ constexpr int kTokenBytes = 32;
 
 // The command line's names of the five privileges, in the token file's order.
 constexpr std::array<const char*, 5> kShortPrivilegeNames = {"session", "players", "dedicated",
-                                                            "skins", "novalogin"};
+                                                             "skins", "novalogin"};
 
 const QRegularExpression& blanks() {
     static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
@@ -32,8 +32,9 @@ std::optional<QByteArray> operatorLine(const QString& token, const NewOperator& 
                                        QString* error) {
     static const QRegularExpression kName(QStringLiteral("^[^\\s#]\\S*$"));
     if (!kName.match(who.name).hasMatch() || who.name.size() > jexlink::kMaxOperatorNameLength) {
-        *error = QStringLiteral("an operator's name is 1 to %1 characters without blanks, not "
-                                "starting with #")
+        *error = QStringLiteral(
+                     "an operator's name is 1 to %1 characters without blanks, not "
+                     "starting with #")
                      .arg(jexlink::kMaxOperatorNameLength);
         return std::nullopt;
     }
@@ -44,8 +45,9 @@ std::optional<QByteArray> operatorLine(const QString& token, const NewOperator& 
     for (const QString& asked : who.privileges) {
         if (std::none_of(kShortPrivilegeNames.begin(), kShortPrivilegeNames.end(),
                          [&](const char* known) { return asked == QLatin1String(known); })) {
-            *error = QStringLiteral("unknown privilege %1 (known: session, players, dedicated, "
-                                    "skins, novalogin)")
+            *error = QStringLiteral(
+                         "unknown privilege %1 (known: session, players, dedicated, "
+                         "skins, novalogin)")
                          .arg(asked);
             return std::nullopt;
         }

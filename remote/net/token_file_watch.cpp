@@ -37,9 +37,9 @@ void TokenFileWatch::reload(const QString& why, bool asked) {
     const auto operators = readTokenFile(path_, &error);
     if (!operators) {
         if (std::exchange(lastRefusal_, error) == error && !asked) return;  // said already
-        qCWarning(lcRemote).noquote() << why + QStringLiteral(": refused") << error
-                                      << QStringLiteral("; keeping the %1 operators taken before")
-                                             .arg(operators_.size());
+        qCWarning(lcRemote).noquote()
+            << why + QStringLiteral(": refused") << error
+            << QStringLiteral("; keeping the %1 operators taken before").arg(operators_.size());
         return;
     }
     lastRefusal_.clear();
@@ -48,8 +48,7 @@ void TokenFileWatch::reload(const QString& why, bool asked) {
         return;
     }
     operators_ = *operators;
-    qCInfo(lcRemote).noquote() << why + QStringLiteral(": now") << operators_.size()
-                               << "operators";
+    qCInfo(lcRemote).noquote() << why + QStringLiteral(": now") << operators_.size() << "operators";
     emit operatorsChanged(operators_);
 }
 

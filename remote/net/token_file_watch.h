@@ -34,7 +34,7 @@ private:
     QList<Operator> operators_;
     QFileSystemWatcher watcher_;
     QString lastRefusal_;  // a refusal is logged once, not at every notice
-    QTimer settle_;  // one reading for a burst of change notices
+    QTimer settle_;        // one reading for a burst of change notices
 };
 
 }  // namespace jexremote

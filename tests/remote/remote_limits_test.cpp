@@ -11,8 +11,8 @@
 
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
-#include "remote/remote_service.h"
 #include "raw_peer.h"
+#include "remote/remote_service.h"
 #include "remote_client.h"
 #include "support/temp_host.h"
 

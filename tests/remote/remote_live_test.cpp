@@ -71,7 +71,9 @@ struct Jexremote {
     }
     bool logShows(const QString& text) {
         return QTest::qWaitFor(
-            [&] { return (log += QString::fromUtf8(process.readAllStandardError())).contains(text); },
+            [&] {
+                return (log += QString::fromUtf8(process.readAllStandardError())).contains(text);
+            },
             kWaitMs);
     }
     // The most memory the process has held, from /proc.
@@ -103,10 +105,13 @@ TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
     Client host;
     ASSERT_TRUE(host.welcomed(remote.url, kLeeToken)) << remote.log.toStdString();
     EXPECT_TRUE(served(host));
-    // At most four token-less connections from one address stay open.
+    // At most four token-less connections from one address stay open; well
+    // before the 5 s token limit would close them all.
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return std::count_if(idle.begin(), idle.end(), [](auto& c) { return !c->closed; }) <= 4; },
-        kWaitMs));
+        [&] {
+            return std::count_if(idle.begin(), idle.end(), [](auto& c) { return !c->closed; }) <= 4;
+        },
+        2000));
 }
 
 TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
@@ -131,7 +136,8 @@ TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
     hog.socket.setReadBufferSize(1);
     QByteArray requests;
     for (int i = 0; i < 2000; ++i)
-        requests += jextest::RawPeer::textFrame(jexlink::historyRequestMessage(i, 0).toUtf8(), true);
+        requests +=
+            jextest::RawPeer::textFrame(jexlink::historyRequestMessage(i, 0).toUtf8(), true);
     hog.socket.write(requests);
     ASSERT_TRUE(hog.socket.waitForBytesWritten(kWaitMs));
 
@@ -166,12 +172,11 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
     if (GetParam().tokens.isEmpty()) {
         ASSERT_GT(remote.process.processId(), 0);  // kill(0) would signal this whole group
         ::kill(pid_t(remote.process.processId()), SIGHUP);
-    }
-    else
+    } else
         remote.writeTokens(GetParam().tokens,
-                           GetParam().openToOthers ? QFile::ReadOwner | QFile::WriteOwner |
-                                                         QFile::ReadOther
-                                                   : QFile::ReadOwner | QFile::WriteOwner);
+                           GetParam().openToOthers
+                               ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
+                               : QFile::ReadOwner | QFile::WriteOwner);
     switch (GetParam().then) {
         case Then::Welcomed: {
             ASSERT_TRUE(QTest::qWaitFor([&] { return lee.received.size() == 2; }, kWaitMs));
@@ -180,7 +185,8 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
             EXPECT_EQ(again->operatorName, "lee");
             EXPECT_EQ(again->privileges.value(3),
                       qMakePair(QStringLiteral("Change Custom Skins Option"), 0));
-            EXPECT_EQ(again->privileges.value(1), qMakePair(QStringLiteral("Change Max Players"), 0));
+            EXPECT_EQ(again->privileges.value(1),
+                      qMakePair(QStringLiteral("Change Max Players"), 0));
             EXPECT_TRUE(served(lee));
             break;
         }
@@ -240,7 +246,8 @@ TEST_P(TokenFileEdits, ChangeOnlyTheirLineAndKeepTheFileOwnerOnly) {
     const QString printed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     QByteArray after = GetParam().after;
     if (after.contains("NEW")) {
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(printed).hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(printed).hasMatch())
             << printed.toStdString();
         after.replace("NEW", printed.toUtf8());
     } else {
@@ -282,10 +289,10 @@ TEST_P(ListenCases, ListeningLineNamesTheBoundAddress) {
     QStringList options = GetParam().options;
     if (GetParam().tls) {
         QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                       "/CN=localhost", "-keyout", keys.path("key.pem"), "-out",
-                       keys.path("cert.pem")});
+        openssl.start(
+            QStringLiteral("openssl"),
+            {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+             "/CN=localhost", "-keyout", keys.path("key.pem"), "-out", keys.path("cert.pem")});
         ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0);
         QFile::setPermissions(keys.path("key.pem"), QFile::ReadOwner | QFile::WriteOwner);
         options << "--cert" << keys.path("cert.pem") << "--key" << keys.path("key.pem");

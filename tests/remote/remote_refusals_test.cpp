@@ -35,8 +35,9 @@ struct Remote {
     }
     static jexremote::RemoteOptions options(const jextest::TempHost& host) {
         host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-        host.write(QStringLiteral("tokens"),
-                   (kRootToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 1 1 1 1\n").toUtf8());
+        host.write(
+            QStringLiteral("tokens"),
+            (kRootToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 1 1 1 1\n").toUtf8());
         QFile::setPermissions(host.path(QStringLiteral("tokens")),
                               QFile::ReadOwner | QFile::WriteOwner);
         jexremote::RemoteOptions options;
