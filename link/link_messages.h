@@ -37,7 +37,7 @@ inline constexpr qint64 kMaxId = qint64(1) << 53;  // every id fits a JSON numbe
 struct Envelope {
     qint64 id = 0;
     QString text;
-    QString reason;  // an answer's: why it was refused; empty otherwise
+    QString reason = {};  // an answer's: why it was refused; empty otherwise
 };
 
 QString requestMessage(qint64 id, const QString& request);
@@ -67,7 +67,8 @@ std::optional<Welcome> readWelcomeMessage(const QString& message);
 struct History {
     QJsonArray records;
     QJsonArray versions;  // {"version": ID, "time": ISO, "operator": NAME}
-    QString refusal;      // set: the request was refused, for this reason, and both lists are empty
+    QString refusal =
+        {};  // set: the request was refused, for this reason, and both lists are empty
 };
 
 struct RevertRequest {

@@ -302,7 +302,7 @@ void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
         return;
     }
     const qint64 bytes = 2 * message.size();
-    if (connection.waitingBytes + bytes > limits_.maxWaitingBytes)
+    if (!connection.waiting.isEmpty() && connection.waitingBytes + bytes > limits_.maxWaitingBytes)
         return drop(socket, QStringLiteral("over %1 bytes of messages waiting for their answers")
                                 .arg(limits_.maxWaitingBytes));
     connection.waiting.append(message);
