@@ -39,37 +39,34 @@ std::optional<QJsonObject> objectOf(const QString& message) {
     return document.object();
 }
 
-QString envelopeMessage(qint64 id, const QString& key, const QString& text) {
-    return compact({{kId, id}, {key, text}});
+// A whole number that fits the type it is read into; JSON numbers are doubles.
+// The range is checked first: a double beyond qint64 has no qint64 to compare.
+std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 high) {
+    if (!value.isDouble()) return std::nullopt;
+    const double number = value.toDouble();
+    if (!(number >= double(low) && number <= double(high)) || number != double(qint64(number)))
+        return std::nullopt;
+    return qint64(number);
 }
 
 std::optional<Envelope> readEnvelope(const QString& message, const QString& key) {
     const auto object = objectOf(message);
     if (!object) return std::nullopt;
-    const QJsonValue id = object->value(kId);
+    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
     const QJsonValue text = object->value(key);
-    if (!id.isDouble() || !text.isString()) return std::nullopt;
-    return Envelope{id.toInteger(), text.toString()};
+    if (!id || !text.isString()) return std::nullopt;
+    return Envelope{*id, text.toString(), object->value(kReason).toString()};
 }
-
-// A whole number that fits the type it is read into; JSON numbers are doubles.
-std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 high) {
-    if (!value.isDouble()) return std::nullopt;
-    const double number = value.toDouble();
-    if (number != double(qint64(number)) || number < double(low) || number > double(high))
-        return std::nullopt;
-    return qint64(number);
-}
-
-constexpr qint64 kMaxId = qint64(1) << 53;
 
 }  // namespace
 
 QString requestMessage(qint64 id, const QString& request) {
-    return envelopeMessage(id, kRequest, request);
+    return compact({{kId, id}, {kRequest, request}});
 }
-QString answerMessage(qint64 id, const QString& answer) {
-    return envelopeMessage(id, kAnswer, answer);
+QString answerMessage(qint64 id, const QString& answer, const QString& reason) {
+    QJsonObject object{{kId, id}, {kAnswer, answer}};
+    if (!reason.isEmpty()) object.insert(kReason, reason);
+    return compact(object);
 }
 std::optional<Envelope> readRequestMessage(const QString& message) {
     return readEnvelope(message, kRequest);
@@ -144,7 +141,9 @@ std::optional<HistoryRequest> readHistoryRequest(const QString& message) {
 }
 
 QString historyAnswerMessage(qint64 id, const History& history) {
-    const QJsonObject body{{kRecords, history.records}, {kVersions, history.versions}};
+    const QJsonObject body = history.refusal.isEmpty() ? QJsonObject{{kRecords, history.records},
+                                                                     {kVersions, history.versions}}
+                                                       : QJsonObject{{kReason, history.refusal}};
     return compact({{kId, id}, {kHistory, body}});
 }
 
@@ -153,9 +152,12 @@ std::optional<QPair<qint64, History>> readHistoryAnswer(const QString& message) 
     if (!object) return std::nullopt;
     const auto id = wholeNumber(object->value(kId), 0, kMaxId);
     const QJsonObject body = object->value(kHistory).toObject();
-    if (!id || !body.value(kRecords).isArray() || !body.value(kVersions).isArray())
-        return std::nullopt;
-    return qMakePair(*id, History{body.value(kRecords).toArray(), body.value(kVersions).toArray()});
+    if (!id) return std::nullopt;
+    if (const QJsonValue reason = body.value(kReason); reason.isString())
+        return qMakePair(*id, History{{}, {}, reason.toString()});
+    if (!body.value(kRecords).isArray() || !body.value(kVersions).isArray()) return std::nullopt;
+    return qMakePair(*id,
+                     History{body.value(kRecords).toArray(), body.value(kVersions).toArray(), {}});
 }
 
 QString revertRequestMessage(const RevertRequest& request) {
@@ -186,6 +188,11 @@ std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& mess
     const auto id = wholeNumber(object->value(kId), 0, kMaxId);
     if (!id || !body.value(kOk).isBool() || !body.value(kReason).isString()) return std::nullopt;
     return qMakePair(*id, RevertOutcome{body.value(kOk).toBool(), body.value(kReason).toString()});
+}
+
+bool hasBadId(const QString& message) {
+    const auto object = objectOf(message);
+    return object && object->contains(kId) && !wholeNumber(object->value(kId), 0, kMaxId);
 }
 
 }  // namespace jexlink

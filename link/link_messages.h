@@ -6,12 +6,18 @@
 //                                     "superAdmin": BOOL, "privileges": {NAME: VALUE, ...}}}
 //   host -> remote:                  {"id": N, "request": TEXT}
 //   remote -> host:                  {"id": N, "answer": TEXT}
+//                                    {"id": N, "answer": "0", "reason": TEXT} (refused)
 //   host -> remote:                  {"id": N, "history": PROFILE}
 //   remote -> host:                  {"id": N, "history": {"records": [...], "versions": [...]}}
+//                                    {"id": N, "history": {"reason": TEXT}} (refused)
 //   host -> remote:                  {"id": N, "revert": {"profile": P, "version": V}}
 //   remote -> host:                  {"id": N, "revert": {"ok": BOOL, "reason": TEXT}}
-// The id lets a client match answers to the requests it sent. Readers answer
-// nothing (std::nullopt) for a message that is not of their kind.
+// The remote side sends the welcome again, same shape, whenever the operator's
+// name or privileges change while the link is open.
+// The id lets a client match answers to the requests it sent; it is a whole
+// number from 0 to kMaxId in every kind. Readers answer nothing
+// (std::nullopt) for a message that is not of their kind or whose id is not
+// such a number.
 
 #include <QJsonArray>
 #include <QList>
@@ -26,14 +32,17 @@ namespace jexlink {
 inline constexpr qint64 kDefaultMaxMessageBytes = 1 << 20;
 inline constexpr int kMaxTokenLength = 256;
 inline constexpr int kMaxOperatorNameLength = 64;
+inline constexpr qint64 kMaxId = qint64(1) << 53;  // every id fits a JSON number exactly
 
 struct Envelope {
     qint64 id = 0;
     QString text;
+    QString reason = {};  // an answer's: why it was refused; empty otherwise
 };
 
 QString requestMessage(qint64 id, const QString& request);
-QString answerMessage(qint64 id, const QString& answer);
+// A non-empty `reason` goes with a refusal ("0") and says why.
+QString answerMessage(qint64 id, const QString& answer, const QString& reason = {});
 std::optional<Envelope> readRequestMessage(const QString& message);
 std::optional<Envelope> readAnswerMessage(const QString& message);
 
@@ -47,6 +56,7 @@ struct Welcome {
     bool superAdmin = false;
     // Privilege name and value (0 = not granted), in kPrivilegeNames order.
     QList<QPair<QString, int>> privileges;
+    bool operator==(const Welcome&) const = default;
 };
 
 QString welcomeMessage(const Welcome& welcome);
@@ -57,6 +67,8 @@ std::optional<Welcome> readWelcomeMessage(const QString& message);
 struct History {
     QJsonArray records;
     QJsonArray versions;  // {"version": ID, "time": ISO, "operator": NAME}
+    QString refusal =
+        {};  // set: the request was refused, for this reason, and both lists are empty
 };
 
 struct RevertRequest {
@@ -79,11 +91,16 @@ struct HistoryRequest {
 QString historyRequestMessage(qint64 id, int profile);
 std::optional<HistoryRequest> readHistoryRequest(const QString& message);
 QString historyAnswerMessage(qint64 id, const History& history);
+// A refused history answer comes back with its `refusal` set.
 std::optional<QPair<qint64, History>> readHistoryAnswer(const QString& message);
 
 QString revertRequestMessage(const RevertRequest& request);
 std::optional<RevertRequest> readRevertRequest(const QString& message);
 QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome);
 std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& message);
+
+// Whether the message is a JSON object with an "id" that is not a whole
+// number from 0 to kMaxId (what the remote side closes a connection for).
+bool hasBadId(const QString& message);
 
 }  // namespace jexlink

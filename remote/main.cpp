@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <optional>
 #include <variant>
 
 #include "remote/audit/audit_log.h"
 #include "remote/audit/audit_trail.h"
+#include "remote/net/hangup_signal.h"
+#include "remote/net/token_file_edit.h"
 #include "remote/remote_service.h"
 
 namespace {
@@ -16,6 +19,20 @@ namespace {
 struct Exit {
     QString text;
 };
+
+// --add-operator or --remove-operator: a change to the token file, then exit.
+struct TokenFileChange {
+    QString path;
+    std::optional<jexremote::NewOperator> add;
+    QString remove;
+};
+
+// A rate: a number of times a second, 0.1 to 10 000.
+bool parseRate(const QString& text, double* rate) {
+    bool ok = false;
+    *rate = text.toDouble(&ok);
+    return ok && *rate >= 0.1 && *rate <= 10000;
+}
 
 // ADDRESS:PORT, ADDRESS alone or :PORT; an IPv6 address in brackets.
 bool parseListen(const QString& text, jexremote::RemoteOptions& options) {
@@ -38,7 +55,8 @@ bool parseListen(const QString& text, jexremote::RemoteOptions& options) {
     return true;
 }
 
-std::variant<jexremote::RemoteOptions, Exit> parseOptions(const QCoreApplication& app) {
+std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
+    const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves the settings of the game servers in a state folder, one per profile index, to "
@@ -76,8 +94,54 @@ std::variant<jexremote::RemoteOptions, Exit> parseOptions(const QCoreApplication
         QStringLiteral("Days an audit record is kept at least (default 365); older archives "
                        "are removed."),
         QStringLiteral("N"));
-    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays});
+    const QCommandLineOption updates(
+        QStringLiteral("max-updates-per-second"),
+        QStringLiteral("Updates and reverts one operator may send a second, twice that at once "
+                       "(default 10); more are refused."),
+        QStringLiteral("N"));
+    const QCommandLineOption history(
+        QStringLiteral("max-history-per-second"),
+        QStringLiteral("History requests one operator may send a second, twice that at once "
+                       "(default 5); more are refused."),
+        QStringLiteral("N"));
+    const QCommandLineOption addOperator(
+        QStringLiteral("add-operator"),
+        QStringLiteral("Add an operator with a new token to --token-file, print the token and "
+                       "exit."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption superAdmin(
+        QStringLiteral("super"),
+        QStringLiteral("With --add-operator: a super-administrator (every privilege unless "
+                       "--privileges says otherwise)."));
+    const QCommandLineOption privileges(
+        QStringLiteral("privileges"),
+        QStringLiteral("With --add-operator: the privileges granted, of session, players, "
+                       "dedicated, skins, novalogin (default none)."),
+        QStringLiteral("a,b,..."));
+    const QCommandLineOption removeOperator(
+        QStringLiteral("remove-operator"),
+        QStringLiteral("Remove an operator from --token-file and exit."), QStringLiteral("NAME"));
+    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays, updates,
+                       history, addOperator, superAdmin, privileges, removeOperator});
     parser.process(app);
+
+    if (parser.isSet(addOperator) || parser.isSet(removeOperator)) {
+        if (parser.isSet(addOperator) == parser.isSet(removeOperator))
+            return Exit{QStringLiteral("give --add-operator or --remove-operator, not both")};
+        if (!parser.isSet(tokens)) return Exit{QStringLiteral("--token-file is required")};
+        TokenFileChange change{parser.value(tokens), std::nullopt, parser.value(removeOperator)};
+        if (parser.isSet(addOperator)) {
+            jexremote::NewOperator who{parser.value(addOperator), parser.isSet(superAdmin), {}};
+            if (parser.isSet(privileges))
+                who.privileges = parser.value(privileges).split(u',', Qt::SkipEmptyParts);
+            else if (who.superAdmin)
+                who.privileges = jexremote::allPrivileges();
+            change.add = who;
+        }
+        return change;
+    }
+    if (parser.isSet(superAdmin) || parser.isSet(privileges))
+        return Exit{QStringLiteral("--super and --privileges go with --add-operator")};
 
     jexremote::RemoteOptions options;
     if (parser.isSet(listen) && !parseListen(parser.value(listen), options))
@@ -105,7 +169,31 @@ std::variant<jexremote::RemoteOptions, Exit> parseOptions(const QCoreApplication
                             .arg(jexremote::kMinAuditDays)
                             .arg(jexremote::kMaxAuditDays)};
     }
+    if (parser.isSet(updates) && !parseRate(parser.value(updates), &options.updatesPerSecond))
+        return Exit{QStringLiteral("bad --max-updates-per-second: give 0.1 to 10000")};
+    if (parser.isSet(history) && !parseRate(parser.value(history), &options.historyPerSecond))
+        return Exit{QStringLiteral("bad --max-history-per-second: give 0.1 to 10000")};
     return options;
+}
+
+// Prints the new token alone on standard output, the only time it is shown.
+int changeTokenFile(const TokenFileChange& change) {
+    QString error;
+    if (change.add) {
+        const auto token = jexremote::addOperator(change.path, *change.add, &error);
+        if (token) {
+            QTextStream(stdout) << *token << Qt::endl;
+            QTextStream(stderr) << "jexremote: operator " << change.add->name << " added to "
+                                << change.path << Qt::endl;
+            return 0;
+        }
+    } else if (jexremote::removeOperator(change.path, change.remove, &error)) {
+        QTextStream(stderr) << "jexremote: operator " << change.remove << " removed from "
+                            << change.path << Qt::endl;
+        return 0;
+    }
+    QTextStream(stderr) << "jexremote: " << error << Qt::endl;
+    return 1;
 }
 
 }  // namespace
@@ -121,6 +209,7 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "jexremote: " << exit->text << Qt::endl;
         return 2;
     }
+    if (const auto* change = std::get_if<TokenFileChange>(&parsed)) return changeTokenFile(*change);
     const auto& options = std::get<jexremote::RemoteOptions>(parsed);
     jexremote::RemoteService service(options);
     QString error;
@@ -133,5 +222,7 @@ int main(int argc, char** argv) {
         out << "jexremote: token file " << QDir::toNativeSeparators(service.tokenFile())
             << Qt::endl;
     out << "jexremote: listening on " << service.url().toString() << Qt::endl;
+    const jexremote::HangupSignal hangup(
+        [&service] { service.readOperatorsAgain(QStringLiteral("SIGHUP")); });
     return app.exec();
 }

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <sys/stat.h>
@@ -12,39 +11,23 @@
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
 #include "remote/net/link_server.h"
+#include "remote/net/token_file_edit.h"
+#include "remote/net/token_file_watch.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
 
 namespace jexremote {
-
-namespace {
-
-constexpr int kTokenBytes = 32;
-
-QString newToken() {
-    QByteArray bytes(kTokenBytes, Qt::Uninitialized);
-    QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
-    return QString::fromLatin1(
-        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
-}
-
-}  // namespace
 
 std::optional<QString> createTokenFile(const QString& path, QString* error) {
     if (QFileInfo::exists(path)) {
         *error = QStringLiteral("the token file %1 exists already").arg(path);
         return std::nullopt;
     }
-    const QString token = newToken();
-    const QByteArray text = "# token [name super-admin privileges...], see jexremote's README\n" +
-                            token.toLatin1() + '\n';
-    auto failure = jex::fs::createOwnerOnlyFolder(QFileInfo(path).absolutePath());
-    if (!failure) failure = jex::fs::writeFileDurably(path, text);
-    if (failure) {
-        *error = QStringLiteral("cannot write the token file: %1").arg(failure->text);
+    if (auto failure = jex::fs::createOwnerOnlyFolder(QFileInfo(path).absolutePath())) {
+        *error = QStringLiteral("cannot create the token file's folder: %1").arg(failure->text);
         return std::nullopt;
     }
-    return token;
+    return addOperator(path, {QStringLiteral("admin"), true, allPrivileges()}, error);
 }
 
 std::optional<QString> keyFileRefusal(const QString& path) {
@@ -112,6 +95,8 @@ bool RemoteService::start(QString* error) {
     limits.maxMessageBytes = options_.maxMessageBytes;
     limits.pingMs = options_.pingMs;
     limits.silenceMs = options_.silenceMs;
+    limits.updates = {options_.updatesPerSecond, 2 * options_.updatesPerSecond};
+    limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
     LinkServer::Handlers handlers{[this](const QString& request, const jexlink::Welcome& who) {
                                       return manager_->answer(request, who);
                                   },
@@ -120,7 +105,15 @@ bool RemoteService::start(QString* error) {
                                       return manager_->revert(profile, version, who);
                                   }};
     link_ = std::make_unique<LinkServer>(*operators, std::move(handlers), limits);
-    return link_->listen(options_, error);
+    if (!link_->listen(options_, error)) return false;
+    operatorsWatch_ = std::make_unique<TokenFileWatch>(options_.tokenFile, *operators);
+    connect(operatorsWatch_.get(), &TokenFileWatch::operatorsChanged, link_.get(),
+            &LinkServer::setOperators);
+    return true;
+}
+
+void RemoteService::readOperatorsAgain(const QString& why) {
+    if (operatorsWatch_) operatorsWatch_->reload(why, true);
 }
 
 quint16 RemoteService::port() const {

@@ -23,11 +23,13 @@ struct RemoteOptions {
                         // (empty: STATEDIR/tokens)
     QString stateDir;   // one state file per profile; created (0700) when missing
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    QString certFile, keyFile;  // both set: serve wss://
-    bool insecure = false;      // allow ws:// on a non-loopback address
-    int pingMs = 30000;         // every connection is pinged this often
-    int silenceMs = 90000;      // and closed when nothing came from it for this long
-    int auditDays = 365;        // audit archives are kept until all their records are older
+    QString certFile, keyFile;     // both set: serve wss://
+    bool insecure = false;         // allow ws:// on a non-loopback address
+    int pingMs = 30000;            // every connection is pinged this often
+    int silenceMs = 90000;         // and closed when nothing came from it for this long
+    double updatesPerSecond = 10;  // per operator, updates and reverts (twice that at once)
+    double historyPerSecond = 5;   // per operator, history requests (twice that at once)
+    int auditDays = 365;           // audit archives are kept until all their records are older
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for
@@ -44,6 +46,7 @@ std::optional<QString> keyFileRefusal(const QString& path);
 std::optional<QString> firstToken(const QString& path, QString* error);
 
 class LinkServer;
+class TokenFileWatch;
 class ServerManager;
 class ServerStore;
 class SettingsHistory;
@@ -68,6 +71,11 @@ public:
     // True when start() created the token file.
     bool createdTokenFile() const { return createdTokenFile_; }
 
+    // Reads the token file again (it is also read whenever it changes):
+    // removed operators' connections close, changed ones get a new welcome.
+    // `why` goes to the log.
+    void readOperatorsAgain(const QString& why);
+
     // The stored settings of one profile, as a test or the host's status view
     // sees them; nothing for a profile this side does not manage.
     std::optional<ServerSettings> settings(int profile) const;
@@ -79,6 +87,7 @@ private:
     std::unique_ptr<SettingsHistory> history_;
     std::unique_ptr<ServerManager> manager_;
     std::unique_ptr<LinkServer> link_;
+    std::unique_ptr<TokenFileWatch> operatorsWatch_;
 };
 
 }  // namespace jexremote

@@ -1,18 +1,25 @@
 #include "remote/net/link_server.h"
 
-#include <QDateTime>
 #include <QFile>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
 #include <QWebSocketServer>
+
+#include <algorithm>
 
 #ifndef QT_NO_SSL
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslKey>
+#include <QSslServer>
 #endif
 
+#include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
+#include "remote/net/client_stream.h"
 #include "remote/remote_service.h"
 
 namespace jexremote {
@@ -22,8 +29,9 @@ namespace {
 // What a connection may send before it is welcomed: one token message.
 constexpr qint64 kMaxHandshakeMessageBytes = 4096;
 
-qint64 nowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
+bool isUpdate(const QString& request) {
+    const auto parsed = kdrsm::wire::parseRequestText(request);
+    return parsed && parsed->command == kdrsm::wire::kSetSettings;
 }
 
 QString peerOf(const QWebSocket* socket) {
@@ -63,7 +71,11 @@ LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits 
       operators_(std::move(operators)),
       handlers_(std::move(handlers)),
       limits_(limits) {
-    connect(&pinger_, &QTimer::timeout, this, &LinkServer::pingIdle);
+    clock_.start();
+    serving_.setSingleShot(true);
+    serving_.setInterval(0);
+    connect(&serving_, &QTimer::timeout, this, &LinkServer::serveRound);
+    connect(&ticker_, &QTimer::timeout, this, &LinkServer::tick);
 }
 
 LinkServer::~LinkServer() {
@@ -71,56 +83,82 @@ LinkServer::~LinkServer() {
 }
 
 bool LinkServer::listen(const RemoteOptions& options, QString* error) {
-    const bool secure = !options.certFile.isEmpty() || !options.keyFile.isEmpty();
-    if (!secure && !options.insecure && !options.address.isLoopback()) {
+    secure_ = !options.certFile.isEmpty() || !options.keyFile.isEmpty();
+    if (!secure_ && !options.insecure && !options.address.isLoopback()) {
         *error = QStringLiteral(
                      "refusing to serve ws:// on %1, which is not loopback: give "
                      "--cert and --key for wss://, or --insecure")
                      .arg(options.address.toString());
         return false;
     }
-    server_ = std::make_unique<QWebSocketServer>(
-        QStringLiteral("jexremote"),
-        secure ? QWebSocketServer::SecureMode : QWebSocketServer::NonSecureMode);
-    if (secure) {
+    // The TCP (or TLS) listener is this side's own, so that each socket is
+    // seen before the WebSocket layer reads from it.
+    if (secure_) {
 #ifndef QT_NO_SSL
         QSslConfiguration configuration;
         if (!loadSslConfiguration(options, &configuration, error)) return false;
-        server_->setSslConfiguration(configuration);
+        auto tls = std::make_unique<QSslServer>();
+        tls->setSslConfiguration(configuration);
+        tls->setHandshakeTimeout(limits_.handshakeMs);
+        listener_ = std::move(tls);
 #else
         *error = QStringLiteral("this build has no TLS support");
         return false;
 #endif
+    } else {
+        listener_ = std::make_unique<QTcpServer>();
     }
+    server_ = std::make_unique<QWebSocketServer>(QStringLiteral("jexremote"),
+                                                 QWebSocketServer::NonSecureMode);
     server_->setHandshakeTimeout(limits_.handshakeMs);
+    // Announced once a socket is ready: for TLS, after its handshake.
+    connect(listener_.get(), &QTcpServer::pendingConnectionAvailable, this,
+            &LinkServer::acceptSockets);
     connect(server_.get(), &QWebSocketServer::newConnection, this, &LinkServer::acceptConnections);
     connect(server_.get(), &QWebSocketServer::originAuthenticationRequired, this,
             &LinkServer::checkOrigin);
-    if (!server_->listen(options.address, options.port)) {
+    if (!listener_->listen(options.address, options.port)) {
         *error = QStringLiteral("cannot listen on %1:%2: %3")
                      .arg(options.address.toString())
                      .arg(options.port)
-                     .arg(server_->errorString());
+                     .arg(listener_->errorString());
         return false;
     }
-    pinger_.start(limits_.pingMs);
+    // Checked often enough that the silence limit holds to within a second.
+    ticker_.start(std::clamp(std::min(limits_.pingMs, limits_.silenceMs) / 4, 10, 1000));
     qCInfo(lcRemote).noquote() << "listening on" << url().toString();
     return true;
 }
 
 quint16 LinkServer::port() const {
-    return server_ ? server_->serverPort() : 0;
+    return listener_ ? listener_->serverPort() : 0;
 }
 
 QUrl LinkServer::url() const {
-    if (!server_) return {};
-    QUrl url = server_->serverUrl();
-    const QHostAddress address = server_->serverAddress();
-    if (address == QHostAddress::Any || address == QHostAddress::AnyIPv4)
-        url.setHost(QStringLiteral("127.0.0.1"));
-    else if (address == QHostAddress::AnyIPv6)
-        url.setHost(QStringLiteral("::1"));
+    if (!listener_) return {};
+    QUrl url;
+    url.setScheme(secure_ ? QStringLiteral("wss") : QStringLiteral("ws"));
+    url.setHost(listener_->serverAddress().toString());
+    url.setPort(listener_->serverPort());
     return url;
+}
+
+void LinkServer::setOperators(QList<Operator> operators) {
+    operators_ = std::move(operators);
+    for (QWebSocket* socket : connections_.keys()) {
+        Connection& connection = connections_[socket];
+        if (!connection.who) continue;
+        const Operator* now = operatorWithDigest(operators_, connection.who->tokenDigest);
+        if (!now) {
+            drop(socket, QStringLiteral("operator %1 is no longer in the token file")
+                             .arg(boundedText(connection.who->welcome.operatorName)));
+        } else if (now->welcome != connection.who->welcome) {
+            connection.who = *now;
+            qCInfo(lcRemote).noquote() << "welcomed" << peerOf(socket) << "again as operator"
+                                       << boundedText(now->welcome.operatorName);
+            send(socket, jexlink::welcomeMessage(now->welcome));
+        }
+    }
 }
 
 // A page in a browser always sends an Origin header; hosts never do.
@@ -130,20 +168,50 @@ void LinkServer::checkOrigin(QWebSocketCorsAuthenticator* authenticator) {
     authenticator->setAllowed(allowed);
 }
 
+int LinkServer::count(const std::function<bool(const Connection&)>& which) const {
+    return int(std::count_if(connections_.cbegin(), connections_.cend(), which));
+}
+
+void LinkServer::acceptSockets() {
+    while (QTcpSocket* tcp = listener_->nextPendingConnection()) {
+        makeRoomForNewcomer(tcp->peerAddress().toString());
+        auto* stream = new ClientStream(tcp, clock_.elapsed());
+        upgrading_.append(stream);
+        connect(stream, &ClientStream::unmaskedFrame, this,
+                [this, stream] { drop(stream->webSocket(), QStringLiteral("an unmasked frame")); });
+        server_->handleConnection(tcp);
+        // A TLS socket comes after its handshake, often with the upgrade
+        // request already read: nothing would announce it again.
+        if (tcp->bytesAvailable() > 0) emit tcp->readyRead();
+    }
+}
+
 void LinkServer::acceptConnections() {
     while (QWebSocket* socket = server_->nextPendingConnection()) {
         socket->setParent(this);
-        if (connections_.size() >= limits_.maxConnections) {
-            qCWarning(lcRemote).noquote() << "refused" << peerOf(socket) << ": already"
-                                          << limits_.maxConnections << "connections";
+        ClientStream* stream = nullptr;
+        for (const QPointer<ClientStream>& waiting : std::as_const(upgrading_))
+            if (waiting && waiting->socket()->peerPort() == socket->peerPort() &&
+                waiting->socket()->peerAddress() == socket->peerAddress())
+                stream = waiting;
+        upgrading_.removeAll(stream);
+        if (!stream) {  // not from this side's listener
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        stream->upgraded(socket);
+        const QString address = socket->peerAddress().toString();
         socket->setMaxAllowedIncomingMessageSize(kMaxHandshakeMessageBytes);
         socket->setMaxAllowedIncomingFrameSize(kMaxHandshakeMessageBytes);
         auto* handshake = new QTimer(socket);
-        connections_.insert(socket, {nullptr, handshake, nowMs()});
+        const qint64 now = clock_.elapsed();
+        Connection connection;
+        connection.handshake = handshake;
+        connection.address = address;
+        connection.since = stream->since();
+        connection.lastHeardMs = connection.lastPingMs = now;
+        connections_.insert(socket, connection);
         qCInfo(lcRemote).noquote() << "connection from" << peerOf(socket);
 
         handshake->setSingleShot(true);
@@ -157,7 +225,7 @@ void LinkServer::acceptConnections() {
                 [this, socket] { drop(socket, QStringLiteral("a binary message")); });
         connect(socket, &QWebSocket::pong, this, [this, socket] {
             if (auto it = connections_.find(socket); it != connections_.end())
-                it->lastHeardMs = nowMs();
+                it->lastHeardMs = clock_.elapsed();
         });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] {
             if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
@@ -169,31 +237,136 @@ void LinkServer::acceptConnections() {
     }
 }
 
+// A host sends its token as soon as the connection is up. When the cap of
+// connections without a welcome (in all, or from this address) is reached,
+// the one that has waited longest for its token gives its place to the new
+// one: a crowd of idle sockets can delay a host by no more than its own
+// token's way, and welcomed connections are never touched.
+void LinkServer::makeRoomForNewcomer(const QString& address) {
+    upgrading_.removeIf([](const QPointer<ClientStream>& stream) {
+        return !stream || stream->socket()->state() != QAbstractSocket::ConnectedState;
+    });
+    for (const bool sameAddress : {true, false}) {
+        const int cap = sameAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed;
+        for (;;) {
+            // The oldest of those still upgrading and those upgraded but not welcomed.
+            int waiting = 0;
+            qint64 oldestSince = 0;
+            QTcpSocket* oldestUpgrading = nullptr;
+            QWebSocket* oldestUpgraded = nullptr;
+            for (const QPointer<ClientStream>& stream : std::as_const(upgrading_)) {
+                if (sameAddress && stream->socket()->peerAddress().toString() != address) continue;
+                if (waiting++ == 0 || stream->since() < oldestSince) {
+                    oldestSince = stream->since();
+                    oldestUpgrading = stream->socket();
+                }
+            }
+            for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
+                if (it->who || (sameAddress && it->address != address)) continue;
+                if (waiting++ == 0 || it->since < oldestSince) {
+                    oldestSince = it->since;
+                    oldestUpgraded = it.key();
+                    oldestUpgrading = nullptr;
+                }
+            }
+            if (waiting < cap) break;
+            const QString why =
+                QStringLiteral(
+                    "no token yet, and its place went to a newer connection (%1 "
+                    "without a welcome%2)")
+                    .arg(cap)
+                    .arg(sameAddress ? QStringLiteral(" from ") + address : QString());
+            if (oldestUpgraded) {
+                drop(oldestUpgraded, why);
+            } else {
+                qCWarning(lcRemote).noquote()
+                    << "closed" << oldestUpgrading->peerAddress().toString() << ":" << why;
+                upgrading_.removeAll(oldestUpgrading->findChild<ClientStream*>());
+                oldestUpgrading->abort();
+            }
+        }
+    }
+}
+
+// A welcomed connection's messages wait in its own queue; each round serves
+// one message of every connection that has some, and the event loop runs
+// between rounds: many requests on one connection delay the others by one
+// answer, not by all of theirs.
 void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& connection = *it;
-    connection.lastHeardMs = nowMs();
+    connection.lastHeardMs = clock_.elapsed();
     if (!connection.who) {
         welcome(socket, connection, message);
         return;
     }
-    const jexlink::Welcome& who = connection.who->welcome;
-    if (const auto request = jexlink::readRequestMessage(message))
-        socket->sendTextMessage(
-            jexlink::answerMessage(request->id, handlers_.request(request->text, who)));
-    else if (const auto history = jexlink::readHistoryRequest(message))
-        socket->sendTextMessage(
-            jexlink::historyAnswerMessage(history->id, handlers_.history(history->profile)));
-    else if (const auto revert = jexlink::readRevertRequest(message))
-        socket->sendTextMessage(jexlink::revertAnswerMessage(
-            revert->id, handlers_.revert(revert->profile, revert->version, who)));
-    else
-        return drop(socket,
-                    QStringLiteral("not a request, history or revert message (%1 characters)")
-                        .arg(message.size()));
-    // The answer leaves now, not after every message already received.
-    socket->flush();
+    const qint64 bytes = 2 * message.size();
+    if (!connection.waiting.isEmpty() && connection.waitingBytes + bytes > limits_.maxWaitingBytes)
+        return drop(socket, QStringLiteral("over %1 bytes of messages waiting for their answers")
+                                .arg(limits_.maxWaitingBytes));
+    connection.waiting.append(message);
+    connection.waitingBytes += bytes;
+    if (!serving_.isActive()) serving_.start();
+}
+
+void LinkServer::serveRound() {
+    bool more = false;
+    for (QWebSocket* socket : connections_.keys()) {
+        auto it = connections_.find(socket);
+        if (it == connections_.end() || it->waiting.isEmpty()) continue;
+        const QString message = it->waiting.takeFirst();
+        it->waitingBytes -= 2 * message.size();
+        const jexlink::Welcome who = it->who->welcome;  // serving may close the connection
+        serve(socket, who, message);
+        it = connections_.find(socket);
+        more = more || (it != connections_.end() && !it->waiting.isEmpty());
+    }
+    if (more) serving_.start();
+}
+
+void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
+    if (const auto request = jexlink::readRequestMessage(message)) {
+        const QString refused =
+            isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
+        send(socket,
+             refused.isEmpty()
+                 ? jexlink::answerMessage(request->id, handlers_.request(request->text, who))
+                 : jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
+    } else if (const auto history = jexlink::readHistoryRequest(message)) {
+        const QString refused = refusal(who.operatorName, false);
+        send(socket, jexlink::historyAnswerMessage(
+                         history->id, refused.isEmpty() ? handlers_.history(history->profile)
+                                                        : jexlink::History{{}, {}, refused}));
+    } else if (const auto revert = jexlink::readRevertRequest(message)) {
+        const QString refused = refusal(who.operatorName, true);
+        send(socket, jexlink::revertAnswerMessage(
+                         revert->id, refused.isEmpty()
+                                         ? handlers_.revert(revert->profile, revert->version, who)
+                                         : jexlink::RevertOutcome{false, refused}));
+    } else if (jexlink::hasBadId(message)) {
+        drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
+    } else {
+        drop(socket, QStringLiteral("not a request, history or revert message (%1 characters)")
+                         .arg(message.size()));
+    }
+}
+
+QString LinkServer::refusal(const QString& operatorName, bool update) {
+    Turns& turns = turns_[operatorName];
+    const RateLimit& limit = update ? limits_.updates : limits_.history;
+    if ((update ? turns.updates : turns.history).take(limit, clock_.elapsed())) {
+        turns.refusalLogged = false;
+        return {};
+    }
+    const QString why =
+        QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
+            .arg(operatorName,
+                 update ? QStringLiteral("updates") : QStringLiteral("history requests"))
+            .arg(limit.perSecond);
+    if (!std::exchange(turns.refusalLogged, true))
+        qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
+    return why;
 }
 
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {
@@ -204,28 +377,52 @@ void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QStri
                            : QStringLiteral("a first message that is no token message"));
         return;
     }
+    const QString name = who->welcome.operatorName;
+    if (count([](const Connection& c) { return c.who.has_value(); }) >= limits_.maxConnections)
+        return drop(socket,
+                    QStringLiteral("already %1 welcomed connections").arg(limits_.maxConnections));
+    if (count([&](const Connection& c) { return c.who && c.who->welcome.operatorName == name; }) >=
+        limits_.maxPerOperator)
+        return drop(socket, QStringLiteral("operator %1 has %2 connections already")
+                                .arg(boundedText(name))
+                                .arg(limits_.maxPerOperator));
     connection.handshake->stop();
-    connection.who = who;
+    connection.who = *who;
     socket->setMaxAllowedIncomingMessageSize(quint64(limits_.maxMessageBytes));
     socket->setMaxAllowedIncomingFrameSize(quint64(limits_.maxMessageBytes));
     qCInfo(lcRemote).noquote() << "welcomed" << peerOf(socket) << "as operator"
-                               << boundedText(who->welcome.operatorName);
-    socket->sendTextMessage(jexlink::welcomeMessage(who->welcome));
+                               << boundedText(name);
+    send(socket, jexlink::welcomeMessage(who->welcome));
+}
+
+// The answer leaves now, not after every message already received. What the
+// peer does not read stays in the socket's buffer; past the bound the
+// connection is closed rather than let the buffer grow.
+void LinkServer::send(QWebSocket* socket, const QString& message) {
+    socket->sendTextMessage(message);
+    socket->flush();
+    if (socket->bytesToWrite() > limits_.maxUnsentBytes)
+        drop(socket,
+             QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
 }
 
 void LinkServer::drop(QWebSocket* socket, const QString& why) {
+    if (!socket || !connections_.remove(socket)) return;
     qCWarning(lcRemote).noquote() << "closed" << peerOf(socket) << ":" << why;
-    connections_.remove(socket);
     socket->abort();
     socket->deleteLater();
 }
 
-void LinkServer::pingIdle() {
+void LinkServer::tick() {
+    const qint64 now = clock_.elapsed();
     for (QWebSocket* socket : connections_.keys()) {
-        if (nowMs() - connections_.value(socket).lastHeardMs > limits_.silenceMs)
+        Connection& connection = connections_[socket];
+        if (now - connection.lastHeardMs > limits_.silenceMs) {
             drop(socket, QStringLiteral("silent"));
-        else
+        } else if (now - connection.lastPingMs >= limits_.pingMs) {
+            connection.lastPingMs = now;
             socket->ping();
+        }
     }
 }
 

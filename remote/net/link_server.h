@@ -2,21 +2,35 @@
 // The remote link's server side. A new connection must present an operator's
 // token in its first message within the handshake time; it is then welcomed
 // and may send requests, history and revert messages, each answered under
-// its id. Anything else closes
-// the connection without an answer: a wrong token, another first message, a
-// late token, a browser's handshake (one with an Origin header), a message
-// over the size limit, a connection beyond the limit, silence after pings.
+// its id. Anything else closes the connection without an answer: a wrong
+// token, another first message, a late token, a browser's handshake (one with
+// an Origin header), a message over the size limit, an id that is not a whole
+// number from 0 to 2^53, a connection beyond a limit, silence after pings,
+// answers left unread past a bound, an operator taken out of the token file.
+//
+// Connections not yet welcomed have a small cap of their own, and one per
+// peer address, so that they never take a welcomed host's place (at the cap,
+// the one waiting longest for its token makes room for a new one); welcomed
+// ones are capped in all and per operator. Updates (and reverts) and history
+// requests are limited per operator: the excess is refused at once with the
+// reason, so a busy operator costs the others nothing.
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "remote/net/operators.h"
+#include "remote/net/rate_limit.h"
 
+class QTcpServer;
 class QWebSocket;
 class QWebSocketServer;
 class QWebSocketCorsAuthenticator;
@@ -24,13 +38,21 @@ class QWebSocketCorsAuthenticator;
 namespace jexremote {
 
 struct RemoteOptions;
+class ClientStream;
 
 struct LinkLimits {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    int maxConnections = 64;
+    int maxConnections = 64;           // welcomed, in all
+    int maxPerOperator = 8;            // welcomed, per operator
+    int maxUnwelcomed = 16;            // not yet welcomed, in all
+    int maxUnwelcomedPerAddress = 4;   // not yet welcomed, per peer address
+    qint64 maxUnsentBytes = 4 << 20;   // answers a peer has not read; past it, closed
+    qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
     int handshakeMs = 5000;
     int pingMs = 30000;     // how often every connection is pinged
     int silenceMs = 90000;  // closed after this long with neither a message nor a pong
+    RateLimit updates{10, 20};
+    RateLimit history{5, 10};
 };
 
 class LinkServer : public QObject {
@@ -55,28 +77,56 @@ public:
     bool listen(const RemoteOptions& options, QString* error);
 
     quint16 port() const;
+    // ws:// or wss://, the address and port actually bound.
     QUrl url() const;
+
+    // Takes a new set of operators: open connections whose token is no longer
+    // in it are closed; those whose operator changed get a new welcome.
+    void setOperators(QList<Operator> operators);
 
 private:
     struct Connection {
-        const Operator* who = nullptr;  // set once welcomed
-        QTimer* handshake = nullptr;    // a child of the socket
+        std::optional<Operator> who;  // set once welcomed
+        QTimer* handshake = nullptr;  // a child of the socket
+        QString address;              // the peer's, for the cap per address
+        qint64 since = 0;             // when it connected
         qint64 lastHeardMs = 0;
+        qint64 lastPingMs = 0;
+        QStringList waiting;  // received, not yet answered
+        qint64 waitingBytes = 0;
+    };
+    struct Turns {
+        RateBucket updates, history;
+        bool refusalLogged = false;  // one log line per run of refusals
     };
 
+    void acceptSockets();
     void acceptConnections();
     void checkOrigin(QWebSocketCorsAuthenticator* authenticator);
+    void makeRoomForNewcomer(const QString& address);
     void onMessage(QWebSocket* socket, const QString& message);
     void welcome(QWebSocket* socket, Connection& connection, const QString& message);
+    void serveRound();
+    void serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message);
+    // Why the operator may not do this now; empty when a turn was taken.
+    QString refusal(const QString& operatorName, bool update);
+    void send(QWebSocket* socket, const QString& message);
     void drop(QWebSocket* socket, const QString& why);
-    void pingIdle();
+    void tick();
+    int count(const std::function<bool(const Connection&)>& which) const;
 
     QList<Operator> operators_;
     Handlers handlers_;
     LinkLimits limits_;
-    std::unique_ptr<QWebSocketServer> server_;
+    std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
+    std::unique_ptr<QWebSocketServer> server_;  // upgrades the listener's sockets
+    bool secure_ = false;
+    QList<QPointer<ClientStream>> upgrading_;  // accepted, not yet upgraded
     QHash<QWebSocket*, Connection> connections_;
-    QTimer pinger_;
+    QHash<QString, Turns> turns_;  // per operator name
+    QElapsedTimer clock_;
+    QTimer ticker_;   // pings and the silence limit
+    QTimer serving_;  // the next round of waiting messages
 };
 
 }  // namespace jexremote

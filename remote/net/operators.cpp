@@ -108,9 +108,12 @@ std::optional<QList<Operator>> readTokenFile(const QString& path, QString* error
 }
 
 const Operator* operatorWithToken(const QList<Operator>& operators, const QString& presented) {
-    // Digests are of equal length whatever the tokens' lengths; each is
-    // compared whole, and no comparison stops at the first difference.
-    const QByteArray digest = digestOf(presented);
+    return operatorWithDigest(operators, digestOf(presented));
+}
+
+// Digests are of equal length whatever the tokens' lengths; each is compared
+// whole, and no comparison stops at the first difference.
+const Operator* operatorWithDigest(const QList<Operator>& operators, const QByteArray& digest) {
     const Operator* match = nullptr;
     for (const Operator& op : operators) {
         unsigned char difference = 0;

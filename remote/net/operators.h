@@ -21,6 +21,7 @@ namespace jexremote {
 struct Operator {
     QByteArray tokenDigest;  // SHA-256 of the token; the token itself is not kept
     jexlink::Welcome welcome;
+    bool operator==(const Operator&) const = default;
 };
 
 inline constexpr qint64 kMaxTokenFileBytes = 64 * 1024;
@@ -36,5 +37,7 @@ std::optional<QList<Operator>> readTokenFile(const QString& path, QString* error
 // The operator whose token `presented` is; every token is compared, in time
 // that does not depend on where the texts differ.
 const Operator* operatorWithToken(const QList<Operator>& operators, const QString& presented);
+// The operator whose token has this digest.
+const Operator* operatorWithDigest(const QList<Operator>& operators, const QByteArray& digest);
 
 }  // namespace jexremote

@@ -1,7 +1,7 @@
 // The remote side's guards against connections that hold on to it: a cap on
-// how many are open at once, and idle ones closed once they stop answering
+// how many are welcomed at once, and idle ones closed once they stop answering
 // pings. Run in-process, with short ping and silence times.
-#include <QTcpSocket>
+#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
+#include "raw_peer.h"
 #include "remote/remote_service.h"
 #include "remote_client.h"
 #include "support/temp_host.h"
@@ -25,19 +26,29 @@ constexpr int kMaxConnections = 64;
 struct InProcessRemote {
     jextest::TempHost host;
     jexremote::RemoteService service;
-    QString token;
+    QString error;
+    static constexpr int kOperators = 8;
 
     explicit InProcessRemote(int pingMs = 30000, int silenceMs = 90000)
         : service(options(host, pingMs, silenceMs)) {
         QString error;
-        if (service.start(&error))
-            token = jexremote::firstToken(service.tokenFile(), &error).value_or(QString());
-        EXPECT_FALSE(token.isEmpty()) << error.toStdString();
+        // Eight operators, op0 to op7: the cap per operator is 8 connections.
+        QString tokens;
+        for (int i = 0; i < kOperators; ++i)
+            tokens += QStringLiteral("%1 op%2 1 1 1 1 1 1\n").arg(operatorToken(i)).arg(i);
+        host.write(QStringLiteral("tokens"), tokens.toUtf8());
+        QFile::setPermissions(host.path(QStringLiteral("tokens")),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_TRUE(service.start(&error)) << error.toStdString();
+    }
+    static QString operatorToken(int i) {
+        return QStringLiteral("operator-token-%1-0123456789").arg(i);
     }
     static jexremote::RemoteOptions options(const jextest::TempHost& host, int pingMs,
                                             int silenceMs) {
         jexremote::RemoteOptions options;
         options.stateDir = host.path(QStringLiteral("state"));
+        options.tokenFile = host.path(QStringLiteral("tokens"));
         options.pingMs = pingMs;
         options.silenceMs = silenceMs;
         return options;
@@ -48,64 +59,17 @@ QString getSettings() {
     return kdrsm::wire::requestText(kdrsm::wire::kGetSettings, QStringLiteral("t"), 0, {});
 }
 
-// A peer that completes the WebSocket handshake and sends its token, then
-// only collects what arrives: the remote side's pings go unanswered.
-struct SilentPeer {
-    QTcpSocket socket;
-    QByteArray afterWelcome;  // what arrived after the welcome
-
-    bool welcomed(const QUrl& url, const QString& token) {
-        socket.connectToHost(url.host(), quint16(url.port()));
-        if (!socket.waitForConnected(kWaitMs)) return false;
-        socket.write(QStringLiteral("GET / HTTP/1.1\r\nHost: %1:%2\r\nUpgrade: websocket\r\n"
-                                    "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
-                                    "Sec-WebSocket-Key: c2lsZW50IHBlZXIga2V5IQ==\r\n\r\n")
-                         .arg(url.host())
-                         .arg(url.port())
-                         .toLatin1());
-        QByteArray in;
-        if (!QTest::qWaitFor([&] { return (in += socket.readAll()).contains("\r\n\r\n"); },
-                             kWaitMs) ||
-            !in.startsWith("HTTP/1.1 101"))
-            return false;
-        socket.write(maskedTextFrame(jexlink::tokenMessage(token).toUtf8()));
-        if (!QTest::qWaitFor([&] { return (in += socket.readAll()).contains("\"welcome\""); },
-                             kWaitMs))
-            return false;
-        QObject::connect(&socket, &QTcpSocket::readyRead,
-                         [this] { afterWelcome += socket.readAll(); });
-        return true;
-    }
-    bool closed() const { return socket.state() == QAbstractSocket::UnconnectedState; }
-
-    // A client's frame is masked; its length takes as few bytes as it can.
-    static QByteArray maskedTextFrame(const QByteArray& payload) {
-        const char mask[4] = {0x11, 0x22, 0x33, 0x44};
-        QByteArray frame("\x81", 1);
-        if (payload.size() < 126) {
-            frame += char(0x80 | payload.size());
-        } else {
-            frame += char(0xfe);
-            frame += char(payload.size() >> 8);
-            frame += char(payload.size() & 0xff);
-        }
-        frame += QByteArray(mask, 4);
-        for (qsizetype i = 0; i < payload.size(); ++i) frame += char(payload[i] ^ mask[i % 4]);
-        return frame;
-    }
-};
-
 TEST(RemoteLimits, ConnectionBeyondTheCapIsRefusedUntilOneCloses) {
     InProcessRemote remote;
     std::vector<std::unique_ptr<Client>> open;
     for (int i = 0; i < kMaxConnections; ++i) {
         open.push_back(std::make_unique<Client>());
-        ASSERT_TRUE(open.back()->welcomed(remote.service.url(), remote.token))
+        ASSERT_TRUE(open.back()->welcomed(remote.service.url(), remote.operatorToken(i % 8)))
             << "connection " << i;
     }
 
     Client refused;
-    EXPECT_FALSE(refused.welcomed(remote.service.url(), remote.token));
+    EXPECT_FALSE(refused.welcomed(remote.service.url(), remote.operatorToken(0)));
     EXPECT_TRUE(refused.closed);
     EXPECT_TRUE(refused.received.isEmpty());
     EXPECT_FALSE(open.back()->ask(getSettings()).isEmpty()) << "the open ones still served";
@@ -117,7 +81,7 @@ TEST(RemoteLimits, ConnectionBeyondTheCapIsRefusedUntilOneCloses) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             next = std::make_unique<Client>();
-            return next->welcomed(remote.service.url(), remote.token);
+            return next->welcomed(remote.service.url(), remote.operatorToken(0));
         },
         kWaitMs));
     EXPECT_FALSE(next->ask(getSettings()).isEmpty());
@@ -127,13 +91,13 @@ TEST(RemoteLimits, OnlyTheConnectionThatStopsAnsweringPingsIsClosed) {
     constexpr int kPingMs = 200, kSilenceMs = 600;
     InProcessRemote remote(kPingMs, kSilenceMs);
     Client answering;  // a QWebSocket answers every ping by itself
-    SilentPeer silent;
-    ASSERT_TRUE(answering.welcomed(remote.service.url(), remote.token));
-    ASSERT_TRUE(silent.welcomed(remote.service.url(), remote.token));
+    jextest::RawPeer silent;
+    ASSERT_TRUE(answering.welcomed(remote.service.url(), remote.operatorToken(0)));
+    ASSERT_TRUE(silent.welcomed(remote.service.url(), remote.operatorToken(1)));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return silent.closed(); }, kWaitMs));
-    EXPECT_TRUE(silent.afterWelcome.startsWith(QByteArray("\x89\x00", 2)))
-        << "pinged before being closed: " << silent.afterWelcome.toHex().toStdString();
+    ASSERT_TRUE(silent.closesWithin(kWaitMs));
+    EXPECT_TRUE(silent.received.startsWith(QByteArray("\x89\x00", 2)))
+        << "pinged before being closed: " << silent.received.toHex().toStdString();
 
     // Several silence limits later, the one that answers pings is still served.
     QTest::qWait(3 * kSilenceMs);

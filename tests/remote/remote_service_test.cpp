@@ -56,7 +56,9 @@ struct RemoteProcess {
         process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
                       {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                        QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
-                       QStringLiteral("--token-file"), host.path(QStringLiteral("tokens"))});
+                       QStringLiteral("--token-file"), host.path(QStringLiteral("tokens")),
+                       // bursts of updates, not the rate limit, are under test here
+                       QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
         QByteArray out;
         while (process.waitForReadyRead(kWaitMs)) {
             out += process.readAllStandardOutput();

@@ -1,0 +1,144 @@
+#include "remote/net/token_file_edit.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <array>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "jex/durable_file.h"
+#include "remote/net/operators.h"
+
+namespace jexremote {
+
+namespace {
+
+constexpr int kTokenBytes = 32;
+
+// The command line's names of the five privileges, in the token file's order.
+constexpr std::array<const char*, 5> kShortPrivilegeNames = {"session", "players", "dedicated",
+                                                             "skins", "novalogin"};
+
+const QRegularExpression& blanks() {
+    static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
+    return kBlanks;
+}
+
+std::optional<QByteArray> operatorLine(const QString& token, const NewOperator& who,
+                                       QString* error) {
+    static const QRegularExpression kName(QStringLiteral("^[^\\s#]\\S*$"));
+    if (!kName.match(who.name).hasMatch() || who.name.size() > jexlink::kMaxOperatorNameLength) {
+        *error = QStringLiteral(
+                     "an operator's name is 1 to %1 characters without blanks, not "
+                     "starting with #")
+                     .arg(jexlink::kMaxOperatorNameLength);
+        return std::nullopt;
+    }
+    QStringList fields{token, who.name, who.superAdmin ? QStringLiteral("1") : QStringLiteral("0")};
+    for (const char* privilege : kShortPrivilegeNames)
+        fields << (who.privileges.contains(QLatin1String(privilege)) ? QStringLiteral("1")
+                                                                     : QStringLiteral("0"));
+    for (const QString& asked : who.privileges) {
+        if (std::none_of(kShortPrivilegeNames.begin(), kShortPrivilegeNames.end(),
+                         [&](const char* known) { return asked == QLatin1String(known); })) {
+            *error = QStringLiteral(
+                         "unknown privilege %1 (known: session, players, dedicated, "
+                         "skins, novalogin)")
+                         .arg(asked);
+            return std::nullopt;
+        }
+    }
+    return fields.join(u' ').toUtf8() + '\n';
+}
+
+// The file's text, once its operators are known to be valid.
+std::optional<QByteArray> checkedText(const QString& path, QList<Operator>* operators,
+                                      QString* error) {
+    auto read = readTokenFile(path, error);
+    if (!read) return std::nullopt;
+    *operators = *read;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the token file %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return file.read(kMaxTokenFileBytes);
+}
+
+// The operator a line names; empty for comments, blank lines and a bare token.
+QString nameOnLine(const QByteArray& line) {
+    const QString text = QString::fromUtf8(line).trimmed();
+    if (text.startsWith(u'#')) return {};
+    return text.split(blanks()).value(1);
+}
+
+bool replaceChecked(const QString& path, const QByteArray& text, QString* error) {
+    if (!parseTokenFile(text, path, error)) return false;
+    return writeTokenFile(path, text, error);
+}
+
+}  // namespace
+
+QStringList allPrivileges() {
+    QStringList names;
+    for (const char* name : kShortPrivilegeNames) names << QString::fromLatin1(name);
+    return names;
+}
+
+QString newToken() {
+    QByteArray bytes(kTokenBytes, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+bool writeTokenFile(const QString& path, const QByteArray& text, QString* error) {
+    if (const auto failure = jex::fs::writeFileDurably(path, text)) {
+        *error = QStringLiteral("cannot write the token file: %1").arg(failure->text);
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> addOperator(const QString& path, const NewOperator& who, QString* error) {
+    const QString token = newToken();
+    const auto line = operatorLine(token, who, error);
+    if (!line) return std::nullopt;
+    QByteArray text;
+    if (QFileInfo::exists(path)) {
+        QList<Operator> operators;
+        const auto old = checkedText(path, &operators, error);
+        if (!old) return std::nullopt;
+        for (const Operator& op : operators) {
+            if (op.welcome.operatorName == who.name) {
+                *error = QStringLiteral("operator %1 is in %2 already").arg(who.name, path);
+                return std::nullopt;
+            }
+        }
+        text = *old;
+        if (!text.isEmpty() && !text.endsWith('\n')) text += '\n';
+    } else {
+        text = "# token name super session players dedicated skins novalogin\n";
+    }
+    if (!replaceChecked(path, text + *line, error)) return std::nullopt;
+    return token;
+}
+
+bool removeOperator(const QString& path, const QString& name, QString* error) {
+    QList<Operator> operators;
+    const auto old = checkedText(path, &operators, error);
+    if (!old) return false;
+    QList<QByteArray> lines = old->split('\n');
+    const qsizetype before = lines.size();
+    lines.removeIf([&](const QByteArray& line) { return nameOnLine(line) == name; });
+    if (lines.size() == before) {
+        *error = QStringLiteral("no operator %1 in %2").arg(name, path);
+        return false;
+    }
+    return replaceChecked(path, lines.join('\n'), error);
+}
+
+}  // namespace jexremote

@@ -1,0 +1,324 @@
+// jexremote as its own process, under pressure and managed while it runs:
+// sockets that never send a token, an operator who never reads, the token
+// file changed under it or by its own --add-operator and --remove-operator,
+// and the address it says it listens on.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+#include "exchange/wire/request.h"
+#include "link/link_messages.h"
+#include "raw_peer.h"
+#include "remote_client.h"
+#include "remote_fixture.h"
+#include "support/temp_host.h"
+
+namespace {
+
+using jextest::Client;
+namespace wire = kdrsm::wire;
+constexpr int kWaitMs = jextest::kRemoteWaitMs;
+const QString kRootToken = QStringLiteral("root-token-0123456789abcdef");
+const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
+const QByteArray kTokens = "# team\n" + kRootToken.toUtf8() + " root 1 1 1 1 1 1\n" +
+                           kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
+
+// One server (profile 0), the operators root and lee.
+struct Jexremote {
+    jextest::TempHost host;
+    QProcess process;
+    QUrl url;
+    QString log;  // standard error so far
+
+    explicit Jexremote(const QStringList& options = {}) {
+        host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
+        writeTokens(kTokens);
+        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
+                      QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                  QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
+                                  QStringLiteral("--token-file"), tokenFile()} +
+                          options);
+        QByteArray out;
+        while (!out.contains('\n') && process.waitForReadyRead(kWaitMs))
+            out += process.readAllStandardOutput();
+        const auto found = QRegularExpression(QStringLiteral("listening on (\\S+)\n"))
+                               .match(QString::fromUtf8(out));
+        if (found.hasMatch()) url = QUrl(found.captured(1));
+        log = QString::fromUtf8(process.readAllStandardError());
+    }
+    ~Jexremote() {
+        process.kill();
+        process.waitForFinished(kWaitMs);
+    }
+    QString tokenFile() const { return host.path(QStringLiteral("tokens")); }
+    // Replaced the way editors and tools do: a new file renamed over the old.
+    void writeTokens(const QByteArray& text,
+                     QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner) {
+        QSaveFile file(tokenFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(mode);
+        file.write(text);
+        ASSERT_TRUE(file.commit());
+    }
+    bool logShows(const QString& text) {
+        return QTest::qWaitFor(
+            [&] {
+                return (log += QString::fromUtf8(process.readAllStandardError())).contains(text);
+            },
+            kWaitMs);
+    }
+    // The most memory the process has held, from /proc.
+    qint64 peakKiB() {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        if (!status.open(QIODevice::ReadOnly)) return -1;
+        const auto peak = QRegularExpression(QStringLiteral("VmHWM:\\s+(\\d+) kB"))
+                              .match(QString::fromLatin1(status.readAll()));
+        return peak.hasMatch() ? peak.captured(1).toLongLong() : -1;
+    }
+};
+
+QString fetch() {
+    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {});
+}
+
+bool served(Client& client) {
+    return client.ask(fetch()).startsWith(jextest::base64(QStringLiteral("Night Ops")) + u'|');
+}
+
+TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
+    Jexremote remote;
+    ASSERT_TRUE(remote.url.isValid());
+    std::vector<std::unique_ptr<Client>> idle(64);
+    for (auto& socket : idle) {
+        socket = std::make_unique<Client>();
+        socket->open(remote.url);
+    }
+    Client host;
+    ASSERT_TRUE(host.welcomed(remote.url, kLeeToken)) << remote.log.toStdString();
+    EXPECT_TRUE(served(host));
+    // At most four token-less connections from one address stay open; well
+    // before the 5 s token limit would close them all.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::count_if(idle.begin(), idle.end(), [](auto& c) { return !c->closed; }) <= 4;
+        },
+        2000));
+}
+
+TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
+    // The rates are lifted so that every request is answered in full.
+    Jexremote remote({QStringLiteral("--max-history-per-second"), QStringLiteral("10000"),
+                      QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
+    ASSERT_TRUE(remote.url.isValid());
+    Client lee;
+    ASSERT_TRUE(lee.welcomed(remote.url, kLeeToken));
+    // 100 records of long texts make each history answer some 40 KB.
+    for (int i = 0; i < 100; ++i) {
+        auto body = jextest::restatingBody();
+        body.fields[13] = jextest::base64(QString(80, QChar(u'a' + i % 26)));
+        ASSERT_EQ(lee.ask(wire::requestText(wire::kSetSettings, QStringLiteral("t"), 0,
+                                            wire::joinUpdateBody(body))),
+                  "1");
+    }
+
+    jextest::RawPeer hog;
+    ASSERT_TRUE(hog.welcomed(remote.url, kRootToken));
+    QObject::disconnect(&hog.socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    hog.socket.setReadBufferSize(1);
+    QByteArray requests;
+    for (int i = 0; i < 2000; ++i)
+        requests +=
+            jextest::RawPeer::textFrame(jexlink::historyRequestMessage(i, 0).toUtf8(), true);
+    hog.socket.write(requests);
+    ASSERT_TRUE(hog.socket.waitForBytesWritten(kWaitMs));
+
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_TRUE(served(lee));
+    EXPECT_LT(waited.elapsed(), 1000);
+    EXPECT_TRUE(remote.logShows(QStringLiteral("bytes of answers left unread")));
+    EXPECT_TRUE(served(lee));
+    EXPECT_GT(remote.peakKiB(), 0);
+    EXPECT_LT(remote.peakKiB(), 150 * 1024);
+}
+
+enum class Then { Welcomed, Closed, Kept };
+
+struct OperatorChange {
+    const char* name;
+    QByteArray tokens;  // the token file's new text; empty: unchanged, and SIGHUP
+    bool openToOthers;
+    Then then;
+    const char* logLine;  // expected in the log
+};
+
+class OperatorChanges : public ::testing::TestWithParam<OperatorChange> {};
+
+TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
+    Jexremote remote;
+    Client lee;
+    ASSERT_TRUE(lee.welcomed(remote.url, kLeeToken));
+    QElapsedTimer since;
+    since.start();
+    if (GetParam().tokens.isEmpty()) {
+        ASSERT_GT(remote.process.processId(), 0);  // kill(0) would signal this whole group
+        ::kill(pid_t(remote.process.processId()), SIGHUP);
+    } else
+        remote.writeTokens(GetParam().tokens,
+                           GetParam().openToOthers
+                               ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
+                               : QFile::ReadOwner | QFile::WriteOwner);
+    switch (GetParam().then) {
+        case Then::Welcomed: {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return lee.received.size() == 2; }, kWaitMs));
+            const auto again = jexlink::readWelcomeMessage(lee.received[1]);
+            ASSERT_TRUE(again);
+            EXPECT_EQ(again->operatorName, "lee");
+            EXPECT_EQ(again->privileges.value(3),
+                      qMakePair(QStringLiteral("Change Custom Skins Option"), 0));
+            EXPECT_EQ(again->privileges.value(1),
+                      qMakePair(QStringLiteral("Change Max Players"), 0));
+            EXPECT_TRUE(served(lee));
+            break;
+        }
+        case Then::Closed:
+            ASSERT_TRUE(QTest::qWaitFor([&] { return lee.closed; }, kWaitMs));
+            EXPECT_LE(since.elapsed(), 1000);
+            break;
+        case Then::Kept:
+            EXPECT_TRUE(remote.logShows(QString::fromUtf8(GetParam().logLine)));
+            EXPECT_EQ(lee.received.size(), 1);
+            EXPECT_TRUE(served(lee));
+            break;
+    }
+    EXPECT_TRUE(remote.logShows(QString::fromUtf8(GetParam().logLine)));
+    Client root;
+    EXPECT_TRUE(root.welcomed(remote.url, kRootToken)) << "the others stay";
+}
+
+const QByteArray kRootLine = kRootToken.toUtf8() + " root 1 1 1 1 1 1\n";
+const QByteArray kLeeLine = kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
+// clang-format off
+const OperatorChange kOperatorChanges[] = {
+    {"PrivilegeTaken", kRootLine + kLeeToken.toUtf8() + " lee 0 1 0 1 0 1\n", false,
+     Then::Welcomed, "the token file changed: now 2 operators"},
+    {"Removed", kRootLine, false, Then::Closed, "operator lee is no longer in the token file"},
+    {"TokenReplaced", kRootLine + "lee-new-token-0123456789 lee 0 1 0 1 1 1\n", false,
+     Then::Closed, "operator lee is no longer in the token file"},
+    {"LineBroken", kRootLine + kLeeToken.toUtf8() + " lee 0 1 0\n", false, Then::Kept,
+     "tokens:2: not 8 fields"},
+    {"OpenToOthers", kRootLine, true, Then::Kept, "is open to others"},
+    {"Hangup", "", false, Then::Kept, "SIGHUP: no operator changed"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Live, OperatorChanges, ::testing::ValuesIn(kOperatorChanges),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct TokenFileEdit {
+    const char* name;
+    QStringList options;
+    int exitCode;
+    QByteArray after;  // the file's text; NEW stands for the printed token
+};
+
+class TokenFileEdits : public ::testing::TestWithParam<TokenFileEdit> {};
+
+TEST_P(TokenFileEdits, ChangeOnlyTheirLineAndKeepTheFileOwnerOnly) {
+    jextest::TempHost host;
+    const QString file = host.path(QStringLiteral("team.tokens"));
+    host.write(QStringLiteral("team.tokens"), kTokens);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    QProcess tool;
+    tool.start(QStringLiteral(JEX_REMOTE_PROGRAM),
+               GetParam().options + QStringList{QStringLiteral("--token-file"), file});
+    ASSERT_TRUE(tool.waitForFinished(kWaitMs));
+    EXPECT_EQ(tool.exitCode(), GetParam().exitCode) << tool.readAllStandardError().toStdString();
+    const QString printed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    QByteArray after = GetParam().after;
+    if (after.contains("NEW")) {
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(printed).hasMatch())
+            << printed.toStdString();
+        after.replace("NEW", printed.toUtf8());
+    } else {
+        EXPECT_EQ(printed, "");
+    }
+    EXPECT_EQ(host.read(QStringLiteral("team.tokens")), after);
+    // owner, group and others; 0x0700 would repeat the owner for this user
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// clang-format off
+const TokenFileEdit kTokenFileEdits[] = {
+    {"AddWithPrivileges", {"--add-operator", "carol", "--privileges", "players,skins"}, 0,
+     kTokens + "NEW carol 0 0 1 0 1 0\n"},
+    {"AddSuper", {"--add-operator", "dana", "--super"}, 0, kTokens + "NEW dana 1 1 1 1 1 1\n"},
+    {"AddWithoutPrivileges", {"--add-operator", "eve"}, 0, kTokens + "NEW eve 0 0 0 0 0 0\n"},
+    {"Remove", {"--remove-operator", "lee"}, 0, "# team\n" + kRootLine},
+    {"AddTakenName", {"--add-operator", "lee"}, 1, kTokens},
+    {"AddUnknownPrivilege", {"--add-operator", "carol", "--privileges", "players,fly"}, 1, kTokens},
+    {"AddNameWithHash", {"--add-operator", "#x"}, 1, kTokens},
+    {"RemoveUnknown", {"--remove-operator", "zed"}, 1, kTokens},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Tool, TokenFileEdits, ::testing::ValuesIn(kTokenFileEdits),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ListenCase {
+    const char* name;
+    QStringList options;
+    bool tls;             // with a new certificate and key
+    const char* printed;  // the listening line's URL without its port
+};
+
+class ListenCases : public ::testing::TestWithParam<ListenCase> {};
+
+TEST_P(ListenCases, ListeningLineNamesTheBoundAddress) {
+    jextest::TempHost keys;
+    QStringList options = GetParam().options;
+    if (GetParam().tls) {
+        QProcess openssl;
+        openssl.start(
+            QStringLiteral("openssl"),
+            {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+             "/CN=localhost", "-keyout", keys.path("key.pem"), "-out", keys.path("cert.pem")});
+        ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0);
+        QFile::setPermissions(keys.path("key.pem"), QFile::ReadOwner | QFile::WriteOwner);
+        options << "--cert" << keys.path("cert.pem") << "--key" << keys.path("key.pem");
+    }
+    Jexremote remote(options);
+    ASSERT_TRUE(remote.url.isValid()) << remote.log.toStdString();
+    EXPECT_EQ(remote.url.toString(QUrl::RemovePort), GetParam().printed);
+    EXPECT_GT(remote.url.port(), 0);
+    QUrl reach = remote.url;
+    reach.setHost(QStringLiteral("127.0.0.1"));
+    Client host;
+    QObject::connect(&host.socket, &QWebSocket::sslErrors, [&] { host.socket.ignoreSslErrors(); });
+    ASSERT_TRUE(host.welcomed(reach, kLeeToken));
+    EXPECT_TRUE(served(host));
+}
+
+// clang-format off
+const ListenCase kListenCases[] = {
+    {"Loopback", {}, false, "ws://127.0.0.1"},
+    {"AnyAddressInsecure", {"--listen", "0.0.0.0:0", "--insecure"}, false, "ws://0.0.0.0"},
+    {"Tls", {}, true, "wss://127.0.0.1"},
+    {"TlsOnAnyAddress", {"--listen", "0.0.0.0:0"}, true, "wss://0.0.0.0"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Addresses, ListenCases, ::testing::ValuesIn(kListenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
