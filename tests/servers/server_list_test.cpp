@@ -25,6 +25,7 @@ void PrintTo(const ServerEntry& e, std::ostream* out) {
 namespace {
 
 using jexhost::servers::LinkState;
+using jexhost::servers::LinkStatus;
 using jexhost::servers::ServerEntry;
 using jexhost::servers::ServerListModel;
 
@@ -38,30 +39,45 @@ QString linkText(const ServerListModel& model, int row) {
 
 struct LinkCase {
     const char* name;
-    LinkState state;
-    QString operatorName;
+    LinkStatus status;
     QString shown;
+    QString tip;
 };
 
 class LinkColumn : public ::testing::TestWithParam<LinkCase> {};
 
-// Links are per remote: both servers of ws://r:1 show the state, the
-// embedded one keeps its own.
-TEST_P(LinkColumn, ShowsTheRemotesState) {
+// Each server shows its own link's state; the other server keeps its own.
+TEST_P(LinkColumn, ShowsTheLinksState) {
     ServerListModel model;
     model.setServers(kTwoOnOneRemote);
-    model.setRemoteLinkState("ws://r:1", GetParam().state, GetParam().operatorName);
+    model.setLinkStatus("a", GetParam().status);
     EXPECT_EQ(linkText(model, 0), GetParam().shown);
-    EXPECT_EQ(linkText(model, 1), GetParam().shown);
-    EXPECT_EQ(linkText(model, 2), "not connected");
+    EXPECT_EQ(model.index(0, ServerListModel::LinkColumn).data(Qt::ToolTipRole).toString(),
+              GetParam().tip);
+    EXPECT_EQ(linkText(model, 1), "not connected");
 }
 
+const QDateTime kTen = QDateTime(QDate(2026, 12, 6), QTime(10, 4, 5));
+
+LinkStatus link(LinkState state, const QString& operatorName = {}, const QString& detail = {},
+                const QDateTime& since = {}, const QDateTime& nextTry = {}) {
+    return {state, operatorName, detail, since, nextTry};
+}
+
+// clang-format off
 const LinkCase kLinkCases[] = {
-    {"Connecting", LinkState::Connecting, {}, "connecting"},
-    {"WelcomedOperator", LinkState::Connected, "alice", "connected as alice"},
-    {"UnreachableForgetsTheOperator", LinkState::Unreachable, "alice", "unreachable"},
-    {"Refused", LinkState::Refused, {}, "refused"},
+    {"Connecting", link(LinkState::Connecting), "connecting", "connecting"},
+    {"WelcomedOperator", link(LinkState::Connected, "alice"), "connected as alice",
+     "connected as alice"},
+    {"UnreachableWithItsTimes", link(LinkState::Unreachable, "alice", {}, kTen, kTen.addSecs(5)),
+     "unreachable since 10:04:05, next try 10:04:10",
+     "unreachable since 10:04:05, next try 10:04:10"},
+    {"RefusedNamesTheRemoteInTheTip", link(LinkState::Refused, {}, "ws://r:1", kTen, kTen.addSecs(2)),
+     "token refused, next try 10:04:07", "token refused, next try 10:04:07\nws://r:1"},
+    {"TimedOut", link(LinkState::TimedOut, {}, {}, kTen, kTen.addMSecs(250)),
+     "timed out, next try 10:04:05", "timed out, next try 10:04:05"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Servers, LinkColumn, ::testing::ValuesIn(kLinkCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -69,18 +85,20 @@ INSTANTIATE_TEST_SUITE_P(Servers, LinkColumn, ::testing::ValuesIn(kLinkCases),
 TEST(ServerListModel, ANewListKeepsTheLinksOfServersStillOnTheirRemote) {
     ServerListModel model;
     model.setServers(kTwoOnOneRemote);
-    model.setRemoteLinkState("ws://r:1", LinkState::Connected, "alice");
+    for (const char* id : {"a", "b", "c"})
+        model.setLinkStatus(id, link(LinkState::Connected, "alice"));
     QList<ServerEntry> edited = kTwoOnOneRemote;
     edited[0].name = "Alpha 2";         // renamed: same link
     edited[1].remote = "ws://other:2";  // moved: no link yet
-    edited.removeAt(2);
+    edited[2].tokenFile = "other";      // another token: another link
     model.setServers(edited);
-    ASSERT_EQ(model.rowCount(), 2);
+    ASSERT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.index(0, ServerListModel::NameColumn).data().toString(), "Alpha 2");
     EXPECT_EQ(model.index(1, ServerListModel::RemoteColumn).data().toString(),
               "ws://other:2, profile 1");
     EXPECT_EQ(linkText(model, 0), "connected as alice");
     EXPECT_EQ(linkText(model, 1), "not connected");
+    EXPECT_EQ(linkText(model, 2), "not connected");
 }
 
 struct DialogCase {
@@ -105,6 +123,7 @@ TEST_P(ServerDialogForm, ChecksBeforeClosing) {
 
     jexhost::servers::ServerDialog dialog(nullptr, kTwoOnOneRemote, {"G"},
                                           host.path("settings/servers.ini"));
+    dialog.setEmbeddedProfiles({0, 1});
     dialog.show();
     dialog.findChild<QLineEdit*>("name")->setText("  Delta  ");
     dialog.findChild<QLineEdit*>("remote")->setText(GetParam().remote);
@@ -142,6 +161,14 @@ const DialogCase kDialogCases[] = {
      "Remote: neither \"embedded\" nor a ws:// or wss:// address", {}},
     {"TagAndProfileOfAnother", "embedded", "", "b", 1,
      "Tag: tag \"b\" with profile 1 is already used by [b]", {}},
+    {"EmptyTag", "embedded", "", "", 0, "Tag: empty", {}},
+    {"PortOutOfRange", "ws://r:70000", "secret", "d", 0,
+     "Remote: port \"70000\" is not a port number (1 to 65535)", {}},
+    {"PortNotANumber", "wss://[::1]:http", "secret", "d", 0,
+     "Remote: port \"http\" is not a port number (1 to 65535)", {}},
+    {"EmbeddedProfileNotServedYet", "embedded", "", "d", 5,
+     "Profile: the console's own remote side does not serve profile 5 now; it will after "
+     "jexhost starts again. OK keeps it.", {}},
 };
 // clang-format on
 
