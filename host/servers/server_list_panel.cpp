@@ -110,10 +110,13 @@ void ServerListPanel::removeServer() {
     if (row < 0) return;
     const ServerEntry gone = model_->server(row);
     if (guard_ && !guard_(gone.id)) return;
-    const auto answer = QMessageBox::question(
-        this, tr("Remove server"), tr("Remove \"%1\" from the server list?").arg(gone.name),
-        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) return;
+    // Built here so that its result is the code it was closed with, by a
+    // button or by done().
+    QMessageBox confirm(QMessageBox::Question, tr("Remove server"),
+                        tr("Remove \"%1\" from the server list?").arg(gone.name),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+    confirm.setDefaultButton(QMessageBox::Cancel);
+    if (confirm.exec() != QMessageBox::Ok) return;
     QString error;
     if (!servers::removeServer(serversFile_, gone.id, &error)) return refuse(error);
     reload();
