@@ -32,9 +32,10 @@ QString panelStateText(PanelState state, const servers::ServerEntry& server,
                 return QStringLiteral("%1: the token cannot be presented (%2).")
                     .arg(server.name, link.detail);
             return QStringLiteral("%1 refused the token of %2%3.%4")
-                .arg(remoteName(server), server.name,
-                     server.isEmbedded() ? QString() : QStringLiteral(" (%1)").arg(server.tokenFile),
-                     nextTry(link));
+                .arg(
+                    remoteName(server), server.name,
+                    server.isEmbedded() ? QString() : QStringLiteral(" (%1)").arg(server.tokenFile),
+                    nextTry(link));
         case PanelState::Unreachable:
             return QStringLiteral("%1 cannot be reached%2.%3")
                 .arg(remoteName(server),
@@ -42,7 +43,8 @@ QString panelStateText(PanelState state, const servers::ServerEntry& server,
                                           : QString(),
                      nextTry(link));
         case PanelState::TimedOut:
-            return QStringLiteral("%1 did not answer in time.%2").arg(remoteName(server), nextTry(link));
+            return QStringLiteral("%1 did not answer in time.%2")
+                .arg(remoteName(server), nextTry(link));
         case PanelState::NotManaged:
             return QStringLiteral("%1 does not manage profile %2.")
                 .arg(remoteName(server))

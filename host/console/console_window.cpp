@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QHeaderView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -129,8 +129,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
             [this](const QString& id) { session_.serversEdited(id); });
     connect(serverList_, &servers::ServerListPanel::notice, this, &ConsoleWindow::showOutcome);
     connect(&session_, &HostSession::panelOpened, this, [this](const QString& id) {
-        if (const auto entry = session_.server(id))
-            settings_.setValue(kLastServerKey, entry->name);
+        if (const auto entry = session_.server(id)) settings_.setValue(kLastServerKey, entry->name);
     });
     connect(&session_, &HostSession::openFailed, this,
             [this](const QString&, const QString& why) { showOutcome(why); });
@@ -331,9 +330,8 @@ history::HistoryDialog* ConsoleWindow::showHistory() {
     // A revert changed the settings behind the open panel: it fetches them again.
     connect(dialog, &history::HistoryDialog::reverted, this,
             [this, id = entry->id, name = entry->name](int, qint64 version) {
-                showOutcome(tr("%1: the settings of version %2 are stored again.")
-                                .arg(name)
-                                .arg(version));
+                showOutcome(
+                    tr("%1: the settings of version %2 are stored again.").arg(name).arg(version));
                 if (session_.openId() != id) return;
                 edits_.stop();  // the form is filled again with what is stored now
                 session_.refresh();

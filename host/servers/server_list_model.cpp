@@ -28,8 +28,9 @@ QString linkStatusText(const LinkStatus& status) {
                        ? QStringLiteral("connected")
                        : QStringLiteral("connected as ") + status.operatorName;
         case LinkState::Unreachable:
-            return (status.since.isValid() ? QStringLiteral("unreachable since ") + clock(status.since)
-                                           : QStringLiteral("unreachable")) +
+            return (status.since.isValid()
+                        ? QStringLiteral("unreachable since ") + clock(status.since)
+                        : QStringLiteral("unreachable")) +
                    nextTry(status);
         case LinkState::Refused:
             return QStringLiteral("token refused") + nextTry(status);

@@ -26,9 +26,7 @@ public:
     // The profiles the console's own remote side serves, for the dialog's note.
     void setEmbeddedProfiles(const QSet<int>& profiles) { embeddedProfiles_ = profiles; }
     // Asked before server `id` is edited or removed; false stops it.
-    void setChangeGuard(std::function<bool(const QString& id)> guard) {
-        guard_ = std::move(guard);
-    }
+    void setChangeGuard(std::function<bool(const QString& id)> guard) { guard_ = std::move(guard); }
     // The selected server's id; empty when none is selected.
     QString currentId() const;
     void selectServer(const QString& id);

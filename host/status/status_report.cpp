@@ -46,6 +46,10 @@ QString json(const QJsonValue& value) {
     return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
 }
 
+constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ExeOwner | QFile::ReadUser |
+                                                QFile::WriteUser | QFile::ExeUser;
+
 bool settled(LinkState state) {
     return state != LinkState::Idle && state != LinkState::Connecting;
 }
@@ -96,12 +100,12 @@ int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
             options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
         embedded = std::make_unique<jexremote::RemoteService>(remote);
         QString reason;
-        if (QDir().exists(folder) && embedded->start(&reason))
+        if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder))
+            reason = QStringLiteral("cannot create ") + folder;
+        if (reason.isEmpty() && embedded->start(&reason))
             pool.setEmbedded(embedded->url(), embedded->tokenFile());
         else
-            err << "jexhost: the console's own remote side cannot start: "
-                << (reason.isEmpty() ? QStringLiteral("no folder ") + folder : reason)
-                << Qt::endl;
+            err << "jexhost: the console's own remote side cannot start: " << reason << Qt::endl;
     }
 
     QStringList keys;

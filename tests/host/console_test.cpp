@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -25,9 +25,9 @@
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/server_list_panel.h"
-#include "link/privilege_names.h"
 #include "host/traffic/traffic_model.h"
 #include "host_fixture.h"
+#include "link/privilege_names.h"
 #include "remote/remote_service.h"
 #include "support/modal_driver.h"
 
@@ -86,8 +86,8 @@ protected:
     // The five guarded controls' states, in the order of the privileges.
     QList<bool> guardedEnabled() const {
         QList<bool> enabled;
-        for (const char* name : {"savSession", "savPlayers", "savDedicated", "savSkins",
-                                 "savNovaLogin"}) {
+        for (const char* name :
+             {"savSession", "savPlayers", "savDedicated", "savSkins", "savNovaLogin"}) {
             auto* control = console->control<QWidget>(name);
             enabled << (control && control->isEnabled());
         }
@@ -320,21 +320,21 @@ TEST_P(UnsentEdits, OpeningAnotherServerAsksFirst) {
     EXPECT_TRUE(console->window().heading()->text().startsWith(GetParam().openAfter));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Console, UnsentEdits,
-    testing::Values(
-        UnsentCase{"CancelKeepsThem", "Cancel", kAffiliate, "Night Ops", "NovaWorld Affiliate"},
-        UnsentCase{"DiscardDropsThem", "Discard", kLobby, "Delta Force Server",
-                   "NovaWorld Affiliate"},
-        UnsentCase{"UpdateSendsThem", "Update", kLobby, "Delta Force Server", "Night Ops"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Console, UnsentEdits,
+                         testing::Values(UnsentCase{"CancelKeepsThem", "Cancel", kAffiliate,
+                                                    "Night Ops", "NovaWorld Affiliate"},
+                                         UnsentCase{"DiscardDropsThem", "Discard", kLobby,
+                                                    "Delta Force Server", "NovaWorld Affiliate"},
+                                         UnsentCase{"UpdateSendsThem", "Update", kLobby,
+                                                    "Delta Force Server", "Night Ops"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunningConsole, EditAndRemoveOfTheOpenServerLeaveNothingOfItBehind) {
     ASSERT_TRUE(console->open(kAffiliate));
     QTimer editor;
     QObject::connect(&editor, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<jexhost::servers::ServerDialog*>(
-            QApplication::activeModalWidget());
+        auto* dialog =
+            qobject_cast<jexhost::servers::ServerDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
         dialog->findChild<QLineEdit*>("name")->setText("Affiliate B");
         dialog->accept();

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -121,7 +121,8 @@ TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackBy
     remote.kill();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return console->linkText(kFar).startsWith("unreachable since "); }, kHostWaitMs));
-    EXPECT_TRUE(console->linkText(kFar).contains(", next try ")) << console->linkText(kFar).toStdString();
+    EXPECT_TRUE(console->linkText(kFar).contains(", next try "))
+        << console->linkText(kFar).toStdString();
     EXPECT_EQ(console->linkText(kLobby), "connected as admin");
 
     // The lobby's form is not left under the far server's heading.
@@ -154,8 +155,9 @@ TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
                    console->linkText(kStranger).startsWith("token refused");
         },
         kHostWaitMs))
-        << console->linkText(kFar).toStdString() << " / " << console->linkText(kLimited).toStdString()
-        << " / " << console->linkText(kStranger).toStdString();
+        << console->linkText(kFar).toStdString() << " / "
+        << console->linkText(kLimited).toStdString() << " / "
+        << console->linkText(kStranger).toStdString();
 
     const struct {
         QString server;
