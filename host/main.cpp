@@ -63,6 +63,7 @@ int refuseStart(const QString& error) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("jexhost"),
                         QStringLiteral("jexhost cannot start."), QMessageBox::Ok);
         box.setInformativeText(error);
+        box.setStyleSheet(QStringLiteral("QLabel { min-width: 32em; }"));  // a path on one line
         box.exec();
     }
     return 1;

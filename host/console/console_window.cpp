@@ -139,6 +139,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     setMinimumSize(kMinimumWindow);
     resize(1220, 940);
     resizeDocks({trafficDock_}, {300}, Qt::Vertical);
+    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))}, {440}, Qt::Horizontal);
     restoreGeometry(settings_.value(kGeometryKey).toByteArray());
     restoreState(settings_.value(kStateKey).toByteArray());
 }

@@ -107,7 +107,7 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"Name", "Game", "Remote", "Link"};
+    static const char* const kTitles[ColumnCount] = {"Name", "Link", "Game", "Remote"};
     if (section < 0 || section >= ColumnCount) return {};
     return QString::fromLatin1(kTitles[section]);
 }

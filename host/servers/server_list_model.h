@@ -38,7 +38,8 @@ QString linkStatusText(const LinkStatus& status);
 class ServerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NameColumn, GameColumn, RemoteColumn, LinkColumn, ColumnCount };
+    // The link second: it stays in sight in a narrow list.
+    enum Column { NameColumn, LinkColumn, GameColumn, RemoteColumn, ColumnCount };
     // The entry's id under this role, on every column.
     static constexpr int IdRole = Qt::UserRole + 1;
 

@@ -22,10 +22,14 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->verticalHeader()->hide();
-    // Columns as wide as their text; the cell's tooltip has all of it.
-    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    view_->horizontalHeader()->setStretchLastSection(true);
+    // Name and link as wide as their text; game and remote share the rest,
+    // cut short in the middle when they must be (the tooltip has all of it).
+    QHeaderView* header = view_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
     view_->setTextElideMode(Qt::ElideMiddle);
+    view_->setWordWrap(false);
 
     auto* add = new QPushButton(tr("Add..."), this);
     auto* edit = new QPushButton(tr("Edit..."), this);
