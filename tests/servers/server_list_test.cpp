@@ -2,16 +2,22 @@
 // that adds or edits one server.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
 
 #include <optional>
 #include <ostream>
 
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
+#include "host/servers/server_list_panel.h"
 #include "support/temp_host.h"
 
 namespace jexhost::servers {
@@ -174,5 +180,48 @@ const DialogCase kDialogCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Servers, ServerDialogForm, ::testing::ValuesIn(kDialogCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct KeyCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString opened;  // the title of the dialog the key opens
+};
+
+class ListKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(ListKeys, OpenTheirDialogFromTheList) {
+    const jextest::TempHost host;
+    host.write("settings/servers.ini",
+               "[a]\nName=Alpha\nGame=G\nRemote=embedded\nProfile=0\nTag=a\n");
+    ServerListModel model;
+    model.setServers({{"a", "Alpha", "G", "embedded", {}, 0, "a"}});
+    jexhost::servers::ServerListPanel panel(&model, host.path("settings/servers.ini"));
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    panel.selectServer("a");
+    panel.view()->setFocus();
+
+    QString opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        opened = dialog->windowTitle();
+        dialog->done(QMessageBox::Cancel);
+    });
+    closer.start(5);
+    QTest::keyClick(panel.view(), GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(opened, GetParam().opened);
+    EXPECT_EQ(model.rowCount(), 1) << "nothing changed without an OK";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ListKeys,
+    ::testing::Values(KeyCase{"DeleteRemoves", Qt::Key_Delete, Qt::NoModifier, "Remove server"},
+                      KeyCase{"F2Edits", Qt::Key_F2, Qt::NoModifier, "Edit server"},
+                      KeyCase{"CtrlNAdds", Qt::Key_N, Qt::ControlModifier, "Add server"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
