@@ -212,11 +212,21 @@ void RemoteLink::drop(const QString& reason, LinkFailure failure) {
                       << "- next attempt in" << wait << "ms";
     if (options_.stayOpen) retry_.start(wait);
     emit down(reason);
+    answerEveryPending(failure);
+}
 
+void RemoteLink::answerEveryPending(LinkFailure failure) {
     queue_.clear();
     QList<qint64> ids = pending_.keys();
     std::sort(ids.begin(), ids.end());  // in the order they were sent
     for (qint64 id : ids) finish(id, QString(), failure);
+}
+
+void RemoteLink::close(const QString& reason) {
+    options_.stayOpen = false;
+    retry_.stop();
+    if (state_ != State::Closed) return drop(reason);
+    answerEveryPending(LinkFailure::Unreachable);  // those waiting for the next attempt
 }
 
 }  // namespace jexhost

@@ -75,6 +75,9 @@ public:
     void open();
     // Opens a closed link at once, skipping the wait after failures.
     void openAtOnce();
+    // Closes the link for good: no further attempt; every waiting request is
+    // answered empty.
+    void close(const QString& reason);
 
     const QUrl& url() const { return options_.url; }
     int pendingCount() const { return static_cast<int>(pending_.size()); }
@@ -117,6 +120,7 @@ private:
     // Aborts the socket, answers every waiting request empty and makes the
     // next attempt wait. Does nothing when the link is already closed.
     void drop(const QString& reason, LinkFailure failure = LinkFailure::Unreachable);
+    void answerEveryPending(LinkFailure failure);
 
     LinkOptions options_;
     QWebSocket socket_;

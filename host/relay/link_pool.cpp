@@ -116,6 +116,7 @@ void LinkPool::forget(const QString& key) {
     states_.remove(key);
     if (!link) return;
     link->disconnect(this);
+    link->close(QStringLiteral("no longer used by the server list"));  // waiting requests end now
     link->deleteLater();
 }
 
