@@ -71,8 +71,16 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         QStringLiteral("keepalive-ms"),
         QStringLiteral("Ping an open link every N ms (default 15000)."), QStringLiteral("N"),
         QStringLiteral("15000"));
-    parser.addOptions(
-        {version, config, server, screenshot, quitAfter, stateDir, timeout, keepAlive});
+    const QCommandLineOption status(
+        QStringLiteral("status"),
+        QStringLiteral("Print the state of every server's link as one JSON line per server and "
+                       "exit: 0 when all are connected, 3 otherwise. Needs no display."));
+    const QCommandLineOption waitMs(
+        QStringLiteral("wait-ms"),
+        QStringLiteral("How long --status waits for the links (default 5000)."),
+        QStringLiteral("N"), QStringLiteral("5000"));
+    parser.addOptions({version, config, server, screenshot, quitAfter, stateDir, timeout, keepAlive,
+                       status, waitMs});
     for (const char* name : kQtValueOptions) parser.addOption(hidden(name, true));
     for (const char* name : kQtFlags) parser.addOption(hidden(name, false));
 
@@ -103,6 +111,11 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
     const auto keepAliveMs = wholeNumber(parser.value(keepAlive), 1);
     if (!keepAliveMs) return refuse("--keepalive-ms needs a positive number of milliseconds");
     options.keepAliveMs = *keepAliveMs;
+    options.status = parser.isSet(status);
+    const auto wait = wholeNumber(parser.value(waitMs), 0);
+    if (!wait) return refuse("--wait-ms needs a number of milliseconds");
+    if (parser.isSet(waitMs) && !options.status) return refuse("--wait-ms goes with --status");
+    options.waitMs = *wait;
     if (parser.isSet(quitAfter)) {
         const auto quitAfterMs = wholeNumber(parser.value(quitAfter), 0);
         if (!quitAfterMs) return refuse("--quit-after-ms needs a number of milliseconds");

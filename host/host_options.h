@@ -20,6 +20,8 @@ struct HostOptions {
     int keepAliveMs = 15000;  // ping interval of an idle link; a missed pong drops it
     int quitAfterMs = -1;     // -1: run until closed
     QString screenshot;       // PNG of the window once the first answer is in; then quit
+    bool status = false;      // print every server's link state and exit; no window
+    int waitMs = 5000;        // how long --status waits for the links
 };
 
 // The options, or the text to print and exit with (help, version, an error;

@@ -17,6 +17,7 @@
 #include "jex/hostpaths.h"
 #include "link/privilege_names.h"
 #include "remote/remote_service.h"
+#include "remote/server_manager.h"
 
 namespace jexhost {
 
@@ -69,14 +70,7 @@ bool HostSession::start(QString* error) {
 
     links_ = std::make_unique<LinkPool>(options_.timeoutMs, options_.keepAliveMs);
     if (!startEmbeddedRemote(read.servers, error)) return false;
-    connect(links_.get(), &LinkPool::stateChanged, this,
-            [this](const QString& remote, LinkState state, const QString& operatorName) {
-                servers_->setRemoteLinkState(remote, state, operatorName);
-                if (awaitingWelcome_ && state != LinkState::Connecting) {
-                    const auto open = server(openId_);
-                    if (open && open->remote == remote) finishOpen();
-                }
-            });
+    connect(links_.get(), &LinkPool::stateChanged, this, &HostSession::linkChanged);
     connect(links_.get(), &LinkPool::welcomed, this, &HostSession::applyWelcome);
 
     catalogue_ = catalogue::Catalogue::scan();
@@ -88,8 +82,10 @@ bool HostSession::start(QString* error) {
     router_ = std::make_unique<RequestRouter>(*links_, traffic_.get(), serversFile_);
     router_->setServers(read.servers);
     // Added servers are routed at once; edits and removals see serversEdited.
-    connect(servers_.get(), &QAbstractItemModel::modelReset, this,
-            [this] { router_->setServers(servers_->servers()); });
+    connect(servers_.get(), &QAbstractItemModel::modelReset, this, [this] {
+        router_->setServers(servers_->servers());
+        showLinks();
+    });
     connect(router_.get(), &RequestRouter::answered, this, &HostSession::deliver);
     carrier_ = std::make_unique<RequestCarrier>(
         kdrsm::wire::requestFolder(root_),
@@ -97,7 +93,41 @@ bool HostSession::start(QString* error) {
         [this](const QString& text, const kdrsm::wire::Request& request) {
             router_->carry(text, request);
         });
-    return carrier_->start(error);
+    if (!carrier_->start(error)) return false;
+    showLinks();
+    return true;
+}
+
+QString HostSession::linkKey(const ServerEntry& entry) const {
+    return LinkPool::keyOf(entry.remote, servers::tokenFilePath(entry, serversFile_));
+}
+
+servers::LinkStatus HostSession::linkStatus(const ServerEntry& entry) const {
+    return links_ ? links_->status(linkKey(entry)) : servers::LinkStatus{};
+}
+
+// Every server's link is kept open from the start, so the list is true
+// before a server is opened.
+void HostSession::showLinks() {
+    for (const auto& entry : servers_->servers()) {
+        links_->open(entry.remote, servers::tokenFilePath(entry, serversFile_), false);
+        servers_->setLinkStatus(entry.id, linkStatus(entry));
+    }
+}
+
+void HostSession::linkChanged(const QString& key, const servers::LinkStatus& status) {
+    for (const auto& entry : servers_->servers())
+        if (linkKey(entry) == key) servers_->setLinkStatus(entry.id, status);
+    const auto open = server(openId_);
+    if (!open || linkKey(*open) != key) return;
+    if (awaitingWelcome_ && status.state != LinkState::Connecting) return finishOpen();
+    if (panelState_ == PanelState::Shown || panelState_ == PanelState::NoPanel) return;
+    if (status.state == LinkState::Connected) {
+        // The remote side is back: the panel fetches what it could not.
+        if (panelState_ != PanelState::Connecting) refresh();
+        return;
+    }
+    emit panelStateChanged();  // the next try's time
 }
 
 // One host per root: two would take each other's request files.
@@ -140,6 +170,8 @@ bool HostSession::startEmbeddedRemote(const QList<ServerEntry>& list, QString* e
         return false;
     }
     links_->setEmbedded(embeddedRemote_->url(), embeddedRemote_->tokenFile());
+    for (const auto& entry : list)
+        if (entry.isEmbedded()) embeddedProfiles_.insert(entry.profile);
     return true;
 }
 
@@ -154,12 +186,13 @@ void HostSession::serversEdited(const QString& changedId) {
     router_->setServers(list);
     if (changedId.isEmpty()) return;
     if (changedId == openId_) closePanel();
-    // Its address or token file may have changed: the next use makes it anew.
-    if (const auto changed = server(changedId)) links_->forget(changed->remote);
+    // Its token file may have changed: the next use reads it again.
+    if (const auto changed = server(changedId)) links_->forget(linkKey(*changed));
     QSet<QString> named;
-    for (const auto& entry : list) named.insert(entry.remote);
-    for (const QString& remote : links_->remotes())
-        if (!named.contains(remote)) links_->forget(remote);
+    for (const auto& entry : list) named.insert(linkKey(entry));
+    for (const QString& key : links_->keys())
+        if (!named.contains(key)) links_->forget(key);
+    showLinks();
 }
 
 // Only plug-ins the catalogue accepts for the server's game are loaded.
@@ -187,31 +220,39 @@ void HostSession::openServer(const QString& id, const PanelPlace& place) {
     closePanel();
     const auto entry = server(id);
     if (!entry) return emit openFailed(id, QStringLiteral("no such server"));
+    openId_ = id;
+    place_ = place;
     QString error;
     PluginClient* plugin = pluginFor(*entry, &error);
     if (!plugin) {
         qCWarning(lcHost).noquote() << entry->name << ":" << error;
+        openFailure_ = error;
+        setPanelState(PanelState::NoPanel);
         return emit openFailed(id, error);
     }
-    openId_ = id;
     openPlugin_ = plugin;
-    place_ = place;
-    RemoteLink* link = links_->link(entry->remote, servers::tokenFilePath(*entry, serversFile_));
-    if (link && !link->welcome()) {
+    setPanelState(PanelState::Connecting);
+    const QString tokenFile = servers::tokenFilePath(*entry, serversFile_);
+    RemoteLink* link = links_->link(entry->remote, tokenFile);
+    // A link on its first attempt is waited for; one that is failing is not:
+    // the panel's fetch waits for the next attempt.
+    const LinkState state = links_->status(linkKey(*entry)).state;
+    if (link && !link->isReady() && (state == LinkState::Idle || state == LinkState::Connecting)) {
         awaitingWelcome_ = true;
-        links_->open(entry->remote, servers::tokenFilePath(*entry, serversFile_), false);
+        links_->open(entry->remote, tokenFile, false);
         return;
     }
     finishOpen();
 }
 
-// The privileges go first, so the panel allows what the remote side will.
+// The privileges go first, so the panel allows what the remote side will;
+// they are those of this server's own link, or none when it is not welcomed.
 void HostSession::finishOpen() {
     awaitingWelcome_ = false;
     const auto entry = server(openId_);
     if (!entry || !openPlugin_) return;
-    RemoteLink* link = links_->find(entry->remote);
-    granted_ = link && link->welcome() ? *link->welcome() : nothingGranted();
+    const RemoteLink* link = links_->find(linkKey(*entry));
+    granted_ = link && link->isReady() && link->welcome() ? *link->welcome() : nothingGranted();
     openPlugin_->setPrivileges(*granted_);
     openPlugin_->loadInterface(entry->profile, place_.handle, entry->tag,
                                pixelsToTwips(place_.pixels.height(), place_.dpiY),
@@ -226,28 +267,80 @@ void HostSession::refresh() {
 
 void HostSession::retry(const QString& id) {
     const auto entry = server(id);
-    if (entry) links_->open(entry->remote, servers::tokenFilePath(*entry, serversFile_), true);
+    if (!entry) return;
+    if (links_->status(linkKey(*entry)).state == LinkState::Refused) {
+        links_->forget(linkKey(*entry));
+        showLinks();
+    }
+    links_->open(entry->remote, servers::tokenFilePath(*entry, serversFile_), true);
+    if (id == openId_ && panelState_ != PanelState::Shown) refresh();
 }
 
 void HostSession::closePanel() {
     if (openPlugin_ && !awaitingWelcome_) openPlugin_->hideInterface();
     openPlugin_ = nullptr;
     openId_.clear();
+    openFailure_.clear();
     awaitingWelcome_ = false;
+    granted_.reset();
+    setPanelState(PanelState::Closed);
 }
 
-void HostSession::deliver(const QString& serverId, const QString& answer) {
-    if (serverId != openId_ || !openPlugin_ || awaitingWelcome_) return;  // not its panel now
-    openPlugin_->remoteData(answer);
-    emit answerApplied(serverId);
+void HostSession::setPanelState(PanelState state) {
+    panelState_ = state;
+    emit panelStateChanged();
 }
 
-// A later welcome with other privileges is applied to the open panel.
-void HostSession::applyWelcome(const QString& remote, const jexlink::Welcome& welcome) {
+QString HostSession::panelStateText() const {
     const auto entry = server(openId_);
-    if (!entry || entry->remote != remote || !openPlugin_ || awaitingWelcome_) return;
-    if (granted_ && granted_->superAdmin == welcome.superAdmin &&
-        granted_->privileges == welcome.privileges)
+    if (!entry) return {};
+    return jexhost::panelStateText(panelState_, *entry, linkStatus(*entry), openFailure_);
+}
+
+namespace {
+
+PanelState stateAfter(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::Refused:
+            return PanelState::Refused;
+        case LinkFailure::TimedOut:
+            return PanelState::TimedOut;
+        case LinkFailure::Unreachable:
+            return PanelState::Unreachable;
+        case LinkFailure::None:
+            break;
+    }
+    return PanelState::NotManaged;
+}
+
+}  // namespace
+
+// The area's state is set before the panel gets the answer: an empty one
+// opens the panel's own box, whose event loop may deliver more.
+void HostSession::deliver(const QString& serverId, const QString& command, const QString& answer,
+                          LinkFailure failure) {
+    if (serverId != openId_ || !openPlugin_ || awaitingWelcome_) return;  // not its panel now
+    const bool settings = command == kdrsm::wire::kGetSettings && !answer.isEmpty() &&
+                          answer != jexremote::kFailedAnswer;
+    if (settings)
+        setPanelState(PanelState::Shown);
+    else if (command == kdrsm::wire::kGetSettings)
+        setPanelState(stateAfter(failure));
+    PluginClient* plugin = openPlugin_;
+    plugin->remoteData(answer);
+    if (serverId != openId_) return;
+    if (command == kdrsm::wire::kSetSettings && answer == jexremote::kUpdatedAnswer)
+        emit updateStored(serverId);
+    emit answerApplied(serverId, settings);
+}
+
+// A later welcome of the open server's link (the operator's privileges
+// changed on the remote side) is applied to its panel at once.
+void HostSession::applyWelcome(const QString& key, const jexlink::Welcome& welcome) {
+    const auto entry = server(openId_);
+    if (!entry || linkKey(*entry) != key || !openPlugin_ || awaitingWelcome_) return;
+    if (granted_ && granted_->operatorName == welcome.operatorName &&
+        granted_->superAdmin == welcome.superAdmin && granted_->privileges == welcome.privileges)
         return;
     qCInfo(lcHost) << "the operator's privileges changed; applying them";
     granted_ = welcome;

@@ -5,13 +5,16 @@
 // carrier that routes each of the panel's requests to the remote of the
 // server it names and the answer back to the panel.
 //
-// One panel is open at a time. Opening a server waits for its remote's
-// welcome (or for the link to fail), hands the welcome's privileges to the
-// plug-in and loads the panel with the server's profile and tag. An answer
+// One panel is open at a time. Opening a server waits for its link's
+// welcome (or for the link to fail), hands that link's privileges to the
+// plug-in (none when it is not welcomed) and loads the panel with the
+// server's profile and tag. Until the server's own settings have come, the
+// panel state says what the window shows instead of the form. An answer
 // meant for a server whose panel is no longer open is dropped.
 
 #include <QLockFile>
 #include <QObject>
+#include <QSet>
 #include <QSize>
 
 #include <map>
@@ -20,6 +23,8 @@
 
 #include "host/catalogue/catalogue.h"
 #include "host/host_options.h"
+#include "host/link/remote_link.h"
+#include "host/panel_state.h"
 #include "host/plugin_client.h"
 #include "host/servers/server_entry.h"
 
@@ -70,8 +75,14 @@ public:
     RequestCarrier* carrier() const { return carrier_.get(); }
     RequestRouter* router() const { return router_.get(); }
     jexremote::RemoteService* embeddedRemote() const { return embeddedRemote_.get(); }
+    // The profiles the console's own remote side serves (read once at start).
+    const QSet<int>& embeddedProfiles() const { return embeddedProfiles_; }
 
     std::optional<servers::ServerEntry> server(const QString& id) const;
+    // The name of the link server `entry` uses (see LinkPool::keyOf).
+    QString linkKey(const servers::ServerEntry& entry) const;
+    // The state of that link.
+    servers::LinkStatus linkStatus(const servers::ServerEntry& entry) const;
     // The list changed (an edit in the servers file): requests are routed by
     // the new list; the link of a changed server is made anew and its panel,
     // or that of a removed one, is closed.
@@ -82,31 +93,48 @@ public:
     void openServer(const QString& id, const PanelPlace& place);
     // Loads the open panel again, which fetches its settings again.
     void refresh();
-    // Opens the link to server `id`'s remote at once when it is down.
+    // Opens the link of server `id` at once when it is down; a refused one
+    // is made anew, reading its token file again.
     void retry(const QString& id);
     void closePanel();
     // The server whose panel is open (or opening); empty when none.
     const QString& openId() const { return openId_; }
+    PanelState panelState() const { return panelState_; }
+    // What the panel area shows in place of the form; empty while it is shown.
+    QString panelStateText() const;
+    // The privileges handed to the open panel (nothing while none is open).
+    const std::optional<jexlink::Welcome>& granted() const { return granted_; }
 
 signals:
     void panelOpened(const QString& id);
     void openFailed(const QString& id, const QString& reason);
-    // An answer was handed to the open panel of server `id`.
-    void answerApplied(const QString& id);
+    // An answer was handed to the open panel of server `id`; `settings` when
+    // it filled the form with that server's settings.
+    void answerApplied(const QString& id, bool settings = false);
+    // An update of the open panel was stored ("1").
+    void updateStored(const QString& id);
+    // What the panel area shows changed (or its text, as the next try nears).
+    void panelStateChanged();
 
 private:
     bool lockRoot(QString* error);
     bool startEmbeddedRemote(const QList<servers::ServerEntry>& list, QString* error);
     PluginClient* pluginFor(const servers::ServerEntry& entry, QString* error);
     void finishOpen();
-    void deliver(const QString& serverId, const QString& answer);
-    void applyWelcome(const QString& remote, const jexlink::Welcome& welcome);
+    void deliver(const QString& serverId, const QString& command, const QString& answer,
+                 LinkFailure failure);
+    void applyWelcome(const QString& key, const jexlink::Welcome& welcome);
+    void linkChanged(const QString& key, const servers::LinkStatus& status);
+    void setPanelState(PanelState state);
+    // Gives every server its link's state and opens the links not open yet.
+    void showLinks();
 
     HostOptions options_;
     QString root_;
     QString serversFile_;
     std::unique_ptr<QLockFile> rootLock_;
     std::unique_ptr<jexremote::RemoteService> embeddedRemote_;
+    QSet<int> embeddedProfiles_;
     std::unique_ptr<servers::ServerListModel> servers_;
     std::unique_ptr<traffic::TrafficModel> traffic_;
     catalogue::Catalogue catalogue_;
@@ -118,8 +146,10 @@ private:
     QString openId_;
     PluginClient* openPlugin_ = nullptr;
     PanelPlace place_;
-    bool awaitingWelcome_ = false;             // the open server's panel waits for its remote
+    bool awaitingWelcome_ = false;             // the open server's panel waits for its link
     std::optional<jexlink::Welcome> granted_;  // what the open panel was given
+    PanelState panelState_ = PanelState::Closed;
+    QString openFailure_;  // why no panel could be shown
 };
 
 }  // namespace jexhost

@@ -3,6 +3,7 @@
 // remote side of that server.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTextStream>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "host/host_options.h"
 #include "host/host_session.h"
 #include "host/log.h"
+#include "host/status/status_report.h"
 
 namespace {
 
@@ -52,6 +54,21 @@ void takeScreenshot(jexhost::ConsoleWindow& window, jexhost::HostSession& sessio
     });
 }
 
+// A failure to start, on the terminal and, when there is a screen to show it
+// on, in a box: a console started from a desktop launcher has no terminal.
+int refuseStart(const QString& error) {
+    QTextStream(stderr) << "jexhost: " << error << Qt::endl;
+    const QString platform = QGuiApplication::platformName();
+    if (platform != u"offscreen" && platform != u"minimal") {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("jexhost"),
+                        QStringLiteral("jexhost cannot start."), QMessageBox::Ok);
+        box.setInformativeText(error);
+        box.setStyleSheet(QStringLiteral("QLabel { min-width: 32em; }"));  // a path on one line
+        box.exec();
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +81,12 @@ int main(int argc, char** argv) {
         return exit->isError ? 2 : 0;
     }
     const jexhost::HostOptions& options = std::get<jexhost::HostOptions>(parsed);
+    if (options.status) {
+        QCoreApplication app(argc, argv);
+        jexhost::installLogFormat();
+        QTextStream out(stdout), err(stderr);
+        return jexhost::runStatus(options, out, err);
+    }
 
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/jexhost/jexhost.png")));
@@ -72,10 +95,7 @@ int main(int argc, char** argv) {
 
     jexhost::HostSession session(options);
     QString error;
-    if (!session.start(&error)) {
-        QTextStream(stderr) << "jexhost: " << error << Qt::endl;
-        return 1;
-    }
+    if (!session.start(&error)) return refuseStart(error);
 
     QSettings settings(session.root() + QStringLiteral("/settings/console.ini"),
                        QSettings::IniFormat);

@@ -53,7 +53,21 @@ PluginDescriptor PluginClient::descriptor() {
     return descriptor;
 }
 
+// The panel leaves its guarded controls as they are for a super
+// administrator, and its form outlives each server: a control an earlier
+// server's operator was denied would stay disabled. A super administrator's
+// privileges are therefore first handed over one by one, all granted.
 void PluginClient::setPrivileges(const jexlink::Welcome& welcome) {
+    if (welcome.superAdmin) {
+        jexlink::Welcome everything = welcome;
+        everything.superAdmin = false;
+        for (auto& privilege : everything.privileges) privilege.second = 1;
+        handOver(everything);
+    }
+    handOver(welcome);
+}
+
+void PluginClient::handOver(const jexlink::Welcome& welcome) {
     auto privileges = std::make_unique<jex::Collection>();
     for (const auto& [name, value] : welcome.privileges) privileges->add(value, name);
     invoke("SetPrivis", {QVariant::fromValue<QObject*>(privileges.get()),

@@ -45,6 +45,7 @@ public:
     void remoteData(const QString& answer);
 
 private:
+    void handOver(const jexlink::Welcome& welcome);
     QVariant invoke(const char* method, const QVariantList& args = {});
 
     std::unique_ptr<QObject> object_;

@@ -1,12 +1,17 @@
 #include "host/console/console_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -32,6 +37,8 @@ namespace {
 
 // The panel's own size; it is laid out for this area.
 const QSize kPanelSize(760, 430);
+// Room for the list beside the panel and a few traffic rows below it.
+const QSize kMinimumWindow(1180, 720);
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kStateKey = QStringLiteral("window/state");
 const QString kLastServerKey = QStringLiteral("window/lastServer");
@@ -53,6 +60,10 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
       session_(session),
       settings_(settings),
       panelHost_(new QWidget),
+      panelArea_(new QStackedWidget),
+      statePage_(new QWidget),
+      stateText_(new QLabel),
+      stateRetry_(new QPushButton(tr("Retry"))),
       serverList_(new servers::ServerListPanel(session.servers(), session.serversFile())),
       trafficDock_(new traffic::TrafficDock(session.traffic(), this)),
       openLabel_(new QLabel) {
@@ -60,45 +71,75 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
 
     panelHost_->setObjectName(QStringLiteral("panelHost"));
     panelHost_->setFixedSize(kPanelSize);
+    openLabel_->setObjectName(QStringLiteral("heading"));
+    stateText_->setObjectName(QStringLiteral("serverState"));
+    stateText_->setWordWrap(true);
+    stateText_->setAlignment(Qt::AlignCenter);
+    stateText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    stateRetry_->setObjectName(QStringLiteral("stateRetry"));
+    auto* stateLayout = new QVBoxLayout(statePage_);
+    stateLayout->addStretch();
+    stateLayout->addWidget(stateText_);
+    stateLayout->addWidget(stateRetry_, 0, Qt::AlignHCenter);
+    stateLayout->addStretch();
+    panelArea_->setObjectName(QStringLiteral("panelArea"));
+    panelArea_->addWidget(statePage_);
+    panelArea_->addWidget(panelHost_);
+    panelArea_->setFixedSize(kPanelSize);
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
     layout->addWidget(openLabel_);
-    layout->addWidget(panelHost_, 0, Qt::AlignHCenter | Qt::AlignTop);
+    layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();
     setCentralWidget(centre);
+    connect(stateRetry_, &QPushButton::clicked, this, [this] {
+        if (!session_.openId().isEmpty()) session_.retry(session_.openId());
+    });
+    connect(&session_, &HostSession::panelStateChanged, this, &ConsoleWindow::showPanelState);
+    connect(&session_, &HostSession::answerApplied, this, [this](const QString&, bool settings) {
+        if (settings) edits_.filled(panelHost_);
+        quitAfterUpdate_ = false;  // not stored: the panel said why, the window stays
+    });
+    connect(&session_, &HostSession::updateStored, this, [this] {
+        edits_.settled();
+        if (quitAfterUpdate_) close();
+    });
+    showPanelState();
 
     serverList_->setKnownGames(knownGames(session.catalogue()));
+    serverList_->setEmbeddedProfiles(session.embeddedProfiles());
     auto* serverDock = new QDockWidget(tr("Servers"), this);
     serverDock->setObjectName(QStringLiteral("serverDock"));
     serverDock->setWidget(serverList_);
     addDockWidget(Qt::LeftDockWidgetArea, serverDock);
     addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
-    serverList_->view()->setMinimumWidth(420);
+    serverList_->view()->setMinimumWidth(360);
 
     connect(serverList_, &servers::ServerListPanel::openRequested, this,
             &ConsoleWindow::openServer);
-    connect(serverList_, &servers::ServerListPanel::serverChanged, this,
-            [this](const QString& id) { session_.serversEdited(id); });
+    // Edit... and Remove of the open server first settle its unsent changes.
+    serverList_->setChangeGuard(
+        [this](const QString& id) { return id != session_.openId() || settleEdits(); });
+    connect(serverList_, &servers::ServerListPanel::serverChanged, this, [this](const QString& id) {
+        const bool wasOpen = id == session_.openId();
+        session_.serversEdited(id);
+        if (wasOpen) openServer(id);  // under its new heading, with its new link
+    });
     connect(serverList_, &servers::ServerListPanel::serverRemoved, this,
             [this](const QString& id) { session_.serversEdited(id); });
+    connect(serverList_, &servers::ServerListPanel::notice, this, &ConsoleWindow::showOutcome);
     connect(&session_, &HostSession::panelOpened, this, [this](const QString& id) {
-        const auto entry = session_.server(id);
-        if (!entry) return;
-        openLabel_->setText(tr("%1 - %2 (profile %3 on %4)")
-                                .arg(entry->name, entry->game)
-                                .arg(entry->profile)
-                                .arg(entry->remote));
-        settings_.setValue(kLastServerKey, entry->name);
+        if (const auto entry = session_.server(id)) settings_.setValue(kLastServerKey, entry->name);
     });
-    connect(&session_, &HostSession::openFailed, this, [this](const QString&, const QString& why) {
-        openLabel_->setText(why);
-        showOutcome(why);
-    });
+    connect(&session_, &HostSession::openFailed, this,
+            [this](const QString&, const QString& why) { showOutcome(why); });
 
     buildMenus();
     // The first start: room for the panel and a dozen traffic rows.
+    setMinimumSize(kMinimumWindow);
     resize(1220, 940);
     resizeDocks({trafficDock_}, {300}, Qt::Vertical);
+    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))}, {440}, Qt::Horizontal);
     restoreGeometry(settings_.value(kGeometryKey).toByteArray());
     restoreState(settings_.value(kStateKey).toByteArray());
 }
@@ -176,6 +217,11 @@ void ConsoleWindow::addPluginMenus(QMenu* serverMenu, QMenu* helpMenu) {
 }
 
 void ConsoleWindow::openServer(const QString& id) {
+    if (!settleEdits()) {
+        serverList_->selectServer(session_.openId());  // the list keeps showing what is open
+        return;
+    }
+    edits_.stop();
     serverList_->selectServer(id);
     PanelPlace place;
     place.handle = static_cast<qint64>(panelHost_->winId());
@@ -202,7 +248,67 @@ void ConsoleWindow::openSelected() {
 
 void ConsoleWindow::refresh() {
     if (session_.openId().isEmpty()) return openSelected();
+    if (!settleEdits()) return;
+    edits_.stop();
     session_.refresh();
+}
+
+bool ConsoleWindow::settleEdits() {
+    updatePressed_ = false;
+    if (!edits_.edited()) return true;
+    const auto entry = session_.server(session_.openId());
+    QMessageBox box(QMessageBox::Question, tr("Changes not sent"),
+                    tr("The settings of %1 were changed and not sent to the server.")
+                        .arg(entry ? entry->name : tr("the open server")),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("unsentEdits"));
+    box.setInformativeText(tr("Update sends them now; Discard drops them."));
+    QPushButton* update = box.addButton(tr("Update"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Discard);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(update);
+    box.setEscapeButton(cancel);
+    box.exec();
+    updatePressed_ = box.clickedButton() == update;
+    if (updatePressed_) {
+        pressUpdate();
+        edits_.settled();
+        return true;
+    }
+    if (box.clickedButton() == cancel || box.clickedButton() == nullptr) return false;
+    edits_.settled();
+    return true;
+}
+
+// As the operator does it: the panel acts when the mouse is released over
+// its Update button.
+void ConsoleWindow::pressUpdate() {
+    auto* button = panelHost_->findChild<QWidget*>(QStringLiteral("cmdUpdate"));
+    if (!button) return;
+    const QPointF centre = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(centre);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, centre, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &event);
+    }
+}
+
+void ConsoleWindow::showPanelState() {
+    const auto entry = session_.server(session_.openId());
+    if (entry)
+        openLabel_->setText(tr("%1 - %2 (profile %3 on %4)")
+                                .arg(entry->name, entry->game)
+                                .arg(entry->profile)
+                                .arg(entry->remote));
+    else
+        openLabel_->clear();
+    const PanelState state = session_.panelState();
+    if (state == PanelState::Shown) return panelArea_->setCurrentWidget(panelHost_);
+    stateText_->setText(entry ? session_.panelStateText() : tr("Open a server from the list."));
+    stateRetry_->setVisible(entry && panelStateOffersRetry(state));
+    panelArea_->setCurrentWidget(statePage_);
 }
 
 void ConsoleWindow::retrySelected() {
@@ -223,9 +329,14 @@ history::HistoryDialog* ConsoleWindow::showHistory() {
     source->setParent(dialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // A revert changed the settings behind the open panel: it fetches them again.
-    connect(dialog, &history::HistoryDialog::reverted, this, [this, id = entry->id] {
-        if (session_.openId() == id) session_.refresh();
-    });
+    connect(dialog, &history::HistoryDialog::reverted, this,
+            [this, id = entry->id, name = entry->name](int, qint64 version) {
+                showOutcome(
+                    tr("%1: the settings of version %2 are stored again.").arg(name).arg(version));
+                if (session_.openId() != id) return;
+                edits_.stop();  // the form is filled again with what is stored now
+                session_.refresh();
+            });
     dialog->open();
     return dialog;
 }
@@ -249,6 +360,15 @@ void ConsoleWindow::showOutcome(const QString& text) {
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
+    if (!quitAfterUpdate_) {
+        const bool unsent = edits_.edited();
+        if (!settleEdits()) return event->ignore();
+        if (unsent && updatePressed_) {
+            // The update goes first; the window closes once it is stored.
+            quitAfterUpdate_ = true;
+            return event->ignore();
+        }
+    }
     settings_.setValue(kGeometryKey, saveGeometry());
     settings_.setValue(kStateKey, saveState());
     settings_.sync();

@@ -3,12 +3,21 @@
 // in the middle, the traffic view below; menus to open, refresh and retry a
 // server, the plug-ins' own Server menu entries and help files. Its geometry,
 // dock layout and last open server are kept between runs.
+//
+// The panel area shows the form only over the open server's own settings;
+// until they come, or when they cannot, it shows that server's state. Changes
+// typed into the form and not sent are asked about before they would be lost.
 
 #include <QMainWindow>
 
+#include "host/console/edit_watch.h"
+#include "host/panel_state.h"
+
 class QAction;
 class QLabel;
+class QPushButton;
 class QSettings;
+class QStackedWidget;
 
 namespace jexhost {
 
@@ -31,10 +40,19 @@ public:
     ~ConsoleWindow() override;
 
     QWidget* panelHost() const { return panelHost_; }
+    // The form's page or the state page, whichever the area shows.
+    QStackedWidget* panelArea() const { return panelArea_; }
+    // The text shown in place of the form, and its Retry button.
+    QLabel* stateText() const { return stateText_; }
+    QPushButton* stateRetry() const { return stateRetry_; }
+    QLabel* heading() const { return openLabel_; }
+    // Whether the form holds changes not sent.
+    bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
 
-    // Opens server `id`'s panel (and selects it in the list).
+    // Opens server `id`'s panel (and selects it in the list), once changes
+    // not sent in the open one are settled.
     void openServer(const QString& id);
     // Opens the History dialog of the selected server (null when none is
     // selected); it closes itself.
@@ -55,6 +73,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Asks about changes not sent: Update sends them, Discard drops them.
+    // False when the operator cancels.
+    bool settleEdits();
+    void pressUpdate();
+    void showPanelState();
     void buildMenus();
     void addPluginMenus(QMenu* serverMenu, QMenu* helpMenu);
     void showOutcome(const QString& text);
@@ -63,6 +86,13 @@ private:
     HostSession& session_;
     QSettings& settings_;
     QWidget* panelHost_;
+    QStackedWidget* panelArea_;
+    QWidget* statePage_;
+    QLabel* stateText_;
+    QPushButton* stateRetry_;
+    EditWatch edits_;
+    bool updatePressed_ = false;    // the last question was answered with Update
+    bool quitAfterUpdate_ = false;  // closing waits for that update to be stored
     servers::ServerListPanel* serverList_;
     traffic::TrafficDock* trafficDock_;
     QLabel* openLabel_;

@@ -193,11 +193,9 @@ void HistoryDialog::showOutcome(const jexlink::RevertOutcome& outcome) {
                                  : QStringLiteral("The server refused the revert: %1").arg(reason));
         return;
     }
+    // Said without a box: the list reloads at once, and so does the panel.
     status_->setText(QStringLiteral("Version %1 is stored again.").arg(revertVersion_));
-    emit reverted(profile_);
-    QMessageBox::information(
-        this, kBoxTitle,
-        QStringLiteral("The settings of version %1 are stored again.").arg(revertVersion_));
+    emit reverted(profile_, revertVersion_);
     refresh();
 }
 

@@ -38,7 +38,7 @@ public:
 
 signals:
     // A revert was stored: the open panel of `profile` should fetch again.
-    void reverted(int profile);
+    void reverted(int profile, qint64 version);
 
 private:
     enum class Pending { None, History, Revert };

@@ -55,7 +55,7 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
     connect(&retry_, &QTimer::timeout, this, &RemoteLink::openNow);
     handshakeDeadline_.setSingleShot(true);
     connect(&handshakeDeadline_, &QTimer::timeout, this,
-            [this] { drop(QStringLiteral("no welcome in time")); });
+            [this] { drop(QStringLiteral("no welcome in time"), LinkFailure::TimedOut); });
     connect(&ping_, &QTimer::timeout, this, &RemoteLink::keepAlive);
 }
 
@@ -127,6 +127,11 @@ void RemoteLink::onMessage(const QString& message) {
     if (state_ == State::Handshaking) return onWelcome(message);
     if (state_ != State::Ready) return;
     const auto id = messageId(message);
+    if (!id) {
+        // The remote side welcomes an open connection again when the
+        // operator's privileges change there.
+        if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
+    }
     const auto waiting = id ? pending_.constFind(*id) : pending_.cend();
     if (waiting != pending_.cend() && waiting->whole) return finish(*id, message);
     const auto answer = jexlink::readAnswerMessage(message);
@@ -146,6 +151,7 @@ void RemoteLink::onWelcome(const QString& message) {
     retryAt_ = QDeadlineTimer(0);
     ++linksOpened_;
     welcome_ = std::move(*welcome);
+    failingSince_ = QDateTime();
     qCInfo(lcHost) << "link to" << options_.url.toString() << "open for operator"
                    << welcome_->operatorName
                    << (welcome_->superAdmin ? "(super administrator)" : "");
@@ -153,6 +159,18 @@ void RemoteLink::onWelcome(const QString& message) {
     ping_.start(options_.keepAliveMs);
     emit welcomed(*welcome_);
     flushQueue();
+}
+
+void RemoteLink::onWelcomeAgain(jexlink::Welcome welcome) {
+    qCInfo(lcHost) << "link to" << options_.url.toString() << "welcomed again: operator"
+                   << welcome.operatorName << (welcome.superAdmin ? "(super administrator)" : "");
+    welcome_ = std::move(welcome);
+    emit welcomed(*welcome_);
+}
+
+QDateTime RemoteLink::nextAttempt() const {
+    if (state_ != State::Closed || !retry_.isActive()) return {};
+    return QDateTime::currentDateTime().addMSecs(retry_.remainingTime());
 }
 
 void RemoteLink::keepAlive() {
@@ -187,16 +205,28 @@ void RemoteLink::drop(const QString& reason, LinkFailure failure) {
     ping_.stop();
     socket_.abort();
     ++failuresInARow_;
+    if (!failingSince_.isValid()) failingSince_ = QDateTime::currentDateTime();
     const int wait = retryDelayMs(failuresInARow_, options_.firstRetryMs, options_.maxRetryMs);
     retryAt_ = QDeadlineTimer(wait);
     qCWarning(lcHost) << "link to" << options_.url.toString() << "down:" << reason
                       << "- next attempt in" << wait << "ms";
+    if (options_.stayOpen) retry_.start(wait);
     emit down(reason);
+    answerEveryPending(failure);
+}
 
+void RemoteLink::answerEveryPending(LinkFailure failure) {
     queue_.clear();
     QList<qint64> ids = pending_.keys();
     std::sort(ids.begin(), ids.end());  // in the order they were sent
     for (qint64 id : ids) finish(id, QString(), failure);
+}
+
+void RemoteLink::close(const QString& reason) {
+    options_.stayOpen = false;
+    retry_.stop();
+    if (state_ != State::Closed) return drop(reason);
+    answerEveryPending(LinkFailure::Unreachable);  // those waiting for the next attempt
 }
 
 }  // namespace jexhost

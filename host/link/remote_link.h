@@ -14,8 +14,10 @@
 // timeout aborts the link, since the socket may hang: the next request opens
 // a fresh one. Each failure in a row makes the next attempt wait longer, up to
 // a cap; a welcome resets the wait. An idle open link is pinged, and one whose
-// pong does not come before the next ping is dropped.
+// pong does not come before the next ping is dropped. A link told to stay open
+// reconnects by itself after each failure, after the same wait.
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
@@ -52,6 +54,7 @@ struct LinkOptions {
     int keepAliveMs = 15000;
     int firstRetryMs = 250;  // wait after the first failure in a row; doubles after each
     int maxRetryMs = 5000;
+    bool stayOpen = false;  // reconnect after each failure without waiting for a request
 };
 
 // The wait before the next attempt after `failures` failures in a row.
@@ -72,6 +75,9 @@ public:
     void open();
     // Opens a closed link at once, skipping the wait after failures.
     void openAtOnce();
+    // Closes the link for good: no further attempt; every waiting request is
+    // answered empty.
+    void close(const QString& reason);
 
     const QUrl& url() const { return options_.url; }
     int pendingCount() const { return static_cast<int>(pending_.size()); }
@@ -83,8 +89,14 @@ public:
     const std::optional<jexlink::Welcome>& welcome() const { return welcome_; }
     // Links opened and welcomed so far.
     int linksOpened() const { return linksOpened_; }
+    // When the current run of failures began; invalid while none.
+    const QDateTime& failingSince() const { return failingSince_; }
+    // When the next attempt is due; invalid when none is planned.
+    QDateTime nextAttempt() const;
 
 signals:
+    // The first welcome of a connection, and any later one on it (the
+    // operator's privileges changed on the remote side).
     void welcomed(const jexlink::Welcome& welcome);
     // The link went down (refused, dropped, timed out); `reason` is for logs.
     void down(const QString& reason);
@@ -101,12 +113,14 @@ private:
     void onConnected();
     void onMessage(const QString& message);
     void onWelcome(const QString& message);
+    void onWelcomeAgain(jexlink::Welcome welcome);
     void keepAlive();
     void flushQueue();
     void finish(qint64 id, const QString& answer, LinkFailure failure = LinkFailure::None);
     // Aborts the socket, answers every waiting request empty and makes the
     // next attempt wait. Does nothing when the link is already closed.
     void drop(const QString& reason, LinkFailure failure = LinkFailure::Unreachable);
+    void answerEveryPending(LinkFailure failure);
 
     LinkOptions options_;
     QWebSocket socket_;
@@ -115,6 +129,7 @@ private:
     LinkFailure lastFailure_ = LinkFailure::None;
     int failuresInARow_ = 0;
     int linksOpened_ = 0;
+    QDateTime failingSince_;
     QDeadlineTimer retryAt_;  // no attempt before this
     QTimer retry_;
     QTimer handshakeDeadline_;

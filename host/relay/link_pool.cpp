@@ -1,11 +1,14 @@
 #include "host/relay/link_pool.h"
 
+#include <QFileInfo>
+
 #include "host/log.h"
 #include "remote/remote_service.h"
 
 namespace jexhost {
 
 using servers::LinkState;
+using servers::LinkStatus;
 
 LinkPool::LinkPool(int timeoutMs, int keepAliveMs, QObject* parent)
     : QObject(parent), timeoutMs_(timeoutMs), keepAliveMs_(keepAliveMs) {}
@@ -15,15 +18,24 @@ void LinkPool::setEmbedded(const QUrl& url, const QString& tokenFile) {
     embeddedTokenFile_ = tokenFile;
 }
 
+QString LinkPool::keyOf(const QString& remote, const QString& tokenFile) {
+    if (remote == servers::kEmbeddedRemote) return remote;
+    return remote + u' ' + QFileInfo(tokenFile).absoluteFilePath();
+}
+
 RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
-    if (RemoteLink* known = find(remote)) return known;
+    const QString key = keyOf(remote, tokenFile);
+    if (RemoteLink* known = find(key)) return known;
     const bool embedded = remote == servers::kEmbeddedRemote;
     const QString tokens = embedded ? embeddedTokenFile_ : tokenFile;
     QString reason;
     const auto token = jexremote::firstToken(tokens, &reason);
     if (!token) {
         qCWarning(lcHost).noquote() << "no token for" << remote << "in" << tokens << ":" << reason;
-        report(remote, LinkState::Refused);
+        LinkStatus status;
+        status.state = LinkState::Refused;
+        status.detail = QStringLiteral("no token in %1: %2").arg(tokens, reason);
+        report(key, status);
         return nullptr;
     }
     LinkOptions options;
@@ -31,28 +43,55 @@ RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
     options.token = *token;
     options.timeoutMs = timeoutMs_;
     options.keepAliveMs = keepAliveMs_;
+    options.stayOpen = true;
     auto* link = new RemoteLink(options, this);
-    connect(link, &RemoteLink::welcomed, this, [this, remote](const jexlink::Welcome& welcome) {
-        report(remote, LinkState::Connected, welcome.operatorName);
-        emit welcomed(remote, welcome);
+    connect(link, &RemoteLink::welcomed, this, [this, key](const jexlink::Welcome& welcome) {
+        LinkStatus status;
+        status.state = LinkState::Connected;
+        status.operatorName = welcome.operatorName;
+        report(key, status);
+        emit welcomed(key, welcome);
     });
-    connect(link, &RemoteLink::down, this, [this, remote, link] {
-        report(remote, link->lastFailure() == LinkFailure::Refused ? LinkState::Refused
-                                                                   : LinkState::Unreachable);
-    });
-    links_.insert(remote, link);
+    connect(link, &RemoteLink::down, this, [this, key, link] { reportDown(key, link); });
+    links_.insert(key, link);
     return link;
 }
 
-void LinkPool::markConnecting(const QString& remote, RemoteLink* link) {
-    if (!link->isReady()) report(remote, LinkState::Connecting);
+void LinkPool::reportDown(const QString& key, RemoteLink* link) {
+    LinkStatus status;
+    switch (link->lastFailure()) {
+        case LinkFailure::Refused:
+            status.state = LinkState::Refused;
+            status.detail = link->url().toString();
+            break;
+        case LinkFailure::TimedOut:
+            status.state = LinkState::TimedOut;
+            break;
+        default:
+            status.state = LinkState::Unreachable;
+    }
+    status.since = link->failingSince();
+    status.nextTry = link->nextAttempt();
+    report(key, status);
+}
+
+// The first attempt shows "connecting"; the retries after failures keep the
+// failure on screen with the time of the next one.
+void LinkPool::markConnecting(const QString& key, RemoteLink* link, bool evenAfterFailures) {
+    if (link->isReady()) return;
+    const LinkState now = states_.value(key).state;
+    if (now == LinkState::Idle || (evenAfterFailures && now != LinkState::Connecting)) {
+        LinkStatus status;
+        status.state = LinkState::Connecting;
+        report(key, status);
+    }
 }
 
 void LinkPool::send(const QString& remote, const QString& tokenFile, const QString& request,
                     ReplyCallback onReply) {
     RemoteLink* to = link(remote, tokenFile);
     if (!to) return onReply(QString(), LinkFailure::Refused);
-    markConnecting(remote, to);
+    markConnecting(keyOf(remote, tokenFile), to, false);
     to->send(request, std::move(onReply));
 }
 
@@ -60,33 +99,34 @@ void LinkPool::sendMessage(const QString& remote, const QString& tokenFile,
                            const ComposeMessage& compose, ReplyCallback onReply) {
     RemoteLink* to = link(remote, tokenFile);
     if (!to) return onReply(QString(), LinkFailure::Refused);
-    markConnecting(remote, to);
+    markConnecting(keyOf(remote, tokenFile), to, false);
     to->sendMessage(compose, std::move(onReply));
 }
 
 void LinkPool::open(const QString& remote, const QString& tokenFile, bool atOnce) {
     RemoteLink* to = link(remote, tokenFile);
     if (!to || !to->isClosed()) return;
-    markConnecting(remote, to);
+    markConnecting(keyOf(remote, tokenFile), to, atOnce);
     atOnce ? to->openAtOnce() : to->open();
 }
 
 // The link goes later: its own signal may be what led here.
-void LinkPool::forget(const QString& remote) {
-    RemoteLink* link = links_.take(remote);
-    states_.remove(remote);
+void LinkPool::forget(const QString& key) {
+    RemoteLink* link = links_.take(key);
+    states_.remove(key);
     if (!link) return;
     link->disconnect(this);
+    link->close(QStringLiteral("no longer used by the server list"));  // waiting requests end now
     link->deleteLater();
 }
 
-LinkState LinkPool::state(const QString& remote) const {
-    return states_.value(remote, LinkState::Idle);
+LinkStatus LinkPool::status(const QString& key) const {
+    return states_.value(key);
 }
 
-void LinkPool::report(const QString& remote, LinkState state, const QString& operatorName) {
-    states_.insert(remote, state);
-    emit stateChanged(remote, state, operatorName);
+void LinkPool::report(const QString& key, LinkStatus status) {
+    states_.insert(key, status);
+    emit stateChanged(key, status);
 }
 
 }  // namespace jexhost

@@ -1,8 +1,10 @@
 #pragma once
-// One link per remote side the servers name, made on first use and shared by
-// every server on that remote. The pool reports each link's state as the
-// server list shows it: connecting, connected as an operator, unreachable or
-// refused.
+// One link per identity the servers name: a remote side and the token the
+// host presents there. Two servers on one remote with different token files
+// get a link each, each welcomed as its own operator; servers that share both
+// share the link. Links stay open by themselves: one that fails is tried
+// again after a wait that grows to a cap. The pool reports each link's state
+// as the server list shows it.
 
 #include <QHash>
 #include <QObject>
@@ -22,15 +24,19 @@ public:
     // Where the host's own remote side listens and the token file it made.
     void setEmbedded(const QUrl& url, const QString& tokenFile);
 
-    // The link to `remote` ("embedded" or a ws:// or wss:// address),
-    // presenting the first token of `tokenFile` (ignored for the embedded
-    // side). Null, with the remote reported refused, when no token can be read.
-    RemoteLink* link(const QString& remote, const QString& tokenFile);
-    RemoteLink* find(const QString& remote) const { return links_.value(remote); }
-    QStringList remotes() const { return links_.keys(); }
+    // The name of the link to `remote` ("embedded" or a ws:// or wss://
+    // address) presenting the first token of `tokenFile` (ignored for the
+    // embedded side).
+    static QString keyOf(const QString& remote, const QString& tokenFile);
 
-    // Sends `request` over that remote's link; the reply comes at once, empty
-    // and refused, when the link cannot be made.
+    // That link, made on first use. Null, with the link reported refused,
+    // when no token can be read.
+    RemoteLink* link(const QString& remote, const QString& tokenFile);
+    RemoteLink* find(const QString& key) const { return links_.value(key); }
+    QStringList keys() const { return links_.keys(); }
+
+    // Sends `request` over that link; the reply comes at once, empty and
+    // refused, when the link cannot be made.
     void send(const QString& remote, const QString& tokenFile, const QString& request,
               ReplyCallback onReply);
     // The same for another link message (see RemoteLink::sendMessage).
@@ -39,27 +45,28 @@ public:
     // Opens the link when it is closed: at once (Retry), or after the wait
     // that follows failures.
     void open(const QString& remote, const QString& tokenFile, bool atOnce);
-    // Closes and forgets the link to `remote` (its address or token file
-    // changed, or no server names it any longer); the next use makes it anew.
-    void forget(const QString& remote);
+    // Closes and forgets a link (its token file changed, or no server names it
+    // any longer); the next use makes it anew.
+    void forget(const QString& key);
 
-    servers::LinkState state(const QString& remote) const;
+    servers::LinkStatus status(const QString& key) const;
 
 signals:
-    void stateChanged(const QString& remote, jexhost::servers::LinkState state,
-                      const QString& operatorName);
-    void welcomed(const QString& remote, const jexlink::Welcome& welcome);
+    void stateChanged(const QString& key, const jexhost::servers::LinkStatus& status);
+    // A link's welcome, the first of a connection or a later one.
+    void welcomed(const QString& key, const jexlink::Welcome& welcome);
 
 private:
-    void report(const QString& remote, servers::LinkState state, const QString& operatorName = {});
-    void markConnecting(const QString& remote, RemoteLink* link);
+    void report(const QString& key, servers::LinkStatus status);
+    void reportDown(const QString& key, RemoteLink* link);
+    void markConnecting(const QString& key, RemoteLink* link, bool evenAfterFailures);
 
     int timeoutMs_;
     int keepAliveMs_;
     QUrl embeddedUrl_;
     QString embeddedTokenFile_;
     QHash<QString, RemoteLink*> links_;  // children of the pool
-    QHash<QString, servers::LinkState> states_;
+    QHash<QString, servers::LinkStatus> states_;
 };
 
 }  // namespace jexhost

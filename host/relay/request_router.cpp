@@ -55,7 +55,8 @@ void RequestRouter::review(const servers::ServerEntry& server, const QString& te
             return send(server, text, kdrsm::wire::kSetSettings);
         qCInfo(lcHost) << "update for" << server.name << "cancelled by the operator";
         if (traffic_) traffic_->cancelled(traffic_->requestSent(server.name, text));
-        emit answered(server.id, jexremote::kRefusedAnswer);
+        emit answered(server.id, kdrsm::wire::kSetSettings, jexremote::kRefusedAnswer,
+                      LinkFailure::None);
     });
 }
 
@@ -74,7 +75,7 @@ void RequestRouter::send(const servers::ServerEntry& server, const QString& text
                        else
                            traffic->failed(trafficId, trafficFailure(failure));
                    }
-                   if (self) emit self->answered(id, answer);
+                   if (self) emit self->answered(id, command, answer, failure);
                });
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "exchange/wire/request.h"
+#include "host/link/remote_link.h"
 #include "host/servers/server_entry.h"
 
 namespace jexhost {
@@ -43,8 +44,10 @@ public:
     void carry(const QString& text, const kdrsm::wire::Request& request);
 
 signals:
-    // The answer to a request of server `serverId`; empty when none came.
-    void answered(const QString& serverId, const QString& answer);
+    // The answer to a `command` request of server `serverId`; empty when none
+    // came, with the reason in `failure`.
+    void answered(const QString& serverId, const QString& command, const QString& answer,
+                  jexhost::LinkFailure failure);
 
 private:
     void send(const servers::ServerEntry& server, const QString& text, const QString& command);

@@ -119,6 +119,8 @@ QString ServerDialog::problem() const {
 void ServerDialog::accept() {
     const ServerEntry e = entry();
     std::optional<Fault> fault = entryFault(e);
+    // The file may hold a server without a tag; the dialog makes none.
+    if (!fault && e.tag.isEmpty()) fault = Fault{QStringLiteral("Tag"), tr("empty")};
     if (!fault) fault = clashFault(e, others_);
     if (!fault) {
         if (const QString reason = tokenFileFault(e); !reason.isEmpty())
@@ -126,6 +128,16 @@ void ServerDialog::accept() {
     }
     if (fault) {
         showProblem(fault->key, fault->reason);
+        return;
+    }
+    // Said once; OK again keeps it (the profile is served after the next start).
+    if (e.isEmbedded() && !embeddedProfiles_.isEmpty() && !embeddedProfiles_.contains(e.profile) &&
+        pointedOut_ != e) {
+        pointedOut_ = e;
+        showProblem(QStringLiteral("Profile"),
+                    tr("the console's own remote side does not serve profile %1 now; it will "
+                       "after jexhost starts again. OK keeps it.")
+                        .arg(e.profile));
         return;
     }
     problem_->hide();

@@ -5,7 +5,10 @@
 
 #include <QDialog>
 #include <QList>
+#include <QSet>
 #include <QStringList>
+
+#include <optional>
 
 #include "host/servers/server_entry.h"
 
@@ -31,6 +34,9 @@ public:
     ServerEntry entry() const;
     // What stopped the last accept; empty when nothing did.
     QString problem() const;
+    // The profiles the console's own remote side serves now; an embedded
+    // server on another is pointed out once before the dialog closes.
+    void setEmbeddedProfiles(const QSet<int>& profiles) { embeddedProfiles_ = profiles; }
 
     void accept() override;
 
@@ -41,6 +47,8 @@ private:
 
     QString id_;
     QList<ServerEntry> others_;
+    QSet<int> embeddedProfiles_;
+    std::optional<ServerEntry> pointedOut_;  // the entry the last note was about
     QString serversFile_;
     QLineEdit* name_;
     QComboBox* game_;

@@ -4,18 +4,38 @@
 
 namespace jexhost::servers {
 
-QString linkStateText(LinkState state) {
-    switch (state) {
+namespace {
+
+QString clock(const QDateTime& time) {
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString nextTry(const LinkStatus& status) {
+    return status.nextTry.isValid() ? QStringLiteral(", next try ") + clock(status.nextTry)
+                                    : QString();
+}
+
+}  // namespace
+
+QString linkStatusText(const LinkStatus& status) {
+    switch (status.state) {
         case LinkState::Idle:
             return QStringLiteral("not connected");
         case LinkState::Connecting:
             return QStringLiteral("connecting");
         case LinkState::Connected:
-            return QStringLiteral("connected");
+            return status.operatorName.isEmpty()
+                       ? QStringLiteral("connected")
+                       : QStringLiteral("connected as ") + status.operatorName;
         case LinkState::Unreachable:
-            return QStringLiteral("unreachable");
+            return (status.since.isValid()
+                        ? QStringLiteral("unreachable since ") + clock(status.since)
+                        : QStringLiteral("unreachable")) +
+                   nextTry(status);
         case LinkState::Refused:
-            return QStringLiteral("refused");
+            return QStringLiteral("token refused") + nextTry(status);
+        case LinkState::TimedOut:
+            return QStringLiteral("timed out") + nextTry(status);
     }
     return {};
 }
@@ -29,8 +49,8 @@ void ServerListModel::setServers(const QList<ServerEntry>& servers) {
     rows_.clear();
     for (const ServerEntry& entry : servers) {
         Row row = previous.value(entry.id);
-        // A server moved to another remote has no link yet.
-        if (row.entry.remote != entry.remote) row = Row{};
+        // A server moved to another link has no state there yet.
+        if (row.entry.remote != entry.remote || row.entry.tokenFile != entry.tokenFile) row = Row{};
         row.entry = entry;
         rows_.append(row);
     }
@@ -49,24 +69,12 @@ int ServerListModel::rowOf(const QString& id) const {
     return -1;
 }
 
-void ServerListModel::setLinkState(const QString& id, LinkState state,
-                                   const QString& operatorName) {
-    if (const int row = rowOf(id); row >= 0) setRowLink(row, state, operatorName);
-}
-
-void ServerListModel::setRemoteLinkState(const QString& remote, LinkState state,
-                                         const QString& operatorName) {
-    for (int i = 0; i < rows_.size(); ++i)
-        if (rows_[i].entry.remote == remote) setRowLink(i, state, operatorName);
-}
-
-void ServerListModel::setRowLink(int row, LinkState state, const QString& operatorName) {
-    Row& r = rows_[row];
-    // The operator is known only while welcomed.
-    r.state = state;
-    r.operatorName = state == LinkState::Connected ? operatorName : QString();
+void ServerListModel::setLinkStatus(const QString& id, const LinkStatus& status) {
+    const int row = rowOf(id);
+    if (row < 0 || rows_[row].status == status) return;
+    rows_[row].status = status;
     const QModelIndex cell = index(row, LinkColumn);
-    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 int ServerListModel::rowCount(const QModelIndex& parent) const {
@@ -90,16 +98,16 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
         case RemoteColumn:
             return QStringLiteral("%1, profile %2").arg(row.entry.remote).arg(row.entry.profile);
         case LinkColumn:
-            if (row.state == LinkState::Connected && !row.operatorName.isEmpty())
-                return QStringLiteral("%1 as %2").arg(linkStateText(row.state), row.operatorName);
-            return linkStateText(row.state);
+            if (role == Qt::ToolTipRole && !row.status.detail.isEmpty())
+                return linkStatusText(row.status) + u'\n' + row.status.detail;
+            return linkStatusText(row.status);
     }
     return {};
 }
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"Name", "Game", "Remote", "Link"};
+    static const char* const kTitles[ColumnCount] = {"Name", "Link", "Game", "Remote"};
     if (section < 0 || section >= ColumnCount) return {};
     return QString::fromLatin1(kTitles[section]);
 }

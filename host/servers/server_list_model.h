@@ -4,6 +4,7 @@
 // Entries come from the servers file; link states from whoever runs the links.
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -16,32 +17,43 @@ enum class LinkState {
     Connecting,
     Connected,    // welcomed; the operator's name is known
     Unreachable,  // the remote cannot be reached or the link dropped
-    Refused,      // the remote closed the link at the token
+    Refused,      // the remote closed the link at the token, or there is none to present
+    TimedOut,     // a request or the welcome did not come in time
 };
 
-// "connected", "connecting", ...; what the Link column shows.
-QString linkStateText(LinkState state);
+// A link's state as the list shows it.
+struct LinkStatus {
+    LinkState state = LinkState::Idle;
+    QString operatorName;  // while connected
+    QString detail;        // refused: by which remote, or why no token was presented
+    QDateTime since;       // the first failure of the current run
+    QDateTime nextTry;     // the next attempt; invalid when none is planned
+    friend bool operator==(const LinkStatus&, const LinkStatus&) = default;
+};
+
+// "connected as ann", "unreachable since 10:04:05, next try 10:04:10", ...;
+// what the Link column shows.
+QString linkStatusText(const LinkStatus& status);
 
 class ServerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NameColumn, GameColumn, RemoteColumn, LinkColumn, ColumnCount };
+    // The link second: it stays in sight in a narrow list.
+    enum Column { NameColumn, LinkColumn, GameColumn, RemoteColumn, ColumnCount };
     // The entry's id under this role, on every column.
     static constexpr int IdRole = Qt::UserRole + 1;
 
     explicit ServerListModel(QObject* parent = nullptr);
 
-    // Replaces the list; servers still present (by id) keep their link state.
+    // Replaces the list; servers still present (by id) on the same remote
+    // with the same token file keep their link state.
     void setServers(const QList<ServerEntry>& servers);
     QList<ServerEntry> servers() const;
     const ServerEntry& server(int row) const { return rows_.at(row).entry; }
     int rowOf(const QString& id) const;  // -1 when absent
 
-    // One server's link, or every server's on one remote (links are per remote).
-    void setLinkState(const QString& id, LinkState state, const QString& operatorName = {});
-    void setRemoteLinkState(const QString& remote, LinkState state,
-                            const QString& operatorName = {});
-    LinkState linkState(int row) const { return rows_.at(row).state; }
+    void setLinkStatus(const QString& id, const LinkStatus& status);
+    const LinkStatus& linkStatus(int row) const { return rows_.at(row).status; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -52,10 +64,8 @@ public:
 private:
     struct Row {
         ServerEntry entry;
-        LinkState state = LinkState::Idle;
-        QString operatorName;
+        LinkStatus status;
     };
-    void setRowLink(int row, LinkState state, const QString& operatorName);
 
     QList<Row> rows_;
 };

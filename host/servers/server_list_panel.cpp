@@ -1,5 +1,6 @@
 #include "host/servers/server_list_panel.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -21,7 +22,14 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->verticalHeader()->hide();
-    view_->horizontalHeader()->setStretchLastSection(true);
+    // Name and link as wide as their text; game and remote share the rest,
+    // cut short in the middle when they must be (the tooltip has all of it).
+    QHeaderView* header = view_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
+    view_->setTextElideMode(Qt::ElideMiddle);
+    view_->setWordWrap(false);
 
     auto* add = new QPushButton(tr("Add..."), this);
     auto* edit = new QPushButton(tr("Edit..."), this);
@@ -45,6 +53,23 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     connect(view_, &QTableView::activated, this, [this](const QModelIndex& index) {
         emit openRequested(model_->server(index.row()).id);
     });
+
+    // The list's keys: Ctrl+N adds, F2 edits, Delete removes (Enter opens).
+    const struct {
+        QKeySequence keys;
+        void (ServerListPanel::*slot)();
+        const char* name;
+    } keys[] = {{QKeySequence::New, &ServerListPanel::addServer, "addKey"},
+                {QKeySequence(Qt::Key_F2), &ServerListPanel::editServer, "editKey"},
+                {QKeySequence::Delete, &ServerListPanel::removeServer, "removeKey"}};
+    for (const auto& key : keys) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(key.name));
+        action->setShortcut(key.keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, key.slot);
+        addAction(action);
+    }
 }
 
 QString ServerListPanel::currentId() const {
@@ -58,39 +83,49 @@ void ServerListPanel::selectServer(const QString& id) {
 
 void ServerListPanel::addServer() {
     ServerDialog dialog(nullptr, model_->servers(), knownGames_, serversFile_, this);
+    dialog.setEmbeddedProfiles(embeddedProfiles_);
     if (dialog.exec() != QDialog::Accepted) return;
     ServerEntry entry = dialog.entry();
     QString error;
     if (!servers::addServer(serversFile_, &entry, &error)) return refuse(error);
     reload();
     selectServer(entry.id);
+    emit notice(tr("%1 added to the server list.").arg(entry.name));
 }
 
 void ServerListPanel::editServer() {
     const int row = model_->rowOf(currentId());
     if (row < 0) return;
     const ServerEntry before = model_->server(row);
+    if (guard_ && !guard_(before.id)) return;
     ServerDialog dialog(&before, model_->servers(), knownGames_, serversFile_, this);
+    dialog.setEmbeddedProfiles(embeddedProfiles_);
     if (dialog.exec() != QDialog::Accepted || dialog.entry() == before) return;
     QString error;
     if (!updateServer(serversFile_, dialog.entry(), &error)) return refuse(error);
     reload();
     selectServer(before.id);
     emit serverChanged(before.id);
+    emit notice(tr("%1 saved.").arg(dialog.entry().name));
 }
 
 void ServerListPanel::removeServer() {
     const int row = model_->rowOf(currentId());
     if (row < 0) return;
     const ServerEntry gone = model_->server(row);
-    const auto answer = QMessageBox::question(
-        this, tr("Remove server"), tr("Remove \"%1\" from the server list?").arg(gone.name),
-        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) return;
+    if (guard_ && !guard_(gone.id)) return;
+    // Built here so that its result is the code it was closed with, by a
+    // button or by done().
+    QMessageBox confirm(QMessageBox::Question, tr("Remove server"),
+                        tr("Remove \"%1\" from the server list?").arg(gone.name),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+    confirm.setDefaultButton(QMessageBox::Cancel);
+    if (confirm.exec() != QMessageBox::Ok) return;
     QString error;
     if (!servers::removeServer(serversFile_, gone.id, &error)) return refuse(error);
     reload();
     emit serverRemoved(gone.id);
+    emit notice(tr("%1 removed from the server list.").arg(gone.name));
 }
 
 void ServerListPanel::reload() {

@@ -4,8 +4,11 @@
 // list only once the file holds it; a refused change is shown and nothing
 // else happens.
 
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 class QTableView;
 
@@ -20,6 +23,10 @@ public:
 
     // The games offered in the dialog's list (the plug-ins' game entries).
     void setKnownGames(const QStringList& games) { knownGames_ = games; }
+    // The profiles the console's own remote side serves, for the dialog's note.
+    void setEmbeddedProfiles(const QSet<int>& profiles) { embeddedProfiles_ = profiles; }
+    // Asked before server `id` is edited or removed; false stops it.
+    void setChangeGuard(std::function<bool(const QString& id)> guard) { guard_ = std::move(guard); }
     // The selected server's id; empty when none is selected.
     QString currentId() const;
     void selectServer(const QString& id);
@@ -37,6 +44,8 @@ signals:
     void serverRemoved(const QString& id);
     // An edit changed this server; its link may need to be made anew.
     void serverChanged(const QString& id);
+    // A change is done: a line for the status bar.
+    void notice(const QString& text);
 
 private:
     // Re-reads the file into the model after a change.
@@ -46,6 +55,8 @@ private:
     ServerListModel* model_;
     QString serversFile_;
     QStringList knownGames_;
+    QSet<int> embeddedProfiles_;
+    std::function<bool(const QString& id)> guard_;
     QTableView* view_;
 };
 

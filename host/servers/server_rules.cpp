@@ -1,5 +1,6 @@
 #include "host/servers/server_rules.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
@@ -35,6 +36,16 @@ QString gameFault(const QString& text) {
 QString remoteFault(const QString& text) {
     if (const QString fault = requiredTextFault(text, 256); !fault.isEmpty()) return fault;
     if (text == kEmbeddedRemote) return {};
+    // A port out of range would make the whole address unreadable: name it.
+    static const QRegularExpression portPart(
+        QStringLiteral("^wss?://(\\[[^\\]]*\\]|[^/:?#\\[@]*):([^/?#@]*)(?:[/?#]|$)"));
+    if (const auto port = portPart.match(text); port.hasMatch()) {
+        bool number = false;
+        const int value = port.captured(2).toInt(&number);
+        if (!number || value < 1 || value > 65535 || port.captured(2).startsWith(u'+'))
+            return QStringLiteral("port \"%1\" is not a port number (1 to 65535)")
+                .arg(port.captured(2));
+    }
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid() || (url.scheme() != u"ws" && url.scheme() != u"wss"))
         return QStringLiteral("neither \"embedded\" nor a ws:// or wss:// address");

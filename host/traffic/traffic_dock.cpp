@@ -43,7 +43,13 @@ TrafficDock::TrafficDock(TrafficModel* model, QWidget* parent)
     buttons->addWidget(save);
     buttons->addWidget(clear);
 
+    // Neither part folds away: a few rows stay in sight however the window
+    // is sized, and no folded layout can be kept for the next start.
+    const int row = table_->verticalHeader()->defaultSectionSize();
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() + 4 * row);
+    fields_->setMinimumHeight(3 * row);
     auto* split = new QSplitter(Qt::Vertical);
+    split->setChildrenCollapsible(false);
     split->addWidget(table_);
     split->addWidget(fields_);
     split->setStretchFactor(0, 3);

@@ -20,6 +20,8 @@ QString stateText(TrafficState state) {
             return QStringLiteral("unreachable");
         case TrafficState::Refused:
             return QStringLiteral("refused");
+        case TrafficState::Cancelled:
+            return QStringLiteral("cancelled by you");
     }
     return {};
 }
@@ -137,7 +139,7 @@ bool TrafficModel::failed(quint64 id, TrafficState state) {
 bool TrafficModel::cancelled(quint64 id) {
     const int row = rowOf(id);
     if (row < 0) return false;
-    return finish(row, TrafficState::Refused, -1, QStringLiteral("cancelled by the operator"));
+    return finish(row, TrafficState::Cancelled, -1, {});
 }
 
 bool TrafficModel::finish(int at, TrafficState state, qint64 receivedBytes, const QString& answer) {

@@ -20,7 +20,7 @@
 
 namespace jexhost::traffic {
 
-enum class TrafficState { Sent, Answered, TimedOut, Unreachable, Refused };
+enum class TrafficState { Sent, Answered, TimedOut, Unreachable, Refused, Cancelled };
 
 QString stateText(TrafficState state);
 
@@ -75,7 +75,7 @@ public:
     bool answered(quint64 id, const QString& answerText);
     // It ended without an answer; `state` is TimedOut, Unreachable or Refused.
     bool failed(quint64 id, TrafficState state);
-    // The operator refused to send it (the review before an update).
+    // The operator chose not to send it (the review before an update).
     bool cancelled(quint64 id);
     void clear();
 

@@ -6,8 +6,11 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -16,11 +19,15 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_remote.h"
 #include "host/changes/review_dialog.h"
 #include "host/history/history_dialog.h"
+#include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
+#include "host/servers/server_list_panel.h"
 #include "host/traffic/traffic_model.h"
 #include "host_fixture.h"
+#include "link/privilege_names.h"
 #include "remote/remote_service.h"
 #include "support/modal_driver.h"
 
@@ -67,8 +74,29 @@ protected:
     }
     virtual void prepareRoot() {}
 
+    QString idOf(const QString& name) const {
+        for (const auto& entry : session.servers()->servers())
+            if (entry.name == name) return entry.id;
+        return {};
+    }
+    QString shownName() const {
+        auto* name = console->control<QLineEdit>("savServerName");
+        return name ? name->text() : QString();
+    }
+    // The five guarded controls' states, in the order of the privileges.
+    QList<bool> guardedEnabled() const {
+        QList<bool> enabled;
+        for (const char* name :
+             {"savSession", "savPlayers", "savDedicated", "savSkins", "savNovaLogin"}) {
+            auto* control = console->control<QWidget>(name);
+            enabled << (control && control->isEnabled());
+        }
+        return enabled;
+    }
+
     jextest::TempHost host;
-    jextest::ModalDriver modal;
+    // Closes every box with OK; a test that answers boxes itself drops it.
+    std::unique_ptr<jextest::ModalDriver> modal = std::make_unique<jextest::ModalDriver>();
     jexhost::HostSession session{{}};
     std::unique_ptr<jextest::ShownConsole> console;
 };
@@ -91,7 +119,7 @@ TEST_F(RunningConsole, EachServerShowsItsOwnValuesAndAnUpdateReachesOnlyItsStore
     name->setText("Night Ops");
     bluePassword->setText("Zebra#Secret42");
     QTest::mouseClick(update, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal->texts().contains("Server Settings Updated."); },
                                 kHostWaitMs));
     EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], "Night Ops");
     EXPECT_EQ(session.embeddedRemote()->settings(0)->fields[0], "Delta Force Server");
@@ -139,7 +167,7 @@ TEST_F(ConsoleWithTwoPrivilegesDenied, AWelcomeThatDeniesTwoPrivilegesDisablesTh
         ASSERT_NE(control, nullptr) << row.control;
         EXPECT_EQ(control->isEnabled(), row.enabled) << row.control;
     }
-    EXPECT_TRUE(modal.texts().isEmpty()) << modal.texts().join(u'/').toStdString();
+    EXPECT_TRUE(modal->texts().isEmpty()) << modal->texts().join(u'/').toStdString();
 }
 
 struct ReviewCase {
@@ -173,8 +201,8 @@ TEST_P(ReviewBeforeUpdate, TheOperatorsChoiceDecidesWhetherTheUpdateIsStored) {
     console->control<QLineEdit>("savServerName")->setText("Night Ops");
     QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return modal.texts().contains(GetParam().shown); }, kHostWaitMs))
-        << modal.texts().join(u'/').toStdString();
+        QTest::qWaitFor([&] { return modal->texts().contains(GetParam().shown); }, kHostWaitMs))
+        << modal->texts().join(u'/').toStdString();
 
     EXPECT_EQ(reviewed, (QStringList{"NovaWorld Affiliate", "Night Ops"}));
     EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[0], GetParam().storedName);
@@ -190,14 +218,14 @@ INSTANTIATE_TEST_SUITE_P(Console, ReviewBeforeUpdate,
                                                     "answered"},
                                          ReviewCase{"CancelRefusesIt", QDialogButtonBox::Cancel,
                                                     "Could Not Update Server Settings!",
-                                                    "NovaWorld Affiliate", "refused"}),
+                                                    "NovaWorld Affiliate", "cancelled by you"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunningConsole, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
     ASSERT_TRUE(console->open(kAffiliate));
     console->control<QLineEdit>("savServerName")->setText("Night Ops");
     QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts().contains("Server Settings Updated."); },
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal->texts().contains("Server Settings Updated."); },
                                 kHostWaitMs));
 
     jexhost::history::HistoryDialog* dialog = console->window().showHistory();
@@ -223,7 +251,151 @@ TEST_F(RunningConsole, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThe
     EXPECT_EQ(console->control<QLineEdit>("savServerName")->text(), "NovaWorld Affiliate");
     EXPECT_TRUE(QTest::qWaitFor([&] { return records->topLevelItemCount() == 2; }, kHostWaitMs))
         << "the dialog lists the revert after it";
+    EXPECT_TRUE(console->window().statusBar()->currentMessage().contains(
+        "the settings of version 1 are stored again"))
+        << console->window().statusBar()->currentMessage().toStdString();
+
+    // Each revert is a version of its own; the list never shows one twice.
+    const auto versionColumn = [&] {
+        QStringList shown;
+        for (int row = 0; row < versions->topLevelItemCount(); ++row)
+            shown << versions->topLevelItem(row)->text(2);
+        return shown;
+    };
+    EXPECT_EQ(versionColumn(), (QStringList{"3", "2", "1"}));
+    versions->setCurrentItem(versions->topLevelItem(1));
+    dialog->revertButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return records->topLevelItemCount() == 3; }, kHostWaitMs));
+    EXPECT_EQ(versionColumn(), (QStringList{"4", "3", "2", "1"}));
+    EXPECT_EQ(dialog->status()->text(), "Records: 3; kept versions: 4");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownName() == "Night Ops"; }, kHostWaitMs));
+    // Only the two questions were boxes: the confirmations did not block.
+    EXPECT_EQ(modal->texts().filter("stored again").size(), 0)
+        << modal->texts().join(u'/').toStdString();
     dialog->close();
+}
+
+struct UnsentCase {
+    const char* name;
+    QString answer;     // the button pressed in the question
+    QString openAfter;  // the server whose panel is open afterwards
+    QString shown;      // the name in its form
+    QString stored;     // the affiliate's name on its remote side
+};
+void PrintTo(const UnsentCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnsentEdits : public RunningConsole, public testing::WithParamInterface<UnsentCase> {};
+
+TEST_P(UnsentEdits, OpeningAnotherServerAsksFirst) {
+    modal.reset();  // this test answers the boxes itself
+    QStringList asked;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (box->objectName() != "unsentEdits") return box->done(QMessageBox::Ok);
+        asked << box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().remove(u'&') == GetParam().answer) return button->click();
+    });
+    answerer.start(5);
+    ASSERT_TRUE(console->open(kAffiliate));
+    EXPECT_FALSE(console->window().hasUnsentEdits()) << "the fill itself is no edit";
+    console->control<QLineEdit>("savServerName")->setText("Night Ops");
+    ASSERT_TRUE(console->window().hasUnsentEdits());
+
+    console->window().openServer(idOf(kLobby));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return session.embeddedRemote()->settings(1)->fields[0] == GetParam().stored &&
+                   session.openId() == idOf(GetParam().openAfter) &&
+                   shownName() == GetParam().shown;
+        },
+        kHostWaitMs))
+        << shownName().toStdString();
+    EXPECT_EQ(asked, QStringList{"The settings of NovaWorld affiliate were changed and not sent "
+                                 "to the server."});
+    EXPECT_TRUE(console->window().heading()->text().startsWith(GetParam().openAfter));
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, UnsentEdits,
+                         testing::Values(UnsentCase{"CancelKeepsThem", "Cancel", kAffiliate,
+                                                    "Night Ops", "NovaWorld Affiliate"},
+                                         UnsentCase{"DiscardDropsThem", "Discard", kLobby,
+                                                    "Delta Force Server", "NovaWorld Affiliate"},
+                                         UnsentCase{"UpdateSendsThem", "Update", kLobby,
+                                                    "Delta Force Server", "Night Ops"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunningConsole, EditAndRemoveOfTheOpenServerLeaveNothingOfItBehind) {
+    ASSERT_TRUE(console->open(kAffiliate));
+    QTimer editor;
+    QObject::connect(&editor, &QTimer::timeout, [&] {
+        auto* dialog =
+            qobject_cast<jexhost::servers::ServerDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->findChild<QLineEdit*>("name")->setText("Affiliate B");
+        dialog->accept();
+    });
+    editor.start(5);
+    bool filled = false;
+    QObject::connect(&session, &jexhost::HostSession::answerApplied,
+                     [&](const QString&, bool settings) { filled |= settings; });
+    console->window().serverList()->editServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return filled; }, kHostWaitMs));
+    EXPECT_TRUE(console->window().heading()->text().startsWith("Affiliate B - "));
+    EXPECT_EQ(shownName(), "NovaWorld Affiliate");
+    EXPECT_EQ(console->window().statusBar()->currentMessage(), "Affiliate B saved.");
+    editor.stop();
+
+    EXPECT_FALSE(console->window().hasUnsentEdits());
+    console->window().serverList()->removeServer();  // the driver confirms
+    EXPECT_EQ(session.openId(), "");
+    EXPECT_EQ(console->window().heading()->text(), "");
+    EXPECT_NE(console->window().panelArea()->currentWidget(), console->window().panelHost());
+    EXPECT_EQ(console->window().stateText()->text(), "Open a server from the list.");
+}
+
+// One server on a stand-in remote that welcomes its operator again.
+class ConsoleWithAFakeRemote : public RunningConsole {
+protected:
+    void prepareRoot() override {
+        jextest::writeTokenFile(host.path("settings/fake.token"), "0123456789abcdef-fake\n");
+        host.write("settings/servers.ini",
+                   "[fake]\nName=Fake\nGame=Delta Force,  V1.5.0.5\nRemote=" +
+                       fake.url().toString().toUtf8() +
+                       "\nTokenFile=fake.token\nProfile=0\nTag=fake0\n");
+    }
+    jextest::FakeRemote fake{QStringLiteral("0123456789abcdef-fake")};
+};
+
+TEST_F(ConsoleWithAFakeRemote, AWelcomeOnTheOpenLinkHandsTheNewPrivilegesToThePanelAtOnce) {
+    ASSERT_TRUE(console->open("Fake"));
+    EXPECT_EQ(guardedEnabled(), (QList<bool>{true, true, true, true, true}));
+    const struct {
+        const char* name;
+        bool superAdmin;
+        int values[5];
+        QList<bool> enabled;
+    } rows[] = {
+        {"Restricted", false, {0, 1, 0, 1, 0}, {false, true, false, true, false}},
+        {"SuperAdministrator", true, {0, 0, 0, 0, 0}, {true, true, true, true, true}},
+        {"RestrictedAgain", false, {1, 0, 1, 0, 1}, {true, false, true, false, true}},
+    };
+    for (const auto& row : rows) {
+        jexlink::Welcome welcome{QStringLiteral("ann"), row.superAdmin, {}};
+        for (int i = 0; i < 5; ++i)
+            welcome.privileges.append(
+                {QString::fromLatin1(jexlink::kPrivilegeNames[i]), row.values[i]});
+        fake.welcomeAgain(jexlink::welcomeMessage(welcome));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return guardedEnabled() == row.enabled; }, kHostWaitMs))
+            << row.name;
+        EXPECT_EQ(session.granted()->superAdmin, row.superAdmin) << row.name;
+    }
+    EXPECT_EQ(console->linkText("Fake"), "connected as ann");
+    EXPECT_EQ(fake.connections, 1) << "the same connection throughout";
 }
 
 TEST(Console, ABrokenServersLineIsReportedWithItsNumberAndTheFileKept) {

@@ -32,6 +32,7 @@ FakeRemote::FakeRemote(QString token)
                     if (!welcomed) {
                         if (jexlink::readTokenMessage(message) != token_) return client->close();
                         welcomed = true;
+                        welcomed_ << client;
                         client->sendTextMessage(welcome);
                         return;
                     }
@@ -55,6 +56,11 @@ FakeRemote::FakeRemote(QString token)
 
 void FakeRemote::closeAll() {
     for (QWebSocket* client : findChildren<QWebSocket*>()) client->close();
+}
+
+void FakeRemote::welcomeAgain(const QString& message) {
+    for (QWebSocket* client : std::as_const(welcomed_))
+        if (client->state() == QAbstractSocket::ConnectedState) client->sendTextMessage(message);
 }
 
 FreezingProxy::FreezingProxy(quint16 targetPort) : targetPort_(targetPort) {

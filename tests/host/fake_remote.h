@@ -19,6 +19,9 @@ public:
     explicit FakeRemote(QString token);
     QUrl url() const { return server_.serverUrl(); }
     void closeAll();
+    // Sends `message` to every welcomed connection, as the remote side
+    // welcomes an operator again whose privileges changed.
+    void welcomeAgain(const QString& message);
 
     QString welcome;         // the reply to a right token
     int silentRequests = 0;  // the next N requests get no answer
@@ -30,6 +33,7 @@ public:
 private:
     QString token_;
     QWebSocketServer server_;
+    QList<QWebSocket*> welcomed_;  // children of this remote
 };
 
 class FreezingProxy : public QObject {

@@ -17,8 +17,8 @@ namespace {
 using jexhost::HostOptions;
 using jexhost::ParseExit;
 
-// config, server, screenshot, state folder, timeout, keep-alive, quit time
-using Fields = std::tuple<QString, QString, QString, QString, int, int, int>;
+// config, server, screenshot, state folder, timeout, keep-alive, quit time, status, its wait
+using Fields = std::tuple<QString, QString, QString, QString, int, int, int, bool, int>;
 
 struct OptionsCase {
     const char* name;
@@ -36,21 +36,21 @@ TEST_P(HostOptionsCases, ParsesOrRefuses) {
         << (o ? "" : std::get<ParseExit>(result).text.toStdString());
     if (o) {
         EXPECT_EQ(Fields(o->config, o->server, o->screenshot, o->stateDir, o->timeoutMs,
-                         o->keepAliveMs, o->quitAfterMs),
+                         o->keepAliveMs, o->quitAfterMs, o->status, o->waitMs),
                   *GetParam().expected);
     }
 }
 
 // clang-format off
 const OptionsCase kOptionsCases[] = {
-    {"Defaults", {}, Fields{"", "", "", "", 10000, 15000, -1}},
+    {"Defaults", {}, Fields{"", "", "", "", 10000, 15000, -1, false, 5000}},
     {"Everything", {"--config", "my.ini", "--server", "Night Ops", "--screenshot", "a.png",
                     "--state-dir", "s", "--timeout-ms", "500", "--keepalive-ms", "900",
                     "--quit-after-ms", "0"},
-     Fields{"my.ini", "Night Ops", "a.png", "s", 500, 900, 0}},
-    {"ScreenshotAlone", {"--screenshot", "a.png"}, Fields{"", "", "a.png", "", 10000, 15000, -1}},
+     Fields{"my.ini", "Night Ops", "a.png", "s", 500, 900, 0, false, 5000}},
+    {"ScreenshotAlone", {"--screenshot", "a.png"}, Fields{"", "", "a.png", "", 10000, 15000, -1, false, 5000}},
     {"QtOwnOptionsPassThrough", {"-platform", "offscreen", "-reverse"},
-     Fields{"", "", "", "", 10000, 15000, -1}},
+     Fields{"", "", "", "", 10000, 15000, -1, false, 5000}},
     {"EmptyConfig", {"--config", ""}, {}},
     {"EmptyScreenshot", {"--screenshot", ""}, {}},
     {"ZeroTimeout", {"--timeout-ms", "0"}, {}},
@@ -58,6 +58,11 @@ const OptionsCase kOptionsCases[] = {
     {"NegativeQuitTime", {"--quit-after-ms", "-5"}, {}},
     {"LinkOptionOfOneServer", {"--remote", "ws://server:4711"}, {}},
     {"StrayArgument", {"extra"}, {}},
+    {"Status", {"--status"}, Fields{"", "", "", "", 10000, 15000, -1, true, 5000}},
+    {"StatusWithItsWait", {"--status", "--wait-ms", "0", "--config", "s.ini"},
+     Fields{"s.ini", "", "", "", 10000, 15000, -1, true, 0}},
+    {"WaitWithoutStatus", {"--wait-ms", "100"}, {}},
+    {"NegativeWait", {"--status", "--wait-ms", "-1"}, {}},
     {"Help", {"--help"}, {}},
     {"Version", {"--version"}, {}},
 };

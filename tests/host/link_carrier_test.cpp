@@ -214,6 +214,28 @@ TEST_P(HistorySourceCases, EachHistoryRequestEndsInOneOutcome) {
 INSTANTIATE_TEST_SUITE_P(Link, HistorySourceCases, ::testing::ValuesIn(kHistoryCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A link the server list no longer uses ends what waits on it, instead of
+// leaving the panel to wait for ever.
+TEST(LinkPool, AForgottenLinkAnswersItsWaitingRequestAtOnce) {
+    jextest::TempHost host;
+    jextest::writeTokenFile(host.path("tokens"), kToken.toUtf8() + "\n");
+    FakeRemote remote(kToken);
+    remote.silentRequests = 1;
+    jexhost::LinkPool pool(kWaitMs, 15000);
+    const QString url = remote.url().toString();
+    QString answer = QStringLiteral("none yet");
+    std::optional<LinkFailure> failure;
+    pool.send(url, host.path("tokens"), QStringLiteral("hello"),
+              [&](const QString& text, LinkFailure why) {
+                  answer = text;
+                  failure = why;
+              });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return remote.requests.size() == 1; }, kWaitMs));
+    pool.forget(jexhost::LinkPool::keyOf(url, host.path("tokens")));
+    EXPECT_EQ(failure, LinkFailure::Unreachable);
+    EXPECT_EQ(answer, "");
+}
+
 struct RetryCase {
     const char* name;
     int failures;

@@ -1,10 +1,12 @@
-// The console with one server on its own remote side and one on a jexremote
+// The console with one server on its own remote side and three on a jexremote
 // of its own process, as an operator runs them: each server's requests reach
-// its own remote, the console rides out the jexremote's restart, and neither
-// process logs a password, plain or encoded.
+// its own remote as its own operator, the console rides out the jexremote's
+// restart by itself, and neither process logs a password, plain or encoded.
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include "exchange/wire/request.h"
 #include "exchange/wire/settings_text.h"
 #include "host/relay/request_carrier.h"
+#include "host/servers/server_list_model.h"
 #include "host_fixture.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/state_file.h"
@@ -26,13 +29,24 @@ namespace wire = kdrsm::wire;
 
 const QString kLobby = QStringLiteral("Delta Force lobby");
 const QString kFar = QStringLiteral("Far away");
+const QString kLimited = QStringLiteral("Far limited");
+const QString kStranger = QStringLiteral("Far stranger");
+
+// The five guarded controls, in the order of the privileges.
+const char* const kGuarded[] = {"savSession", "savPlayers", "savDedicated", "savSkins",
+                                "savNovaLogin"};
 
 class RemoteProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         jextest::prepareHostRoot(host);
+        // The far remote knows two operators; each server presents the first
+        // token of its own file.
         jextest::writeTokenFile(host.path("settings/far.token"),
-                                "fedcba9876543210-remote ops 0 1 1 1 1 1\n");
+                                "fedcba9876543210-remote ops 0 1 1 1 1 1\n"
+                                "0123456789abcdef-limited bo 0 0 1 0 1 1\n");
+        jextest::writeTokenFile(host.path("settings/bo.token"), "0123456789abcdef-limited\n");
+        jextest::writeTokenFile(host.path("settings/wrong.token"), "ffffffffffffffff-unknown\n");
         // The far remote's profile 0 has a name of its own, so that an answer
         // from the wrong remote shows.
         auto far = jexremote::defaultSettings();
@@ -47,7 +61,13 @@ protected:
                    "Remote=embedded\nProfile=0\nTag=desk0\n"
                    "[far]\nName=Far away\nGame=Delta Force,  V1.5.0.5\nRemote=" +
                        remote.url().toString().toUtf8() +
-                       "\nTokenFile=far.token\nProfile=0\nTag=far0\n");
+                       "\nTokenFile=far.token\nProfile=0\nTag=far0\n"
+                       "[limited]\nName=Far limited\nGame=Delta Force,  V1.5.0.5\nRemote=" +
+                       remote.url().toString().toUtf8() +
+                       "\nTokenFile=bo.token\nProfile=0\nTag=farb0\n"
+                       "[stranger]\nName=Far stranger\nGame=Delta Force,  V1.5.0.5\nRemote=" +
+                       remote.url().toString().toUtf8() +
+                       "\nTokenFile=wrong.token\nProfile=0\nTag=farc0\n");
         jexhost::HostOptions options;
         options.timeoutMs = 3000;
         session = std::make_unique<jexhost::HostSession>(options);
@@ -60,6 +80,30 @@ protected:
         auto* name = console->control<QLineEdit>("savServerName");
         return name ? name->text() : QString();
     }
+    bool formShown() const {
+        return console->window().panelArea()->currentWidget() == console->window().panelHost();
+    }
+    // Opens a server whose settings cannot come and waits for its state.
+    void openUnserved(const QString& name) {
+        QString id;
+        for (const auto& entry : session->servers()->servers())
+            if (entry.name == name) id = entry.id;
+        console->window().openServer(id);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return session->panelState() != jexhost::PanelState::Connecting &&
+                       session->panelState() != jexhost::PanelState::Closed;
+            },
+            kHostWaitMs));
+    }
+    QList<bool> guardedEnabled() const {
+        QList<bool> enabled;
+        for (const char* name : kGuarded) {
+            auto* control = console->control<QWidget>(name);
+            enabled << (control && control->isEnabled());
+        }
+        return enabled;
+    }
 
     jextest::TempHost host;
     jextest::RemoteProcess remote{host.path("settings/far.token"), host.path("state")};
@@ -68,31 +112,86 @@ protected:
     std::unique_ptr<jextest::ShownConsole> console;
 };
 
-TEST_F(RemoteProcessTest, EachRemoteAnswersItsServerAndARestartedRemoteIsUsedAgain) {
+TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackByItself) {
     ASSERT_TRUE(console->open(kFar));
     EXPECT_EQ(shownName(), "Far Away Server");
     EXPECT_EQ(console->linkText(kFar), "connected as ops");
     ASSERT_TRUE(console->open(kLobby));
     EXPECT_EQ(shownName(), "Delta Force Server");
-    ASSERT_TRUE(console->open(kFar));
-    EXPECT_EQ(shownName(), "Far Away Server");
 
     remote.kill();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return console->linkText(kFar) == "unreachable"; }, kHostWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return console->linkText(kFar).startsWith("unreachable since "); }, kHostWaitMs));
+    EXPECT_TRUE(console->linkText(kFar).contains(", next try "))
+        << console->linkText(kFar).toStdString();
     EXPECT_EQ(console->linkText(kLobby), "connected as admin");
-    console->window().refresh();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return modal.texts() == QStringList{"No Data Recieved!"}; },
-                                kHostWaitMs));
 
+    // The lobby's form is not left under the far server's heading.
+    openUnserved(kFar);
+    EXPECT_EQ(session->panelState(), jexhost::PanelState::Unreachable);
+    EXPECT_FALSE(formShown());
+    EXPECT_TRUE(console->window().heading()->text().startsWith(kFar));
+    const QString state = console->window().stateText()->text();
+    EXPECT_TRUE(state.startsWith(remote.url().toString() + " cannot be reached since "))
+        << state.toStdString();
+    EXPECT_TRUE(state.contains(". Next try at ")) << state.toStdString();
+    EXPECT_TRUE(console->window().stateRetry()->isVisibleTo(&console->window()));
+
+    // Back without Retry: the link reconnects and the panel fetches again.
     ASSERT_TRUE(remote.start()) << remote.log().toStdString();
-    console->window().retrySelected();
     ASSERT_TRUE(QTest::qWaitFor([&] { return console->linkText(kFar) == "connected as ops"; },
                                 kHostWaitMs));
-    console->control<QLineEdit>("savServerName")->clear();
-    console->window().refresh();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shownName() == "Far Away Server"; }, kHostWaitMs));
-    EXPECT_EQ(modal.texts(), QStringList{"No Data Recieved!"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return formShown(); }, kHostWaitMs));
+    EXPECT_EQ(shownName(), "Far Away Server");
+    EXPECT_TRUE(modal.texts().contains("No Data Recieved!"));
+}
+
+// One remote, three token files: each server is its own operator, a refused
+// token leaves no privilege behind, and a super administrator gets them all.
+TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return console->linkText(kFar) == "connected as ops" &&
+                   console->linkText(kLimited) == "connected as bo" &&
+                   console->linkText(kStranger).startsWith("token refused");
+        },
+        kHostWaitMs))
+        << console->linkText(kFar).toStdString() << " / "
+        << console->linkText(kLimited).toStdString() << " / "
+        << console->linkText(kStranger).toStdString();
+
+    const struct {
+        QString server;
+        QString operatorName;
+        QList<bool> enabled;  // in kGuarded's order
+    } rows[] = {
+        {kLimited, "bo", {false, true, false, true, true}},
+        {kFar, "ops", {true, true, true, true, true}},
+        {kLimited, "bo", {false, true, false, true, true}},
+        {kLobby, "admin", {true, true, true, true, true}},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(console->open(row.server)) << row.server.toStdString();
+        ASSERT_TRUE(session->granted().has_value());
+        EXPECT_EQ(session->granted()->operatorName, row.operatorName) << row.server.toStdString();
+        EXPECT_EQ(guardedEnabled(), row.enabled) << row.server.toStdString();
+    }
+
+    openUnserved(kStranger);
+    EXPECT_EQ(session->panelState(), jexhost::PanelState::Refused);
+    EXPECT_FALSE(formShown());
+    EXPECT_TRUE(console->window().stateText()->text().startsWith(
+        remote.url().toString() + " refused the token of Far stranger (wrong.token)."))
+        << console->window().stateText()->text().toStdString();
+    EXPECT_EQ(session->granted()->operatorName, "");
+    EXPECT_EQ(session->granted()->privileges.size(), 5);
+    for (const auto& privilege : session->granted()->privileges)
+        EXPECT_EQ(privilege.second, 0) << privilege.first.toStdString();
+
+    // After the refusal, the super administrator's controls are all enabled again.
+    ASSERT_TRUE(console->open(kLobby));
+    EXPECT_TRUE(session->granted()->superAdmin);
+    EXPECT_EQ(guardedEnabled(), (QList<bool>{true, true, true, true, true}));
 }
 
 // The accepted update comes from the panel; the refused one is the same

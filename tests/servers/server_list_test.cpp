@@ -2,16 +2,22 @@
 // that adds or edits one server.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
 
 #include <optional>
 #include <ostream>
 
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
+#include "host/servers/server_list_panel.h"
 #include "support/temp_host.h"
 
 namespace jexhost::servers {
@@ -25,6 +31,7 @@ void PrintTo(const ServerEntry& e, std::ostream* out) {
 namespace {
 
 using jexhost::servers::LinkState;
+using jexhost::servers::LinkStatus;
 using jexhost::servers::ServerEntry;
 using jexhost::servers::ServerListModel;
 
@@ -38,30 +45,45 @@ QString linkText(const ServerListModel& model, int row) {
 
 struct LinkCase {
     const char* name;
-    LinkState state;
-    QString operatorName;
+    LinkStatus status;
     QString shown;
+    QString tip;
 };
 
 class LinkColumn : public ::testing::TestWithParam<LinkCase> {};
 
-// Links are per remote: both servers of ws://r:1 show the state, the
-// embedded one keeps its own.
-TEST_P(LinkColumn, ShowsTheRemotesState) {
+// Each server shows its own link's state; the other server keeps its own.
+TEST_P(LinkColumn, ShowsTheLinksState) {
     ServerListModel model;
     model.setServers(kTwoOnOneRemote);
-    model.setRemoteLinkState("ws://r:1", GetParam().state, GetParam().operatorName);
+    model.setLinkStatus("a", GetParam().status);
     EXPECT_EQ(linkText(model, 0), GetParam().shown);
-    EXPECT_EQ(linkText(model, 1), GetParam().shown);
-    EXPECT_EQ(linkText(model, 2), "not connected");
+    EXPECT_EQ(model.index(0, ServerListModel::LinkColumn).data(Qt::ToolTipRole).toString(),
+              GetParam().tip);
+    EXPECT_EQ(linkText(model, 1), "not connected");
 }
 
+const QDateTime kTen = QDateTime(QDate(2026, 12, 6), QTime(10, 4, 5));
+
+LinkStatus link(LinkState state, const QString& operatorName = {}, const QString& detail = {},
+                const QDateTime& since = {}, const QDateTime& nextTry = {}) {
+    return {state, operatorName, detail, since, nextTry};
+}
+
+// clang-format off
 const LinkCase kLinkCases[] = {
-    {"Connecting", LinkState::Connecting, {}, "connecting"},
-    {"WelcomedOperator", LinkState::Connected, "alice", "connected as alice"},
-    {"UnreachableForgetsTheOperator", LinkState::Unreachable, "alice", "unreachable"},
-    {"Refused", LinkState::Refused, {}, "refused"},
+    {"Connecting", link(LinkState::Connecting), "connecting", "connecting"},
+    {"WelcomedOperator", link(LinkState::Connected, "alice"), "connected as alice",
+     "connected as alice"},
+    {"UnreachableWithItsTimes", link(LinkState::Unreachable, "alice", {}, kTen, kTen.addSecs(5)),
+     "unreachable since 10:04:05, next try 10:04:10",
+     "unreachable since 10:04:05, next try 10:04:10"},
+    {"RefusedNamesTheRemoteInTheTip", link(LinkState::Refused, {}, "ws://r:1", kTen, kTen.addSecs(2)),
+     "token refused, next try 10:04:07", "token refused, next try 10:04:07\nws://r:1"},
+    {"TimedOut", link(LinkState::TimedOut, {}, {}, kTen, kTen.addMSecs(250)),
+     "timed out, next try 10:04:05", "timed out, next try 10:04:05"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Servers, LinkColumn, ::testing::ValuesIn(kLinkCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -69,18 +91,20 @@ INSTANTIATE_TEST_SUITE_P(Servers, LinkColumn, ::testing::ValuesIn(kLinkCases),
 TEST(ServerListModel, ANewListKeepsTheLinksOfServersStillOnTheirRemote) {
     ServerListModel model;
     model.setServers(kTwoOnOneRemote);
-    model.setRemoteLinkState("ws://r:1", LinkState::Connected, "alice");
+    for (const char* id : {"a", "b", "c"})
+        model.setLinkStatus(id, link(LinkState::Connected, "alice"));
     QList<ServerEntry> edited = kTwoOnOneRemote;
     edited[0].name = "Alpha 2";         // renamed: same link
     edited[1].remote = "ws://other:2";  // moved: no link yet
-    edited.removeAt(2);
+    edited[2].tokenFile = "other";      // another token: another link
     model.setServers(edited);
-    ASSERT_EQ(model.rowCount(), 2);
+    ASSERT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.index(0, ServerListModel::NameColumn).data().toString(), "Alpha 2");
     EXPECT_EQ(model.index(1, ServerListModel::RemoteColumn).data().toString(),
               "ws://other:2, profile 1");
     EXPECT_EQ(linkText(model, 0), "connected as alice");
     EXPECT_EQ(linkText(model, 1), "not connected");
+    EXPECT_EQ(linkText(model, 2), "not connected");
 }
 
 struct DialogCase {
@@ -105,6 +129,7 @@ TEST_P(ServerDialogForm, ChecksBeforeClosing) {
 
     jexhost::servers::ServerDialog dialog(nullptr, kTwoOnOneRemote, {"G"},
                                           host.path("settings/servers.ini"));
+    dialog.setEmbeddedProfiles({0, 1});
     dialog.show();
     dialog.findChild<QLineEdit*>("name")->setText("  Delta  ");
     dialog.findChild<QLineEdit*>("remote")->setText(GetParam().remote);
@@ -142,10 +167,61 @@ const DialogCase kDialogCases[] = {
      "Remote: neither \"embedded\" nor a ws:// or wss:// address", {}},
     {"TagAndProfileOfAnother", "embedded", "", "b", 1,
      "Tag: tag \"b\" with profile 1 is already used by [b]", {}},
+    {"EmptyTag", "embedded", "", "", 0, "Tag: empty", {}},
+    {"PortOutOfRange", "ws://r:70000", "secret", "d", 0,
+     "Remote: port \"70000\" is not a port number (1 to 65535)", {}},
+    {"PortNotANumber", "wss://[::1]:http", "secret", "d", 0,
+     "Remote: port \"http\" is not a port number (1 to 65535)", {}},
+    {"EmbeddedProfileNotServedYet", "embedded", "", "d", 5,
+     "Profile: the console's own remote side does not serve profile 5 now; it will after "
+     "jexhost starts again. OK keeps it.", {}},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Servers, ServerDialogForm, ::testing::ValuesIn(kDialogCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct KeyCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString opened;  // the title of the dialog the key opens
+};
+
+class ListKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(ListKeys, OpenTheirDialogFromTheList) {
+    const jextest::TempHost host;
+    host.write("settings/servers.ini",
+               "[a]\nName=Alpha\nGame=G\nRemote=embedded\nProfile=0\nTag=a\n");
+    ServerListModel model;
+    model.setServers({{"a", "Alpha", "G", "embedded", {}, 0, "a"}});
+    jexhost::servers::ServerListPanel panel(&model, host.path("settings/servers.ini"));
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    panel.selectServer("a");
+    panel.view()->setFocus();
+
+    QString opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        opened = dialog->windowTitle();
+        dialog->done(QMessageBox::Cancel);
+    });
+    closer.start(5);
+    QTest::keyClick(panel.view(), GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(opened, GetParam().opened);
+    EXPECT_EQ(model.rowCount(), 1) << "nothing changed without an OK";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ListKeys,
+    ::testing::Values(KeyCase{"DeleteRemoves", Qt::Key_Delete, Qt::NoModifier, "Remove server"},
+                      KeyCase{"F2Edits", Qt::Key_F2, Qt::NoModifier, "Edit server"},
+                      KeyCase{"CtrlNAdds", Qt::Key_N, Qt::ControlModifier, "Add server"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

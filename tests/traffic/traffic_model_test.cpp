@@ -32,7 +32,7 @@ struct ManualClock {
 // ---------------------------------------------------------------------------
 // Rows in order with their states.
 
-enum class Call { Send, Answer, Fail };
+enum class Call { Send, Answer, Fail, Cancel };
 
 struct Event {
     qint64 atMs;
@@ -66,6 +66,9 @@ Event answer(qint64 at, quint64 id, const QString& text, bool taken = true) {
 Event fail(qint64 at, quint64 id, TrafficState state, bool taken = true) {
     return {at, Call::Fail, id, {}, state, taken};
 }
+Event cancel(qint64 at, quint64 id, bool taken = true) {
+    return {at, Call::Cancel, id, {}, TrafficState::Sent, taken};
+}
 
 const QString kNotFetched = QStringLiteral("cannot compare: no settings fetched from this server");
 
@@ -88,10 +91,14 @@ const std::vector<Scenario> kScenarios = {
      {send(0, 1, "A", kFetch), send(0, 2, "B", kFetch), send(0, 3, "C", kUpdate),
       fail(30000, 1, TrafficState::TimedOut), fail(2, 2, TrafficState::Unreachable),
       fail(1, 3, TrafficState::Refused), answer(30010, 1, kReply, false),
-      fail(30020, 2, TrafficState::TimedOut, false), fail(5, 4, TrafficState::Refused, false)},
+      fail(30020, 2, TrafficState::TimedOut, false), fail(5, 9, TrafficState::Refused, false),
+      send(30030, 4, "D", kUpdate), cancel(30033, 4), cancel(30034, 4, false),
+      fail(30035, 4, TrafficState::Refused, false)},
      {{"A", "GetSettingsRem", "41", "", "30000", "timed out", "settings fetch, profile 0", ""},
       {"B", "GetSettingsRem", "41", "", "2", "unreachable", "settings fetch, profile 0", ""},
       {"C", "SetSettingsRem", "204", "", "1", "refused",
+       "settings update, profile 1, 2 restricted weapons", kNotFetched},
+      {"D", "SetSettingsRem", "204", "", "3", "cancelled by you",
        "settings update, profile 1, 2 restricted weapons", kNotFetched}}},
     {"NotAnEnding",
      10,
@@ -155,6 +162,9 @@ TEST_P(TrafficRows, HoldRequestsInOrderWithTheirStates) {
                 break;
             case Call::Fail:
                 EXPECT_EQ(model.failed(event.id, event.state), event.taken) << event.id;
+                break;
+            case Call::Cancel:
+                EXPECT_EQ(model.cancelled(event.id), event.taken) << event.id;
                 break;
         }
     }

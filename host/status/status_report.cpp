@@ -1,0 +1,137 @@
+#include "host/status/status_report.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <memory>
+
+#include "host/relay/link_pool.h"
+#include "host/servers/servers_file.h"
+#include "jex/hostpaths.h"
+#include "remote/remote_service.h"
+
+namespace jexhost {
+
+using servers::LinkState;
+
+namespace {
+
+QString linkWord(LinkState state) {
+    switch (state) {
+        case LinkState::Connected:
+            return QStringLiteral("connected");
+        case LinkState::Refused:
+            return QStringLiteral("refused");
+        case LinkState::Unreachable:
+            return QStringLiteral("unreachable");
+        case LinkState::TimedOut:
+            return QStringLiteral("timeout");
+        case LinkState::Idle:
+        case LinkState::Connecting:
+            break;
+    }
+    return QStringLiteral("connecting");
+}
+
+// A JSON value as compact text; the line keeps its keys in the documented order.
+QString json(const QJsonValue& value) {
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
+}
+
+constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ExeOwner | QFile::ReadUser |
+                                                QFile::WriteUser | QFile::ExeUser;
+
+bool settled(LinkState state) {
+    return state != LinkState::Idle && state != LinkState::Connecting;
+}
+
+}  // namespace
+
+QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus& link,
+                   const std::optional<jexlink::Welcome>& welcome) {
+    const bool connected = link.state == LinkState::Connected && welcome.has_value();
+    QString privileges = QStringLiteral("null");
+    if (connected) {
+        QStringList pairs;
+        for (const auto& [name, value] : welcome->privileges)
+            pairs << json(name) + QStringLiteral(": ") + QString::number(value);
+        privileges = u'{' + pairs.join(QStringLiteral(", ")) + u'}';
+    }
+    return QStringLiteral(
+               "{\"server\": %1, \"remote\": %2, \"profile\": %3, \"link\": %4, \"operator\": %5, "
+               "\"superAdmin\": %6, \"privileges\": %7}")
+        .arg(json(server.name), json(server.remote), QString::number(server.profile),
+             json(connected ? QStringLiteral("connected") : linkWord(link.state)),
+             connected ? json(welcome->operatorName) : QStringLiteral("null"),
+             connected ? json(welcome->superAdmin) : QStringLiteral("null"), privileges);
+}
+
+int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
+    const QString root = jex::hostExecutableFolder();
+    const QString serversFile = options.config.isEmpty()
+                                    ? servers::serversFilePath(root)
+                                    : QFileInfo(options.config).absoluteFilePath();
+    const auto read = servers::readServersFile(serversFile);
+    if (!read.ok()) {
+        err << "jexhost: " << read.error << Qt::endl;
+        return 1;
+    }
+
+    LinkPool pool(options.timeoutMs, options.keepAliveMs);
+    // The embedded servers are served by a remote side of this run, on the
+    // state the window's own uses; when it cannot start they are unreachable.
+    std::unique_ptr<jexremote::RemoteService> embedded;
+    const bool anyEmbedded = std::any_of(read.servers.begin(), read.servers.end(),
+                                         [](const auto& entry) { return entry.isEmbedded(); });
+    if (anyEmbedded) {
+        const QString folder = root + QStringLiteral("/remote");
+        jexremote::RemoteOptions remote;
+        remote.tokenFile = folder + QStringLiteral("/token");
+        remote.stateDir =
+            options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
+        embedded = std::make_unique<jexremote::RemoteService>(remote);
+        QString reason;
+        if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder))
+            reason = QStringLiteral("cannot create ") + folder;
+        if (reason.isEmpty() && embedded->start(&reason))
+            pool.setEmbedded(embedded->url(), embedded->tokenFile());
+        else
+            err << "jexhost: the console's own remote side cannot start: " << reason << Qt::endl;
+    }
+
+    QStringList keys;
+    for (const auto& entry : read.servers) {
+        const QString tokenFile = servers::tokenFilePath(entry, serversFile);
+        keys << LinkPool::keyOf(entry.remote, tokenFile);
+        pool.open(entry.remote, tokenFile, true);
+    }
+    const QDeadlineTimer deadline(options.waitMs);
+    const auto allSettled = [&] {
+        return std::all_of(keys.begin(), keys.end(),
+                           [&](const QString& key) { return settled(pool.status(key).state); });
+    };
+    while (!allSettled() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+
+    bool allConnected = true;
+    for (qsizetype i = 0; i < read.servers.size(); ++i) {
+        const servers::LinkStatus status = pool.status(keys[i]);
+        const RemoteLink* link = pool.find(keys[i]);
+        allConnected &= status.state == LinkState::Connected;
+        out << statusLine(read.servers[i], status,
+                          link && link->isReady() ? link->welcome() : std::nullopt)
+            << Qt::endl;
+    }
+    return allConnected ? kStatusAllConnected : kStatusNotAllConnected;
+}
+
+}  // namespace jexhost
