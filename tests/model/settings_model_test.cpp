@@ -35,49 +35,24 @@ Change field(int index, const QString& value) {
     return [=](ServerSettings& s) { s.fields[static_cast<size_t>(index)] = value; };
 }
 
-// The Server section as Save writes the lobby, in Save's order.
-const QList<PresetEntry> kLobbyPreset = {
-    {"Server", "AutoBalance", "1"},
-    {"Server", "NovaLogin", "1"},
-    {"Server", "Skins", "0"},
-    {"Server", "Message", "Welcome!\r\nNo camping."},
-    {"Server", "Dedicated", "1"},
-    {"Server", "Respawn", "8"},
-    {"Server", "Maps", "2"},
-    {"Server", "Delay", "2"},
-    {"Server", "Time", "0"},
-    {"Server", "Players", "23"},
-    {"Server", "Session", "0"},
-    {"Server", "Country", "215"},
-    {"Server", "Password", "secret"},
-    {"Server", "ServerName", "Lobby"},
-    {"Server", "GamePort", "17479"},
-    {"Server", "FatBullets", "0"},
-    {"Server", "DestroyBuildings", "1"},
-    {"Server", "OneShot", "0"},
-    {"Server", "MaxPing", "15000"},
-    {"Server", "MaxPingChk", "0"},
-    {"Server", "MinPing", "0"},
-    {"Server", "MinPingChk", "0"},
-    {"Server", "MaxFF", "5"},
-    {"Server", "FFWarn", "1"},
-    {"Server", "FFTags", "1"},
-    {"Server", "FFKills", "1"},
-    {"Server", "Lives", "100"},
-    {"Server", "FlagReturn", "210"},
-    {"Server", "PSPTime", "14"},
-    {"Server", "AutoRange", "0"},
-    {"Server", "Clays", "1"},
-    {"Server", "Tracers", "1"},
-    {"Server", "RedPass", ""},
-    {"Server", "BluePass", ""},
-    {"Roles", "CQB", "0"},
-    {"Roles", "Gunner", "0"},
-    {"Roles", "Medic", "1"},
-    {"Roles", "Sniper", "0"},
-    {"Weapons", "M4", "1"},
-    {"Weapons", "Claymore", "0"},
-};
+// A section's "key=value" entries, parted by bars.
+QList<PresetEntry> entries(const QString& section, const QString& text) {
+    QList<PresetEntry> list;
+    for (const QString& entry : text.split(u'|'))
+        list.append({section, entry.section(u'=', 0, 0), entry.section(u'=', 1)});
+    return list;
+}
+
+// The preset as Save writes the lobby, in Save's order.
+const QList<PresetEntry> kLobbyPreset =
+    entries("Server",
+            "AutoBalance=1|NovaLogin=1|Skins=0|Message=Welcome!\r\nNo camping.|Dedicated=1|"
+            "Respawn=8|Maps=2|Delay=2|Time=0|Players=23|Session=0|Country=215|Password=secret|"
+            "ServerName=Lobby|GamePort=17479|FatBullets=0|DestroyBuildings=1|OneShot=0|"
+            "MaxPing=15000|MaxPingChk=0|MinPing=0|MinPingChk=0|MaxFF=5|FFWarn=1|FFTags=1|"
+            "FFKills=1|Lives=100|FlagReturn=210|PSPTime=14|AutoRange=0|Clays=1|Tracers=1|"
+            "RedPass=|BluePass=") +
+    entries("Roles", "CQB=0|Gunner=0|Medic=1|Sniper=0") + entries("Weapons", "M4=1|Claymore=0");
 
 PresetLookup lookup(const QList<PresetEntry>& entries,
                     const std::map<QString, QString>& changed = {}) {
@@ -192,8 +167,9 @@ Read<ServerSettings> reply(const QString& text) {
 Read<ServerSettings> update(const QString& text) {
     return settingsOfUpdate(text, lobby());
 }
-Read<ServerSettings> preset(const std::map<QString, QString>& changed) {
-    return settingsOfPreset(lookup(kLobbyPreset, changed), lobby());
+// Reads the lobby's preset with some keys changed (a null value removes the key).
+std::function<Read<ServerSettings>()> presetWith(std::map<QString, QString> changed) {
+    return [=] { return settingsOfPreset(lookup(kLobbyPreset, changed), lobby()); };
 }
 
 const Refusal kRefusals[] = {
@@ -225,32 +201,17 @@ const Refusal kRefusals[] = {
      "a slot holding another role"},
     {"UpdateAutoLoadNoCheckValue", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]3")); },
      -1, "AutoLoad", "not a check value"},
-    {"PresetPlayersNotAWholeNumber",
-     [] {
-         return preset({{"Server/Players", "abc"}});
-     },
-     4, "Players", "not a whole number"},
-    {"PresetSessionOffItsList",
-     [] {
-         return preset({{"Server/Session", "2"}});
-     },
-     2, "Session", "outside the list"},
-    {"PresetRespawnOffItsList",
-     [] {
-         return preset({{"Server/Respawn", "121"}});
-     },
-     8, "Respawn", "outside the list"},
-    {"PresetCheckOfThree",
-     [] {
-         return preset({{"Server/Dedicated", "3"}});
-     },
-     9, "Dedicated", "not a check value"},
+    {"PresetPlayersNotAWholeNumber", presetWith({{"Server/Players", "abc"}}), 4, "Players",
+     "not a whole number"},
+    {"PresetSessionOffItsList", presetWith({{"Server/Session", "2"}}), 2, "Session",
+     "outside the list"},
+    {"PresetRespawnOffItsList", presetWith({{"Server/Respawn", "121"}}), 8, "Respawn",
+     "outside the list"},
+    {"PresetCheckOfThree", presetWith({{"Server/Dedicated", "3"}}), 9, "Dedicated",
+     "not a check value"},
     // Load reads AutoBalance first: its missing key stops it there.
-    {"PresetWithoutAutoBalance",
-     [] {
-         return preset({{"Server/AutoBalance", QString()}});
-     },
-     12, "AutoBalance", "not a whole number"},
+    {"PresetWithoutAutoBalance", presetWith({{"Server/AutoBalance", QString()}}), 12, "AutoBalance",
+     "not a whole number"},
 };
 
 class RefusalOf : public testing::TestWithParam<Refusal> {};
@@ -292,87 +253,35 @@ const Reading kReadings[] = {
      }},
     {"UpdateGreyedAutoLoadIsOff", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]2")); },
      [](ServerSettings& s) { s.autoLoad = false; }},
-    {"PresetPlayersNoSelectionTakesFifty",
-     [] {
-         return preset({{"Server/Players", "-1"}});
-     },
-     field(4, "49")},
-    {"PresetPlayersFractionRoundsHalfToEven",
-     [] {
-         return preset({{"Server/Players", "22.5"}});
-     },
+    {"PresetPlayersNoSelectionTakesFifty", presetWith({{"Server/Players", "-1"}}), field(4, "49")},
+    {"PresetPlayersFractionRoundsHalfToEven", presetWith({{"Server/Players", "22.5"}}),
      field(4, "22")},
-    {"PresetTimeNoSelectionTakesThirty",
-     [] {
-         return preset({{"Server/Time", "-1"}});
-     },
-     field(5, "30")},
+    {"PresetTimeNoSelectionTakesThirty", presetWith({{"Server/Time", "-1"}}), field(5, "30")},
     {"PresetKillsAndTakeoverNoSelection",
-     [] {
-         return preset({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}});
-     },
+     presetWith({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}}),
      [](ServerSettings& s) {
          s.fields[17] = "6";
          s.fields[20] = "15";
      }},
-    {"PresetBlankNameIsUntitled",
-     [] {
-         return preset({{"Server/ServerName", "   "}});
-     },
-     field(0, "Untitled")},
-    {"PresetFlagReturnNotNumericSends210",
-     [] {
-         return preset({{"Server/FlagReturn", "abc"}});
-     },
+    {"PresetBlankNameIsUntitled", presetWith({{"Server/ServerName", " "}}), field(0, "Untitled")},
+    {"PresetFlagReturnNotNumericSends210", presetWith({{"Server/FlagReturn", "abc"}}),
      field(21, "210")},
-    {"PresetLivesWithBlanksSentAsTyped",
-     [] {
-         return preset({{"Server/Lives", " 45 "}});
-     },
-     field(22, " 45 ")},
+    {"PresetLivesWithBlanksSentAsTyped", presetWith({{"Server/Lives", " 45 "}}), field(22, " 45 ")},
     {"PresetPingsBlankOrNotNumeric",
-     [] {
-         return preset({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}});
-     },
+     presetWith({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}}),
      [](ServerSettings& s) {
          s.fields[27] = "0";
          s.fields[29] = "15000";
      }},
-    {"PresetCountryChosenFromTheList",
-     [] {
-         return preset({{"Server/Country", "72"}});
-     },
-     field(1, "GB")},
-    {"PresetCountryTypedIsEmpty",
-     [] {
-         return preset({{"Server/Country", "-1"}});
-     },
-     field(1, "")},
-    {"PresetAutoBalanceUnchecked",
-     [] {
-         return preset({{"Server/AutoBalance", "0"}});
-     },
-     field(12, "1")},
-    {"PresetBlankMessageSentEmpty",
-     [] {
-         return preset({{"Server/Message", "  "}});
-     },
-     field(13, "")},
-    {"PresetGamePortNeverSent",
-     [] {
-         return preset({{"Server/GamePort", "1234"}});
-     },
-     nullptr},
-    {"PresetRoleMissingOrNotOne",
-     [] {
-         return preset({{"Roles/Medic", QString()}, {"Roles/Sniper", "yes"}});
-     },
+    {"PresetCountryChosenFromTheList", presetWith({{"Server/Country", "72"}}), field(1, "GB")},
+    {"PresetCountryTypedIsEmpty", presetWith({{"Server/Country", "-1"}}), field(1, "")},
+    {"PresetAutoBalanceUnchecked", presetWith({{"Server/AutoBalance", "0"}}), field(12, "1")},
+    {"PresetBlankMessageSentEmpty", presetWith({{"Server/Message", " "}}), field(13, "")},
+    {"PresetGamePortNeverSent", presetWith({{"Server/GamePort", "1234"}}), nullptr},
+    {"PresetRoleMissingOrNotOne", presetWith({{"Roles/Medic", QString()}, {"Roles/Sniper", "yes"}}),
      [](ServerSettings& s) { s.roles[2].restricted = false; }},
     {"PresetWeaponsOfTheServerOnly",
-     [] {
-         return preset(
-             {{"Weapons/Claymore", "1"}, {"Weapons/LAW", "1"}, {"Weapons/M4", QString()}});
-     },
+     presetWith({{"Weapons/Claymore", "1"}, {"Weapons/LAW", "1"}, {"Weapons/M4", QString()}}),
      [](ServerSettings& s) {
          s.weapons = {{"M4", false}, {"Claymore", true}};
      }},
