@@ -94,28 +94,17 @@ void PrintTo(const RoundTrip& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const RoundTrip kRoundTrips[] = {
     {"LoneLineFeedInTheMessage", field(13, "Line1\nLine2"), true, true},
     {"LoneCarriageReturnAndParagraphSeparator", field(13, "a\rb\u2029c"), true, true},
     {"OuterBlanksOfAName", field(0, " Lobby "), true, true},
     {"TextOutsideLatin1", field(13, "Grüße ✓"), true, true},
     {"GreyedChecks", [](ServerSettings& s) { s.fields[9] = s.fields[23] = "2"; }, true, true},
-    {"TimeAndKillsAtTheirEnds",
-     [](ServerSettings& s) {
-         s.fields[5] = "100";
-         s.fields[17] = "1";
-     },
-     true, true},
-    {"WeaponNameWithCommaAndBar",
-     [](ServerSettings& s) {
-         s.weapons[1] = {"A,B|C", true};
-     },
-     true, true},
+    {"TimeAndKillsAtTheirEnds", [](ServerSettings& s) { s.fields[5] = "100"; s.fields[17] = "1"; }, true, true},
+    {"WeaponNameWithCommaAndBar", [](ServerSettings& s) { s.weapons[1] = {"A,B|C", true}; }, true, true},
     {"AllRolesRestricted",
-     [](ServerSettings& s) {
-         for (Restriction& role : s.roles) role.restricted = true;
-     },
-     true, true},
+     [](ServerSettings& s) { for (Restriction& role : s.roles) role.restricted = true; }, true, true},
     // The panel sends a blank text as an empty field and corrects a blank name.
     {"BlankMessageIsSentEmpty", field(13, "   "), false, false},
     {"BlankNameBecomesUntitled", field(0, "  "), false, false},
@@ -123,6 +112,7 @@ const RoundTrip kRoundTrips[] = {
     {"TypedCountryIsLostInAPreset", field(1, "Atlantis"), true, false},
     {"AutoLoadOff", [](ServerSettings& s) { s.autoLoad = false; }, true, true},
 };
+// clang-format on
 
 class RoundTripOf : public testing::TestWithParam<RoundTrip> {};
 
@@ -310,46 +300,27 @@ void PrintTo(const Difference& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Difference kDifferences[] = {
     {"Nothing", nullptr, {}, {}},
     {"PlayersByTheirNumber", field(4, "15"), {"Max Players: 24 -> 16"}, {"Players"}},
     {"SameNumberWrittenDifferently", field(4, " 23.0 "), {}, {}},
     {"SessionByItsEntry", field(2, "1"), {"Sesstion Type: NovaWorld -> LAN IP"}, {"Session"}},
-    {"TimeAndDelay",
-     [](ServerSettings& s) {
-         s.fields[5] = "20";
-         s.fields[6] = "3";
-     },
-     {"Time Limit: Infinite -> 20", "Start Delay: 2 Minutes -> 3 Minutes"},
-     {"Time", "Delay"}},
+    {"TimeAndDelay", [](ServerSettings& s) { s.fields[5] = "20"; s.fields[6] = "3"; },
+     {"Time Limit: Infinite -> 20", "Start Delay: 2 Minutes -> 3 Minutes"}, {"Time", "Delay"}},
     {"AutoBalanceInverted", field(12, "1"), {"Auto Balance: on -> off"}, {"AutoBalance"}},
     {"PasswordOnlyChanged", field(3, "n3w"), {"Password: changed"}, {"Password"}},
-    {"EmptyNameAndMessageOnOneLine",
-     [](ServerSettings& s) {
-         s.fields[0] = "";
-         s.fields[13] = "Hi\nthere";
-     },
-     {"Name: Lobby -> (empty)", "Host Message: Welcome!  No camping. -> Hi there"},
-     {"ServerName", "Message"}},
-    {"RoleAndWeaponFlags",
-     [](ServerSettings& s) {
-         s.roles[3].restricted = true;
-         s.weapons[0].restricted = false;
-     },
-     {"Role Restrictions: Sniper unrestricted -> restricted",
-      "Weapon Restrictions: M4 restricted -> unrestricted"},
+    {"EmptyNameAndMessageOnOneLine", [](ServerSettings& s) { s.fields[0] = ""; s.fields[13] = "Hi\nthere"; },
+     {"Name: Lobby -> (empty)", "Host Message: Welcome!  No camping. -> Hi there"}, {"ServerName", "Message"}},
+    {"RoleAndWeaponFlags", [](ServerSettings& s) { s.roles[3].restricted = true; s.weapons[0].restricted = false; },
+     {"Role Restrictions: Sniper unrestricted -> restricted", "Weapon Restrictions: M4 restricted -> unrestricted"},
      {"Roles", "Weapons"}},
-    {"WeaponAddedAndRemoved",
-     [](ServerSettings& s) {
-         s.weapons = {{"Claymore", false}, {"LAW", true}};
-     },
-     {"Weapon Restrictions: LAW added, restricted", "Weapon Restrictions: M4 removed"},
-     {"Weapons"}},
-    {"AutoLoad",
-     [](ServerSettings& s) { s.autoLoad = false; },
-     {"Autoload last known settings on start up. on -> off"},
-     {"AutoLoad"}},
+    {"WeaponAddedAndRemoved", [](ServerSettings& s) { s.weapons = {{"Claymore", false}, {"LAW", true}}; },
+     {"Weapon Restrictions: LAW added, restricted", "Weapon Restrictions: M4 removed"}, {"Weapons"}},
+    {"AutoLoad", [](ServerSettings& s) { s.autoLoad = false; },
+     {"Autoload last known settings on start up. on -> off"}, {"AutoLoad"}},
 };
+// clang-format on
 
 class DifferenceOf : public testing::TestWithParam<Difference> {};
 
@@ -381,60 +352,29 @@ void PrintTo(const Merge& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Merge kMerges[] = {
-    {"DisjointChangesBothKept",
-     true,
-     field(0, "Renamed"),
-     field(4, "31"),
-     [](ServerSettings& s) {
-         s.fields[0] = "Renamed";
-         s.fields[4] = "31";
-     },
-     {}},
-    {"UpdateLeavingASettingKeepsTheirs",
-     true,
-     field(13, "New rules"),
-     nullptr,
-     field(13, "New rules"),
-     {}},
+    {"DisjointChangesBothKept", true, field(0, "Renamed"), field(4, "31"),
+     [](ServerSettings& s) { s.fields[0] = "Renamed"; s.fields[4] = "31"; }, {}},
+    {"UpdateLeavingASettingKeepsTheirs", true, field(13, "New rules"), nullptr, field(13, "New rules"), {}},
     {"SameSettingSameValue", true, field(4, "31"), field(4, "31"), field(4, "31"), {}},
     {"SameNumberWrittenDifferently", true, field(4, " 23 "), field(4, "31"), field(4, "31"), {}},
-    {"FlagsOfDifferentEntries",
-     true,
-     [](ServerSettings& s) {
-         s.weapons[1].restricted = true;
-         s.autoLoad = false;
-     },
-     [](ServerSettings& s) {
-         s.weapons[0].restricted = false;
-         s.roles[3].restricted = true;
-     },
+    {"FlagsOfDifferentEntries", true,
+     [](ServerSettings& s) { s.weapons[1].restricted = true; s.autoLoad = false; },
+     [](ServerSettings& s) { s.weapons[0].restricted = false; s.roles[3].restricted = true; },
      [](ServerSettings& s) {
          s.weapons = {{"M4", false}, {"Claymore", true}};
          s.roles[3].restricted = true;
-         s.autoLoad = false;
-     },
-     {}},
-    {"SameSettingDifferentValues",
-     true,
-     field(4, "31"),
-     field(4, "15"),
-     nullptr,
+         s.autoLoad = false; }, {}},
+    {"SameSettingDifferentValues", true, field(4, "31"), field(4, "15"), nullptr,
      {{"Max Players:", "24", "32", "16"}}},
-    {"PasswordConflictNamesItOnly",
-     true,
-     field(3, "ours"),
-     field(3, "mine"),
-     nullptr,
+    {"PasswordConflictNamesItOnly", true, field(3, "ours"), field(3, "mine"), nullptr,
      {{"Password:", "changed", "changed", "changed"}}},
-    {"BaseNoLongerKeptConflictsWhereverTheyDiffer",
-     false,
-     field(0, "Renamed"),
-     field(4, "31"),
-     nullptr,
+    {"BaseNoLongerKeptConflictsWhereverTheyDiffer", false, field(0, "Renamed"), field(4, "31"), nullptr,
      {{"Name:", "(not kept)", "Renamed", "Lobby"}, {"Max Players:", "(not kept)", "24", "32"}}},
     {"BaseNoLongerKeptSameValuesMerge", false, field(4, "31"), field(4, "31"), field(4, "31"), {}},
 };
+// clang-format on
 
 class MergeOf : public testing::TestWithParam<Merge> {};
 
