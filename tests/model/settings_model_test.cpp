@@ -157,52 +157,40 @@ Read<ServerSettings> reply(const QString& text) {
 Read<ServerSettings> update(const QString& text) {
     return settingsOfUpdate(text, lobby());
 }
+// The lobby's reply or update body with one text replaced.
+std::function<Read<ServerSettings>()> replyWith(const QString& from, const QString& to) {
+    return [=] { return reply(replaced(kLobbyReply, from, to)); };
+}
+std::function<Read<ServerSettings>()> updateWith(const QString& from, const QString& to) {
+    return [=] { return update(replaced(kLobbyUpdate, from, to)); };
+}
 // Reads the lobby's preset with some keys changed (a null value removes the key).
 std::function<Read<ServerSettings>()> presetWith(std::map<QString, QString> changed) {
     return [=] { return settingsOfPreset(lookup(kLobbyPreset, changed), lobby()); };
 }
 
+// clang-format off
 const Refusal kRefusals[] = {
-    {"ReplyOfThreeSections", [] { return reply(kLobbyReply.section("[-]", 0, 2)); }, -1, "",
-     "the settings reply has 3 sections, not 4"},
+    {"ReplyOfThreeSections", [] { return reply(kLobbyReply.section("[-]", 0, 2)); }, -1, "", "the settings reply has 3 sections, not 4"},
     {"EmptyReply", [] { return reply(""); }, -1, "", "the settings reply has 0 sections, not 4"},
-    {"ReplyOfThirtyThreeFields", [] { return reply(replaced(kLobbyReply, "|17479[-]", "[-]")); },
-     -1, "", "the settings reply has 33 fields, not 34"},
-    {"ReplyOfThreeRoleFlags",
-     [] { return reply(replaced(kLobbyReply, "|True|False[-]", "|True[-]")); }, -1, "",
-     "the settings reply has 3 role flags, not 4"},
-    {"ReplyPlayersNotANumber",
-     [] { return reply(replaced(kLobbyReply, "c2VjcmV0|23|", "c2VjcmV0|x|")); }, 4, "Players",
-     "not a number"},
-    {"ReplyTimeBeyondSixteenBits",
-     [] { return reply(replaced(kLobbyReply, "|23|0|2|", "|23|40000|2|")); }, 5, "Time",
-     "out of range"},
-    {"ReplyNameNotBase64", [] { return reply(replaced(kLobbyReply, "TG9iYnk=", "Lobby")); }, 0,
-     "ServerName", "not Base64"},
-    {"ReplyWeaponWithoutComma", [] { return reply(replaced(kLobbyReply, "TTQ=,1", "TTQ=")); }, -1,
-     "Weapons", "weapon entry 0 has no comma"},
-    {"UpdateOneFieldShort", [] { return update(replaced(kLobbyUpdate, "|1[-]TTQ=", "[-]TTQ=")); },
-     -1, "Body", "not four sections of 33 fields and 4 role slots"},
-    {"UpdatePasswordNotBase64",
-     [] { return update(replaced(kLobbyUpdate, "c2VjcmV0", "s3cr3t!")); }, 3, "Password",
-     "not Base64"},
-    {"UpdateSlotOfAnotherRole",
-     [] { return update(replaced(kLobbyUpdate, "||Medic|", "|Medic||")); }, -1, "Roles",
-     "a slot holding another role"},
-    {"UpdateAutoLoadNoCheckValue", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]3")); },
-     -1, "AutoLoad", "not a check value"},
-    {"PresetPlayersNotAWholeNumber", presetWith({{"Server/Players", "abc"}}), 4, "Players",
-     "not a whole number"},
-    {"PresetSessionOffItsList", presetWith({{"Server/Session", "2"}}), 2, "Session",
-     "outside the list"},
-    {"PresetRespawnOffItsList", presetWith({{"Server/Respawn", "121"}}), 8, "Respawn",
-     "outside the list"},
-    {"PresetCheckOfThree", presetWith({{"Server/Dedicated", "3"}}), 9, "Dedicated",
-     "not a check value"},
+    {"ReplyOfThirtyThreeFields", replyWith("|17479[-]", "[-]"), -1, "", "the settings reply has 33 fields, not 34"},
+    {"ReplyOfThreeRoleFlags", replyWith("|True|False[-]", "|True[-]"), -1, "", "the settings reply has 3 role flags, not 4"},
+    {"ReplyPlayersNotANumber", replyWith("c2VjcmV0|23|", "c2VjcmV0|x|"), 4, "Players", "not a number"},
+    {"ReplyTimeBeyondSixteenBits", replyWith("|23|0|2|", "|23|40000|2|"), 5, "Time", "out of range"},
+    {"ReplyNameNotBase64", replyWith("TG9iYnk=", "Lobby"), 0, "ServerName", "not Base64"},
+    {"ReplyWeaponWithoutComma", replyWith("TTQ=,1", "TTQ="), -1, "Weapons", "weapon entry 0 has no comma"},
+    {"UpdateOneFieldShort", updateWith("|1[-]TTQ=", "[-]TTQ="), -1, "Body", "not four sections of 33 fields and 4 role slots"},
+    {"UpdatePasswordNotBase64", updateWith("c2VjcmV0", "s3cr3t!"), 3, "Password", "not Base64"},
+    {"UpdateSlotOfAnotherRole", updateWith("||Medic|", "|Medic||"), -1, "Roles", "a slot holding another role"},
+    {"UpdateAutoLoadNoCheckValue", updateWith("|[-]1", "|[-]3"), -1, "AutoLoad", "not a check value"},
+    {"PresetPlayersNotAWholeNumber", presetWith({{"Server/Players", "abc"}}), 4, "Players", "not a whole number"},
+    {"PresetSessionOffItsList", presetWith({{"Server/Session", "2"}}), 2, "Session", "outside the list"},
+    {"PresetRespawnOffItsList", presetWith({{"Server/Respawn", "121"}}), 8, "Respawn", "outside the list"},
+    {"PresetCheckOfThree", presetWith({{"Server/Dedicated", "3"}}), 9, "Dedicated", "not a check value"},
     // Load reads AutoBalance first: its missing key stops it there.
-    {"PresetWithoutAutoBalance", presetWith({{"Server/AutoBalance", QString()}}), 12, "AutoBalance",
-     "not a whole number"},
+    {"PresetWithoutAutoBalance", presetWith({{"Server/AutoBalance", QString()}}), 12, "AutoBalance", "not a whole number"},
 };
+// clang-format on
 
 class RefusalOf : public testing::TestWithParam<Refusal> {};
 
@@ -228,41 +216,25 @@ void PrintTo(const Reading& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Reading kReadings[] = {
-    {"ReplyBlankWeaponEntrySkipped",
-     [] { return reply(replaced(kLobbyReply, "TTQ=,1|", "TTQ=,1| |")); }, nullptr},
-    {"ReplyRoleFlagIsCaseSensitive",
-     [] { return reply(replaced(kLobbyReply, "False|True|False[-]", "False|true|False[-]")); },
+    {"ReplyBlankWeaponEntrySkipped", replyWith("TTQ=,1|", "TTQ=,1| |"), nullptr},
+    {"ReplyRoleFlagIsCaseSensitive", replyWith("False|True|False[-]", "False|true|False[-]"),
      [](ServerSettings& s) { s.roles[2].restricted = false; }},
-    {"ReplyFieldsAfterTheGamePortIgnored",
-     [] { return reply(replaced(kLobbyReply, "|17479[-]", "|17479|9|9[-]")); }, nullptr},
-    {"UpdateNamesAWeaponTheServerLacks",
-     [] { return update(replaced(kLobbyUpdate, "[-]TTQ=[-]", "[-]TTQ=|TEFX[-]")); },
-     [](ServerSettings& s) {
-         s.weapons.append({"LAW", true});
-     }},
-    {"UpdateGreyedAutoLoadIsOff", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]2")); },
-     [](ServerSettings& s) { s.autoLoad = false; }},
+    {"ReplyFieldsAfterTheGamePortIgnored", replyWith("|17479[-]", "|17479|9|9[-]"), nullptr},
+    {"UpdateNamesAWeaponTheServerLacks", updateWith("[-]TTQ=[-]", "[-]TTQ=|TEFX[-]"),
+     [](ServerSettings& s) { s.weapons.append({"LAW", true}); }},
+    {"UpdateGreyedAutoLoadIsOff", updateWith("|[-]1", "|[-]2"), [](ServerSettings& s) { s.autoLoad = false; }},
     {"PresetPlayersNoSelectionTakesFifty", presetWith({{"Server/Players", "-1"}}), field(4, "49")},
-    {"PresetPlayersFractionRoundsHalfToEven", presetWith({{"Server/Players", "22.5"}}),
-     field(4, "22")},
+    {"PresetPlayersFractionRoundsHalfToEven", presetWith({{"Server/Players", "22.5"}}), field(4, "22")},
     {"PresetTimeNoSelectionTakesThirty", presetWith({{"Server/Time", "-1"}}), field(5, "30")},
-    {"PresetKillsAndTakeoverNoSelection",
-     presetWith({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}}),
-     [](ServerSettings& s) {
-         s.fields[17] = "6";
-         s.fields[20] = "15";
-     }},
+    {"PresetKillsAndTakeoverNoSelection", presetWith({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}}),
+     [](ServerSettings& s) { s.fields[17] = "6"; s.fields[20] = "15"; }},
     {"PresetBlankNameIsUntitled", presetWith({{"Server/ServerName", " "}}), field(0, "Untitled")},
-    {"PresetFlagReturnNotNumericSends210", presetWith({{"Server/FlagReturn", "abc"}}),
-     field(21, "210")},
+    {"PresetFlagReturnNotNumericSends210", presetWith({{"Server/FlagReturn", "abc"}}), field(21, "210")},
     {"PresetLivesWithBlanksSentAsTyped", presetWith({{"Server/Lives", " 45 "}}), field(22, " 45 ")},
-    {"PresetPingsBlankOrNotNumeric",
-     presetWith({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}}),
-     [](ServerSettings& s) {
-         s.fields[27] = "0";
-         s.fields[29] = "15000";
-     }},
+    {"PresetPingsBlankOrNotNumeric", presetWith({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}}),
+     [](ServerSettings& s) { s.fields[27] = "0"; s.fields[29] = "15000"; }},
     {"PresetCountryChosenFromTheList", presetWith({{"Server/Country", "72"}}), field(1, "GB")},
     {"PresetCountryTypedIsEmpty", presetWith({{"Server/Country", "-1"}}), field(1, "")},
     {"PresetAutoBalanceUnchecked", presetWith({{"Server/AutoBalance", "0"}}), field(12, "1")},
@@ -272,10 +244,9 @@ const Reading kReadings[] = {
      [](ServerSettings& s) { s.roles[2].restricted = false; }},
     {"PresetWeaponsOfTheServerOnly",
      presetWith({{"Weapons/Claymore", "1"}, {"Weapons/LAW", "1"}, {"Weapons/M4", QString()}}),
-     [](ServerSettings& s) {
-         s.weapons = {{"M4", false}, {"Claymore", true}};
-     }},
+     [](ServerSettings& s) { s.weapons = {{"M4", false}, {"Claymore", true}}; }},
 };
+// clang-format on
 
 class ReadingOf : public testing::TestWithParam<Reading> {};
 
