@@ -77,33 +77,18 @@ QDateTime utc(const char* iso) {
 }
 
 using K = ChangeKind;
+// clang-format off
 const RowCase kRowCases[] = {
-    {"UndoneUpdateIsMarkedAndItsMarkerHidden",
-     0,
-     utc("2024-05-01T12:04:59.500Z"),
-     "lee",
-     std::nullopt,
-     true,
-     "Undone: Start Delay",
-     {{K::Value, "Start Delay", {}, "2 Minutes", "No Delay"}}},
-    {"RevertNamesItsVersionEntriesAndUnknowns",
-     1,
-     utc("2024-05-01T12:03:00Z"),
-     "ann",
-     11,
-     false,
+    {"UndoneUpdateIsMarkedAndItsMarkerHidden", 0, utc("2024-05-01T12:04:59.500Z"), "lee", std::nullopt, true,
+     "Undone: Start Delay", {{K::Value, "Start Delay", {}, "2 Minutes", "No Delay"}}},
+    {"RevertNamesItsVersionEntriesAndUnknowns", 1, utc("2024-05-01T12:03:00Z"), "ann", 11, false,
      "Revert of version 11: Max Players, Weapon Restrictions, Dedicated, NoSuchSetting",
      {{K::Value, "Max Players", {}, "32", "16"},
       {K::Value, "Weapon Restrictions", "M16", "(not listed)", "restricted"},
       {K::Value, "Weapon Restrictions", "G3", "unrestricted", "(not listed)"},
       {K::Value, "Dedicated", {}, "on", "(value 7)"},  // no such check value
       {K::Value, "NoSuchSetting", {}, "1", "99"}}},
-    {"UpdateShowsPasswordsAsChangedOnly",
-     2,
-     utc("2024-05-01T12:00:00.123Z"),
-     "lee",
-     std::nullopt,
-     false,
+    {"UpdateShowsPasswordsAsChangedOnly", 2, utc("2024-05-01T12:00:00.123Z"), "lee", std::nullopt, false,
      "Name, Password, Blue Password, Auto Balance, Weapon Restrictions",
      {{K::Value, "Name", {}, "Night Ops", "Renamed"},
       {K::Secret, "Password", {}, {}, {}},
@@ -111,6 +96,7 @@ const RowCase kRowCases[] = {
       {K::Value, "Auto Balance", {}, "on", "off"},
       {K::Value, "Weapon Restrictions", "M4", "restricted", "unrestricted"}}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(History, HistoryRows, ::testing::ValuesIn(kRowCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -150,38 +136,31 @@ TEST_P(HistoryBounds, CutsWhatIsShown) {
     }
 }
 
+// `count` records of `changes` changes each, all renaming the server to "x".
+QJsonArray many(int count, int changes) {
+    QJsonArray list;
+    for (int i = 0; i < changes; ++i) list.append(nameChange("x"));
+    QJsonArray records;
+    for (int i = 0; i < count; ++i) records.append(record(list));
+    return records;
+}
+
+// clang-format off
 const BoundCase kBoundCases[] = {
-    {"TooManyRecords",
-     [] {
-         QJsonArray records;
-         for (int i = 0; i < 250; ++i) records.append(record({nameChange("x")}));
-         return records;
-     },
-     200, 1, 0, "lee", "x"},
-    {"TooManyChanges",
-     [] {
-         QJsonArray changes;
-         for (int i = 0; i < 420; ++i) changes.append(nameChange("x"));
-         return QJsonArray{record(changes)};
-     },
-     1, 300, 120, "lee", "x"},
+    {"TooManyRecords", [] { return many(250, 1); }, 200, 1, 0, "lee", "x"},
+    {"TooManyChanges", [] { return many(1, 420); }, 1, 300, 120, "lee", "x"},
     {"LongOperatorAndValue",
-     [] { return QJsonArray{record({nameChange(QString(5000, 'v'))}, QString(5000, 'o'))}; }, 1, 1,
-     0, QString(63, 'o') + QChar(0x2026), QString(99, 'v') + QChar(0x2026)},
+     [] { return QJsonArray{record({nameChange(QString(5000, 'v'))}, QString(5000, 'o'))}; },
+     1, 1, 0, QString(63, 'o') + QChar(0x2026), QString(99, 'v') + QChar(0x2026)},
     {"ControlAndDirectionCharacters",
-     [] {
-         return QJsonArray{
-             record({nameChange(QString("a\nb\x1b[2J") + QChar(0x202e) + "c")}, "lee\r\nroot")};
-     },
+     [] { return QJsonArray{record({nameChange(QString("a\nb\x1b[2J") + QChar(0x202e) + "c")}, "lee\r\nroot")}; },
      1, 1, 0, "lee  root", "a b [2J c"},
     {"WrongTypes",
-     [] {
-         return QJsonArray{
-             "not a record", 7,
-             record({QJsonObject{{"setting", "Players"}, {"old", 31}, {"new", QJsonArray{}}}})};
-     },
+     [] { return QJsonArray{"not a record", 7,
+                            record({QJsonObject{{"setting", "Players"}, {"old", 31}, {"new", QJsonArray{}}}})}; },
      1, 1, 0, "lee", "(unreadable)"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(History, HistoryBounds, ::testing::ValuesIn(kBoundCases),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -35,49 +35,24 @@ Change field(int index, const QString& value) {
     return [=](ServerSettings& s) { s.fields[static_cast<size_t>(index)] = value; };
 }
 
-// The Server section as Save writes the lobby, in Save's order.
-const QList<PresetEntry> kLobbyPreset = {
-    {"Server", "AutoBalance", "1"},
-    {"Server", "NovaLogin", "1"},
-    {"Server", "Skins", "0"},
-    {"Server", "Message", "Welcome!\r\nNo camping."},
-    {"Server", "Dedicated", "1"},
-    {"Server", "Respawn", "8"},
-    {"Server", "Maps", "2"},
-    {"Server", "Delay", "2"},
-    {"Server", "Time", "0"},
-    {"Server", "Players", "23"},
-    {"Server", "Session", "0"},
-    {"Server", "Country", "215"},
-    {"Server", "Password", "secret"},
-    {"Server", "ServerName", "Lobby"},
-    {"Server", "GamePort", "17479"},
-    {"Server", "FatBullets", "0"},
-    {"Server", "DestroyBuildings", "1"},
-    {"Server", "OneShot", "0"},
-    {"Server", "MaxPing", "15000"},
-    {"Server", "MaxPingChk", "0"},
-    {"Server", "MinPing", "0"},
-    {"Server", "MinPingChk", "0"},
-    {"Server", "MaxFF", "5"},
-    {"Server", "FFWarn", "1"},
-    {"Server", "FFTags", "1"},
-    {"Server", "FFKills", "1"},
-    {"Server", "Lives", "100"},
-    {"Server", "FlagReturn", "210"},
-    {"Server", "PSPTime", "14"},
-    {"Server", "AutoRange", "0"},
-    {"Server", "Clays", "1"},
-    {"Server", "Tracers", "1"},
-    {"Server", "RedPass", ""},
-    {"Server", "BluePass", ""},
-    {"Roles", "CQB", "0"},
-    {"Roles", "Gunner", "0"},
-    {"Roles", "Medic", "1"},
-    {"Roles", "Sniper", "0"},
-    {"Weapons", "M4", "1"},
-    {"Weapons", "Claymore", "0"},
-};
+// A section's "key=value" entries, parted by bars.
+QList<PresetEntry> entries(const QString& section, const QString& text) {
+    QList<PresetEntry> list;
+    for (const QString& entry : text.split(u'|'))
+        list.append({section, entry.section(u'=', 0, 0), entry.section(u'=', 1)});
+    return list;
+}
+
+// The preset as Save writes the lobby, in Save's order.
+const QList<PresetEntry> kLobbyPreset =
+    entries("Server",
+            "AutoBalance=1|NovaLogin=1|Skins=0|Message=Welcome!\r\nNo camping.|Dedicated=1|"
+            "Respawn=8|Maps=2|Delay=2|Time=0|Players=23|Session=0|Country=215|Password=secret|"
+            "ServerName=Lobby|GamePort=17479|FatBullets=0|DestroyBuildings=1|OneShot=0|"
+            "MaxPing=15000|MaxPingChk=0|MinPing=0|MinPingChk=0|MaxFF=5|FFWarn=1|FFTags=1|"
+            "FFKills=1|Lives=100|FlagReturn=210|PSPTime=14|AutoRange=0|Clays=1|Tracers=1|"
+            "RedPass=|BluePass=") +
+    entries("Roles", "CQB=0|Gunner=0|Medic=1|Sniper=0") + entries("Weapons", "M4=1|Claymore=0");
 
 PresetLookup lookup(const QList<PresetEntry>& entries,
                     const std::map<QString, QString>& changed = {}) {
@@ -119,28 +94,17 @@ void PrintTo(const RoundTrip& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const RoundTrip kRoundTrips[] = {
     {"LoneLineFeedInTheMessage", field(13, "Line1\nLine2"), true, true},
     {"LoneCarriageReturnAndParagraphSeparator", field(13, "a\rb\u2029c"), true, true},
     {"OuterBlanksOfAName", field(0, " Lobby "), true, true},
     {"TextOutsideLatin1", field(13, "Grüße ✓"), true, true},
     {"GreyedChecks", [](ServerSettings& s) { s.fields[9] = s.fields[23] = "2"; }, true, true},
-    {"TimeAndKillsAtTheirEnds",
-     [](ServerSettings& s) {
-         s.fields[5] = "100";
-         s.fields[17] = "1";
-     },
-     true, true},
-    {"WeaponNameWithCommaAndBar",
-     [](ServerSettings& s) {
-         s.weapons[1] = {"A,B|C", true};
-     },
-     true, true},
+    {"TimeAndKillsAtTheirEnds", [](ServerSettings& s) { s.fields[5] = "100"; s.fields[17] = "1"; }, true, true},
+    {"WeaponNameWithCommaAndBar", [](ServerSettings& s) { s.weapons[1] = {"A,B|C", true}; }, true, true},
     {"AllRolesRestricted",
-     [](ServerSettings& s) {
-         for (Restriction& role : s.roles) role.restricted = true;
-     },
-     true, true},
+     [](ServerSettings& s) { for (Restriction& role : s.roles) role.restricted = true; }, true, true},
     // The panel sends a blank text as an empty field and corrects a blank name.
     {"BlankMessageIsSentEmpty", field(13, "   "), false, false},
     {"BlankNameBecomesUntitled", field(0, "  "), false, false},
@@ -148,6 +112,7 @@ const RoundTrip kRoundTrips[] = {
     {"TypedCountryIsLostInAPreset", field(1, "Atlantis"), true, false},
     {"AutoLoadOff", [](ServerSettings& s) { s.autoLoad = false; }, true, true},
 };
+// clang-format on
 
 class RoundTripOf : public testing::TestWithParam<RoundTrip> {};
 
@@ -192,66 +157,40 @@ Read<ServerSettings> reply(const QString& text) {
 Read<ServerSettings> update(const QString& text) {
     return settingsOfUpdate(text, lobby());
 }
-Read<ServerSettings> preset(const std::map<QString, QString>& changed) {
-    return settingsOfPreset(lookup(kLobbyPreset, changed), lobby());
+// The lobby's reply or update body with one text replaced.
+std::function<Read<ServerSettings>()> replyWith(const QString& from, const QString& to) {
+    return [=] { return reply(replaced(kLobbyReply, from, to)); };
+}
+std::function<Read<ServerSettings>()> updateWith(const QString& from, const QString& to) {
+    return [=] { return update(replaced(kLobbyUpdate, from, to)); };
+}
+// Reads the lobby's preset with some keys changed (a null value removes the key).
+std::function<Read<ServerSettings>()> presetWith(std::map<QString, QString> changed) {
+    return [=] { return settingsOfPreset(lookup(kLobbyPreset, changed), lobby()); };
 }
 
+// clang-format off
 const Refusal kRefusals[] = {
-    {"ReplyOfThreeSections", [] { return reply(kLobbyReply.section("[-]", 0, 2)); }, -1, "",
-     "the settings reply has 3 sections, not 4"},
+    {"ReplyOfThreeSections", [] { return reply(kLobbyReply.section("[-]", 0, 2)); }, -1, "", "the settings reply has 3 sections, not 4"},
     {"EmptyReply", [] { return reply(""); }, -1, "", "the settings reply has 0 sections, not 4"},
-    {"ReplyOfThirtyThreeFields", [] { return reply(replaced(kLobbyReply, "|17479[-]", "[-]")); },
-     -1, "", "the settings reply has 33 fields, not 34"},
-    {"ReplyOfThreeRoleFlags",
-     [] { return reply(replaced(kLobbyReply, "|True|False[-]", "|True[-]")); }, -1, "",
-     "the settings reply has 3 role flags, not 4"},
-    {"ReplyPlayersNotANumber",
-     [] { return reply(replaced(kLobbyReply, "c2VjcmV0|23|", "c2VjcmV0|x|")); }, 4, "Players",
-     "not a number"},
-    {"ReplyTimeBeyondSixteenBits",
-     [] { return reply(replaced(kLobbyReply, "|23|0|2|", "|23|40000|2|")); }, 5, "Time",
-     "out of range"},
-    {"ReplyNameNotBase64", [] { return reply(replaced(kLobbyReply, "TG9iYnk=", "Lobby")); }, 0,
-     "ServerName", "not Base64"},
-    {"ReplyWeaponWithoutComma", [] { return reply(replaced(kLobbyReply, "TTQ=,1", "TTQ=")); }, -1,
-     "Weapons", "weapon entry 0 has no comma"},
-    {"UpdateOneFieldShort", [] { return update(replaced(kLobbyUpdate, "|1[-]TTQ=", "[-]TTQ=")); },
-     -1, "Body", "not four sections of 33 fields and 4 role slots"},
-    {"UpdatePasswordNotBase64",
-     [] { return update(replaced(kLobbyUpdate, "c2VjcmV0", "s3cr3t!")); }, 3, "Password",
-     "not Base64"},
-    {"UpdateSlotOfAnotherRole",
-     [] { return update(replaced(kLobbyUpdate, "||Medic|", "|Medic||")); }, -1, "Roles",
-     "a slot holding another role"},
-    {"UpdateAutoLoadNoCheckValue", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]3")); },
-     -1, "AutoLoad", "not a check value"},
-    {"PresetPlayersNotAWholeNumber",
-     [] {
-         return preset({{"Server/Players", "abc"}});
-     },
-     4, "Players", "not a whole number"},
-    {"PresetSessionOffItsList",
-     [] {
-         return preset({{"Server/Session", "2"}});
-     },
-     2, "Session", "outside the list"},
-    {"PresetRespawnOffItsList",
-     [] {
-         return preset({{"Server/Respawn", "121"}});
-     },
-     8, "Respawn", "outside the list"},
-    {"PresetCheckOfThree",
-     [] {
-         return preset({{"Server/Dedicated", "3"}});
-     },
-     9, "Dedicated", "not a check value"},
+    {"ReplyOfThirtyThreeFields", replyWith("|17479[-]", "[-]"), -1, "", "the settings reply has 33 fields, not 34"},
+    {"ReplyOfThreeRoleFlags", replyWith("|True|False[-]", "|True[-]"), -1, "", "the settings reply has 3 role flags, not 4"},
+    {"ReplyPlayersNotANumber", replyWith("c2VjcmV0|23|", "c2VjcmV0|x|"), 4, "Players", "not a number"},
+    {"ReplyTimeBeyondSixteenBits", replyWith("|23|0|2|", "|23|40000|2|"), 5, "Time", "out of range"},
+    {"ReplyNameNotBase64", replyWith("TG9iYnk=", "Lobby"), 0, "ServerName", "not Base64"},
+    {"ReplyWeaponWithoutComma", replyWith("TTQ=,1", "TTQ="), -1, "Weapons", "weapon entry 0 has no comma"},
+    {"UpdateOneFieldShort", updateWith("|1[-]TTQ=", "[-]TTQ="), -1, "Body", "not four sections of 33 fields and 4 role slots"},
+    {"UpdatePasswordNotBase64", updateWith("c2VjcmV0", "s3cr3t!"), 3, "Password", "not Base64"},
+    {"UpdateSlotOfAnotherRole", updateWith("||Medic|", "|Medic||"), -1, "Roles", "a slot holding another role"},
+    {"UpdateAutoLoadNoCheckValue", updateWith("|[-]1", "|[-]3"), -1, "AutoLoad", "not a check value"},
+    {"PresetPlayersNotAWholeNumber", presetWith({{"Server/Players", "abc"}}), 4, "Players", "not a whole number"},
+    {"PresetSessionOffItsList", presetWith({{"Server/Session", "2"}}), 2, "Session", "outside the list"},
+    {"PresetRespawnOffItsList", presetWith({{"Server/Respawn", "121"}}), 8, "Respawn", "outside the list"},
+    {"PresetCheckOfThree", presetWith({{"Server/Dedicated", "3"}}), 9, "Dedicated", "not a check value"},
     // Load reads AutoBalance first: its missing key stops it there.
-    {"PresetWithoutAutoBalance",
-     [] {
-         return preset({{"Server/AutoBalance", QString()}});
-     },
-     12, "AutoBalance", "not a whole number"},
+    {"PresetWithoutAutoBalance", presetWith({{"Server/AutoBalance", QString()}}), 12, "AutoBalance", "not a whole number"},
 };
+// clang-format on
 
 class RefusalOf : public testing::TestWithParam<Refusal> {};
 
@@ -277,106 +216,37 @@ void PrintTo(const Reading& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Reading kReadings[] = {
-    {"ReplyBlankWeaponEntrySkipped",
-     [] { return reply(replaced(kLobbyReply, "TTQ=,1|", "TTQ=,1| |")); }, nullptr},
-    {"ReplyRoleFlagIsCaseSensitive",
-     [] { return reply(replaced(kLobbyReply, "False|True|False[-]", "False|true|False[-]")); },
+    {"ReplyBlankWeaponEntrySkipped", replyWith("TTQ=,1|", "TTQ=,1| |"), nullptr},
+    {"ReplyRoleFlagIsCaseSensitive", replyWith("False|True|False[-]", "False|true|False[-]"),
      [](ServerSettings& s) { s.roles[2].restricted = false; }},
-    {"ReplyFieldsAfterTheGamePortIgnored",
-     [] { return reply(replaced(kLobbyReply, "|17479[-]", "|17479|9|9[-]")); }, nullptr},
-    {"UpdateNamesAWeaponTheServerLacks",
-     [] { return update(replaced(kLobbyUpdate, "[-]TTQ=[-]", "[-]TTQ=|TEFX[-]")); },
-     [](ServerSettings& s) {
-         s.weapons.append({"LAW", true});
-     }},
-    {"UpdateGreyedAutoLoadIsOff", [] { return update(replaced(kLobbyUpdate, "|[-]1", "|[-]2")); },
-     [](ServerSettings& s) { s.autoLoad = false; }},
-    {"PresetPlayersNoSelectionTakesFifty",
-     [] {
-         return preset({{"Server/Players", "-1"}});
-     },
-     field(4, "49")},
-    {"PresetPlayersFractionRoundsHalfToEven",
-     [] {
-         return preset({{"Server/Players", "22.5"}});
-     },
-     field(4, "22")},
-    {"PresetTimeNoSelectionTakesThirty",
-     [] {
-         return preset({{"Server/Time", "-1"}});
-     },
-     field(5, "30")},
-    {"PresetKillsAndTakeoverNoSelection",
-     [] {
-         return preset({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}});
-     },
-     [](ServerSettings& s) {
-         s.fields[17] = "6";
-         s.fields[20] = "15";
-     }},
-    {"PresetBlankNameIsUntitled",
-     [] {
-         return preset({{"Server/ServerName", "   "}});
-     },
-     field(0, "Untitled")},
-    {"PresetFlagReturnNotNumericSends210",
-     [] {
-         return preset({{"Server/FlagReturn", "abc"}});
-     },
-     field(21, "210")},
-    {"PresetLivesWithBlanksSentAsTyped",
-     [] {
-         return preset({{"Server/Lives", " 45 "}});
-     },
-     field(22, " 45 ")},
-    {"PresetPingsBlankOrNotNumeric",
-     [] {
-         return preset({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}});
-     },
-     [](ServerSettings& s) {
-         s.fields[27] = "0";
-         s.fields[29] = "15000";
-     }},
-    {"PresetCountryChosenFromTheList",
-     [] {
-         return preset({{"Server/Country", "72"}});
-     },
-     field(1, "GB")},
-    {"PresetCountryTypedIsEmpty",
-     [] {
-         return preset({{"Server/Country", "-1"}});
-     },
-     field(1, "")},
-    {"PresetAutoBalanceUnchecked",
-     [] {
-         return preset({{"Server/AutoBalance", "0"}});
-     },
-     field(12, "1")},
-    {"PresetBlankMessageSentEmpty",
-     [] {
-         return preset({{"Server/Message", "  "}});
-     },
-     field(13, "")},
-    {"PresetGamePortNeverSent",
-     [] {
-         return preset({{"Server/GamePort", "1234"}});
-     },
-     nullptr},
-    {"PresetRoleMissingOrNotOne",
-     [] {
-         return preset({{"Roles/Medic", QString()}, {"Roles/Sniper", "yes"}});
-     },
+    {"ReplyFieldsAfterTheGamePortIgnored", replyWith("|17479[-]", "|17479|9|9[-]"), nullptr},
+    {"UpdateNamesAWeaponTheServerLacks", updateWith("[-]TTQ=[-]", "[-]TTQ=|TEFX[-]"),
+     [](ServerSettings& s) { s.weapons.append({"LAW", true}); }},
+    {"UpdateGreyedAutoLoadIsOff", updateWith("|[-]1", "|[-]2"), [](ServerSettings& s) { s.autoLoad = false; }},
+    {"PresetPlayersNoSelectionTakesFifty", presetWith({{"Server/Players", "-1"}}), field(4, "49")},
+    {"PresetPlayersFractionRoundsHalfToEven", presetWith({{"Server/Players", "22.5"}}), field(4, "22")},
+    {"PresetTimeNoSelectionTakesThirty", presetWith({{"Server/Time", "-1"}}), field(5, "30")},
+    {"PresetKillsAndTakeoverNoSelection", presetWith({{"Server/MaxFF", "-1"}, {"Server/PSPTime", "-1"}}),
+     [](ServerSettings& s) { s.fields[17] = "6"; s.fields[20] = "15"; }},
+    {"PresetBlankNameIsUntitled", presetWith({{"Server/ServerName", " "}}), field(0, "Untitled")},
+    {"PresetFlagReturnNotNumericSends210", presetWith({{"Server/FlagReturn", "abc"}}), field(21, "210")},
+    {"PresetLivesWithBlanksSentAsTyped", presetWith({{"Server/Lives", " 45 "}}), field(22, " 45 ")},
+    {"PresetPingsBlankOrNotNumeric", presetWith({{"Server/MinPing", QString()}, {"Server/MaxPing", "x"}}),
+     [](ServerSettings& s) { s.fields[27] = "0"; s.fields[29] = "15000"; }},
+    {"PresetCountryChosenFromTheList", presetWith({{"Server/Country", "72"}}), field(1, "GB")},
+    {"PresetCountryTypedIsEmpty", presetWith({{"Server/Country", "-1"}}), field(1, "")},
+    {"PresetAutoBalanceUnchecked", presetWith({{"Server/AutoBalance", "0"}}), field(12, "1")},
+    {"PresetBlankMessageSentEmpty", presetWith({{"Server/Message", " "}}), field(13, "")},
+    {"PresetGamePortNeverSent", presetWith({{"Server/GamePort", "1234"}}), nullptr},
+    {"PresetRoleMissingOrNotOne", presetWith({{"Roles/Medic", QString()}, {"Roles/Sniper", "yes"}}),
      [](ServerSettings& s) { s.roles[2].restricted = false; }},
     {"PresetWeaponsOfTheServerOnly",
-     [] {
-         return preset(
-             {{"Weapons/Claymore", "1"}, {"Weapons/LAW", "1"}, {"Weapons/M4", QString()}});
-     },
-     [](ServerSettings& s) {
-         s.weapons = {{"M4", false}, {"Claymore", true}};
-     }},
+     presetWith({{"Weapons/Claymore", "1"}, {"Weapons/LAW", "1"}, {"Weapons/M4", QString()}}),
+     [](ServerSettings& s) { s.weapons = {{"M4", false}, {"Claymore", true}}; }},
 };
+// clang-format on
 
 class ReadingOf : public testing::TestWithParam<Reading> {};
 
@@ -401,46 +271,27 @@ void PrintTo(const Difference& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Difference kDifferences[] = {
     {"Nothing", nullptr, {}, {}},
     {"PlayersByTheirNumber", field(4, "15"), {"Max Players: 24 -> 16"}, {"Players"}},
     {"SameNumberWrittenDifferently", field(4, " 23.0 "), {}, {}},
     {"SessionByItsEntry", field(2, "1"), {"Sesstion Type: NovaWorld -> LAN IP"}, {"Session"}},
-    {"TimeAndDelay",
-     [](ServerSettings& s) {
-         s.fields[5] = "20";
-         s.fields[6] = "3";
-     },
-     {"Time Limit: Infinite -> 20", "Start Delay: 2 Minutes -> 3 Minutes"},
-     {"Time", "Delay"}},
+    {"TimeAndDelay", [](ServerSettings& s) { s.fields[5] = "20"; s.fields[6] = "3"; },
+     {"Time Limit: Infinite -> 20", "Start Delay: 2 Minutes -> 3 Minutes"}, {"Time", "Delay"}},
     {"AutoBalanceInverted", field(12, "1"), {"Auto Balance: on -> off"}, {"AutoBalance"}},
     {"PasswordOnlyChanged", field(3, "n3w"), {"Password: changed"}, {"Password"}},
-    {"EmptyNameAndMessageOnOneLine",
-     [](ServerSettings& s) {
-         s.fields[0] = "";
-         s.fields[13] = "Hi\nthere";
-     },
-     {"Name: Lobby -> (empty)", "Host Message: Welcome!  No camping. -> Hi there"},
-     {"ServerName", "Message"}},
-    {"RoleAndWeaponFlags",
-     [](ServerSettings& s) {
-         s.roles[3].restricted = true;
-         s.weapons[0].restricted = false;
-     },
-     {"Role Restrictions: Sniper unrestricted -> restricted",
-      "Weapon Restrictions: M4 restricted -> unrestricted"},
+    {"EmptyNameAndMessageOnOneLine", [](ServerSettings& s) { s.fields[0] = ""; s.fields[13] = "Hi\nthere"; },
+     {"Name: Lobby -> (empty)", "Host Message: Welcome!  No camping. -> Hi there"}, {"ServerName", "Message"}},
+    {"RoleAndWeaponFlags", [](ServerSettings& s) { s.roles[3].restricted = true; s.weapons[0].restricted = false; },
+     {"Role Restrictions: Sniper unrestricted -> restricted", "Weapon Restrictions: M4 restricted -> unrestricted"},
      {"Roles", "Weapons"}},
-    {"WeaponAddedAndRemoved",
-     [](ServerSettings& s) {
-         s.weapons = {{"Claymore", false}, {"LAW", true}};
-     },
-     {"Weapon Restrictions: LAW added, restricted", "Weapon Restrictions: M4 removed"},
-     {"Weapons"}},
-    {"AutoLoad",
-     [](ServerSettings& s) { s.autoLoad = false; },
-     {"Autoload last known settings on start up. on -> off"},
-     {"AutoLoad"}},
+    {"WeaponAddedAndRemoved", [](ServerSettings& s) { s.weapons = {{"Claymore", false}, {"LAW", true}}; },
+     {"Weapon Restrictions: LAW added, restricted", "Weapon Restrictions: M4 removed"}, {"Weapons"}},
+    {"AutoLoad", [](ServerSettings& s) { s.autoLoad = false; },
+     {"Autoload last known settings on start up. on -> off"}, {"AutoLoad"}},
 };
+// clang-format on
 
 class DifferenceOf : public testing::TestWithParam<Difference> {};
 
@@ -472,60 +323,29 @@ void PrintTo(const Merge& row, std::ostream* out) {
     *out << row.name;
 }
 
+// clang-format off
 const Merge kMerges[] = {
-    {"DisjointChangesBothKept",
-     true,
-     field(0, "Renamed"),
-     field(4, "31"),
-     [](ServerSettings& s) {
-         s.fields[0] = "Renamed";
-         s.fields[4] = "31";
-     },
-     {}},
-    {"UpdateLeavingASettingKeepsTheirs",
-     true,
-     field(13, "New rules"),
-     nullptr,
-     field(13, "New rules"),
-     {}},
+    {"DisjointChangesBothKept", true, field(0, "Renamed"), field(4, "31"),
+     [](ServerSettings& s) { s.fields[0] = "Renamed"; s.fields[4] = "31"; }, {}},
+    {"UpdateLeavingASettingKeepsTheirs", true, field(13, "New rules"), nullptr, field(13, "New rules"), {}},
     {"SameSettingSameValue", true, field(4, "31"), field(4, "31"), field(4, "31"), {}},
     {"SameNumberWrittenDifferently", true, field(4, " 23 "), field(4, "31"), field(4, "31"), {}},
-    {"FlagsOfDifferentEntries",
-     true,
-     [](ServerSettings& s) {
-         s.weapons[1].restricted = true;
-         s.autoLoad = false;
-     },
-     [](ServerSettings& s) {
-         s.weapons[0].restricted = false;
-         s.roles[3].restricted = true;
-     },
+    {"FlagsOfDifferentEntries", true,
+     [](ServerSettings& s) { s.weapons[1].restricted = true; s.autoLoad = false; },
+     [](ServerSettings& s) { s.weapons[0].restricted = false; s.roles[3].restricted = true; },
      [](ServerSettings& s) {
          s.weapons = {{"M4", false}, {"Claymore", true}};
          s.roles[3].restricted = true;
-         s.autoLoad = false;
-     },
-     {}},
-    {"SameSettingDifferentValues",
-     true,
-     field(4, "31"),
-     field(4, "15"),
-     nullptr,
+         s.autoLoad = false; }, {}},
+    {"SameSettingDifferentValues", true, field(4, "31"), field(4, "15"), nullptr,
      {{"Max Players:", "24", "32", "16"}}},
-    {"PasswordConflictNamesItOnly",
-     true,
-     field(3, "ours"),
-     field(3, "mine"),
-     nullptr,
+    {"PasswordConflictNamesItOnly", true, field(3, "ours"), field(3, "mine"), nullptr,
      {{"Password:", "changed", "changed", "changed"}}},
-    {"BaseNoLongerKeptConflictsWhereverTheyDiffer",
-     false,
-     field(0, "Renamed"),
-     field(4, "31"),
-     nullptr,
+    {"BaseNoLongerKeptConflictsWhereverTheyDiffer", false, field(0, "Renamed"), field(4, "31"), nullptr,
      {{"Name:", "(not kept)", "Renamed", "Lobby"}, {"Max Players:", "(not kept)", "24", "32"}}},
     {"BaseNoLongerKeptSameValuesMerge", false, field(4, "31"), field(4, "31"), field(4, "31"), {}},
 };
+// clang-format on
 
 class MergeOf : public testing::TestWithParam<Merge> {};
 

@@ -91,7 +91,6 @@ const UpdateCase kUpdateCases[] = {
     {"Name32Characters", [](UpdateBody& b) { b.fields[0] = base64(QString(32, 'n')); return joined(b); }, true, "0"},
     {"Password17Characters", [](UpdateBody& b) { b.fields[3] = base64(QString(17, 'p')); return joined(b); }, true, "0"},
     {"EmptyBody", [](UpdateBody&) { return QString(); }, true, "0"},
-    {"FieldMissing", [](UpdateBody& b) { b.fields.removeLast(); return joined(b); }, true, "0"},
     {"GamePortSent", [](UpdateBody& b) { b.fields << "17479"; return joined(b); }, true, "0"},
     {"SessionOutOfRange", [](UpdateBody& b) { b.fields[2] = "2"; return joined(b); }, true, "0"},
     {"PlayersNotANumber", [](UpdateBody& b) { b.fields[4] = "x"; return joined(b); }, true, "0"},
@@ -105,7 +104,6 @@ const UpdateCase kUpdateCases[] = {
     {"NameNotBase64", [](UpdateBody& b) { b.fields[0] = "***"; return joined(b); }, true, "0"},
     {"MaxPingBlank", [](UpdateBody& b) { b.fields[29] = ""; return joined(b); }, true, "0"},
     {"UnknownWeapon", [](UpdateBody& b) { b.encodedWeapons << base64("Railgun"); return joined(b); }, true, "0"},
-    {"RoleInWrongSlot", [](UpdateBody& b) { b.roleSlots[0] = "Medic"; return joined(b); }, true, "0"},
     {"AutoLoadNotANumber", [](UpdateBody& b) { b.autoLoad = "yes"; return joined(b); }, true, "0"},
     // An operator without "Change Max Players" sends the disabled list's value.
     {"NoPrivilegeSamePlayers", [](UpdateBody& b) { b.fields[0] = base64("Renamed"); return joined(b); }, false, "1"},
