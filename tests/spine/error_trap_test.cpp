@@ -58,6 +58,17 @@ TEST_F(ErrorTrapTest, ANumberWithoutIgnoredOneAlwaysStops) {
     EXPECT_EQ(modals.boxes().size(), 1);
 }
 
+TEST_F(ErrorTrapTest, NumberZeroEndsQuietlyEvenWhereZeroIsIgnored) {
+    for (const std::optional<qint32> ignored :
+         {std::optional<qint32>(), std::optional<qint32>(0)}) {
+        ErrorTrap trap("cmdLoad", ignored);
+        EXPECT_EQ(runSteps(trap, 20, 0), QList<int>{10});
+        EXPECT_TRUE(trap.ended());
+    }
+    EXPECT_TRUE(modals.boxes().isEmpty());
+    EXPECT_TRUE(errorLogLines().isEmpty());
+}
+
 TEST_F(ErrorTrapTest, ErrorsOtherThanRunTimeErrorsAreReportedToo) {
     ErrorTrap trap("cmdLoad", 730);
     trap.step(10, [] { throw std::runtime_error("disk on fire"); });
