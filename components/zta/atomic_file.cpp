@@ -27,6 +27,7 @@ void writeFileAtomically(const QString& path, QByteArrayView content) {
     // An uncommitted QSaveFile removes its temporary file when destroyed.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) jex::raise(openFailure(target, folder));
+    if (!target.exists()) file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     // Flushed here, not by commit(): QSaveFile overlooks an error of the
     // flush inside commit() (a full disk) and would rename an empty file
     // over the old one.

@@ -48,6 +48,7 @@ struct FaultRow {
     void (*arrange)(FaultTest&);
     void (*act)(FaultTest&);
     std::vector<ExpectedBox> boxes;
+    const char* absent = nullptr;  // a file that must not be there afterwards
 };
 
 class FaultTest : public jextest::PanelTest, public ::testing::WithParamInterface<FaultRow> {
@@ -194,6 +195,7 @@ TEST_P(FaultTest, EndsInAClearBoxAndKeepsEveryFile) {
     const QMap<QString, QByteArray> after = files();
     for (auto it = before.begin(); it != before.end(); ++it)
         EXPECT_EQ(after.value(it.key(), "(gone)"), it.value()) << it.key().toStdString();
+    EXPECT_FALSE(row.absent && after.contains(row.absent)) << "a file left half-made";
 }
 
 const char* const kErrorBox = "DLL Error!";
@@ -258,6 +260,16 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  [](FaultTest& t) { t.save("profiles/2/settings/a.ssf"); },
                  {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}}},
+        FaultRow{"SaveANewFileOnAFullDisk",
+                 Needs::Mount,
+                 [](FaultTest& t) {
+                     t.reply(ServerState::typical().reply());
+                     if (!t.mountSmallDisk("profiles/2/settings")) return;
+                     t.fillDisk("profiles/2/settings");
+                 },
+                 [](FaultTest& t) { t.save("profiles/2/settings/new.ssf"); },
+                 {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}},
+                 "profiles/2/settings/new.ssf"},
         FaultRow{"PressedFaceGoneAfterLoading",
                  Needs::Nothing,
                  [](FaultTest& t) {
