@@ -142,9 +142,10 @@ TEST_F(FormTest, HostMessageLimitCountsCharactersNotPieces) {
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     ASSERT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b'));
-    message->moveCursor(QTextCursor::End);
+    cursor.setPosition(40);  // a paste in the middle keeps what fits
+    message->setTextCursor(cursor);
     message->insertPlainText("1234567890");
-    EXPECT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b') + "12345");
+    EXPECT_EQ(ctl::text(message), QString(40, u'a') + "12345" + QString(40, u'b'));
 }
 
 TEST_F(FormTest, WeaponListTakesAHundredThousandEntries) {
