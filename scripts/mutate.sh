@@ -48,7 +48,7 @@ export MUTATE_COUNT="$count" MUTATE_SEED="$seed" MUTATE_FOLDERS="$folders" MUTAT
 export MUTATE_EXCLUDE="$exclude" MUTATE_LIMIT="$limit" MUTATE_TARGETS="$targets"
 export MUTATE_LIST_ONLY="$list_only" MUTATE_SAMPLE="$sample" MUTATE_DIRECT="$direct"
 exec python3 - <<'PY'
-import glob, os, random, re, subprocess, sys, time
+import glob, os, random, re, signal, subprocess, sys, time
 
 # Domain code: the panel, its components and the programs around it; test,
 # bench and fuzz code is not mutated.
@@ -195,6 +195,16 @@ def run(command, seconds):
 if not run(build, 3600) or not run_tests(limit):
     sys.exit("the unchanged tree does not build or its tests fail: nothing to measure")
 
+
+
+def stop(signum, frame):
+    raise KeyboardInterrupt
+
+
+# A stopped run puts the mutated file back and scores what it measured.
+signal.signal(signal.SIGTERM, stop)
+signal.signal(signal.SIGINT, stop)
+
 killed, survivors, unbuilt = 0, [], []
 for index, (path, number, column, old, new) in enumerate(mutants, 1):
     with open(path, encoding="utf-8") as source:
@@ -216,6 +226,9 @@ for index, (path, number, column, old, new) in enumerate(mutants, 1):
         else:
             killed += 1
             verdict = "killed"
+    except KeyboardInterrupt:
+        print(f"stopped at {label}", flush=True)
+        break
     finally:
         with open(path, "w", encoding="utf-8") as target:
             target.write(original)
