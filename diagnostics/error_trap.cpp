@@ -61,7 +61,11 @@ ErrorTrap::ErrorTrap(QString procedure, std::optional<qint32> ignoredNumber)
 bool ErrorTrap::step(qint32 line, const std::function<void()>& body) {
     if (ended_) return false;
     const auto error = attempt(body);
-    if (!error || error->number == 0) return true;
+    if (!error) return true;
+    if (error->number == 0) {
+        ended_ = true;  // an error numbered 0 ends the procedure without a report
+        return false;
+    }
     if (ignored_ && error->number == *ignored_) return true;
     report(*error, line);
     return false;

@@ -1,7 +1,8 @@
 #pragma once
 // The error path shared by every trapping procedure. A procedure runs as a
-// sequence of steps, each with a stable line marker. An error raised in a
-// step whose number is the procedure's ignored number skips that step alone;
+// sequence of steps, each with a stable line marker. An error numbered 0
+// ends the procedure quietly. An error raised in a step whose number is the
+// procedure's ignored number skips that step alone;
 // any other error is logged through objMFD.LogError, shown as an error
 // report (ShowMessage kind 4) and ends the procedure: later steps do nothing.
 

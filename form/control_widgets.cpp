@@ -47,20 +47,48 @@ namespace {
 // Paragraph user state of a paragraph that continues the line before it.
 constexpr int kSoftParagraph = 1;
 
-// One line break per break the operator could mean; the frame markers of
-// Qt's text document cannot be held as characters and break the line too.
-QString withLineFeeds(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (const QChar breakChar :
-         {QChar(u'\r'), QChar(QChar::ParagraphSeparator), QChar(u'\xFDD0'), QChar(u'\xFDD1')})
-        text.replace(breakChar, u'\n');
-    return text;
+// Length of the line break that starts at `i`, 0 when none: CR LF, a lone
+// CR or LF, and the paragraph separator are each one break; so are the frame
+// markers of Qt's text document, which it cannot hold as characters.
+qsizetype breakLength(const QString& text, qsizetype i) {
+    switch (text.at(i).unicode()) {
+        case u'\r':
+            return i + 1 < text.size() && text.at(i + 1) == u'\n' ? 2 : 1;
+        case u'\n':
+        case QChar::ParagraphSeparator:
+        case 0xFDD0:
+        case 0xFDD1:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+// The text with each line break as one LF.
+QString withLineFeeds(const QString& text) {
+    QString lines;
+    lines.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = breakLength(text, i);
+        lines += length ? QChar(u'\n') : text.at(i);
+        i += length ? length : 1;
+    }
+    return lines;
+}
+
+// Where the text reaches when `count` characters of its LF form are read.
+qsizetype positionAfter(const QString& text, qsizetype count) {
+    qsizetype i = 0;
+    for (; count > 0 && i < text.size(); --count) i += qMax<qsizetype>(1, breakLength(text, i));
+    return i;
 }
 
 }  // namespace
 
 void MaxLengthTextEdit::setCodeText(const QString& text) {
-    const QString lines = withLineFeeds(text);
+    received_ = text;
+    receivedLines_ = withLineFeeds(text);
+    const QString& lines = receivedLines_;
     separatorIsBreak_ = !lines.contains(QChar::LineSeparator);
     QString paragraphs;
     paragraphs.reserve(lines.size() + lines.size() / kParagraphLength + 1);
@@ -96,11 +124,29 @@ QString MaxLengthTextEdit::codeText() const {
     return textBetween(0, document()->characterCount() - 1);
 }
 
+// Line breaks in the unchanged start and end of the text are kept as they
+// came; the ones in between are the operator's.
+QString MaxLengthTextEdit::text() const {
+    const QString lines = codeText();
+    if (lines == receivedLines_) return received_;
+    const qsizetype shorter = qMin(lines.size(), receivedLines_.size());
+    qsizetype head = 0;
+    while (head < shorter && lines.at(head) == receivedLines_.at(head)) ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head &&
+           lines.at(lines.size() - 1 - tail) == receivedLines_.at(receivedLines_.size() - 1 - tail))
+        ++tail;
+    QString middle = lines.mid(head, lines.size() - head - tail);
+    middle.replace(u'\n', QStringLiteral("\r\n"));
+    return received_.left(positionAfter(received_, head)) + middle +
+           received_.mid(positionAfter(received_, receivedLines_.size() - tail));
+}
+
 // The text from document position `from` to `to`, soft paragraph breaks
-// left out and line breaks as LF.
+// left out and line breaks as LF; a break just before `to` is part of it.
 QString MaxLengthTextEdit::textBetween(int from, int to) const {
     QString text;
-    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
          block = block.next()) {
         const int start = block.position();
         if (start > from && block.userState() != kSoftParagraph) text += u'\n';

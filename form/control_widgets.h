@@ -55,6 +55,9 @@ public:
     void setCodeText(const QString& text);
     // The whole text, line breaks as LF.
     QString codeText() const;
+    // The whole text with its line breaks as they were put in by code; one
+    // the operator types with Enter is CR LF.
+    QString text() const;
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
@@ -69,7 +72,10 @@ private:
     int lastInsertEnd_ = 0;
     int lastInserted_ = 0;
     bool settingByCode_ = false;
-    bool separatorIsBreak_ = true;  // a line separator in a paragraph is a line break
+    bool separatorIsBreak_ = true;
+    QString received_;       // the text as put in by code
+    QString receivedLines_;  // the same with its line breaks as LF  // a line separator in a
+                             // paragraph is a line break
 };
 
 // Shows at most kShownCharacters of an entry; a list box is far narrower,

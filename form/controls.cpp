@@ -35,8 +35,6 @@ constexpr double kDefaultTwipsPerPixel = 15.0;
     jex::raise(jex::err::InvalidPropertyValue);
 }
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 bool hasCheckBoxes(const QListWidget* list) {
     return list->property(kCheckBoxesProperty).toBool();
 }
@@ -102,8 +100,7 @@ QString typeName(const QObject* control) {
 
 QString text(const QWidget* control) {
     if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
-    if (const auto* edit = qobject_cast<const MaxLengthTextEdit*>(control))
-        return edit->codeText().replace(u'\n', kCrLf);
+    if (const auto* edit = qobject_cast<const MaxLengthTextEdit*>(control)) return edit->text();
     if (const auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
     if (const auto* list = qobject_cast<const QListWidget*>(control)) {
         const qint32 index = listIndex(list);

@@ -57,6 +57,19 @@ QWidget* comboBox(const Row& row, QWidget* parent) {
         combo->setCompleter(nullptr);
         // Like a text box, it holds a code's text of any length.
         combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+        // Only choosing from the list chooses an entry: Qt would choose the
+        // entry a typed text matches on Enter or when the focus leaves, and
+        // typing over a chosen entry leaves none chosen.
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
+                         [combo](const QString& typed) {
+                             if (combo->currentIndex() < 0) return;
+                             const int cursor = combo->lineEdit()->cursorPosition();
+                             combo->setCurrentIndex(-1);
+                             combo->setEditText(typed);
+                             combo->lineEdit()->setCursorPosition(cursor);
+                         });
     }
     combo->addItems(catalogue::entries(row));
     combo->setCurrentIndex(-1);  // no entry chosen
@@ -189,8 +202,26 @@ void frmrcKDRSM::buildControls() {
     for (QWidget* widget : inFront) widget->raise();
     std::stable_sort(focusOrder.begin(), focusOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < focusOrder.size(); ++i)
-        QWidget::setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    // The chain is laid from the form itself, each control moved right after
+    // the one before, so it starts at TabIndex 0 and ends at the last control.
+    // Qt moves a widget together with the focus children it holds and skips
+    // widgets without focus: the form takes focus while the chain is laid,
+    // and the tab control is linked by its tab bar, which takes its focus,
+    // not with the controls on its pages; the tab control itself then stays
+    // out of the chain.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::TabFocus);
+    QWidget* previous = this;
+    for (const auto& [tabIndex, widget] : focusOrder) {
+        QWidget* link = widget;
+        if (QWidget* proxy = widget->focusProxy()) {
+            widget->setFocusPolicy(Qt::NoFocus);
+            link = proxy;
+        }
+        QWidget::setTabOrder(previous, link);
+        previous = link;
+    }
+    setFocusPolicy(policy);
 }
 
 }  // namespace kdrsm

@@ -1,7 +1,5 @@
 #include "form/settings_file.h"
 
-#include <QFile>
-
 #include <functional>
 
 #include "diagnostics/error_trap.h"
@@ -29,7 +27,6 @@ constexpr qint32 kDialogFlags = 0xC0A04;
 constexpr qint32 kLineRefusal = 10;
 constexpr qint32 kLineFolder = 20;
 constexpr qint32 kLineDialog = 30;
-constexpr qint32 kLinePrivateFile = 40;
 constexpr qint32 kLineServer = 100;
 constexpr qint32 kLineRoles = 200;
 constexpr qint32 kLineWeapons = 300;
@@ -132,12 +129,9 @@ void saveSettingsFile(frmrcKDRSM& form) {
     const QString file = chooseFile(form, trap, QStringLiteral("Save Server Settings"), true);
     if (file.isEmpty()) return;
 
-    // The file holds passwords in plain text: a new one is the owner's alone.
-    trap.step(kLinePrivateFile, [&] {
-        if (jex::fs::fileExists(file)) return;
-        jex::fs::createTextFile(file, false);
-        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    });
+    // The file is written only key by key: a first key that cannot be written
+    // leaves no file behind. A new file is the owner's alone (it holds
+    // passwords in plain text): objMFD creates every new file so.
     for (QWidget* control : form.controls()) {
         if (!isSetting(control)) continue;
         trap.step(kLineServer, [&] {

@@ -1,4 +1,4 @@
-// Numbers: isNumeric, parseNumber and the integer conversions agree.
+// Numbers: blanks do not change them; the integer conversions agree.
 #include "fuzz_main.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,8 +1,9 @@
 #pragma once
 // What must hold for any text that reaches the wire readers, whatever its
 // bytes. Each check returns an empty text when the input keeps every
-// property, otherwise a description of the one it broke. The fuzz targets
-// abort on a description; the regression tests assert there is none.
+// property, otherwise a description of the one it broke; the fuzz targets
+// abort on a description. What a given text reads as is written out by hand
+// in tests/wire.
 
 #include <QByteArrayView>
 #include <QString>
@@ -13,8 +14,7 @@ namespace kdrsm::wire::properties {
 QString textFromInput(QByteArrayView bytes);
 
 // Splitting a settings reply and reading every field of section 0 raises
-// nothing but 6 (overflow) and 13 (not a number), 13 exactly when the field
-// is not a number.
+// nothing but 6 (overflow) and 13 (not a number).
 QString checkSettingsReply(const QString& text);
 
 // A text that parses as a request rebuilds to itself.
@@ -23,8 +23,8 @@ QString checkRequestText(const QString& text);
 // A text that parses as an update body joins back to itself.
 QString checkUpdateBody(const QString& text);
 
-// isNumeric agrees with parseNumber, blanks around a number do not change
-// it, and the integer conversions raise only 6 or 13.
+// Blanks around a number do not change it, the integer conversions raise
+// only 6 or 13, and a text that fits an Integer reads the same as a Long.
 QString checkNumbers(const QString& text);
 
 }  // namespace kdrsm::wire::properties

@@ -9,7 +9,9 @@
 
 namespace zta {
 
-// Writes `content` as the file's whole content. Failures raise, leaving any
+// Writes `content` as the file's whole content. A new file is readable and
+// writable by its owner only (an INI file may hold passwords); an old one
+// keeps its permissions. Failures raise, leaving any
 // old file as it was: an empty path 52, a missing folder (or a parent that is
 // not a folder) 76, no write permission 70, a full disk 61, a folder or a
 // symbolic link in the file's place or any other failure 75.

@@ -12,7 +12,7 @@
 
 #include "jex/components.h"
 #include "jex/latebound.h"
-#include "runtime/raises.h"
+#include "support/raises.h"
 #include "support/temp_host.h"
 
 namespace jextest {

@@ -1,5 +1,9 @@
-// The panel inside a host window: placement, the settings fetch, hiding.
+// The panel inside a host window: placement, the settings fetch, hiding,
+// the focus chain.
+#include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +114,51 @@ TEST_F(EmbeddingTest, HideKeepsParentAndValuesAndLoadShowsAgain) {
     EXPECT_EQ(mdl().form->parentWidget(), &hostWindow);
     kdrsm::loadInterface(0, handle(), {QStringLiteral("t"), QVariant(), 6000, 7500});
     EXPECT_TRUE(mdl().form->isVisible());
+}
+
+// Inside the host's chain the panel's controls follow their TabIndex from 0
+// to the last, and Tab leaves the panel only after the last control.
+TEST_F(EmbeddingTest, TabRunsThroughThePanelInTabIndexOrder) {
+    auto* before = new QLineEdit(&hostWindow);
+    before->show();
+    kdrsm::loadInterface(0, handle(), {QStringLiteral("t"), QVariant(), 6000, 7500});
+    auto* after = new QLineEdit(&hostWindow);
+    after->show();
+    QApplication::setActiveWindow(&hostWindow);
+    QList<int> order;
+    for (QWidget* w = before->nextInFocusChain(); w != after; w = w->nextInFocusChain()) {
+        ASSERT_NE(w, before) << "the chain left the host window";
+        // The tab control takes its focus by its tab bar.
+        QWidget* parent = w->parentWidget();
+        const QWidget* control = parent && parent->focusProxy() == w ? parent : w;
+        if (w->focusPolicy() != Qt::NoFocus && control->property("TabIndex").isValid())
+            order << control->property("TabIndex").toInt();
+    }
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.front(), 0);
+    EXPECT_EQ(order.back(), 86);
+    EXPECT_TRUE(std::adjacent_find(order.begin(), order.end(), std::greater_equal<int>()) ==
+                order.end());
+
+    const struct {
+        const char* row;
+        QWidget* from;
+        bool backwards;
+        QWidget* to;
+    } rows[] = {{"into the panel", before, false, control("savServerName")},
+                {"back out of the first control", control("savServerName"), true, before},
+                {"past the option buttons", control("chkAutoLoad"), false, control("savPlayers")},
+                {"out of the last control", control("savMaxFF"), false, after},
+                {"back into the last control", after, true, control("savMaxFF")}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        row.from->setFocus();
+        QTest::keyClick(row.from, Qt::Key_Tab, row.backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_TRUE(focused == row.to || focused->focusProxy() == row.to ||
+                    focused->parentWidget() == row.to)
+            << focused->objectName().toStdString();
+    }
 }
 
 TEST_F(EmbeddingTest, AnUnknownWindowIsReported) {

@@ -55,39 +55,17 @@ private:
 
 // The request body for the typical server, written out field by field.
 QStringList typicalFields() {
-    return {b64("KDR Test Server"),
-            b64("US"),
-            "1",
-            b64("secret"),
-            "15",
-            "30",
-            "2",
-            "2",
-            "8",
-            "1",
-            "0",
-            "1",
-            "1",
-            b64("Welcome, soldier!"),
-            b64("blue"),
-            b64("red"),
-            "1",
-            "6",
-            "0",
-            "1",
-            "15",
-            "210",
-            "100",
-            "1",
-            "0",
-            "1",
-            "1",
-            "20",
-            "0",
-            "15000",
-            "0",
-            "0",
-            "1"};
+    QStringList fields = QString(
+                             "name|country|1|password|15|30|2|2|8|1|0|1|1|message|blue|red|1|6|0|"
+                             "1|15|210|100|1|0|1|1|20|0|15000|0|0|1")
+                             .split(u'|');
+    fields[0] = b64("KDR Test Server");
+    fields[1] = b64("US");
+    fields[3] = b64("secret");
+    fields[13] = b64("Welcome, soldier!");
+    fields[14] = b64("blue");
+    fields[15] = b64("red");
+    return fields;
 }
 
 QString body(const QStringList& fields, const QString& weapons, const QString& roles,

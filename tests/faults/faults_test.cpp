@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QImage>
 #include <QMap>
 #include <QWidget>
 
@@ -18,7 +17,6 @@
 #include <vector>
 
 #include "exchange/reply.h"
-#include "exchange/update.h"
 #include "form/frmrcKDRSM.h"
 #include "form/settings_file.h"
 #include "panel_support/panel_fixture.h"
@@ -48,6 +46,7 @@ struct FaultRow {
     void (*arrange)(FaultTest&);
     void (*act)(FaultTest&);
     std::vector<ExpectedBox> boxes;
+    const char* absent = nullptr;  // a file that must not be there afterwards
 };
 
 class FaultTest : public jextest::PanelTest, public ::testing::WithParamInterface<FaultRow> {
@@ -133,13 +132,6 @@ public:
         modals.onFileDialog = ModalDriver::choose(host.path(relative));
         kdrsm::loadSettingsFile(form());
     }
-    void writeFaces() {
-        QImage face(12, 6, QImage::Format_RGB32);
-        face.fill(Qt::darkGreen);
-        QDir().mkpath(host.path(QStringLiteral("imgs")));
-        face.save(host.path(QStringLiteral("imgs/butup.gif")), "PNG");
-        face.save(host.path(QStringLiteral("imgs/butdown.gif")), "PNG");
-    }
 
     // Every file below the host root, with its content, except the error log
     // and the error reports, which a fault adds to by design.
@@ -194,6 +186,7 @@ TEST_P(FaultTest, EndsInAClearBoxAndKeepsEveryFile) {
     const QMap<QString, QByteArray> after = files();
     for (auto it = before.begin(); it != before.end(); ++it)
         EXPECT_EQ(after.value(it.key(), "(gone)"), it.value()) << it.key().toStdString();
+    EXPECT_FALSE(row.absent && after.contains(row.absent)) << "a file left half-made";
 }
 
 const char* const kErrorBox = "DLL Error!";
@@ -206,14 +199,6 @@ INSTANTIATE_TEST_SUITE_P(
                  [](FaultTest& t) { t.host.write("RCData", "a file, not a folder"); },
                  [](FaultTest& t) { t.fetch(); },
                  {{kErrorBox, {"Error 58: File already exists", "Function/Sub: LoadInterface"}}}},
-        FaultRow{"UpdateWithTheRequestFolderAPlainFile",
-                 Needs::Nothing,
-                 [](FaultTest& t) {
-                     t.reply(ServerState::typical().reply());
-                     t.host.write("RCData", "a file, not a folder");
-                 },
-                 [](FaultTest& t) { kdrsm::updateSettings(t.form()); },
-                 {{kErrorBox, {"Error 58: File already exists", "Function/Sub: cmdUpdate"}}}},
         FaultRow{"RequestFolderNotWritable",
                  Needs::NonRoot,
                  [](FaultTest& t) {
@@ -258,18 +243,16 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  [](FaultTest& t) { t.save("profiles/2/settings/a.ssf"); },
                  {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}}},
-        FaultRow{"PressedFaceGoneAfterLoading",
-                 Needs::Nothing,
+        FaultRow{"SaveANewFileOnAFullDisk",
+                 Needs::Mount,
                  [](FaultTest& t) {
-                     t.writeFaces();
-                     t.form();
-                     QFile::remove(t.host.path("imgs/butdown.gif"));
+                     t.reply(ServerState::typical().reply());
+                     if (!t.mountSmallDisk("profiles/2/settings")) return;
+                     t.fillDisk("profiles/2/settings");
                  },
-                 [](FaultTest& t) {
-                     t.form().cmdSave_MouseDown(1, 0, 5, 5);
-                     t.form().cmdSave_MouseUp(1, 0, 5, 5);  // the dialog is cancelled
-                 },
-                 {}},
+                 [](FaultTest& t) { t.save("profiles/2/settings/new.ssf"); },
+                 {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}},
+                 "profiles/2/settings/new.ssf"},
         FaultRow{"FaceFilesAreFolders",
                  Needs::Nothing,
                  [](FaultTest& t) {
@@ -311,13 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   QByteArray("\xff\xfe[Settings\0ReportErrors=1\n=\n[", 31));
                  },
                  [](FaultTest& t) { t.failingReply(); },
-                 {{kErrorBox, {"Function/Sub: RemoteData", "Error Report Sent: No"}}}},
-        FaultRow{
-            "ConfigurationUnreadable",
-            Needs::NonRoot,
-            [](FaultTest& t) { QFile::setPermissions(t.host.path("settings/config.ini"), {}); },
-            [](FaultTest& t) { t.failingReply(); },
-            {{kErrorBox, {"Function/Sub: RemoteData", "Error Report Sent: No"}}}}),
+                 {{kErrorBox, {"Function/Sub: RemoteData", "Error Report Sent: No"}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -80,9 +80,7 @@ TEST_F(FormTest, TextsOfAnySizeComeBackWhole) {
                  QString::fromUtf16(u"a\u2028b\r\n").repeated(20'000) + QString(5000, u'y')},
                 {"NUL, replacement and no-break space", "savMessage",
                  QString::fromUtf16(u"x\0y\uFFFDz\u00A0", 6).repeated(1000),
-                 QString::fromUtf16(u"x\0y\uFFFDz\u00A0", 6).repeated(1000)},
-                {"lone CR is a line break", "savMessage", "a\rb", "a\r\nb"},
-                {"LF is a line break", "savMessage", "a\nb", "a\r\nb"}};
+                 QString::fromUtf16(u"x\0y\uFFFDz\u00A0", 6).repeated(1000)}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.row);
         QWidget* box = control(row.control);
@@ -94,6 +92,40 @@ TEST_F(FormTest, TextsOfAnySizeComeBackWhole) {
             message->copy();
             EXPECT_TRUE(QGuiApplication::clipboard()->text().replace("\n", "\r\n") == row.expected);
         }
+    }
+}
+
+// The Host Message gives its line breaks back as they came, whatever kind;
+// a break the operator types with Enter is CR LF.
+TEST_F(FormTest, HostMessageKeepsItsLineBreaks) {
+    auto* message = control<QPlainTextEdit>("savMessage");
+    const auto typeAt = [message](int position, const char* typed, bool enter) {
+        QTextCursor cursor = message->textCursor();
+        cursor.setPosition(position);
+        message->setTextCursor(cursor);
+        QTest::keyClicks(message, typed);
+        if (enter) QTest::keyClick(message, Qt::Key_Return);
+    };
+    const struct {
+        const char* row;
+        QString received;
+        std::function<void()> edit;
+        QString expected;
+    } rows[] = {{"LF", "a\nb", [] {}, "a\nb"},
+                {"lone CR", "a\rb\r", [] {}, "a\rb\r"},
+                {"paragraph separator", QString::fromUtf16(u"a\u2029b"), [] {},
+                 QString::fromUtf16(u"a\u2029b")},
+                {"frame marker", QString::fromUtf16(u"a\uFDD0b\uFDD1"), [] {},
+                 QString::fromUtf16(u"a\uFDD0b\uFDD1")},
+                {"typing between the breaks keeps them", "a\rb\nc", [&] { typeAt(3, "x", false); },
+                 "a\rbx\nc"},
+                {"Enter typed is CR LF", "a\nb", [&] { typeAt(3, "c", true); }, "a\nbc\r\n"},
+                {"typed into an empty box", "", [&] { typeAt(0, "a", true); }, "a\r\n"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        ctl::setText(message, row.received);
+        row.edit();
+        EXPECT_EQ(ctl::text(message), row.expected);
     }
 }
 
@@ -110,9 +142,10 @@ TEST_F(FormTest, HostMessageLimitCountsCharactersNotPieces) {
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     ASSERT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b'));
-    message->moveCursor(QTextCursor::End);
+    cursor.setPosition(40);  // a paste in the middle keeps what fits
+    message->setTextCursor(cursor);
     message->insertPlainText("1234567890");
-    EXPECT_EQ(ctl::text(message), QString(40, u'a') + QString(40, u'b') + "12345");
+    EXPECT_EQ(ctl::text(message), QString(40, u'a') + "12345" + QString(40, u'b'));
 }
 
 TEST_F(FormTest, WeaponListTakesAHundredThousandEntries) {
@@ -141,7 +174,20 @@ TEST_F(FormTest, CountryKeepsWhatTheOperatorTypes) {
     } rows[] = {
         {"G then Tab", [&] { QTest::keyClicks(country->lineEdit(), "G"); }, "G", false},
         {"lower-case code", [&] { QTest::keyClicks(country->lineEdit(), "gb"); }, "gb", false},
-        {"code of the list", [&] { QTest::keyClicks(country->lineEdit(), "GB"); }, "GB", true},
+        {"code of the list", [&] { QTest::keyClicks(country->lineEdit(), "GB"); }, "GB", false},
+        {"code of the list and Enter",
+         [&] {
+             QTest::keyClicks(country->lineEdit(), "GB");
+             QTest::keyClick(country->lineEdit(), Qt::Key_Return);
+         },
+         "GB", false},
+        {"typed over a chosen entry",
+         [&] {
+             ctl::setListIndex(country, country->findText("UK"));
+             country->lineEdit()->selectAll();
+             QTest::keyClicks(country->lineEdit(), "GB");
+         },
+         "GB", false},
         {"picked from the list",
          [&] {
              country->showPopup();

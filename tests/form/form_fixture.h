@@ -16,19 +16,12 @@
 #include "jex/error.h"
 #include "plugin/module_state.h"
 #include "support/modal_driver.h"
+#include "support/raises.h"
 #include "support/temp_host.h"
 
 namespace formtest {
 
-// The error number that `body` raises (0 when it raises none).
-inline qint32 raisedNumber(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const jex::Error& error) {
-        return error.number();
-    }
-    return 0;
-}
+using jextest::raisedNumber;
 
 // Whether each entry of a list is selected.
 inline QList<bool> selections(const QWidget* list) {

@@ -3,7 +3,7 @@
 
 #include "jex/collection.h"
 #include "jex/latebound.h"
-#include "raises.h"
+#include "support/raises.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "jex/convert.h"
-#include "raises.h"
+#include "support/raises.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "jex/filesystem.h"
-#include "raises.h"
+#include "support/raises.h"
 #include "support/temp_host.h"
 
 namespace {

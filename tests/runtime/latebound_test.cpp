@@ -9,7 +9,7 @@
 
 #include "jex/boundary.h"
 #include "jex/latebound.h"
-#include "raises.h"
+#include "support/raises.h"
 
 namespace {
 

@@ -124,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         textRow("MessageOnTwoLinesWithOuterBlanks", "savMessage", "  Welcome!\r\nNo camping.  ",
                 R"(Message="  Welcome!\r\nNo camping.  ")"),
+        textRow("MessageWithLoneBreaks", "savMessage", "a\nb\rc", R"(Message="a\nb\rc")"),
         textRow("IniCharactersAndNonAsciiStayPlain", "savServerName", R"([KDR]=1;#"x"\ Grüße 日本)",
                 R"(ServerName=[KDR]=1;#"x"\ Grüße 日本)"),
         textRow("PasswordInQuotes", "savPassword", R"("pw")", R"(Password="\"pw\"")"),

@@ -1,6 +1,7 @@
 // The error path shared by every trapping procedure.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 #include "diagnostics/error_trap.h"
@@ -28,34 +29,41 @@ protected:
     }
 };
 
-TEST_F(ErrorTrapTest, IgnoredNumberSkipsOnlyTheFailingStep) {
-    ErrorTrap trap("RemoteData", 5);
-    EXPECT_EQ(runSteps(trap, 20, 5), (QList<int>{10, 30, 40}));
-    EXPECT_FALSE(trap.ended());
-    EXPECT_TRUE(modals.boxes().isEmpty());
-    EXPECT_TRUE(errorLogLines().isEmpty());
+// Step 20 of four raises `number`: the steps that ran, and whether the
+// procedure ended with a report.
+TEST_F(ErrorTrapTest, EachNumberTakesItsPath) {
+    const struct {
+        const char* row;
+        std::optional<qint32> ignored;
+        qint32 number;
+        QList<int> ran;
+        bool ended, reported;
+    } rows[] = {{"the ignored number skips its step", 5, 5, {10, 30, 40}, false, false},
+                {"another number ends with a report", 5, 13, {10}, true, true},
+                {"no number is ignored", std::nullopt, 5, {10}, true, true},
+                {"0 ends quietly", std::nullopt, 0, {10}, true, false},
+                {"0 ends quietly even where it is ignored", 0, 0, {10}, true, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        const qsizetype boxes = modals.boxes().size();
+        ErrorTrap trap("RemoteData", row.ignored);
+        EXPECT_EQ(runSteps(trap, 20, row.number), row.ran);
+        EXPECT_EQ(trap.ended(), row.ended);
+        EXPECT_EQ(modals.boxes().size(), boxes + (row.reported ? 1 : 0));
+    }
 }
 
-TEST_F(ErrorTrapTest, OtherNumberLogsShowsAndStops) {
+TEST_F(ErrorTrapTest, TheReportNamesLineNumberAndProcedure) {
     setReportErrors("0");
     ErrorTrap trap("RemoteData", 5);
-    EXPECT_EQ(runSteps(trap, 30, 13), (QList<int>{10, 20}));
-    EXPECT_TRUE(trap.ended());
+    runSteps(trap, 30, 13);
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_EQ(modals.boxes()[0].title, "DLL Error!");
     EXPECT_TRUE(modals.boxes()[0].text.startsWith("Error Line: 30\r\nError 13: Type mismatch\r\n"));
     EXPECT_TRUE(modals.boxes()[0].text.contains("Function/Sub: RemoteData"));
     const QStringList log = errorLogLines();
     ASSERT_EQ(log.size(), 1);
-    EXPECT_TRUE(log[0].contains("jexrcKDRSM.dll"));
-    EXPECT_TRUE(log[0].contains("RemoteData"));
-    EXPECT_TRUE(log[0].contains("13"));
-}
-
-TEST_F(ErrorTrapTest, ANumberWithoutIgnoredOneAlwaysStops) {
-    ErrorTrap trap("cmdSave");
-    EXPECT_EQ(runSteps(trap, 10, 5), QList<int>{});
-    EXPECT_EQ(modals.boxes().size(), 1);
+    EXPECT_TRUE(log[0].contains("jexrcKDRSM.dll\tRemoteData\t13\t"));
 }
 
 TEST_F(ErrorTrapTest, ErrorsOtherThanRunTimeErrorsAreReportedToo) {
