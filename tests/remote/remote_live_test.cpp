@@ -69,12 +69,12 @@ struct Jexremote {
         file.write(text);
         ASSERT_TRUE(file.commit());
     }
-    bool logShows(const QString& text) {
+    bool logShows(const QString& text, int waitMs = kWaitMs) {
         return QTest::qWaitFor(
             [&] {
                 return (log += QString::fromUtf8(process.readAllStandardError())).contains(text);
             },
-            kWaitMs);
+            waitMs);
     }
     // The most memory the process has held, from /proc.
     qint64 peakKiB() {
@@ -145,7 +145,9 @@ TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
     waited.start();
     EXPECT_TRUE(served(lee));
     EXPECT_LT(waited.elapsed(), 1000);
-    EXPECT_TRUE(remote.logShows(QStringLiteral("bytes of answers left unread")));
+    // The kernel's socket buffers take some megabytes before the service's
+    // own bound is reached; a build with sanitizers gets there slowly.
+    EXPECT_TRUE(remote.logShows(QStringLiteral("bytes of answers left unread"), 60000));
     EXPECT_TRUE(served(lee));
     EXPECT_GT(remote.peakKiB(), 0);
     EXPECT_LT(remote.peakKiB(), 150 * 1024);
