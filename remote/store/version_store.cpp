@@ -87,6 +87,7 @@ std::variant<StoredVersion, QString> VersionStore::loadStaged(int profile, qint6
 }
 
 QList<VersionInfo> VersionStore::list(int profile) const {
+    if (const auto cached = listed_.constFind(profile); cached != listed_.cend()) return *cached;
     QList<VersionInfo> versions;
     const QList<qint64> kept = ids(profile, kKeptSuffix);
     for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
@@ -101,6 +102,7 @@ QList<VersionInfo> VersionStore::list(int profile) const {
         versions.append({*it, object.value(QStringLiteral("time")).toString(),
                          who.left(jexlink::kMaxOperatorNameLength)});
     }
+    listed_.insert(profile, versions);
     return versions;
 }
 
@@ -136,6 +138,7 @@ bool VersionStore::keep(int profile, qint64 version, QString* error) {
         *error = failure->text;
         return false;
     }
+    listed_.remove(profile);
     QList<qint64> all = ids(profile, kKeptSuffix);
     while (all.size() > kKeptVersions)
         QFile::remove(folder.filePath(QString::number(all.takeFirst()) + kKeptSuffix));

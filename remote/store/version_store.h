@@ -9,6 +9,7 @@
 // version as "ID.pending.json" and keeps it once the update is stored; the
 // oldest beyond the last kKeptVersions are removed.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -36,7 +37,8 @@ public:
     explicit VersionStore(QString stateFolder);
 
     // The kept versions of a server, newest first. A file whose time or
-    // operator cannot be read is listed with them empty.
+    // operator cannot be read is listed with them empty. Read once, then
+    // again after each keep().
     QList<VersionInfo> list(int profile) const;
     // A kept version, or why it cannot be used ("version 7: ...", naming
     // line and setting when its state breaks a rule).
@@ -60,6 +62,7 @@ private:
     std::variant<StoredVersion, QString> read(const QString& path, qint64 version) const;
 
     QString folder_;
+    mutable QHash<int, QList<VersionInfo>> listed_;
 };
 
 }  // namespace jexremote
