@@ -114,6 +114,22 @@ TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
         2000));
 }
 
+// The service's memory bound under a flood. AddressSanitizer keeps freed
+// memory aside (256 MB by default) and shadows the rest, so a build with it
+// gets a looser bound that still tells a bounded service from the unbounded
+// one (665 MB and growing).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kMemoryBoundKiB = 512 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr qint64 kMemoryBoundKiB = 512 * 1024;
+#else
+constexpr qint64 kMemoryBoundKiB = 150 * 1024;
+#endif
+#else
+constexpr qint64 kMemoryBoundKiB = 150 * 1024;
+#endif
+
 TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
     // The rates are lifted so that every request is answered in full.
     Jexremote remote({QStringLiteral("--max-history-per-second"), QStringLiteral("10000"),
@@ -150,7 +166,7 @@ TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
     EXPECT_TRUE(remote.logShows(QStringLiteral("bytes of answers left unread"), 60000));
     EXPECT_TRUE(served(lee));
     EXPECT_GT(remote.peakKiB(), 0);
-    EXPECT_LT(remote.peakKiB(), 150 * 1024);
+    EXPECT_LT(remote.peakKiB(), kMemoryBoundKiB);
 }
 
 enum class Then { Welcomed, Closed, Kept };
