@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "spin_until.h"
+
 #include <functional>
 
 #include "exchange/wire/request.h"
@@ -34,15 +36,7 @@ const QString kReaderToken = QStringLiteral("reader-token-0123456789abcdef");
 
 template <typename Done>
 bool spinUntil(Done done, int waitMs = kWaitMs) {
-    QElapsedTimer waited;
-    waited.start();
-    QTimer wakeUp;
-    wakeUp.start(50);
-    while (!done()) {
-        if (waited.hasExpired(waitMs)) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return jexbench::spinUntil(done, waitMs);
 }
 
 // A welcomed connection that sends the next message once an answer came.

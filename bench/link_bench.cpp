@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "spin_until.h"
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -43,16 +45,8 @@ void writeRequest(const QString& path, const QString& text) {
 
 // Runs the event loop until `done` holds or the wait is over.
 template <typename Done>
-bool spinUntil(Done done) {
-    QElapsedTimer waited;
-    waited.start();
-    QTimer wakeUp;  // so that a wait that is over ends the blocking call below
-    wakeUp.start(100);
-    while (!done()) {
-        if (waited.hasExpired(kWaitMs)) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+bool spinUntil(Done done, int waitMs = kWaitMs) {
+    return jexbench::spinUntil(done, waitMs);
 }
 
 // A remote side: in process, or jexremote on loopback.
