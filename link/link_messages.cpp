@@ -28,6 +28,15 @@ const QString kProfile = QStringLiteral("profile");
 const QString kVersion = QStringLiteral("version");
 const QString kOk = QStringLiteral("ok");
 const QString kReason = QStringLiteral("reason");
+const QString kBase = QStringLiteral("base");
+const QString kBatch = QStringLiteral("batch");
+const QString kConflict = QStringLiteral("conflict");
+const QString kSetting = QStringLiteral("setting");
+const QString kTheirs = QStringLiteral("theirs");
+const QString kYours = QStringLiteral("yours");
+const QString kTime = QStringLiteral("time");
+const QString kChanged = QStringLiteral("changed");
+const QString kSettings = QStringLiteral("settings");
 
 QString compact(const QJsonObject& object) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -49,30 +58,128 @@ std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 hi
     return qint64(number);
 }
 
-std::optional<Envelope> readEnvelope(const QString& message, const QString& key) {
+// A string of at most `limit` characters.
+std::optional<QString> boundedText(const QJsonValue& value, int limit) {
+    if (!value.isString() || value.toString().size() > limit) return std::nullopt;
+    return value.toString();
+}
+
+QJsonObject conflictObject(const Conflict& conflict) {
+    return {{kSetting, conflict.setting},       {kBase, conflict.base},
+            {kTheirs, conflict.theirs},         {kYours, conflict.yours},
+            {kOperator, conflict.operatorName}, {kTime, conflict.time}};
+}
+
+std::optional<Conflict> readConflict(const QJsonValue& value) {
+    const QJsonObject object = value.toObject();
+    const auto text = [&object](const QString& key) {
+        return boundedText(object.value(key), kMaxConflictTextLength);
+    };
+    const auto setting = text(kSetting), base = text(kBase), theirs = text(kTheirs),
+               yours = text(kYours), time = text(kTime);
+    const auto who = boundedText(object.value(kOperator), kMaxOperatorNameLength);
+    if (!setting || !base || !theirs || !yours || !time || !who) return std::nullopt;
+    return Conflict{*setting, *base, *theirs, *yours, *who, *time};
+}
+
+std::optional<QList<Conflict>> readConflicts(const QJsonObject& object) {
+    if (!object.contains(kConflict)) return QList<Conflict>{};
+    const QJsonValue list = object.value(kConflict);
+    if (!list.isArray() || list.toArray().size() > kMaxConflicts) return std::nullopt;
+    QList<Conflict> conflicts;
+    for (const QJsonValue& entry : list.toArray()) {
+        const auto conflict = readConflict(entry);
+        if (!conflict) return std::nullopt;
+        conflicts.append(*conflict);
+    }
+    return conflicts;
+}
+
+// The optional version under `key`: absent is fine, anything but a whole
+// number from 1 to kMaxId is not.
+std::optional<std::optional<qint64>> optionalVersion(const QJsonObject& object,
+                                                     const QString& key) {
+    if (!object.contains(key)) return std::optional<qint64>{};
+    const auto version = wholeNumber(object.value(key), 1, kMaxId);
+    if (!version) return std::nullopt;
+    return version;
+}
+
+std::optional<Envelope> readEnvelope(const QString& message, const QString& key,
+                                     const QString& versionKey) {
     const auto object = objectOf(message);
     if (!object) return std::nullopt;
     const auto id = wholeNumber(object->value(kId), 0, kMaxId);
     const QJsonValue text = object->value(key);
-    if (!id || !text.isString()) return std::nullopt;
-    return Envelope{*id, text.toString(), object->value(kReason).toString()};
+    const auto version = optionalVersion(*object, versionKey);
+    const auto batch = object->contains(kBatch)
+                           ? boundedText(object->value(kBatch), kMaxBatchIdLength)
+                           : std::optional<QString>(QString());
+    const auto conflicts = readConflicts(*object);
+    if (!id || !text.isString() || !version || !batch || !conflicts) return std::nullopt;
+    return Envelope{*id,      text.toString(), object->value(kReason).toString(),
+                    *version, *batch,          *conflicts};
 }
 
 }  // namespace
 
-QString requestMessage(qint64 id, const QString& request) {
-    return compact({{kId, id}, {kRequest, request}});
+QString requestMessage(qint64 id, const QString& request, std::optional<qint64> base,
+                       const QString& batch) {
+    QJsonObject object{{kId, id}, {kRequest, request}};
+    if (base) object.insert(kBase, *base);
+    if (!batch.isEmpty()) object.insert(kBatch, batch);
+    return compact(object);
 }
 QString answerMessage(qint64 id, const QString& answer, const QString& reason) {
-    QJsonObject object{{kId, id}, {kAnswer, answer}};
-    if (!reason.isEmpty()) object.insert(kReason, reason);
+    return answerMessage(Envelope{id, answer, reason});
+}
+QString answerMessage(const Envelope& answer) {
+    QJsonObject object{{kId, answer.id}, {kAnswer, answer.text}};
+    if (!answer.reason.isEmpty()) object.insert(kReason, answer.reason);
+    if (answer.version) object.insert(kVersion, *answer.version);
+    if (!answer.conflicts.isEmpty()) {
+        QJsonArray conflicts;
+        for (const Conflict& conflict : answer.conflicts)
+            conflicts.append(conflictObject(conflict));
+        object.insert(kConflict, conflicts);
+    }
     return compact(object);
 }
 std::optional<Envelope> readRequestMessage(const QString& message) {
-    return readEnvelope(message, kRequest);
+    return readEnvelope(message, kRequest, kBase);
 }
 std::optional<Envelope> readAnswerMessage(const QString& message) {
-    return readEnvelope(message, kAnswer);
+    return readEnvelope(message, kAnswer, kVersion);
+}
+
+QString changedMessage(const ChangedNotice& notice) {
+    const QJsonObject body{{kProfile, notice.profile},
+                           {kVersion, notice.version},
+                           {kOperator, notice.operatorName},
+                           {kTime, notice.time},
+                           {kSettings, QJsonArray::fromStringList(notice.settings)}};
+    return compact({{kChanged, body}});
+}
+
+std::optional<ChangedNotice> readChangedMessage(const QString& message) {
+    const auto object = objectOf(message);
+    if (!object) return std::nullopt;
+    const QJsonObject body = object->value(kChanged).toObject();
+    const auto profile = wholeNumber(body.value(kProfile), INT_MIN, INT_MAX);
+    const auto version = wholeNumber(body.value(kVersion), 1, kMaxId);
+    const auto who = boundedText(body.value(kOperator), kMaxOperatorNameLength);
+    const auto time = boundedText(body.value(kTime), kMaxConflictTextLength);
+    const QJsonValue list = body.value(kSettings);
+    if (!profile || !version || !who || !time || !list.isArray() ||
+        list.toArray().size() > kMaxChangedSettings)
+        return std::nullopt;
+    ChangedNotice notice{int(*profile), *version, *who, *time, {}};
+    for (const QJsonValue& entry : list.toArray()) {
+        const auto setting = boundedText(entry, kMaxConflictTextLength);
+        if (!setting) return std::nullopt;
+        notice.settings.append(*setting);
+    }
+    return notice;
 }
 
 QString tokenMessage(const QString& token) {

@@ -5,8 +5,17 @@
 //   remote -> host, on a good token: {"welcome": {"operator": NAME,
 //                                     "superAdmin": BOOL, "privileges": {NAME: VALUE, ...}}}
 //   host -> remote:                  {"id": N, "request": TEXT}
+//                                    {"id": N, "request": TEXT, "base": V, "batch": ID}
+//                                    (an update made from version V, as part of
+//                                    fleet batch ID; both optional)
 //   remote -> host:                  {"id": N, "answer": TEXT}
+//                                    {"id": N, "answer": TEXT, "version": V} (settings served)
 //                                    {"id": N, "answer": "0", "reason": TEXT} (refused)
+//                                    {"id": N, "answer": "0", "conflict": [{"setting": LABEL,
+//                                     "base": TEXT, "theirs": TEXT, "yours": TEXT,
+//                                     "operator": NAME, "time": ISO}, ...]} (not merged)
+//   remote -> host, unasked:         {"changed": {"profile": P, "version": V, "operator": NAME,
+//                                     "time": ISO, "settings": [LABEL, ...]}}
 //   host -> remote:                  {"id": N, "history": PROFILE}
 //   remote -> host:                  {"id": N, "history": {"records": [...], "versions": [...]}}
 //                                    {"id": N, "history": {"reason": TEXT}} (refused)
@@ -23,6 +32,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -33,18 +43,62 @@ inline constexpr qint64 kDefaultMaxMessageBytes = 1 << 20;
 inline constexpr int kMaxTokenLength = 256;
 inline constexpr int kMaxOperatorNameLength = 64;
 inline constexpr qint64 kMaxId = qint64(1) << 53;  // every id fits a JSON number exactly
+inline constexpr int kMaxBatchIdLength = 64;
+inline constexpr int kMaxConflicts = 64;  // more than a server has settings
+inline constexpr int kMaxConflictTextLength = 4096;
+inline constexpr int kMaxChangedSettings = 64;
+
+// One setting an update and a later version changed to different values, in
+// the form's words (a password's values only as "changed").
+struct Conflict {
+    QString setting;
+    QString base;
+    QString theirs;
+    QString yours;
+    QString operatorName;  // who made the later change
+    QString time;          // when, ISO 8601
+    bool operator==(const Conflict&) const = default;
+};
 
 struct Envelope {
     qint64 id = 0;
     QString text;
     QString reason = {};  // an answer's: why it was refused; empty otherwise
+    // A request's: the version the update was made from; an answer's: the
+    // version of the settings it served.
+    std::optional<qint64> version = {};
+    QString batch = {};              // a request's: the fleet batch it belongs to
+    QList<Conflict> conflicts = {};  // an answer's: why an update was not merged
 };
 
-QString requestMessage(qint64 id, const QString& request);
+// `base`, when given, is the version the update was made from; `batch`, when
+// not empty, the fleet batch it belongs to.
+QString requestMessage(qint64 id, const QString& request, std::optional<qint64> base = {},
+                       const QString& batch = {});
 // A non-empty `reason` goes with a refusal ("0") and says why.
 QString answerMessage(qint64 id, const QString& answer, const QString& reason = {});
+// The whole answer: text, reason, version and conflicts as the envelope holds them.
+QString answerMessage(const Envelope& answer);
+// A request's version is read from "base", an answer's from "version". A
+// version that is not a whole number from 1 to kMaxId, a batch id longer than
+// kMaxBatchIdLength, or a conflict list that is not well formed makes the
+// message unreadable.
 std::optional<Envelope> readRequestMessage(const QString& message);
 std::optional<Envelope> readAnswerMessage(const QString& message);
+
+// Sent by the remote side to every other welcomed connection after it stored a
+// change of a server's settings.
+struct ChangedNotice {
+    int profile = 0;
+    qint64 version = 0;
+    QString operatorName;
+    QString time;          // ISO 8601
+    QStringList settings;  // the form's labels of the settings that changed
+    bool operator==(const ChangedNotice&) const = default;
+};
+
+QString changedMessage(const ChangedNotice& notice);
+std::optional<ChangedNotice> readChangedMessage(const QString& message);
 
 QString tokenMessage(const QString& token);
 // The token, when the message is a token message whose token is a non-empty
