@@ -147,7 +147,18 @@ QStringList SettingsSource::defaultKeys() const {
 
 model::Read<ServerSettings> SettingsSource::applyTo(const ServerSettings& server,
                                                     const QStringList& keys) const {
-    const model::Read<ServerSettings> loaded = model::settingsOfPreset(lookup_, server);
+    // The settings not chosen load the server's own values, so that a preset
+    // that lacks them (or holds what Load would stop at) still serves the
+    // chosen ones; only the chosen ones are taken.
+    QHash<QString, QString> own;
+    for (const model::PresetEntry& entry : model::presetEntries(server))
+        own.insert(entry.section + u'\n' + entry.key, entry.value);
+    const auto lookup = [&](const QString& section, const QString& key) {
+        const bool chosen =
+            section == model::kServerSection ? keys.contains(key) : keys.contains(section);
+        return chosen ? lookup_(section, key) : own.value(section + u'\n' + key);
+    };
+    const model::Read<ServerSettings> loaded = model::settingsOfPreset(lookup, server);
     if (const auto* fault = std::get_if<model::Fault>(&loaded)) return *fault;
     return withValues(server, chosenValues(std::get<ServerSettings>(loaded), keys));
 }

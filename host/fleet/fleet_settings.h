@@ -58,8 +58,8 @@ public:
     QStringList defaultKeys() const;
 
     // `server`'s settings with the chosen ones as its panel would store them
-    // after Load of this source and Update. A value the panel's Load stops at
-    // is a fault naming its key.
+    // after Load of this source and Update. A chosen value the panel's Load
+    // stops at is a fault naming its key; the others are not read.
     kdrsm::model::Read<ServerSettings> applyTo(const ServerSettings& server,
                                                const QStringList& keys) const;
 
