@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -25,6 +26,12 @@ namespace {
 enum class Mode { Preview, Apply, Undo };
 
 const QString kStored = QStringLiteral("1");
+// The remote side's word for an update refused by its rate limit only.
+const QString kRateLimited = QStringLiteral("try again shortly");
+// Such an update is sent again after a second, for at most a minute: a
+// remote side lets an operator only so many updates a second.
+constexpr int kRetryMs = 1000;
+constexpr int kMaxRetries = 60;
 const QString kNotManaged = QStringLiteral("Failed");
 
 QString failureText(LinkFailure failure, const QString& remote) {
@@ -67,7 +74,8 @@ struct FleetRun::State {
     QList<ServerSettings> current;  // as fetched
     QList<ServerSettings> desired;  // what each server is sent
     QList<bool> toSend;
-    int waiting = 0;  // requests of the current phase not answered yet
+    QList<int> retries;  // of each server's update, refused by a rate limit
+    int waiting = 0;     // requests of the current phase not answered yet
     int done = 0;
 
     State(LinkPool& pool, QString file, const BatchJournal* batches)
@@ -176,6 +184,7 @@ void FleetRun::start(int mode, const QList<ServerEntry>& servers) {
     d.current = QList<ServerSettings>(count);
     d.desired = QList<ServerSettings>(count);
     d.toSend = QList<bool>(count, false);
+    d.retries = QList<int>(count, 0);
     d.done = 0;
     emit progress(0, static_cast<int>(count));
     if (count == 0) return fetchedAll();
@@ -340,6 +349,10 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
         if (!answer->conflicts.isEmpty()) {
             outcome.reason = conflictText(answer->conflicts);
             return sentDone(row, Outcome::Conflict);
+        }
+        if (answer->reason.endsWith(kRateLimited) && d.retries[row]++ < kMaxRetries) {
+            QTimer::singleShot(kRetryMs, this, [this, row] { send(row); });
+            return;
         }
         outcome.reason = answer->reason.isEmpty()
                              ? QStringLiteral("refused by %1").arg(outcome.server.remote)

@@ -7,7 +7,8 @@
 // settings with only the chosen settings replaced, its version as base and
 // the batch id; once stored, the server is fetched again for the version the
 // batch made. Requests travel pipelined on each link; one server's failure
-// never stops the others.
+// never stops the others. An update the remote side refuses for its rate
+// limit alone is sent again a second later, for at most a minute.
 //
 // An undo sends each server of the batch that was applied the values the
 // batch replaced, based on the version the batch made. A chosen setting
