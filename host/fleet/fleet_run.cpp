@@ -221,17 +221,14 @@ void FleetRun::judge(int row, const Fetched& fetched) {
         const BatchServer& batch = d.undone[row];
         d.desired[row] = withValues(current, batch.before);
         outcome.changes = shownChanges(current, d.desired[row]);
-        // A chosen setting that no longer holds the batch's value was changed
-        // by someone else since: theirs stays.
-        const QList<ShownChange> since = shownChanges(withValues(current, batch.after), current);
-        if (!since.isEmpty()) {
-            for (const ShownChange& change : since) {
-                QString yours = change.before;
-                for (const ShownChange& mine : outcome.changes)
-                    if (mine.setting == change.setting) yours = mine.after;
-                outcome.conflicts.append(
-                    {change.setting, change.before, change.after, yours, {}, {}});
-            }
+        // A chosen setting that holds neither the batch's value nor the one
+        // the undo puts back was changed by someone else since: theirs stays.
+        for (const ShownChange& since : shownChanges(withValues(current, batch.after), current))
+            for (const ShownChange& mine : outcome.changes)
+                if (mine.setting == since.setting)
+                    outcome.conflicts.append(
+                        {since.setting, since.before, since.after, mine.after, {}, {}});
+        if (!outcome.conflicts.isEmpty()) {
             outcome.reason = conflictText(outcome.conflicts);
             return judged(row, Outcome::Conflict);
         }
