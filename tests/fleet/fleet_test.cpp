@@ -152,6 +152,8 @@ TEST(FleetRun, AppliesUndoesAndNeverOverwritesALaterChange) {
               "lee lacks the privilege to change Max Players");
     EXPECT_EQ(fleet.field("A", 0, 0), "Night Ops") << "the name is not taken by default";
     EXPECT_EQ(fleet.field("C", 0, 4), "31") << "lee's server is left alone";
+    EXPECT_TRUE(fleet.host.read("B/state/audit.jsonl").contains(applied.batch.toUtf8()))
+        << "the batch id reaches the audit trail";
 
     const Fleet::Run later =
         fleet.run({"--apply", fleet.host.path("later.ssf"), "--servers", "A1"});
