@@ -119,14 +119,17 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
     return rows_.back().id;
 }
 
-bool TrafficModel::answered(quint64 id, const QString& answerText) {
+bool TrafficModel::answered(quint64 id, const QString& answerText, const QString& outcome,
+                            bool remember) {
     const int row = rowOf(id);
     if (row < 0) return false;
     const TrafficRow& request = trafficRow(row);
-    if (request.state == TrafficState::Sent && request.request.command == kdrsm::wire::kGetSettings)
+    if (remember && request.state == TrafficState::Sent &&
+        request.request.command == kdrsm::wire::kGetSettings)
         settings_.remember(request.server, answerText);
-    return finish(row, TrafficState::Answered, answerText.toUtf8().size(),
-                  describeAnswer(request.request.command, answerText));
+    return finish(
+        row, TrafficState::Answered, answerText.toUtf8().size(),
+        outcome.isEmpty() ? describeAnswer(request.request.command, answerText) : outcome);
 }
 
 bool TrafficModel::failed(quint64 id, TrafficState state) {

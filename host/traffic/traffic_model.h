@@ -71,8 +71,11 @@ public:
     // Ids start at 1 and grow.
     quint64 requestSent(const QString& server, const QString& requestText);
     // Its answer came. False when the id is unknown (dropped) or the request
-    // already ended.
-    bool answered(quint64 id, const QString& answerText);
+    // already ended. `outcome`, when given, is what the view says of it in
+    // place of the answer's summary; a settings answer is kept as the last
+    // fetch of its server unless `remember` is false.
+    bool answered(quint64 id, const QString& answerText, const QString& outcome = {},
+                  bool remember = true);
     // It ended without an answer; `state` is TimedOut, Unreachable or Refused.
     bool failed(quint64 id, TrafficState state);
     // The operator chose not to send it (the review before an update).
