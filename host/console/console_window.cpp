@@ -93,7 +93,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
     layout->addWidget(openLabel_);
-    syncBar_->setMaximumWidth(kPanelSize.width());
+    syncBar_->setFixedWidth(kPanelSize.width());
     layout->addWidget(syncBar_, 0, Qt::AlignHCenter);
     layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace jexhost {
@@ -28,8 +29,15 @@ SyncBar::SyncBar(QWidget* parent)
     buttons->addWidget(fetchTheirs_);
     buttons->addWidget(keepMine_);
     buttons->addStretch();
+    // A long list of conflicts scrolls rather than push the panel down.
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(text_);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setMaximumHeight(150);
+    scroll->setStyleSheet(QStringLiteral("background: transparent;"));
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(text_, 1);
+    layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
     hide();
 }

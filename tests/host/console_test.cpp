@@ -512,7 +512,9 @@ TEST_P(RefusedForAConflict, TheBarNamesItAndTheChoiceIsSentOverTheCurrentVersion
                        "yours is Mine\n"))
         << bar().toStdString();
     const TrafficModel& traffic = *session.traffic();
-    EXPECT_TRUE(cellText(traffic.trafficRow(traffic.rowCount() - 1), TrafficModel::Details)
+    const auto& refused = traffic.trafficRow(traffic.rowCount() - 1);
+    EXPECT_EQ(cellText(refused, TrafficModel::State), "conflict");
+    EXPECT_TRUE(cellText(refused, TrafficModel::Details)
                     .endsWith("not stored: changed meanwhile by alice: Name"));
 
     fake.settingsReply = replyNamed("Theirs");
