@@ -500,8 +500,10 @@ TEST_P(RefusedForAConflict, TheBarNamesItAndTheChoiceIsSentOverTheCurrentVersion
     console->control<QWidget>("savMessage")->setProperty("plainText", "hello");
     const QDateTime at(QDate(2026, 12, 7), QTime(16, 2));
     jexlink::Envelope refusal{0, "0"};
+    // A remote that names a password's values anyway: the console does not show them.
     refusal.conflicts = {
-        {"Name:", "Fake Server", "Theirs", "Mine", "alice", at.toString(Qt::ISODate)}};
+        {"Name:", "Fake Server", "Theirs", "Mine", "alice", at.toString(Qt::ISODate)},
+        {"Password:", "old!pw", "their!pw", "my!pw", "alice", at.toString(Qt::ISODate)}};
     fake.updateAnswers = {refusal};
     QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
@@ -509,13 +511,14 @@ TEST_P(RefusedForAConflict, TheBarNamesItAndTheChoiceIsSentOverTheCurrentVersion
     EXPECT_EQ(fake.bases.last(), 5) << "the update names the version its panel was handed";
     EXPECT_TRUE(
         bar().contains("\nName: you fetched Fake Server; alice made it Theirs at 16:02; "
-                       "yours is Mine\n"))
+                       "yours is Mine\nPassword: you fetched changed; alice made it changed at "
+                       "16:02; yours is changed\n"))
         << bar().toStdString();
     const TrafficModel& traffic = *session.traffic();
     const auto& refused = traffic.trafficRow(traffic.rowCount() - 1);
     EXPECT_EQ(cellText(refused, TrafficModel::State), "conflict");
     EXPECT_TRUE(cellText(refused, TrafficModel::Details)
-                    .endsWith("not stored: changed meanwhile by alice: Name"));
+                    .endsWith("not stored: changed meanwhile by alice: Name, Password"));
 
     fake.settingsReply = replyNamed("Theirs");
     fake.version = 7;
