@@ -1,6 +1,8 @@
 #include "host/console/concurrent_edits.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include "exchange/model/setting_names.h"
 #include "host/console/edit_watch.h"
@@ -54,14 +56,22 @@ void ConcurrentEdits::stored() {
 void ConcurrentEdits::changedElsewhere(const QString& id, const jexlink::ChangedNotice& notice) {
     if (id != session_.openId() || refused_) return;
     notices_.append(notice);
-    if (!edits_.edited()) {
-        if (session_.panelState() == PanelState::Shown) refetch();
-        return;
+    follow();
+}
+
+// Nothing is reloaded under a box or dialog the operator has open (the
+// panel's own among them): that waits until it is closed.
+void ConcurrentEdits::follow() {
+    if (notices_.isEmpty() || refused_) return;
+    if (edits_.edited()) {
+        QStringList yours;
+        for (const QString& key : edits_.changedKeys())
+            yours << sync::settingName(kdrsm::model::labelOfKey(key));
+        return bar_.showNotice(sync::changedElsewhereText(notices_, yours));
     }
-    QStringList yours;
-    for (const QString& key : edits_.changedKeys())
-        yours << sync::settingName(kdrsm::model::labelOfKey(key));
-    bar_.showNotice(sync::changedElsewhereText(notices_, yours));
+    if (QApplication::activeModalWidget())
+        return QTimer::singleShot(250, this, &ConcurrentEdits::follow);
+    if (session_.panelState() == PanelState::Shown) refetch();
 }
 
 void ConcurrentEdits::conflicted(const QString& id, const QString& body,

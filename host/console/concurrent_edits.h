@@ -45,6 +45,8 @@ private:
         QString body;
     };
     void changedElsewhere(const QString& id, const jexlink::ChangedNotice& notice);
+    // Fetches again, or tells over unsent edits, what the notices since the fill say.
+    void follow();
     void conflicted(const QString& id, const QString& body,
                     const QList<jexlink::Conflict>& conflicts);
     void showConflicts(const QList<jexlink::Conflict>& conflicts);
