@@ -437,9 +437,6 @@ struct NoticeCase {
     int fetches;
     QString mark;
 };
-void PrintTo(const NoticeCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class ChangedElsewhere : public ConsoleOnAMergingRemote,
                          public testing::WithParamInterface<NoticeCase> {};
@@ -487,9 +484,6 @@ struct ConflictCase {
     const char* button;
     QString storedName;  // in the update sent again
 };
-void PrintTo(const ConflictCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class RefusedForAConflict : public ConsoleOnAMergingRemote,
                             public testing::WithParamInterface<ConflictCase> {};
