@@ -20,7 +20,20 @@ QString valueOf(const QWidget* control) {
         return QString::number(combo->currentIndex()) + u' ' + combo->currentText();
     if (auto* button = qobject_cast<const QAbstractButton*>(control))
         return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if (auto* list = qobject_cast<const QListWidget*>(control)) {
+        QString value = QString::number(list->currentRow());
+        for (int row = 0; row < list->count(); ++row)
+            value += QString::number(list->item(row)->checkState());
+        return value;
+    }
     return {};
+}
+
+// The setting controls: those named "sav...", and the restriction lists and
+// the auto-load box, named by their setting's key after a three-letter prefix.
+bool isSetting(const QString& name) {
+    return name.startsWith(QStringLiteral("sav")) || name == QStringLiteral("lstRoles") ||
+           name == QStringLiteral("lstWeapons") || name == QStringLiteral("chkAutoLoad");
 }
 
 }  // namespace
@@ -29,7 +42,7 @@ void EditWatch::filled(QWidget* area) {
     stop();
     const auto changed = [this] { edited_ = true; };
     for (QWidget* control : area->findChildren<QWidget*>()) {
-        if (!control->objectName().startsWith(QStringLiteral("sav"))) continue;
+        if (!isSetting(control->objectName())) continue;
         watched_.append({control, valueOf(control)});
         if (auto* line = qobject_cast<QLineEdit*>(control))
             connections_ << connect(line, &QLineEdit::textChanged, this, changed);
