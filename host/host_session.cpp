@@ -12,6 +12,7 @@
 #include "host/servers/embedded_profiles.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
+#include "host/sync/sync_texts.h"
 #include "host/traffic/traffic_model.h"
 #include "jex/error.h"
 #include "jex/hostpaths.h"
@@ -72,6 +73,7 @@ bool HostSession::start(QString* error) {
     if (!startEmbeddedRemote(read.servers, error)) return false;
     connect(links_.get(), &LinkPool::stateChanged, this, &HostSession::linkChanged);
     connect(links_.get(), &LinkPool::welcomed, this, &HostSession::applyWelcome);
+    connect(links_.get(), &LinkPool::changed, this, &HostSession::noticeCame);
 
     catalogue_ = catalogue::Catalogue::scan();
     for (const auto& plugin : catalogue_.entries())
@@ -81,6 +83,7 @@ bool HostSession::start(QString* error) {
 
     router_ = std::make_unique<RequestRouter>(*links_, traffic_.get(), serversFile_);
     router_->setServers(read.servers);
+    router_->setBaseLookup([this](const QString& id) { return handedVersion(id); });
     // Added servers are routed at once; edits and removals see serversEdited.
     connect(servers_.get(), &QAbstractItemModel::modelReset, this, [this] {
         router_->setServers(servers_->servers());
@@ -186,6 +189,10 @@ void HostSession::serversEdited(const QString& changedId) {
     router_->setServers(list);
     if (changedId.isEmpty()) return;
     if (changedId == openId_) closePanel();
+    // What was handed from its old remote says nothing of its new one.
+    handed_.remove(changedId);
+    changedVersion_.remove(changedId);
+    servers_->setChangeMark(changedId, {});
     // Its token file may have changed: the next use reads it again.
     if (const auto changed = server(changedId)) links_->forget(linkKey(*changed));
     QSet<QString> named;
@@ -317,21 +324,49 @@ PanelState stateAfter(LinkFailure failure) {
 
 // The area's state is set before the panel gets the answer: an empty one
 // opens the panel's own box, whose event loop may deliver more.
-void HostSession::deliver(const QString& serverId, const QString& command, const QString& answer,
-                          LinkFailure failure) {
+void HostSession::deliver(const QString& serverId, const QString& command,
+                          const jexlink::Envelope& answer, LinkFailure failure) {
     if (serverId != openId_ || !openPlugin_ || awaitingWelcome_) return;  // not its panel now
-    const bool settings = command == kdrsm::wire::kGetSettings && !answer.isEmpty() &&
-                          answer != jexremote::kFailedAnswer;
-    if (settings)
+    const bool settings = command == kdrsm::wire::kGetSettings && !answer.text.isEmpty() &&
+                          answer.text != jexremote::kFailedAnswer;
+    if (settings) {
+        settingsHanded(serverId, answer);
         setPanelState(PanelState::Shown);
-    else if (command == kdrsm::wire::kGetSettings)
+    } else if (command == kdrsm::wire::kGetSettings) {
         setPanelState(stateAfter(failure));
+    }
     PluginClient* plugin = openPlugin_;
-    plugin->remoteData(answer);
+    plugin->remoteData(answer.text);
     if (serverId != openId_) return;
-    if (command == kdrsm::wire::kSetSettings && answer == jexremote::kUpdatedAnswer)
+    if (command == kdrsm::wire::kSetSettings && answer.text == jexremote::kUpdatedAnswer)
         emit updateStored(serverId);
     emit answerApplied(serverId, settings);
+}
+
+// The panel's updates are made from these settings from now on; a change
+// marked in the list that they include is no longer news.
+void HostSession::settingsHanded(const QString& serverId, const jexlink::Envelope& answer) {
+    handed_.insert(serverId, {answer.text, answer.version});
+    const auto marked = changedVersion_.constFind(serverId);
+    if (marked != changedVersion_.cend() && (!answer.version || *answer.version >= *marked)) {
+        changedVersion_.erase(marked);
+        servers_->setChangeMark(serverId, {});
+    }
+}
+
+// A notice names its remote's profile: every server of that link and profile
+// is marked.
+void HostSession::noticeCame(const QString& key, const jexlink::ChangedNotice& notice) {
+    qCInfo(lcHost).noquote() << "profile" << notice.profile << "changed to version"
+                             << notice.version << "by" << notice.operatorName;
+    for (const auto& entry : servers_->servers()) {
+        if (linkKey(entry) != key || entry.profile != notice.profile) continue;
+        const auto handed = handedVersion(entry.id);
+        if (handed && *handed >= notice.version) continue;  // its panel has that already
+        changedVersion_.insert(entry.id, notice.version);
+        servers_->setChangeMark(entry.id, sync::changedMark(notice, QDateTime::currentDateTime()));
+        emit changedElsewhere(entry.id, notice);
+    }
 }
 
 // A later welcome of the open server's link (the operator's privileges

@@ -11,7 +11,14 @@
 // server's profile and tag. Until the server's own settings have come, the
 // panel state says what the window shows instead of the form. An answer
 // meant for a server whose panel is no longer open is dropped.
+//
+// Other operators may change a server meanwhile. The session keeps, per
+// server, the settings answer it last handed to that server's panel and its
+// version: each update of the panel is sent as made from that version. A
+// change stored by someone else marks the server in the list until its panel
+// has been handed settings at least that new.
 
+#include <QHash>
 #include <QLockFile>
 #include <QObject>
 #include <QSet>
@@ -104,6 +111,15 @@ public:
     QString panelStateText() const;
     // The privileges handed to the open panel (nothing while none is open).
     const std::optional<jexlink::Welcome>& granted() const { return granted_; }
+    // The settings answer last handed to server `id`'s panel, and its version
+    // (none when the remote side sent none).
+    QString handedReply(const QString& id) const { return handed_.value(id).reply; }
+    std::optional<qint64> handedVersion(const QString& id) const {
+        return handed_.value(id).version;
+    }
+    // Whether someone else stored a change newer than what server `id`'s
+    // panel was last handed (its list mark is set).
+    bool changedSinceHanded(const QString& id) const { return changedVersion_.contains(id); }
 
 signals:
     void panelOpened(const QString& id);
@@ -115,14 +131,18 @@ signals:
     void updateStored(const QString& id);
     // What the panel area shows changed (or its text, as the next try nears).
     void panelStateChanged();
+    // Someone else stored a change of server `id`'s settings.
+    void changedElsewhere(const QString& id, const jexlink::ChangedNotice& notice);
 
 private:
     bool lockRoot(QString* error);
     bool startEmbeddedRemote(const QList<servers::ServerEntry>& list, QString* error);
     PluginClient* pluginFor(const servers::ServerEntry& entry, QString* error);
     void finishOpen();
-    void deliver(const QString& serverId, const QString& command, const QString& answer,
+    void deliver(const QString& serverId, const QString& command, const jexlink::Envelope& answer,
                  LinkFailure failure);
+    void noticeCame(const QString& key, const jexlink::ChangedNotice& notice);
+    void settingsHanded(const QString& serverId, const jexlink::Envelope& answer);
     void applyWelcome(const QString& key, const jexlink::Welcome& welcome);
     void linkChanged(const QString& key, const servers::LinkStatus& status);
     void setPanelState(PanelState state);
@@ -150,6 +170,13 @@ private:
     std::optional<jexlink::Welcome> granted_;  // what the open panel was given
     PanelState panelState_ = PanelState::Closed;
     QString openFailure_;  // why no panel could be shown
+
+    struct Handed {
+        QString reply;
+        std::optional<qint64> version;
+    };
+    QHash<QString, Handed> handed_;          // by server id
+    QHash<QString, qint64> changedVersion_;  // the newest change marked, by server id
 };
 
 }  // namespace jexhost

@@ -19,7 +19,10 @@
 #include <QVBoxLayout>
 
 #include "host/catalogue/plugins_dialog.h"
+#include "host/changes/merge_review.h"
 #include "host/changes/review_dialog.h"
+#include "host/console/concurrent_edits.h"
+#include "host/console/sync_bar.h"
 #include "host/history/history_dialog.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
@@ -64,6 +67,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
       statePage_(new QWidget),
       stateText_(new QLabel),
       stateRetry_(new QPushButton(tr("Retry"))),
+      syncBar_(new SyncBar),
       serverList_(new servers::ServerListPanel(session.servers(), session.serversFile())),
       trafficDock_(new traffic::TrafficDock(session.traffic(), this)),
       openLabel_(new QLabel) {
@@ -89,6 +93,8 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
     layout->addWidget(openLabel_);
+    syncBar_->setFixedWidth(kPanelSize.width());
+    layout->addWidget(syncBar_, 0, Qt::AlignHCenter);
     layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();
     setCentralWidget(centre);
@@ -96,13 +102,18 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
         if (!session_.openId().isEmpty()) session_.retry(session_.openId());
     });
     connect(&session_, &HostSession::panelStateChanged, this, &ConsoleWindow::showPanelState);
+    concurrent_ = new ConcurrentEdits(session_, edits_, *syncBar_, this);
+    connect(concurrent_, &ConcurrentEdits::outcome, this, &ConsoleWindow::showOutcome);
     connect(&session_, &HostSession::answerApplied, this, [this](const QString&, bool settings) {
-        if (settings) edits_.filled(panelHost_);
         quitAfterUpdate_ = false;  // not stored: the panel said why, the window stays
+        if (!settings) return;
+        edits_.filled(panelHost_);
+        concurrent_->filled();
     });
     connect(&session_, &HostSession::updateStored, this, [this] {
         edits_.settled();
-        if (quitAfterUpdate_) close();
+        if (quitAfterUpdate_) return void(close());
+        concurrent_->stored();
     });
     showPanelState();
 
@@ -345,14 +356,21 @@ void ConsoleWindow::setReviewUpdates(bool on) {
     if (reviewUpdates_->isChecked() != on) return reviewUpdates_->setChecked(on);
     settings_.setValue(kReviewUpdatesKey, on);
     session_.router()->setUpdateReview(
-        on ? [this](const QString& serverName,
-                    const QString& body) { return reviewUpdate(serverName, body); }
+        on ? [this](
+                 const servers::ServerEntry& server, const QString& body,
+                 const QString& currentReply) { return reviewUpdate(server, body, currentReply); }
            : RequestRouter::UpdateReview());
 }
 
-bool ConsoleWindow::reviewUpdate(const QString& serverName, const QString& body) {
+// The update against what was fetched, merged with what the server holds
+// now (or with the fetch itself, when the server could not be asked).
+bool ConsoleWindow::reviewUpdate(const servers::ServerEntry& server, const QString& body,
+                                 const QString& currentReply) {
+    const changes::Snapshot fetched = session_.traffic()->settingsMemory().lastFetched(server.name);
+    changes::Snapshot current = changes::snapshotOfReply(currentReply);
+    if (std::holds_alternative<kdrsm::model::Fault>(current)) current = fetched;
     return changes::reviewUpdate(
-        this, session_.traffic()->settingsMemory().differenceFor(serverName, body));
+        this, changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched)));
 }
 
 void ConsoleWindow::showOutcome(const QString& text) {

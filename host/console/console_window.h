@@ -7,6 +7,8 @@
 // The panel area shows the form only over the open server's own settings;
 // until they come, or when they cannot, it shows that server's state. Changes
 // typed into the form and not sent are asked about before they would be lost.
+// A bar above the panel tells what other operators changed on the open
+// server meanwhile, and lets the operator settle an update refused for it.
 
 #include <QMainWindow>
 
@@ -22,9 +24,12 @@ class QStackedWidget;
 namespace jexhost {
 
 class HostSession;
+class SyncBar;
+class ConcurrentEdits;
 namespace servers {
 class ServerListPanel;
-}
+struct ServerEntry;
+}  // namespace servers
 namespace traffic {
 class TrafficDock;
 }
@@ -46,6 +51,8 @@ public:
     QLabel* stateText() const { return stateText_; }
     QPushButton* stateRetry() const { return stateRetry_; }
     QLabel* heading() const { return openLabel_; }
+    // Others' changes to the open server, or why its update was refused.
+    SyncBar* syncBar() const { return syncBar_; }
     // Whether the form holds changes not sent.
     bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
@@ -81,7 +88,8 @@ private:
     void buildMenus();
     void addPluginMenus(QMenu* serverMenu, QMenu* helpMenu);
     void showOutcome(const QString& text);
-    bool reviewUpdate(const QString& serverName, const QString& body);
+    bool reviewUpdate(const servers::ServerEntry& server, const QString& body,
+                      const QString& currentReply);
 
     HostSession& session_;
     QSettings& settings_;
@@ -91,6 +99,8 @@ private:
     QLabel* stateText_;
     QPushButton* stateRetry_;
     EditWatch edits_;
+    SyncBar* syncBar_;
+    ConcurrentEdits* concurrent_ = nullptr;
     bool updatePressed_ = false;    // the last question was answered with Update
     bool quitAfterUpdate_ = false;  // closing waits for that update to be stored
     servers::ServerListPanel* serverList_;

@@ -9,11 +9,41 @@
 
 namespace jexhost {
 
+namespace {
+
+// What a setting control holds now, as one text.
+QString valueOf(const QWidget* control) {
+    if (auto* line = qobject_cast<const QLineEdit*>(control)) return line->text();
+    if (auto* text = qobject_cast<const QTextEdit*>(control)) return text->toPlainText();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(control)) return plain->toPlainText();
+    if (auto* combo = qobject_cast<const QComboBox*>(control))
+        return QString::number(combo->currentIndex()) + u' ' + combo->currentText();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if (auto* list = qobject_cast<const QListWidget*>(control)) {
+        QString value = QString::number(list->currentRow());
+        for (int row = 0; row < list->count(); ++row)
+            value += QString::number(list->item(row)->checkState());
+        return value;
+    }
+    return {};
+}
+
+// The setting controls: those named "sav...", and the restriction lists and
+// the auto-load box, named by their setting's key after a three-letter prefix.
+bool isSetting(const QString& name) {
+    return name.startsWith(QStringLiteral("sav")) || name == QStringLiteral("lstRoles") ||
+           name == QStringLiteral("lstWeapons") || name == QStringLiteral("chkAutoLoad");
+}
+
+}  // namespace
+
 void EditWatch::filled(QWidget* area) {
     stop();
     const auto changed = [this] { edited_ = true; };
     for (QWidget* control : area->findChildren<QWidget*>()) {
-        if (!control->objectName().startsWith(QStringLiteral("sav"))) continue;
+        if (!isSetting(control->objectName())) continue;
+        watched_.append({control, valueOf(control)});
         if (auto* line = qobject_cast<QLineEdit*>(control))
             connections_ << connect(line, &QLineEdit::textChanged, this, changed);
         else if (auto* text = qobject_cast<QTextEdit*>(control))
@@ -30,9 +60,24 @@ void EditWatch::filled(QWidget* area) {
     }
 }
 
+void EditWatch::settled() {
+    edited_ = false;
+    for (Watched& watched : watched_)
+        if (watched.control) watched.filledValue = valueOf(watched.control);
+}
+
+QStringList EditWatch::changedKeys() const {
+    QStringList keys;
+    for (const Watched& watched : watched_)
+        if (watched.control && valueOf(watched.control) != watched.filledValue)
+            keys << watched.control->objectName().mid(3);
+    return keys;
+}
+
 void EditWatch::stop() {
     for (const auto& connection : connections_) disconnect(connection);
     connections_.clear();
+    watched_.clear();
     edited_ = false;
 }
 

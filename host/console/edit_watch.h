@@ -1,13 +1,16 @@
 #pragma once
 // Whether the operator changed the open form since it was last filled with
 // its server's settings: the form lives in this process, so its setting
-// controls (those named "sav...") are watched from the moment a fill has been
-// delivered. A new fill, or an update the server stored, starts afresh.
+// controls (those named "sav...", the restriction lists and the auto-load box)
+// are watched from the moment a fill has been delivered. A new fill, or an update the server stored, starts afresh. It
+// also tells which settings differ from the fill: their controls' values are
+// noted when it is delivered.
 
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 class QWidget;
 
@@ -20,14 +23,23 @@ public:
 
     // The form below `area` was just filled: watch its controls from now on.
     void filled(QWidget* area);
-    // The form's changes were stored, or dropped: nothing is unsent.
-    void settled() { edited_ = false; }
+    // The form's changes were stored, or dropped: nothing is unsent, and what
+    // the form shows now is what later changes are told against.
+    void settled();
     // No form is open any longer.
     void stop();
     bool edited() const { return edited_; }
+    // The keys of the settings whose controls differ from the fill
+    // ("ServerName", "Players"), in the form's order.
+    QStringList changedKeys() const;
 
 private:
+    struct Watched {
+        QPointer<QWidget> control;
+        QString filledValue;
+    };
     QList<QMetaObject::Connection> connections_;
+    QList<Watched> watched_;
     bool edited_ = false;
 };
 

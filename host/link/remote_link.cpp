@@ -131,6 +131,8 @@ void RemoteLink::onMessage(const QString& message) {
         // The remote side welcomes an open connection again when the
         // operator's privileges change there.
         if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
+        // Another operator stored a change of one of this remote's servers.
+        if (auto notice = jexlink::readChangedMessage(message)) return emit changed(*notice);
     }
     const auto waiting = id ? pending_.constFind(*id) : pending_.cend();
     if (waiting != pending_.cend() && waiting->whole) return finish(*id, message);

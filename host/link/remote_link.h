@@ -3,7 +3,8 @@
 // host's token, takes the remote side's welcome (the operator and their
 // privileges), then sends each request as {"id", "request"} and hands the
 // matching {"id", "answer"} to the request's callback. Other link messages
-// (a server's history, a revert) go the same way: the caller composes the
+// (a server's history, a revert, a settings request that names its base
+// version) go the same way: the caller composes the
 // message around the id it is given and gets back the whole answer message
 // that carries that id.
 //
@@ -100,6 +101,8 @@ signals:
     void welcomed(const jexlink::Welcome& welcome);
     // The link went down (refused, dropped, timed out); `reason` is for logs.
     void down(const QString& reason);
+    // The remote side stored a change someone else made to a server's settings.
+    void changed(const jexlink::ChangedNotice& notice);
 
 private:
     enum class State { Closed, Connecting, Handshaking, Ready };

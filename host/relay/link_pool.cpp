@@ -53,6 +53,8 @@ RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
         emit welcomed(key, welcome);
     });
     connect(link, &RemoteLink::down, this, [this, key, link] { reportDown(key, link); });
+    connect(link, &RemoteLink::changed, this,
+            [this, key](const jexlink::ChangedNotice& notice) { emit changed(key, notice); });
     links_.insert(key, link);
     return link;
 }

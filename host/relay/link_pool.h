@@ -55,6 +55,8 @@ signals:
     void stateChanged(const QString& key, const jexhost::servers::LinkStatus& status);
     // A link's welcome, the first of a connection or a later one.
     void welcomed(const QString& key, const jexlink::Welcome& welcome);
+    // A change someone else stored, as that link's remote side reported it.
+    void changed(const QString& key, const jexlink::ChangedNotice& notice);
 
 private:
     void report(const QString& key, servers::LinkStatus status);

@@ -77,6 +77,14 @@ void ServerListModel::setLinkStatus(const QString& id, const LinkStatus& status)
     emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
+void ServerListModel::setChangeMark(const QString& id, const QString& mark) {
+    const int row = rowOf(id);
+    if (row < 0 || rows_[row].changeMark == mark) return;
+    rows_[row].changeMark = mark;
+    const QModelIndex cell = index(row, ChangedColumn);
+    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
 int ServerListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -97,6 +105,8 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
             return row.entry.game;
         case RemoteColumn:
             return QStringLiteral("%1, profile %2").arg(row.entry.remote).arg(row.entry.profile);
+        case ChangedColumn:
+            return row.changeMark;
         case LinkColumn:
             if (role == Qt::ToolTipRole && !row.status.detail.isEmpty())
                 return linkStatusText(row.status) + u'\n' + row.status.detail;
@@ -107,7 +117,7 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"Name", "Link", "Game", "Remote"};
+    static const char* const kTitles[ColumnCount] = {"Name", "Link", "Changed", "Game", "Remote"};
     if (section < 0 || section >= ColumnCount) return {};
     return QString::fromLatin1(kTitles[section]);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The server list as a table: name, game, remote and the state of the link
-// to that remote, with the operator's name once the remote has welcomed us.
+// to that remote, with the operator's name once the remote has welcomed us,
+// and a mark when someone else changed the server's settings.
 // Entries come from the servers file; link states from whoever runs the links.
 
 #include <QAbstractTableModel>
@@ -39,7 +40,7 @@ class ServerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // The link second: it stays in sight in a narrow list.
-    enum Column { NameColumn, LinkColumn, GameColumn, RemoteColumn, ColumnCount };
+    enum Column { NameColumn, LinkColumn, ChangedColumn, GameColumn, RemoteColumn, ColumnCount };
     // The entry's id under this role, on every column.
     static constexpr int IdRole = Qt::UserRole + 1;
 
@@ -54,6 +55,8 @@ public:
 
     void setLinkStatus(const QString& id, const LinkStatus& status);
     const LinkStatus& linkStatus(int row) const { return rows_.at(row).status; }
+    // "changed by alice 16:02"; empty clears the mark.
+    void setChangeMark(const QString& id, const QString& mark);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -65,6 +68,7 @@ private:
     struct Row {
         ServerEntry entry;
         LinkStatus status;
+        QString changeMark;
     };
 
     QList<Row> rows_;

@@ -28,6 +28,7 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     header->setSectionResizeMode(QHeaderView::Stretch);
     header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ServerListModel::ChangedColumn, QHeaderView::ResizeToContents);
     view_->setTextElideMode(Qt::ElideMiddle);
     view_->setWordWrap(false);
 

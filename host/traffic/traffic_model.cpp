@@ -14,6 +14,8 @@ QString stateText(TrafficState state) {
             return QStringLiteral("sent");
         case TrafficState::Answered:
             return QStringLiteral("answered");
+        case TrafficState::Conflicted:
+            return QStringLiteral("conflict");
         case TrafficState::TimedOut:
             return QStringLiteral("timed out");
         case TrafficState::Unreachable:
@@ -119,18 +121,24 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
     return rows_.back().id;
 }
 
-bool TrafficModel::answered(quint64 id, const QString& answerText) {
+bool TrafficModel::answered(quint64 id, const QString& answerText, const QString& conflict,
+                            bool remember) {
     const int row = rowOf(id);
     if (row < 0) return false;
     const TrafficRow& request = trafficRow(row);
-    if (request.state == TrafficState::Sent && request.request.command == kdrsm::wire::kGetSettings)
+    if (remember && request.state == TrafficState::Sent &&
+        request.request.command == kdrsm::wire::kGetSettings)
         settings_.remember(request.server, answerText);
+    if (!conflict.isEmpty())
+        return finish(row, TrafficState::Conflicted, answerText.toUtf8().size(), conflict);
     return finish(row, TrafficState::Answered, answerText.toUtf8().size(),
                   describeAnswer(request.request.command, answerText));
 }
 
 bool TrafficModel::failed(quint64 id, TrafficState state) {
-    if (state == TrafficState::Sent || state == TrafficState::Answered) return false;
+    if (state == TrafficState::Sent || state == TrafficState::Answered ||
+        state == TrafficState::Conflicted)
+        return false;
     const int row = rowOf(id);
     if (row < 0) return false;
     return finish(row, state, -1, {});

@@ -20,7 +20,7 @@
 
 namespace jexhost::traffic {
 
-enum class TrafficState { Sent, Answered, TimedOut, Unreachable, Refused, Cancelled };
+enum class TrafficState { Sent, Answered, Conflicted, TimedOut, Unreachable, Refused, Cancelled };
 
 QString stateText(TrafficState state);
 
@@ -71,8 +71,11 @@ public:
     // Ids start at 1 and grow.
     quint64 requestSent(const QString& server, const QString& requestText);
     // Its answer came. False when the id is unknown (dropped) or the request
-    // already ended.
-    bool answered(quint64 id, const QString& answerText);
+    // already ended. `conflict`, when given, says why an update was refused
+    // for others' changes, in place of the answer's summary; a settings
+    // answer is kept as the last fetch of its server unless `remember` is false.
+    bool answered(quint64 id, const QString& answerText, const QString& conflict = {},
+                  bool remember = true);
     // It ended without an answer; `state` is TimedOut, Unreachable or Refused.
     bool failed(quint64 id, TrafficState state);
     // The operator chose not to send it (the review before an update).

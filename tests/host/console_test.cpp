@@ -19,8 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include "exchange/model/settings_reply.h"
+#include "exchange/model/settings_update.h"
+#include "exchange/wire/request.h"
 #include "fake_remote.h"
 #include "host/changes/review_dialog.h"
+#include "host/console/sync_bar.h"
 #include "host/history/history_dialog.h"
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
@@ -29,6 +33,7 @@
 #include "host_fixture.h"
 #include "link/privilege_names.h"
 #include "remote/remote_service.h"
+#include "remote/store/server_settings.h"
 #include "support/modal_driver.h"
 
 namespace {
@@ -389,7 +394,7 @@ TEST_F(ConsoleWithAFakeRemote, AWelcomeOnTheOpenLinkHandsTheNewPrivilegesToThePa
         for (int i = 0; i < 5; ++i)
             welcome.privileges.append(
                 {QString::fromLatin1(jexlink::kPrivilegeNames[i]), row.values[i]});
-        fake.welcomeAgain(jexlink::welcomeMessage(welcome));
+        fake.broadcast(jexlink::welcomeMessage(welcome));
         EXPECT_TRUE(QTest::qWaitFor([&] { return guardedEnabled() == row.enabled; }, kHostWaitMs))
             << row.name;
         EXPECT_EQ(session.granted()->superAdmin, row.superAdmin) << row.name;
@@ -397,6 +402,139 @@ TEST_F(ConsoleWithAFakeRemote, AWelcomeOnTheOpenLinkHandsTheNewPrivilegesToThePa
     EXPECT_EQ(console->linkText("Fake"), "connected as ann");
     EXPECT_EQ(fake.connections, 1) << "the same connection throughout";
 }
+
+// The stand-in remote serves settings with versions, as one that merges.
+class ConsoleOnAMergingRemote : public ConsoleWithAFakeRemote {
+protected:
+    void prepareRoot() override {
+        ConsoleWithAFakeRemote::prepareRoot();
+        fake.settingsReply = replyNamed("Fake Server");
+        fake.version = 5;
+    }
+    static QString replyNamed(const QString& name) {
+        auto settings = jexremote::defaultSettings();
+        settings.fields[0] = name;
+        return kdrsm::model::replyText(settings);
+    }
+    // Someone else changed these settings at 16:02, local time.
+    static QString noticeOf(const QStringList& settings, qint64 version) {
+        const QDateTime at(QDate(2026, 12, 7), QTime(16, 2));
+        return jexlink::changedMessage(
+            {0, version, QStringLiteral("alice"), at.toString(Qt::ISODate), settings});
+    }
+    int fetches() const { return fake.requests.filter("GetSettingsRem").size(); }
+    QString bar() const {
+        auto* bar = console->window().syncBar();
+        return bar->isVisible() ? bar->text()->text() : QString();
+    }
+};
+
+struct NoticeCase {
+    const char* name;
+    bool edited;  // the operator changed Name before the notice
+    QStringList settings;
+    QString bar;
+    int fetches;
+    QString mark;
+};
+
+class ChangedElsewhere : public ConsoleOnAMergingRemote,
+                         public testing::WithParamInterface<NoticeCase> {};
+
+TEST_P(ChangedElsewhere, TheListMarksItAndThePanelFetchesAgainOrTellsWhatTheUpdateWillDo) {
+    ASSERT_TRUE(console->open("Fake"));
+    if (GetParam().edited) console->control<QLineEdit>("savServerName")->setText("Mine");
+    fake.version = 6;
+    fake.broadcast(noticeOf(GetParam().settings, 6));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return fetches() == GetParam().fetches && bar() == GetParam().bar &&
+                   console->linkText("Fake") == "connected as ann" &&
+                   session.servers()
+                           ->index(0, jexhost::servers::ServerListModel::ChangedColumn)
+                           .data()
+                           .toString() == GetParam().mark;
+        },
+        kHostWaitMs))
+        << fetches() << " fetches, bar: " << bar().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Console, ChangedElsewhere,
+    testing::Values(
+        NoticeCase{"AnUneditedPanelFetchesAgainAndTheMarkGoes", false, {"Max Players:"}, "", 2, ""},
+        NoticeCase{"OverOtherEditsTheUpdateMerges",
+                   true,
+                   {"Max Players:"},
+                   "alice changed Max Players. Your Update will keep their changes and yours.",
+                   1,
+                   "changed by alice 16:02"},
+        NoticeCase{"AnEditOfTheSameSettingIsNamed",
+                   true,
+                   {"Max Players:", "Name:"},
+                   "alice changed Max Players, Name. You changed Name too: where your value "
+                   "differs from theirs, Update will be refused and show both; their other "
+                   "changes are kept.",
+                   1,
+                   "changed by alice 16:02"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ConflictCase {
+    const char* name;
+    const char* button;
+    QString storedName;  // in the update sent again
+};
+
+class RefusedForAConflict : public ConsoleOnAMergingRemote,
+                            public testing::WithParamInterface<ConflictCase> {};
+
+TEST_P(RefusedForAConflict, TheBarNamesItAndTheChoiceIsSentOverTheCurrentVersion) {
+    ASSERT_TRUE(console->open("Fake"));
+    console->control<QLineEdit>("savServerName")->setText("Mine");
+    console->control<QWidget>("savMessage")->setProperty("plainText", "hello");
+    const QDateTime at(QDate(2026, 12, 7), QTime(16, 2));
+    jexlink::Envelope refusal{0, "0"};
+    // A remote that names a password's values anyway: the console does not show them.
+    refusal.conflicts = {
+        {"Name:", "Fake Server", "Theirs", "Mine", "alice", at.toString(Qt::ISODate)},
+        {"Password:", "old!pw", "their!pw", "my!pw", "alice", at.toString(Qt::ISODate)}};
+    fake.updateAnswers = {refusal};
+    QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return modal->texts().contains("Could Not Update Server Settings!"); }, kHostWaitMs));
+    EXPECT_EQ(fake.bases.last(), 5) << "the update names the version its panel was handed";
+    EXPECT_TRUE(
+        bar().contains("\nName: you fetched Fake Server; alice made it Theirs at 16:02; "
+                       "yours is Mine\nPassword: you fetched changed; alice made it changed at "
+                       "16:02; yours is changed\n"))
+        << bar().toStdString();
+    const TrafficModel& traffic = *session.traffic();
+    const auto& refused = traffic.trafficRow(traffic.rowCount() - 1);
+    EXPECT_EQ(cellText(refused, TrafficModel::State), "conflict");
+    EXPECT_TRUE(cellText(refused, TrafficModel::Details)
+                    .endsWith("not stored: changed meanwhile by alice: Name, Password"));
+
+    fake.settingsReply = replyNamed("Theirs");
+    fake.version = 7;
+    const qsizetype sent = fake.requests.size();
+    console->window().syncBar()->findChild<QPushButton*>(GetParam().button)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fake.requests.size() >= sent + 3 && bar().isEmpty(); },
+                                kHostWaitMs))
+        << "fetch, update, and the panel's fetch of the result";
+    const auto update = kdrsm::wire::parseRequestText(fake.requests[sent + 1]);
+    ASSERT_TRUE(update && update->command == "SetSettingsRem");
+    EXPECT_EQ(fake.bases[sent + 1], 7);
+    const auto resent = kdrsm::model::settingsOfUpdate(update->data);
+    ASSERT_TRUE(std::holds_alternative<kdrsm::model::ServerSettings>(resent));
+    const auto& fields = std::get<kdrsm::model::ServerSettings>(resent).fields;
+    EXPECT_EQ(fields[0], GetParam().storedName);
+    EXPECT_EQ(fields[13], "hello") << "the operator's edit without conflict is kept either way";
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, RefusedForAConflict,
+                         testing::Values(ConflictCase{"KeepMine", "keepMine", "Mine"},
+                                         ConflictCase{"FetchTheirs", "fetchTheirs", "Theirs"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Console, ABrokenServersLineIsReportedWithItsNumberAndTheFileKept) {
     jextest::TempHost host;

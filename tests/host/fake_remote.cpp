@@ -2,6 +2,7 @@
 
 #include <QWebSocket>
 
+#include "exchange/wire/request.h"
 #include "link/link_messages.h"
 #include "link/privilege_names.h"
 
@@ -44,8 +45,22 @@ FakeRemote::FakeRemote(QString token)
                     const auto request = jexlink::readRequestMessage(message);
                     if (!request) return;
                     requests << request->text;
+                    bases << request->version;
                     if (silentRequests > 0) {
                         --silentRequests;
+                        return;
+                    }
+                    if (const auto wire = kdrsm::wire::parseRequestText(request->text);
+                        wire && !settingsReply.isEmpty()) {
+                        jexlink::Envelope answer{request->id, settingsReply};
+                        if (wire->command == kdrsm::wire::kGetSettings)
+                            answer.version = version;
+                        else if (!updateAnswers.isEmpty())
+                            answer = updateAnswers.takeFirst();
+                        else
+                            answer.text = QStringLiteral("1");
+                        answer.id = request->id;
+                        client->sendTextMessage(jexlink::answerMessage(answer));
                         return;
                     }
                     client->sendTextMessage(jexlink::answerMessage(
@@ -58,7 +73,7 @@ void FakeRemote::closeAll() {
     for (QWebSocket* client : findChildren<QWebSocket*>()) client->close();
 }
 
-void FakeRemote::welcomeAgain(const QString& message) {
+void FakeRemote::broadcast(const QString& message) {
     for (QWebSocket* client : std::as_const(welcomed_))
         if (client->state() == QAbstractSocket::ConnectedState) client->sendTextMessage(message);
 }

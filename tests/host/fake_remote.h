@@ -1,8 +1,9 @@
 #pragma once
 // Stand-ins for the remote side in the link's tests. FakeRemote checks the
 // token, welcomes and answers each request with "echo:" and its text, unless
-// told otherwise. FreezingProxy sits between a link and a server and can stop
-// carrying bytes, as a link whose far end died without closing it.
+// told otherwise; given settings, it serves them with a version and answers
+// updates as told, as a remote side that merges them. FreezingProxy sits between a link and a
+// server and can stop carrying bytes, as a link whose far end died without closing it.
 
 #include <QList>
 #include <QObject>
@@ -10,6 +11,10 @@
 #include <QTcpSocket>
 #include <QUrl>
 #include <QWebSocketServer>
+
+#include <optional>
+
+#include "link/link_messages.h"
 
 namespace jextest {
 
@@ -20,8 +25,8 @@ public:
     QUrl url() const { return server_.serverUrl(); }
     void closeAll();
     // Sends `message` to every welcomed connection, as the remote side
-    // welcomes an operator again whose privileges changed.
-    void welcomeAgain(const QString& message);
+    // welcomes an operator again or tells of a change stored.
+    void broadcast(const QString& message);
 
     QString welcome;         // the reply to a right token
     int silentRequests = 0;  // the next N requests get no answer
@@ -29,6 +34,12 @@ public:
     QStringList requests;  // request texts received, in order
     // The reply to a history request, "%1" standing for its id; none when empty.
     QString historyReply;
+    // When set, settings requests get this reply and `version`, and updates
+    // the first of `updateAnswers` ("1" when none is left).
+    QString settingsReply;
+    qint64 version = 0;
+    QList<jexlink::Envelope> updateAnswers;
+    QList<std::optional<qint64>> bases;  // each request's base, in order
 
 private:
     QString token_;

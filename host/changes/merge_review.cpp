@@ -1,0 +1,92 @@
+#include "host/changes/merge_review.h"
+
+#include <QSet>
+
+#include "exchange/model/setting_names.h"
+#include "exchange/model/settings_merge.h"
+
+namespace jexhost::changes {
+
+namespace model = kdrsm::model;
+
+namespace {
+
+constexpr int kMaxRows = 300;
+const QString kYours = QStringLiteral("yours");
+const QString kTheirs = QStringLiteral("someone else's, kept");
+
+ReviewRow rowOf(const SettingChange& change, const QString& note) {
+    const bool secret = change.kind == ChangeKind::Secret;
+    return {model::changeLabel(change), secret ? QString() : model::shownBefore(change),
+            secret ? QStringLiteral("changed") : model::shownAfter(change), note};
+}
+
+QString counted(qsizetype count, const char* one, const char* many) {
+    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
+}
+
+}  // namespace
+
+MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Snapshot& yours) {
+    MergeReview review;
+    for (const Snapshot* side : {&base, &current, &yours})
+        if (const auto* fault = std::get_if<model::Fault>(side)) {
+            review.error = fault->setting.isEmpty()
+                               ? fault->reason
+                               : fault->setting + QStringLiteral(": ") + fault->reason;
+            review.summary = QStringLiteral("cannot compare: ") + review.error;
+            return review;
+        }
+    const auto& was = std::get<model::ServerSettings>(base);
+    const auto& now = std::get<model::ServerSettings>(current);
+    // Where both changed a setting the merge keeps the server's value, so
+    // the operator's other changes are those of the merge against now.
+    const model::MergeResult merge =
+        model::mergeSettings(was, now, std::get<model::ServerSettings>(yours));
+
+    QList<ReviewRow> rows;
+    QSet<QString> conflicting;
+    for (const auto& conflict : merge.conflicts) {
+        conflicting.insert(model::conflictLabel(conflict));
+        const bool secret = conflict.field >= 0 && model::isSecret(conflict.field);
+        const QString was = secret ? QString()
+                                   : QStringLiteral(" (it was %1)")
+                                         .arg(model::shownConflictValue(conflict, conflict.base));
+        rows.append({model::conflictLabel(conflict),
+                     model::shownConflictValue(conflict, conflict.theirs),
+                     model::shownConflictValue(conflict, conflict.yours),
+                     QStringLiteral("conflict: changed by someone else since you fetched it%1; "
+                                    "Update will be refused")
+                         .arg(was)});
+    }
+    qsizetype mine = 0, theirs = 0;
+    for (const SettingChange& change : model::differences(now, merge.merged)) {
+        rows.append(rowOf(change, kYours));
+        ++mine;
+    }
+    for (const SettingChange& change : model::differences(was, now)) {
+        if (conflicting.contains(model::changeLabel(change))) continue;
+        rows.append(rowOf(change, kTheirs));
+        ++theirs;
+    }
+    if (rows.size() > kMaxRows) {
+        review.omittedRows = static_cast<int>(rows.size() - kMaxRows);
+        rows.resize(kMaxRows);
+    }
+    review.rows = rows;
+
+    QStringList said;
+    if (mine > 0) said << counted(mine, "1 change of yours", "%1 changes of yours");
+    if (theirs > 0)
+        said << counted(theirs, "1 change by someone else since you fetched, kept",
+                        "%1 changes by someone else since you fetched, kept");
+    if (!merge.conflicts.isEmpty())
+        said << counted(merge.conflicts.size(), "1 conflict: Update will be refused",
+                        "%1 conflicts: Update will be refused");
+    review.summary = said.isEmpty() ? kNothingChanged : said.join(QStringLiteral("; "));
+    if (review.omittedRows > 0)
+        review.summary += QStringLiteral(" (%1 more not listed)").arg(review.omittedRows);
+    return review;
+}
+
+}  // namespace jexhost::changes
