@@ -409,8 +409,7 @@ void LinkServer::send(QWebSocket* socket, const QString& message) {
              QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
 }
 
-void LinkServer::announce(QWebSocket* sender,
-                          const std::optional<jexlink::ChangedNotice>& notice) {
+void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice) {
     if (!notice) return;
     const QString message = jexlink::changedMessage(*notice);
     for (QWebSocket* socket : connections_.keys())

@@ -65,12 +65,12 @@ const QString kBatch64 = QString(64, u'b');
 INSTANTIATE_TEST_SUITE_P(
     VersionsAndNotices, LinkReaders,
     ::testing::Values(
-        ReaderCase{"RequestWithBaseAndBatch", Reader::Request,
-                   QStringLiteral(R"({"id": 1, "request": "x", "base": 7, "batch": "%1"})")
-                       .arg(kBatch64),
-                   true, 7},
-        ReaderCase{"RequestBaseZero", Reader::Request,
-                   R"({"id": 1, "request": "x", "base": 0})", false},
+        ReaderCase{
+            "RequestWithBaseAndBatch", Reader::Request,
+            QStringLiteral(R"({"id": 1, "request": "x", "base": 7, "batch": "%1"})").arg(kBatch64),
+            true, 7},
+        ReaderCase{"RequestBaseZero", Reader::Request, R"({"id": 1, "request": "x", "base": 0})",
+                   false},
         ReaderCase{"RequestBaseNegative", Reader::Request,
                    R"({"id": 1, "request": "x", "base": -3})", false},
         ReaderCase{"RequestBaseFraction", Reader::Request,
@@ -90,16 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"ConflictWithoutYours", Reader::Answer,
                    conflictAnswer(QString(kConflict).replace("yours", "mine")), false},
         ReaderCase{"ConflictOperatorTooLong", Reader::Answer,
-                   conflictAnswer(QString(kConflict).replace("alice", QString(65, u'a'))),
-                   false},
+                   conflictAnswer(QString(kConflict).replace("alice", QString(65, u'a'))), false},
         ReaderCase{"ConflictListTooLong", Reader::Answer, conflictAnswer(kConflict, 65), false},
         ReaderCase{"ChangedNotice", Reader::Changed, changed("alice", manySettings(64)), true},
         ReaderCase{"ChangedTooManySettings", Reader::Changed, changed("alice", manySettings(65)),
                    false},
         ReaderCase{"ChangedSettingNotText", Reader::Changed, changed("alice", "4"), false},
         ReaderCase{"ChangedVersionZero", Reader::Changed, changed("alice", {}, 0), false},
-        ReaderCase{"ChangedOperatorTooLong", Reader::Changed,
-                   changed(QString(65, u'a'), {}), false}),
+        ReaderCase{"ChangedOperatorTooLong", Reader::Changed, changed(QString(65, u'a'), {}),
+                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every field a conflict answer carries comes back under its own name.

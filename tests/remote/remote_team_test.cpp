@@ -35,8 +35,9 @@ struct Team {
 
     explicit Team(const QString& bToken) {
         host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-        host.write(QStringLiteral("tokens"),
-                   (kRootToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
+        host.write(
+            QStringLiteral("tokens"),
+            (kRootToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
         QFile::setPermissions(host.path(QStringLiteral("tokens")),
                               QFile::ReadOwner | QFile::WriteOwner);
         QString error;
@@ -87,8 +88,8 @@ QString updateText(const wire::UpdateBody& body) {
 QJsonObject newestRecord(Client& client) {
     const qsizetype before = client.received.size();
     client.socket.sendTextMessage(jexlink::historyRequestMessage(3, 0));
-    const auto history = next<QPair<qint64, jexlink::History>>(client, before,
-                                                               jexlink::readHistoryAnswer);
+    const auto history =
+        next<QPair<qint64, jexlink::History>>(client, before, jexlink::readHistoryAnswer);
     return history ? history->second.records.at(0).toObject() : QJsonObject();
 }
 
@@ -135,9 +136,8 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     auto first = jextest::restatingBody();
     row.first(first);
     ASSERT_EQ(send(team.a, jexlink::requestMessage(2, updateText(first), 1)).text, "1");
-    const auto notice =
-        next<jexlink::ChangedNotice>(team.b, 0, jexlink::readChangedMessage)
-            .value_or(jexlink::ChangedNotice{});
+    const auto notice = next<jexlink::ChangedNotice>(team.b, 0, jexlink::readChangedMessage)
+                            .value_or(jexlink::ChangedNotice{});
     EXPECT_EQ(notice.version, 2);
 
     auto second = jextest::restatingBody();
@@ -175,48 +175,32 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
 
 const QString kChanged = QStringLiteral("changed");
 
+// Root renames the server or sets Max Players (stored 31, shown 32) first.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     TwoHosts, TeamEdits,
     ::testing::Values(
         TeamCase{"DisjointChangesAreBothKept", renameAlpha, players24, Base::Fetched, kRootToken,
                  "1", {}, "Alpha", "24"},
-        TeamCase{"SameSettingToAnotherValueIsAConflict",
-                 renameAlpha,
-                 renameBravo,
-                 Base::Fetched,
-                 kRootToken,
-                 "0",
-                 {{"Name:", "Night Ops", "Alpha", "Bravo"}},
-                 "Alpha",
-                 "31"},
+        TeamCase{"SameSettingToAnotherValueIsAConflict", renameAlpha, renameBravo, Base::Fetched,
+                 kRootToken, "0", {{"Name:", "Night Ops", "Alpha", "Bravo"}}, "Alpha", "31"},
         TeamCase{"SameSettingToTheSameValueIsNoConflict", players24, players24, Base::Fetched,
                  kRootToken, "1", {}, "Night Ops", "24"},
         TeamCase{"WithoutBaseTheLastWriterWins", renameAlpha, players24, Base::None, kRootToken,
                  "1", {}, "Night Ops", "24"},
-        TeamCase{"BaseNeverKeptConflictsWhereValuesDiffer",
-                 renameAlpha,
-                 players24,
-                 Base::NeverKept,
-                 kRootToken,
-                 "0",
+        TeamCase{"BaseNeverKeptConflictsWhereValuesDiffer", renameAlpha, players24,
+                 Base::NeverKept, kRootToken, "0",
                  {{"Name:", "(not kept)", "Alpha", "Night Ops"},
-                  {"Max Players:", "(not kept)", "32", "25"}},
-                 "Alpha",
-                 "31"},
-        TeamCase{"PasswordConflictNamesTheSettingOnly",
-                 passwordOne,
-                 passwordTwo,
-                 Base::Fetched,
-                 kRootToken,
-                 "0",
-                 {{"Password:", kChanged, kChanged, kChanged}},
-                 "Night Ops",
+                  {"Max Players:", "(not kept)", "32", "25"}}, "Alpha", "31"},
+        TeamCase{"PasswordConflictNamesTheSettingOnly", passwordOne, passwordTwo, Base::Fetched,
+                 kRootToken, "0", {{"Password:", kChanged, kChanged, kChanged}}, "Night Ops",
                  "31"},
         TeamCase{"GuardedSettingSomeoneElseChangedIsNoRefusal", players24, renameBravo,
                  Base::Fetched, kLeeToken, "1", {}, "Bravo", "24"},
         TeamCase{"MergeCannotChangeAGuardedSettingWithoutItsPrivilege", renameAlpha, players24,
                  Base::Fetched, kLeeToken, "0", {}, "Alpha", "31"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Every stored change, an update or a revert, reaches each other welcomed
 // connection and never the one that made it.
@@ -228,8 +212,8 @@ TEST(TeamNotices, ReachEveryOtherConnectionNeverTheSender) {
     renameAlpha(body);
     ASSERT_EQ(send(team.a, jexlink::requestMessage(2, updateText(body), 1)).text, "1");
     team.b.socket.sendTextMessage(jexlink::revertRequestMessage({5, 0, 1}));
-    const auto reverted = next<QPair<qint64, jexlink::RevertOutcome>>(
-        team.b, 0, jexlink::readRevertAnswer);
+    const auto reverted =
+        next<QPair<qint64, jexlink::RevertOutcome>>(team.b, 0, jexlink::readRevertAnswer);
     ASSERT_TRUE(reverted && reverted->second.ok);
 
     const auto notices = [](Client& client) {
