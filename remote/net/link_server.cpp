@@ -350,8 +350,9 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
     } else if (jexlink::hasBadId(message)) {
         drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
     } else {
-        drop(socket, QStringLiteral("not a request, history or revert message (%1 characters)")
-                         .arg(message.size()));
+        drop(socket,
+             QStringLiteral("not a well-formed request, history or revert message (%1 characters)")
+                 .arg(message.size()));
     }
 }
 
