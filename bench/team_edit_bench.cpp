@@ -97,11 +97,11 @@ struct Editor {
     int field = -1, value = 0;  // the edit in flight
     bool lookOnly = false;      // a last fetch, to check, with no edit after it
     QElapsedTimer clock;
-    QList<qint64> storedSentAt;  // when each stored update was sent, in order
+    QList<qint64> storedSentAt;      // when each stored update was sent, in order
     QList<qint64> storedAnsweredAt;  // and when its answer came
     qint64 updateSentAt = 0;
-    QList<qint64> noticeAt;       // when each notice of the other's updates came
-    int ownNotices = 0;           // notices of this host's own updates: must stay 0
+    QList<qint64> noticeAt;  // when each notice of the other's updates came
+    int ownNotices = 0;      // notices of this host's own updates: must stay 0
 
     void open(const QUrl& url, Ledger& book, QElapsedTimer started) {
         ledger = &book;
@@ -153,9 +153,10 @@ struct Editor {
             ++ledger->tally.refusedWithoutConflict;
         } else {
             ++ledger->tally.conflicted;
-            const bool named = std::any_of(
-                answer->conflicts.cbegin(), answer->conflicts.cend(),
-                [&](const jexlink::Conflict& c) { return c.setting == model::settingLabel(field); });
+            const bool named = std::any_of(answer->conflicts.cbegin(), answer->conflicts.cend(),
+                                           [&](const jexlink::Conflict& c) {
+                                               return c.setting == model::settingLabel(field);
+                                           });
             if (!named) ++ledger->tally.conflictsElsewhere;
         }
         fetch();
@@ -163,8 +164,7 @@ struct Editor {
     // The fetched settings with one setting changed, sent back with their version.
     void edit(const jexlink::Envelope& fetched) {
         auto read = model::settingsOfReply(fetched.text);
-        if (!std::holds_alternative<model::ServerSettings>(read) || !fetched.version)
-            return fail();
+        if (!std::holds_alternative<model::ServerSettings>(read) || !fetched.version) return fail();
         model::ServerSettings settings = std::get<model::ServerSettings>(read);
         ledger->check(settings, storedAtFetch);
         if (std::exchange(lookOnly, false)) {
@@ -175,11 +175,11 @@ struct Editor {
         value = ++ledger->nextValue[field];
         settings.fields[size_t(field)] = QString::number(value);
         updateSentAt = clock.nsecsElapsed();
-        socket.sendTextMessage(jexlink::requestMessage(
-            nextId++,
-            wire::requestText(wire::kSetSettings, QStringLiteral("bench"), 0,
-                              model::updateBody(settings)),
-            sendBase ? fetched.version : std::nullopt));
+        socket.sendTextMessage(
+            jexlink::requestMessage(nextId++,
+                                    wire::requestText(wire::kSetSettings, QStringLiteral("bench"),
+                                                      0, model::updateBody(settings)),
+                                    sendBase ? fetched.version : std::nullopt));
     }
     void fail() {
         ++ledger->tally.failed;
@@ -196,7 +196,8 @@ struct Remote {
         QFile tokens(dir.filePath(QStringLiteral("tokens")));
         tokens.open(QIODevice::WriteOnly);
         tokens.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        for (int i = 0; i < 2; ++i) tokens.write((kTokens[i] + u' ' + kNames[i] + " 1 1 1 1 1 1\n").toUtf8());
+        for (int i = 0; i < 2; ++i)
+            tokens.write((kTokens[i] + u' ' + kNames[i] + " 1 1 1 1 1 1\n").toUtf8());
         tokens.close();
         // The rate limit is not under test: the hosts send as fast as answers come.
         process.start(QStringLiteral(JEXREMOTE_PATH),
@@ -204,8 +205,8 @@ struct Remote {
                        QStringLiteral("--token-file"), tokens.fileName(),
                        QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
         QByteArray out;
-        jexbench::spinUntil(
-            [&] { return (out += process.readAllStandardOutput()).contains('\n'); }, kWaitMs);
+        jexbench::spinUntil([&] { return (out += process.readAllStandardOutput()).contains('\n'); },
+                            kWaitMs);
         const auto found =
             QRegularExpression(QStringLiteral("listening on (\\S+)")).match(QString::fromUtf8(out));
         if (found.hasMatch()) url = QUrl(found.captured(1));
@@ -234,8 +235,8 @@ Tally runPhase(const char* name, Editor (&editors)[2], const QList<int> (&fields
     took.start();
     editors[0].start(rounds, fields[0]);
     editors[1].start(rounds, fields[1]);
-    const bool finished = jexbench::spinUntil(
-        [&] { return editors[0].done && editors[1].done; }, rounds * 200 + kWaitMs);
+    const bool finished = jexbench::spinUntil([&] { return editors[0].done && editors[1].done; },
+                                              rounds * 200 + kWaitMs);
     const qint64 elapsed = took.elapsed();
     // The last notices: each host hears of every update the other stored.
     jexbench::spinUntil(
@@ -258,7 +259,8 @@ Tally runPhase(const char* name, Editor (&editors)[2], const QList<int> (&fields
     for (int i = 0; i < 2; ++i) {
         const Editor &sender = editors[i], &other = editors[1 - i];
         missing += int(std::max<qsizetype>(0, sender.storedSentAt.size() - other.noticeAt.size()));
-        for (qsizetype k = 0; k < std::min(sender.storedSentAt.size(), other.noticeAt.size()); ++k) {
+        for (qsizetype k = 0; k < std::min(sender.storedSentAt.size(), other.noticeAt.size());
+             ++k) {
             sinceSent.append(other.noticeAt[k] - sender.storedSentAt[k]);
             sinceAnswered.append(other.noticeAt[k] - sender.storedAnsweredAt[k]);
         }
@@ -271,9 +273,9 @@ Tally runPhase(const char* name, Editor (&editors)[2], const QList<int> (&fields
     };
     out << "team_edit_bench: " << name << ": " << t.rounds << " rounds in " << elapsed << " ms, "
         << t.stored << " stored, " << t.conflicted << " refused with a conflict ("
-        << t.conflictsElsewhere << " not naming the setting changed), "
-        << t.refusedWithoutConflict << " refused without one, " << t.lost << " lost, "
-        << t.failed << " failed; notices: " << (t.stored - missing) << " of " << t.stored
+        << t.conflictsElsewhere << " not naming the setting changed), " << t.refusedWithoutConflict
+        << " refused without one, " << t.lost << " lost, " << t.failed
+        << " failed; notices: " << (t.stored - missing) << " of " << t.stored
         << " reached the other host, " << editors[0].ownNotices + editors[1].ownNotices
         << " the sender; after the update was sent " << spread(sinceSent)
         << "; after the sender's answer " << spread(sinceAnswered) << "\n";
@@ -317,9 +319,9 @@ int main(int argc, char** argv) {
     const int bad = disjoint.lost + disjoint.conflicted + disjoint.refusedWithoutConflict +
                     disjoint.failed + overlapping.lost + overlapping.refusedWithoutConflict +
                     overlapping.conflictsElsewhere + overlapping.failed;
-    out << "team_edit_bench: " << (bad == 0 ? "PASS" : "FAIL") << ": disjoint "
-        << disjoint.stored << "/" << disjoint.rounds << " stored, " << disjoint.lost
-        << " lost updates; shared " << overlapping.stored << " stored, " << overlapping.conflicted
+    out << "team_edit_bench: " << (bad == 0 ? "PASS" : "FAIL") << ": disjoint " << disjoint.stored
+        << "/" << disjoint.rounds << " stored, " << disjoint.lost << " lost updates; shared "
+        << overlapping.stored << " stored, " << overlapping.conflicted
         << " refused each with its conflict, " << overlapping.refusedWithoutConflict
         << " unexplained refusals, " << overlapping.lost << " silent overwrites\n";
     return bad == 0 ? 0 : 1;

@@ -97,14 +97,14 @@ bool RemoteService::start(QString* error) {
     limits.silenceMs = options_.silenceMs;
     limits.updates = {options_.updatesPerSecond, 2 * options_.updatesPerSecond};
     limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
-    LinkServer::Handlers handlers{[this](const jexlink::Envelope& request,
-                                         const jexlink::Welcome& who) {
-                                      return manager_->answer(request, who);
-                                  },
-                                  [this](int profile) { return manager_->history(profile); },
-                                  [this](int profile, qint64 version, const jexlink::Welcome& who) {
-                                      return manager_->revert(profile, version, who);
-                                  }};
+    LinkServer::Handlers handlers{
+        [this](const jexlink::Envelope& request, const jexlink::Welcome& who) {
+            return manager_->answer(request, who);
+        },
+        [this](int profile) { return manager_->history(profile); },
+        [this](int profile, qint64 version, const jexlink::Welcome& who) {
+            return manager_->revert(profile, version, who);
+        }};
     link_ = std::make_unique<LinkServer>(*operators, std::move(handlers), limits);
     if (!link_->listen(options_, error)) return false;
     operatorsWatch_ = std::make_unique<TokenFileWatch>(options_.tokenFile, *operators);

@@ -96,18 +96,17 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
                                                 const jexlink::Envelope& message,
                                                 const jexlink::Welcome& who) {
     const int profile = request.profileIndex;
-    RequestEvent event{wire::kSetSettings, request.hostTag,           profile,
+    RequestEvent event{wire::kSetSettings,  request.hostTag,           profile,
                        message.text.size(), QStringLiteral("refused"), {}};
     Served<jexlink::Envelope> served{{message.id, kRefusedAnswer}};
     const ServerSettings current = *store_.settings(profile);
     const qint64 currentVersion = history_.currentVersion(profile);
     const std::optional<qint64> base = message.version;
     const bool merging = base && *base != currentVersion;
-    QString basis = !base    ? QStringLiteral("no base")
-                    : merging ? QStringLiteral("base %1, merged with version %2")
-                                    .arg(*base)
-                                    .arg(currentVersion)
-                              : QStringLiteral("base %1").arg(*base);
+    QString basis =
+        !base     ? QStringLiteral("no base")
+        : merging ? QStringLiteral("base %1, merged with version %2").arg(*base).arg(currentVersion)
+                  : QStringLiteral("base %1").arg(*base);
     if (!message.batch.isEmpty())
         basis += QStringLiteral(", batch \"%1\"").arg(boundedText(message.batch));
     const auto finish = [&](const QString& outcome, const QString& detail) {
@@ -148,11 +147,10 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
                           faultDetail(fault->field, fault->setting, fault->reason));
     }
     if (const auto field = forbiddenChange(who, current, next))
-        return finish(
-            QStringLiteral("refused"),
-            faultDetail(*field, model::settingKey(*field),
-                        QStringLiteral("operator %1 lacks the privilege")
-                            .arg(boundedText(who.operatorName))));
+        return finish(QStringLiteral("refused"),
+                      faultDetail(*field, model::settingKey(*field),
+                                  QStringLiteral("operator %1 lacks the privilege")
+                                      .arg(boundedText(who.operatorName))));
     QString error;
     const ChangeOrigin origin{who.operatorName, request.hostTag, std::nullopt, message.batch,
                               merging ? std::optional(currentVersion) : std::nullopt};
@@ -172,8 +170,8 @@ QList<jexlink::Conflict> ServerManager::conflictsOf(
     for (const VersionInfo& kept : history_.versions().list(profile))
         if (kept.version == history_.currentVersion(profile)) latest = kept;
     QList<jexlink::Conflict> listed;
-    for (const model::MergeConflict& conflict : conflicts.first(
-             std::min<qsizetype>(conflicts.size(), jexlink::kMaxConflicts))) {
+    for (const model::MergeConflict& conflict :
+         conflicts.first(std::min<qsizetype>(conflicts.size(), jexlink::kMaxConflicts))) {
         const VersionInfo by =
             history_.lastChange(profile, base, conflict.key, conflict.entry).value_or(latest);
         listed.append({model::conflictLabel(conflict),
@@ -211,8 +209,8 @@ Served<jexlink::RevertOutcome> ServerManager::revert(int profile, qint64 version
         return refuse(QStringLiteral("setting %1: operator %2 lacks the privilege to change it")
                           .arg(model::settingKey(*field), boundedText(who.operatorName)));
     QString error;
-    const auto stored = history_.store(profile, *current, next, {who.operatorName, {}, version},
-                                       &error);
+    const auto stored =
+        history_.store(profile, *current, next, {who.operatorName, {}, version}, &error);
     if (!stored) {
         event.outcome = QStringLiteral("not stored");
         return refuse(QStringLiteral("not stored: %1").arg(error));

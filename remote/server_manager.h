@@ -43,13 +43,11 @@ public:
 
     // Empty lists for a profile not managed here.
     jexlink::History history(int profile) const;
-    Served<jexlink::RevertOutcome> revert(int profile, qint64 version,
-                                          const jexlink::Welcome& who);
+    Served<jexlink::RevertOutcome> revert(int profile, qint64 version, const jexlink::Welcome& who);
 
 private:
     Served<jexlink::Envelope> update(const kdrsm::wire::Request& request,
-                                     const jexlink::Envelope& message,
-                                     const jexlink::Welcome& who);
+                                     const jexlink::Envelope& message, const jexlink::Welcome& who);
     QList<jexlink::Conflict> conflictsOf(int profile, qint64 base,
                                          const QList<kdrsm::model::MergeConflict>& conflicts) const;
 

@@ -38,9 +38,9 @@ class ServerStore;
 // Who asks for a change, and how it came about.
 struct ChangeOrigin {
     QString operatorName;
-    QString tag;                       // the request's host tag; empty for a revert
-    std::optional<qint64> revertOf;    // the version a revert restores
-    QString batch = {};                // the fleet batch the request belongs to
+    QString tag;                            // the request's host tag; empty for a revert
+    std::optional<qint64> revertOf;         // the version a revert restores
+    QString batch = {};                     // the fleet batch the request belongs to
     std::optional<qint64> mergedWith = {};  // the later version an update was merged with
 };
 

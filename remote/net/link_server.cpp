@@ -350,8 +350,9 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
     } else if (jexlink::hasBadId(message)) {
         drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
     } else {
-        drop(socket, QStringLiteral("not a request, history or revert message (%1 characters)")
-                         .arg(message.size()));
+        drop(socket,
+             QStringLiteral("not a well-formed request, history or revert message (%1 characters)")
+                 .arg(message.size()));
     }
 }
 
@@ -409,8 +410,7 @@ void LinkServer::send(QWebSocket* socket, const QString& message) {
              QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
 }
 
-void LinkServer::announce(QWebSocket* sender,
-                          const std::optional<jexlink::ChangedNotice>& notice) {
+void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice) {
     if (!notice) return;
     const QString message = jexlink::changedMessage(*notice);
     for (QWebSocket* socket : connections_.keys())
