@@ -101,7 +101,7 @@ bool RemoteService::start(QString* error) {
     limits.updates = {options_.updatesPerSecond, 2 * options_.updatesPerSecond};
     limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
     LinkServer::Handlers handlers{
-        [this](const QString& request, const jexlink::Welcome& who) {
+        [this](const jexlink::Envelope& request, const jexlink::Welcome& who) {
             return manager_->answer(request, who);
         },
         [this](int profile) { return manager_->history(profile); },

@@ -1,11 +1,12 @@
 #include "remote/server_manager.h"
 
+#include <QSet>
+
 #include <variant>
 
 #include "exchange/model/setting_names.h"
 #include "exchange/model/settings_difference.h"
 #include "exchange/model/settings_reply.h"
-#include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
 #include "remote/store/server_store.h"
@@ -17,10 +18,11 @@ namespace jexremote {
 namespace {
 
 namespace wire = kdrsm::wire;
+namespace model = kdrsm::model;
 
 // The keys of the settings `next` changes, for the log.
 QString changedSettings(const ServerSettings& current, const ServerSettings& next) {
-    const QStringList keys = kdrsm::model::changedKeys(kdrsm::model::differences(current, next));
+    const QStringList keys = model::changedKeys(model::differences(current, next));
     return QStringLiteral("changed=[%1]").arg(keys.join(u','));
 }
 
@@ -29,12 +31,28 @@ QString faultDetail(int field, const QString& setting, const QString& reason) {
     return QStringLiteral("field=%1 %2: %3").arg(number, setting, reason);
 }
 
+// The notice of a stored change: the form's captions of what changed, each once.
+jexlink::ChangedNotice noticeOf(int profile, const VersionInfo& stored,
+                                const ServerSettings& before, const ServerSettings& after) {
+    QStringList labels;
+    for (const QString& key : model::changedKeys(model::differences(before, after)))
+        labels.append(model::labelOfKey(key));
+    return {profile, stored.version, stored.operatorName, stored.time, labels};
+}
+
 }  // namespace
 
 ServerManager::ServerManager(ServerStore& store, SettingsHistory& history)
     : store_(store), history_(history) {}
 
 QString ServerManager::answer(const QString& requestText, const jexlink::Welcome& who) {
+    return answer(jexlink::Envelope{0, requestText}, who).answer.text;
+}
+
+Served<jexlink::Envelope> ServerManager::answer(const jexlink::Envelope& message,
+                                                const jexlink::Welcome& who) {
+    Served<jexlink::Envelope> served{{message.id, kFailedAnswer}};
+    const QString& requestText = message.text;
     const auto request = wire::parseRequestText(requestText);
     if (!request) {
         logRequest({QStringLiteral("-"),
@@ -43,7 +61,7 @@ QString ServerManager::answer(const QString& requestText, const jexlink::Welcome
                     requestText.size(),
                     QStringLiteral("failed"),
                     QStringLiteral("not a request text")});
-        return kFailedAnswer;
+        return served;
     }
     RequestEvent event{request->command,   request->hostTag,         request->profileIndex,
                        requestText.size(), QStringLiteral("failed"), {}};
@@ -51,50 +69,121 @@ QString ServerManager::answer(const QString& requestText, const jexlink::Welcome
     if (!current) {
         event.detail = QStringLiteral("profile not managed here");
         logRequest(event);
-        return kFailedAnswer;
+        return served;
     }
     if (request->command == wire::kGetSettings) {
         event.outcome = QStringLiteral("served");
+        const qint64 version = history_.currentVersion(request->profileIndex);
+        event.detail = QStringLiteral("version %1").arg(version);
         logRequest(event);
-        return kdrsm::model::replyText(*current);
+        served.answer.text = model::replyText(*current);
+        if (version > 0) served.answer.version = version;
+        return served;
     }
-    if (request->command == wire::kSetSettings)
-        return update(request->hostTag, request->profileIndex, request->data, who,
-                      requestText.size());
+    if (request->command == wire::kSetSettings) return update(*request, message, who);
     event.detail = QStringLiteral("unknown command");
     logRequest(event);
-    return kFailedAnswer;
+    return served;
 }
 
-QString ServerManager::update(const QString& tag, int profile, const QString& body,
-                              const jexlink::Welcome& who, qsizetype size) {
-    RequestEvent event{wire::kSetSettings, tag, profile, size, QStringLiteral("refused"), {}};
+// The update is read against the settings it was made from: what its body
+// does not carry (the game port, the weapons it leaves unrestricted) keeps
+// that version's values. Made from the version the server holds, it is an
+// update like any; made from an older one, it is merged with what changed
+// since. Privileges are judged on what would be stored against what is: the
+// operator's own changes, never a change someone else made in between.
+Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
+                                                const jexlink::Envelope& message,
+                                                const jexlink::Welcome& who) {
+    const int profile = request.profileIndex;
+    RequestEvent event{wire::kSetSettings, request.hostTag,           profile,
+                       message.text.size(), QStringLiteral("refused"), {}};
+    Served<jexlink::Envelope> served{{message.id, kRefusedAnswer}};
     const ServerSettings current = *store_.settings(profile);
-    auto checked = updatedSettings(current, body);
-    if (const Fault* fault = std::get_if<Fault>(&checked)) {
-        event.detail = faultDetail(fault->field, fault->setting, fault->reason);
+    const qint64 currentVersion = history_.currentVersion(profile);
+    const std::optional<qint64> base = message.version;
+    const bool merging = base && *base != currentVersion;
+    QString basis = !base    ? QStringLiteral("no base")
+                    : merging ? QStringLiteral("base %1, merged with version %2")
+                                    .arg(*base)
+                                    .arg(currentVersion)
+                              : QStringLiteral("base %1").arg(*base);
+    if (!message.batch.isEmpty())
+        basis += QStringLiteral(", batch \"%1\"").arg(boundedText(message.batch));
+    const auto finish = [&](const QString& outcome, const QString& detail) {
+        event.outcome = outcome;
+        event.detail = basis + QStringLiteral("; ") + detail;
         logRequest(event);
-        return kRefusedAnswer;
+        return served;
+    };
+
+    std::optional<ServerSettings> baseSettings;  // kept: the version the update was made from
+    if (merging)
+        if (const auto kept = history_.versions().load(profile, *base);
+            const auto* version = std::get_if<StoredVersion>(&kept))
+            baseSettings = version->settings;
+    auto read = updatedSettings(baseSettings.value_or(current), request.data);
+    if (const Fault* fault = std::get_if<Fault>(&read))
+        return finish(QStringLiteral("refused"),
+                      faultDetail(fault->field, fault->setting, fault->reason));
+    ServerSettings next = std::get<ServerSettings>(read);
+    if (merging) {
+        model::MergeResult merged = model::mergeSettings(baseSettings, current, next);
+        if (!merged.conflicts.isEmpty()) {
+            served.answer.conflicts = conflictsOf(profile, *base, merged.conflicts);
+            if (merged.conflicts.size() > served.answer.conflicts.size())
+                served.answer.reason =
+                    QStringLiteral("%1 settings conflict; the first %2 are listed")
+                        .arg(merged.conflicts.size())
+                        .arg(served.answer.conflicts.size());
+            QStringList keys;
+            for (const model::MergeConflict& conflict : merged.conflicts)
+                if (!keys.contains(conflict.key)) keys.append(conflict.key);
+            return finish(QStringLiteral("conflict"),
+                          QStringLiteral("conflicts=[%1]").arg(keys.join(u',')));
+        }
+        next = merged.merged;
+        if (const auto fault = checkSettings(next))
+            return finish(QStringLiteral("refused"),
+                          faultDetail(fault->field, fault->setting, fault->reason));
     }
-    const ServerSettings& next = std::get<ServerSettings>(checked);
-    if (const auto field = forbiddenChange(who, current, next)) {
-        event.detail = faultDetail(
-            *field, kdrsm::model::settingKey(*field),
-            QStringLiteral("operator %1 lacks the privilege").arg(boundedText(who.operatorName)));
-        logRequest(event);
-        return kRefusedAnswer;
-    }
+    if (const auto field = forbiddenChange(who, current, next))
+        return finish(
+            QStringLiteral("refused"),
+            faultDetail(*field, model::settingKey(*field),
+                        QStringLiteral("operator %1 lacks the privilege")
+                            .arg(boundedText(who.operatorName))));
     QString error;
-    if (!history_.store(profile, current, next, {who.operatorName, tag, std::nullopt}, &error)) {
-        event.outcome = QStringLiteral("not stored");
-        event.detail = error;
-        logRequest(event);
-        return kRefusedAnswer;
+    const ChangeOrigin origin{who.operatorName, request.hostTag, std::nullopt, message.batch,
+                              merging ? std::optional(currentVersion) : std::nullopt};
+    const auto stored = history_.store(profile, current, next, origin, &error);
+    if (!stored) return finish(QStringLiteral("not stored"), error);
+    served.answer.text = kUpdatedAnswer;
+    served.changed = noticeOf(profile, *stored, current, next);
+    return finish(QStringLiteral("stored"), changedSettings(current, next));
+}
+
+// Each conflict in the form's words, with who made the later change and
+// when; the version the server holds stands in when the trail no longer
+// says. A list longer than a message may carry is cut.
+QList<jexlink::Conflict> ServerManager::conflictsOf(
+    int profile, qint64 base, const QList<model::MergeConflict>& conflicts) const {
+    VersionInfo latest;
+    for (const VersionInfo& kept : history_.versions().list(profile))
+        if (kept.version == history_.currentVersion(profile)) latest = kept;
+    QList<jexlink::Conflict> listed;
+    for (const model::MergeConflict& conflict : conflicts.first(
+             std::min<qsizetype>(conflicts.size(), jexlink::kMaxConflicts))) {
+        const VersionInfo by =
+            history_.lastChange(profile, base, conflict.key, conflict.entry).value_or(latest);
+        listed.append({model::conflictLabel(conflict),
+                       model::shownConflictValue(conflict, conflict.base),
+                       model::shownConflictValue(conflict, conflict.theirs),
+                       model::shownConflictValue(conflict, conflict.yours),
+                       by.operatorName.left(jexlink::kMaxOperatorNameLength),
+                       by.time.left(jexlink::kMaxConflictTextLength)});
     }
-    event.outcome = QStringLiteral("stored");
-    event.detail = changedSettings(current, next);
-    logRequest(event);
-    return kUpdatedAnswer;
+    return listed;
 }
 
 jexlink::History ServerManager::history(int profile) const {
@@ -102,14 +191,14 @@ jexlink::History ServerManager::history(int profile) const {
     return history_.history(profile);
 }
 
-jexlink::RevertOutcome ServerManager::revert(int profile, qint64 version,
-                                             const jexlink::Welcome& who) {
+Served<jexlink::RevertOutcome> ServerManager::revert(int profile, qint64 version,
+                                                     const jexlink::Welcome& who) {
     const QString command = QStringLiteral("revert to version %1").arg(version);
     RequestEvent event{command, {}, profile, 0, QStringLiteral("refused"), {}};
     auto refuse = [&](const QString& reason) {
         event.detail = reason;
         logRequest(event);
-        return jexlink::RevertOutcome{false, reason};
+        return Served<jexlink::RevertOutcome>{{false, reason}};
     };
     const auto current = store_.settings(profile);
     if (!current) return refuse(QStringLiteral("profile %1 is not managed here").arg(profile));
@@ -120,16 +209,18 @@ jexlink::RevertOutcome ServerManager::revert(int profile, qint64 version,
     const ServerSettings& next = std::get<StoredVersion>(kept).settings;
     if (const auto field = forbiddenChange(who, *current, next))
         return refuse(QStringLiteral("setting %1: operator %2 lacks the privilege to change it")
-                          .arg(kdrsm::model::settingKey(*field), boundedText(who.operatorName)));
+                          .arg(model::settingKey(*field), boundedText(who.operatorName)));
     QString error;
-    if (!history_.store(profile, *current, next, {who.operatorName, {}, version}, &error)) {
+    const auto stored = history_.store(profile, *current, next, {who.operatorName, {}, version},
+                                       &error);
+    if (!stored) {
         event.outcome = QStringLiteral("not stored");
         return refuse(QStringLiteral("not stored: %1").arg(error));
     }
     event.outcome = QStringLiteral("stored");
     event.detail = changedSettings(*current, next);
     logRequest(event);
-    return {true, {}};
+    return {{true, {}}, noticeOf(profile, *stored, *current, next)};
 }
 
 }  // namespace jexremote

@@ -33,6 +33,26 @@ qint64 versionOf(const QJsonObject& record) {
 // left out of answers.
 constexpr int kUndoneSlack = 16;
 
+// The versions whose update could not be stored after its record was written.
+template <typename Windows>
+QSet<qint64> undoneVersions(const Windows& windows) {
+    QSet<qint64> undone;
+    for (const auto& window : windows)
+        for (const auto& indexed : window.records)
+            if (indexed.record.value(kUndone).toBool()) undone.insert(versionOf(indexed.record));
+    return undone;
+}
+
+bool touches(const QJsonObject& record, const QString& key, const QString& entry) {
+    for (const QJsonValue& change : record.value(QStringLiteral("changes")).toArray()) {
+        const QJsonObject object = change.toObject();
+        if (object.value(QStringLiteral("setting")).toString() == key &&
+            object.value(QStringLiteral("entry")).toString() == entry)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 SettingsHistory::SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits)
@@ -95,16 +115,17 @@ bool SettingsHistory::open(QString* error) {
     index_.clear();
     audit_.forEach([this](const QJsonObject& record, qint64 bytes) { remember(record, bytes); });
     for (const int profile : store_.profiles()) {
-        if (!finishStaged(profile, error) ||
-            !versions_.keepFound(profile, *store_.settings(profile), error))
-            return false;
+        if (!finishStaged(profile, error)) return false;
+        const auto version = versions_.keepFound(profile, *store_.settings(profile), error);
+        if (!version) return false;
+        current_.insert(profile, *version);
     }
     return true;
 }
 
-std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& before,
-                                             const ServerSettings& after,
-                                             const ChangeOrigin& origin, QString* error) {
+std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSettings& before,
+                                                  const ServerSettings& after,
+                                                  const ChangeOrigin& origin, QString* error) {
     const VersionInfo info{versions_.nextVersion(profile), nowUtc(), origin.operatorName};
     if (!versions_.stage(profile, info, after, error)) return std::nullopt;
 
@@ -115,6 +136,8 @@ std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& 
                        {kVersion, info.version},
                        {QStringLiteral("changes"), settingsChanges(before, after)}};
     if (origin.revertOf) record.insert(QStringLiteral("revertOf"), *origin.revertOf);
+    if (origin.mergedWith) record.insert(QStringLiteral("mergedWith"), *origin.mergedWith);
+    if (!origin.batch.isEmpty()) record.insert(QStringLiteral("batch"), origin.batch);
     if (!appendRecord(record, error)) {
         versions_.discard(profile, info.version);
         return std::nullopt;
@@ -136,18 +159,36 @@ std::optional<qint64> SettingsHistory::store(int profile, const ServerSettings& 
     }
 
     // The update is made; a version not kept now is kept at the next start.
+    current_.insert(profile, info.version);
     QString keepError;
     if (!versions_.keep(profile, info.version, &keepError))
         qCWarning(lcRemote).noquote() << keepError;
-    return info.version;
+    return info;
+}
+
+std::optional<VersionInfo> SettingsHistory::lastChange(int profile, qint64 after,
+                                                       const QString& key,
+                                                       const QString& entry) const {
+    const auto windows = index_.constFind(profile);
+    if (windows == index_.cend()) return std::nullopt;
+    const QSet<qint64> undone = undoneVersions(*windows);
+    const Indexed* newest = nullptr;
+    for (const Window& window : *windows)
+        for (const Indexed& indexed : window.records) {
+            const qint64 version = versionOf(indexed.record);
+            if (version > after && !undone.contains(version) &&
+                (!newest || indexed.seq > newest->seq) && touches(indexed.record, key, entry))
+                newest = &indexed;
+        }
+    if (!newest) return std::nullopt;
+    return VersionInfo{versionOf(newest->record),
+                       newest->record.value(QStringLiteral("time")).toString(),
+                       newest->record.value(QStringLiteral("operator")).toString()};
 }
 
 jexlink::History SettingsHistory::history(int profile) const {
     const QHash<QString, Window> windows = index_.value(profile);
-    QSet<qint64> undone;
-    for (const Window& window : windows)
-        for (const Indexed& indexed : window.records)
-            if (indexed.record.value(kUndone).toBool()) undone.insert(versionOf(indexed.record));
+    const QSet<qint64> undone = undoneVersions(windows);
 
     // Each operator's shown records, newest first; operators by their newest.
     QList<QList<const Indexed*>> byOperator;

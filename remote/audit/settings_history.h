@@ -35,11 +35,13 @@ namespace jexremote {
 
 class ServerStore;
 
-// Who asks for a change, and whether it puts a kept version back.
+// Who asks for a change, and how it came about.
 struct ChangeOrigin {
     QString operatorName;
-    QString tag;                     // the request's host tag; empty for a revert
-    std::optional<qint64> revertOf;  // the version a revert restores
+    QString tag;                       // the request's host tag; empty for a revert
+    std::optional<qint64> revertOf;    // the version a revert restores
+    QString batch = {};                // the fleet batch the request belongs to
+    std::optional<qint64> mergedWith = {};  // the later version an update was merged with
 };
 
 // At most this many records, and about this many bytes of them, in one history.
@@ -57,11 +59,21 @@ public:
     // `error`, when that cannot be written.
     bool open(QString* error);
 
-    // Stores `after` as the profile's settings (see above). The new version's
-    // id, or nothing with the reason in `error`; the profile keeps `before`.
-    std::optional<qint64> store(int profile, const ServerSettings& before,
-                                const ServerSettings& after, const ChangeOrigin& origin,
-                                QString* error);
+    // Stores `after` as the profile's settings (see above). The new version,
+    // or nothing with the reason in `error`; the profile keeps `before`.
+    std::optional<VersionInfo> store(int profile, const ServerSettings& before,
+                                     const ServerSettings& after, const ChangeOrigin& origin,
+                                     QString* error);
+
+    // The version of the settings the profile holds now; 0 for a profile
+    // not managed here.
+    qint64 currentVersion(int profile) const { return current_.value(profile); }
+
+    // Who made the newest stored change after version `after` that touched
+    // the setting (`key` as the audit trail names it, with the role or
+    // weapon for those), and when. Nothing when no record still held says.
+    std::optional<VersionInfo> lastChange(int profile, qint64 after, const QString& key,
+                                          const QString& entry) const;
 
     // A server's records, newest first, bounded, and its kept versions.
     jexlink::History history(int profile) const;
@@ -89,6 +101,7 @@ private:
     AuditTrail audit_;
     VersionStore versions_;
     QHash<int, QHash<QString, Window>> index_;  // profile -> operator -> records
+    QHash<int, qint64> current_;                // profile -> the version it holds
     qint64 nextSeq_ = 0;
 };
 

@@ -329,10 +329,11 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
     if (const auto request = jexlink::readRequestMessage(message)) {
         const QString refused =
             isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
-        send(socket,
-             refused.isEmpty()
-                 ? jexlink::answerMessage(request->id, handlers_.request(request->text, who))
-                 : jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
+        if (!refused.isEmpty())
+            return send(socket, jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
+        const auto served = handlers_.request(*request, who);
+        send(socket, jexlink::answerMessage(served.answer));
+        announce(socket, served.changed);
     } else if (const auto history = jexlink::readHistoryRequest(message)) {
         const QString refused = refusal(who.operatorName, false);
         send(socket, jexlink::historyAnswerMessage(
@@ -340,10 +341,12 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
                                                         : jexlink::History{{}, {}, refused}));
     } else if (const auto revert = jexlink::readRevertRequest(message)) {
         const QString refused = refusal(who.operatorName, true);
-        send(socket, jexlink::revertAnswerMessage(
-                         revert->id, refused.isEmpty()
-                                         ? handlers_.revert(revert->profile, revert->version, who)
-                                         : jexlink::RevertOutcome{false, refused}));
+        if (!refused.isEmpty())
+            return send(socket, jexlink::revertAnswerMessage(
+                                    revert->id, jexlink::RevertOutcome{false, refused}));
+        const auto served = handlers_.revert(revert->profile, revert->version, who);
+        send(socket, jexlink::revertAnswerMessage(revert->id, served.answer));
+        announce(socket, served.changed);
     } else if (const auto kept = jexlink::readKeptSettingsRequest(message)) {
         const QString refused = refusal(who.operatorName, false);
         send(socket,
@@ -411,6 +414,15 @@ void LinkServer::send(QWebSocket* socket, const QString& message) {
     if (socket->bytesToWrite() > limits_.maxUnsentBytes)
         drop(socket,
              QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
+}
+
+void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice) {
+    if (!notice) return;
+    const QString message = jexlink::changedMessage(*notice);
+    for (QWebSocket* socket : connections_.keys())
+        if (const auto it = connections_.constFind(socket);
+            socket != sender && it != connections_.cend() && it->who)
+            send(socket, message);
 }
 
 void LinkServer::drop(QWebSocket* socket, const QString& why) {

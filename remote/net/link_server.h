@@ -13,7 +13,10 @@
 // the one waiting longest for its token makes room for a new one); welcomed
 // ones are capped in all and per operator. Updates (and reverts) and history
 // requests are limited per operator: the excess is refused at once with the
-// reason, so a busy operator costs the others nothing.
+// reason, so a busy operator costs the others nothing. After a stored change
+// every other welcomed connection is told; a notice counts against the same
+// bound of unread bytes as an answer, so a host that does not read loses its
+// connection rather than hold up the others.
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -29,6 +32,7 @@
 
 #include "remote/net/operators.h"
 #include "remote/net/rate_limit.h"
+#include "remote/served.h"
 
 class QTcpServer;
 class QWebSocket;
@@ -58,12 +62,15 @@ struct LinkLimits {
 class LinkServer : public QObject {
     Q_OBJECT
 public:
-    // What the welcomed operator's messages are answered with.
+    // What the welcomed operator's messages are answered with. A stored
+    // change's notice goes to every other welcomed connection.
     struct Handlers {
-        std::function<QString(const QString& request, const jexlink::Welcome& who)> request;
+        std::function<Served<jexlink::Envelope>(const jexlink::Envelope& request,
+                                                const jexlink::Welcome& who)>
+            request;
         std::function<jexlink::History(int profile)> history;
-        std::function<jexlink::RevertOutcome(int profile, qint64 version,
-                                             const jexlink::Welcome& who)>
+        std::function<Served<jexlink::RevertOutcome>(int profile, qint64 version,
+                                                     const jexlink::Welcome& who)>
             revert;
         // A kept version's settings reply, or why there is none.
         std::function<jexlink::KeptSettings(int profile, qint64 version)> keptSettings;
@@ -113,6 +120,8 @@ private:
     // Why the operator may not do this now; empty when a turn was taken.
     QString refusal(const QString& operatorName, bool update);
     void send(QWebSocket* socket, const QString& message);
+    // The notice to every welcomed connection but the sender's.
+    void announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice);
     void drop(QWebSocket* socket, const QString& why);
     void tick();
     int count(const std::function<bool(const Connection&)>& which) const;

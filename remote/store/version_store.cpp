@@ -76,19 +76,22 @@ std::variant<StoredVersion, QString> VersionStore::loadFound(const VersionInfo& 
     return StoredVersion{info, std::get<ServerSettings>(settings)};
 }
 
-bool VersionStore::keepFound(int profile, const ServerSettings& current, QString* error) {
+std::optional<qint64> VersionStore::keepFound(int profile, const ServerSettings& current,
+                                              QString* error) {
     const QList<qint64> kept = ids(profile, kKeptSuffix);
-    if (kept.isEmpty() && staged(profile).isEmpty()) return true;  // the state file stands for it
+    if (kept.isEmpty() && staged(profile).isEmpty()) return 1;  // the state file stands for it
     if (!kept.isEmpty()) {
         const auto newest = load(profile, kept.last());
         if (const auto* version = std::get_if<StoredVersion>(&newest);
             version && version->settings == current)
-            return true;
+            return kept.last();
     }
     const VersionInfo info{nextVersion(profile),
                            QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
                            kStateFileOperator};
-    return stage(profile, info, current, error) && keep(profile, info.version, error);
+    if (!stage(profile, info, current, error) || !keep(profile, info.version, error))
+        return std::nullopt;
+    return info.version;
 }
 
 std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {

@@ -63,8 +63,9 @@ public:
 
     // Keeps `current` as a new version by kStateFileOperator unless it is
     // the newest already (a state file edited by hand while the service was
-    // stopped). False, with the reason in `error`, when it cannot be written.
-    bool keepFound(int profile, const ServerSettings& current, QString* error);
+    // stopped), and returns the id of the version it is. Nothing, with the
+    // reason in `error`, when it cannot be written.
+    std::optional<qint64> keepFound(int profile, const ServerSettings& current, QString* error);
 
     // Writes a staged version (flushed to disk, owner-only), after version 1
     // when the state file stood for it.

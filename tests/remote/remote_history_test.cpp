@@ -119,7 +119,7 @@ TEST_P(RevertCases, StoresAKeptVersionOnlyWhenTheRulesAllow) {
     const ServerSettings before = *remote.store.settings(0);
     const qsizetype records = remote.records().size();
 
-    const auto outcome = remote.manager.revert(0, GetParam().version, GetParam().who());
+    const auto outcome = remote.manager.revert(0, GetParam().version, GetParam().who()).answer;
     EXPECT_EQ(outcome.ok, GetParam().ok);
     const QString reason = QString::fromUtf8(GetParam().reason);
     EXPECT_EQ(outcome.reason.left(reason.size()), reason);

@@ -125,7 +125,7 @@ TEST_P(FullDiskCases, AnswersZeroAndKeepsEveryFileWhole) {
         return path.endsWith(fileEnd) && step == c.step ? ENOSPC : 0;
     });
     if (c.revert) {
-        const auto outcome = remote.manager->revert(0, 1, superAdmin());
+        const auto outcome = remote.manager->revert(0, 1, superAdmin()).answer;
         EXPECT_FALSE(outcome.ok);
         EXPECT_TRUE(outcome.reason.startsWith(QStringLiteral("not stored: cannot ")));
         EXPECT_TRUE(outcome.reason.endsWith(QStringLiteral(": No space left on device")))

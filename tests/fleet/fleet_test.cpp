@@ -1,0 +1,225 @@
+// Fleet runs as scripts start them: jexhost --apply and --undo-batch against
+// three remote sides of this process, ten servers between them, one of them
+// on a port nobody listens on.
+#include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "remote/remote_service.h"
+#include "remote_fixture.h"
+#include "support/temp_host.h"
+
+namespace {
+
+const QString kAdmin = QStringLiteral("admin-token-0123456789abcdef");
+const QString kLee = QStringLiteral("lee-token-0123456789abcdef");  // may not change Max Players
+
+// The preset: three settings the default takes, the name and a password it leaves.
+const QByteArray kPreset =
+    "[Server]\nServerName=Preset\nPassword=secret\nPlayers=15\nTime=45\nMessage=Hello\n";
+// A later change by someone else: one of the batch's settings.
+const QByteArray kLaterPreset = "[Server]\nTime=20\n";
+
+struct Fleet {
+    jextest::TempHost host;
+    std::map<QString, std::unique_ptr<jexremote::RemoteService>> remotes;
+    QByteArray deadUrl;
+
+    Fleet() {
+        // A, B: four and three servers as they start; C: lee's server and one
+        // that holds the preset's values already.
+        const std::map<QString, int> profiles{{"A", 4}, {"B", 3}, {"C", 2}};
+        for (const auto& [name, count] : profiles) {
+            for (int p = 0; p < count; ++p)
+                host.write(name + "/state/server-" + QString::number(p) + ".ini",
+                           name == "C" && p == 1 ? jextest::stateText()
+                                                       .replace("Players=31", "Players=15")
+                                                       .replace("Time=30", "Time=45")
+                                                       .replace("Message=Hi", "Message=Hello")
+                                                 : jextest::stateText());
+            host.write(name + "/tokens",
+                       (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8());
+            QFile::setPermissions(host.path(name + "/tokens"),
+                                  QFile::ReadOwner | QFile::WriteOwner);
+            jexremote::RemoteOptions options;
+            options.tokenFile = host.path(name + "/tokens");
+            options.stateDir = host.path(name + "/state");
+            auto remote = std::make_unique<jexremote::RemoteService>(options);
+            QString reason;
+            EXPECT_TRUE(remote->start(&reason)) << reason.toStdString();
+            remotes[name] = std::move(remote);
+        }
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        deadUrl = "ws://127.0.0.1:" + QByteArray::number(closed.serverPort());
+        closed.close();
+        host.write("settings/admin.token", kAdmin.toUtf8() + "\n");
+        host.write("settings/lee.token", kLee.toUtf8() + "\n");
+        QByteArray file;
+        const auto server = [&](const QString& name, const QByteArray& url, const char* token,
+                                int profile) {
+            file += "[" + name.toUtf8() + "]\nName=" + name.toUtf8() +
+                    "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url + "\nTokenFile=" + token +
+                    "\nProfile=" + QByteArray::number(profile) + "\nTag=" + name.toUtf8() + "\n";
+        };
+        for (const QString name : {"A", "B"})
+            for (int p = 0; p < profiles.at(name); ++p)
+                server(name + QString::number(p), url(name), "admin.token", p);
+        server("Lee", url("C"), "lee.token", 0);
+        server("Same", url("C"), "admin.token", 1);
+        server("Dead", deadUrl, "admin.token", 0);
+        host.write("settings/servers.ini", file);
+        host.write("preset.ssf", kPreset);
+        host.write("later.ssf", kLaterPreset);
+    }
+    QByteArray url(const QString& remote) const {
+        return remotes.at(remote)->url().toString().toUtf8();
+    }
+
+    struct Run {
+        int exitCode = -1;
+        std::map<QString, QJsonObject> lines;  // by server
+        QString batch;
+        QByteArray err;
+    };
+    // Runs jexhost with `arguments` and the fixture's servers file; the
+    // remote sides answer from this process's event loop meanwhile.
+    Run run(QStringList arguments) {
+        QProcess process;
+        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        arguments << "--config" << host.path("settings/servers.ini");
+        process.start(QStringLiteral(JEXHOST_PATH), arguments);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000));
+        Run result;
+        result.exitCode = process.exitCode();
+        result.err = process.readAllStandardError();
+        for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            if (object.isEmpty()) continue;
+            result.lines[object["server"].toString()] = object;
+            result.batch = object["batch"].toString();
+        }
+        return result;
+    }
+    // Every file of the three state folders, audit trail included.
+    std::map<QString, QByteArray> stateFiles() const {
+        std::map<QString, QByteArray> files;
+        QDirIterator it(host.root(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.contains("/state/")) files[path] = host.read(path.mid(host.root().size() + 1));
+        }
+        return files;
+    }
+    QString field(const QString& remote, int profile, int field) const {
+        const auto settings = remotes.at(remote)->settings(profile);
+        return settings ? settings->fields[static_cast<size_t>(field)] : QString();
+    }
+};
+
+std::map<QString, QString> outcomes(const Fleet::Run& run) {
+    std::map<QString, QString> words;
+    for (const auto& [server, line] : run.lines) words[server] = line["outcome"].toString();
+    return words;
+}
+
+const std::map<QString, QString> kApplied = {
+    {"A0", "applied"},     {"A1", "applied"},      {"A2", "applied"}, {"A3", "applied"},
+    {"B0", "applied"},     {"B1", "applied"},      {"B2", "applied"}, {"Lee", "refused"},
+    {"Same", "unchanged"}, {"Dead", "unreachable"}};
+
+TEST(FleetRun, AppliesUndoesAndNeverOverwritesALaterChange) {
+    Fleet fleet;
+    const Fleet::Run applied = fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all"});
+    EXPECT_EQ(outcomes(applied), kApplied) << applied.err.toStdString();
+    EXPECT_EQ(applied.exitCode, 4);
+    EXPECT_EQ(
+        QJsonDocument(applied.lines.at("A0")["changes"].toArray()).toJson(QJsonDocument::Compact),
+        R"([{"new":"16","old":"32","setting":"Max Players"},)"
+        R"({"new":"45","old":"30","setting":"Time Limit"},)"
+        R"({"new":"Hello","old":"Hi","setting":"Host Message"}])");
+    EXPECT_EQ(applied.lines.at("Lee")["reason"].toString(),
+              "lee lacks the privilege to change Max Players");
+    EXPECT_EQ(fleet.field("A", 0, 0), "Night Ops") << "the name is not taken by default";
+    EXPECT_EQ(fleet.field("C", 0, 4), "31") << "lee's server is left alone";
+
+    const Fleet::Run later =
+        fleet.run({"--apply", fleet.host.path("later.ssf"), "--servers", "A1"});
+    ASSERT_EQ(outcomes(later), (std::map<QString, QString>{{"A1", "applied"}}));
+
+    const Fleet::Run undone = fleet.run({"--undo-batch", applied.batch});
+    std::map<QString, QString> expected;
+    for (const auto& [server, word] : kApplied)
+        if (word == "applied") expected[server] = server == "A1" ? "conflict" : "applied";
+    EXPECT_EQ(outcomes(undone), expected) << undone.err.toStdString();
+    EXPECT_EQ(undone.exitCode, 4);
+    EXPECT_TRUE(undone.lines.at("A1")["reason"].toString().contains("Time Limit"));
+    EXPECT_NE(undone.batch, applied.batch);
+    // Back where they were, but A1 keeps the later Time and so the batch's Players.
+    EXPECT_EQ(fleet.field("A", 0, 4) + fleet.field("A", 0, 5) + fleet.field("B", 2, 13), "3130Hi");
+    EXPECT_EQ(fleet.field("A", 1, 4) + fleet.field("A", 1, 5), "1520");
+}
+
+TEST(FleetRun, DryRunSendsNothing) {
+    Fleet fleet;
+    const auto before = fleet.stateFiles();
+    const Fleet::Run dry =
+        fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all", "--dry-run"});
+    std::map<QString, QString> expected = kApplied;
+    for (auto& [server, word] : expected)
+        if (word == "applied") word = "dry-run";
+    EXPECT_EQ(outcomes(dry), expected) << dry.err.toStdString();
+    EXPECT_EQ(dry.batch, "");
+    EXPECT_TRUE(fleet.stateFiles() == before) << "state and audit trails unchanged";
+}
+
+struct ExitCase {
+    const char* name;
+    QStringList arguments;  // PRESET stands for the preset's path
+    bool consoleRunning;
+    int exitCode;
+};
+void PrintTo(const ExitCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FleetExit : public testing::TestWithParam<ExitCase> {};
+
+TEST_P(FleetExit, ExitCodeSaysWhetherEveryServerWasDone) {
+    Fleet fleet;
+    QLockFile console(fleet.host.path("jexhost.lock"));
+    ASSERT_TRUE(!GetParam().consoleRunning || console.tryLock(0));
+    QStringList arguments = GetParam().arguments;
+    arguments.replaceInStrings("PRESET", fleet.host.path("preset.ssf"));
+    const Fleet::Run run = fleet.run(arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err.toStdString();
+    EXPECT_TRUE(GetParam().exitCode != 1 || run.lines.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fleet, FleetExit,
+    testing::Values(
+        ExitCase{"AppliedAndUnchanged", {"--apply", "PRESET", "--servers", "A0,Same"}, false, 0},
+        ExitCase{"DryRun", {"--apply", "PRESET", "--servers", "B1", "--dry-run"}, false, 0},
+        ExitCase{"OneUnreachable", {"--apply", "PRESET", "--servers", "A0,Dead"}, false, 4},
+        ExitCase{"NeitherServersNorAll", {"--apply", "PRESET"}, false, 1},
+        ExitCase{"UnknownServer", {"--apply", "PRESET", "--servers", "A0,Nobody"}, false, 1},
+        ExitCase{"SettingThePresetLacks",
+                 {"--apply", "PRESET", "--all", "--settings", "Lives"},
+                 false,
+                 1},
+        ExitCase{"UnknownBatch", {"--undo-batch", "20260101T000000Z-0"}, false, 1},
+        ExitCase{"ConsoleHoldsTheRoot", {"--apply", "PRESET", "--servers", "A0"}, true, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
