@@ -4,7 +4,8 @@
 // folder is on the build machine's disk (the temporary folder), so the times
 // include real fsync calls. Reported as median and 99th percentile in
 // microseconds; the start with 100 000 records (reading the trail into the
-// history index) is reported once.
+// history index) is reported once. The first start over many new state files
+// and the restart after it are timed once each, in milliseconds.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -21,7 +22,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "exchange/wire/request.h"
@@ -87,6 +90,7 @@ void updateRoundTrip(benchmark::State& state) {
     jexremote::RemoteOptions options;
     options.stateDir = stateDir;
     options.tokenFile = tokenFile;
+    options.updatesPerSecond = 10000;  // the storage is timed, not the rate limit
     jexremote::RemoteService service(options);
     QElapsedTimer started;
     started.start();
@@ -167,6 +171,51 @@ void historyAnswer(benchmark::State& state) {
     report(state, micros);
 }
 BENCHMARK(historyAnswer)->Arg(100000)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+// A remote side's first start over `range(0)` new state files, then its
+// restart over the same folder.
+void startOverManyServers(benchmark::State& state) {
+    const int servers = int(state.range(0));
+    QTemporaryDir dir;
+    const QString stateDir = dir.filePath(QStringLiteral("state"));
+    QDir().mkpath(stateDir);
+    for (int profile = 0; profile < servers; ++profile) {
+        QFile file(QDir(stateDir).filePath(QStringLiteral("server-%1.ini").arg(profile)));
+        file.open(QIODevice::WriteOnly);
+        file.write(jextest::stateText());
+    }
+    QString error;
+    const QString tokenFile = dir.filePath(QStringLiteral("tokens"));
+    jexremote::createTokenFile(tokenFile, &error);
+    jexremote::RemoteOptions options;
+    options.stateDir = stateDir;
+    options.tokenFile = tokenFile;
+    // The processor time too: on a shared machine the wall time includes waiting for a core.
+    const auto cpuMs = [] {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    };
+    for (auto _ : state) {
+        for (const std::string start : {"first", "restart"}) {
+            QElapsedTimer started;
+            started.start();
+            const double cpuBefore = cpuMs();
+            jexremote::RemoteService service(options);
+            if (!service.start(&error)) {
+                state.SkipWithError(error.toStdString().c_str());
+                return;
+            }
+            state.counters[start + "_ms"] = double(started.elapsed());
+            state.counters[start + "_cpu_ms"] = cpuMs() - cpuBefore;
+        }
+    }
+}
+BENCHMARK(startOverManyServers)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,7 +13,7 @@
 
 namespace jexhost::servers {
 
-inline constexpr int kMaxServers = 64;
+inline constexpr int kMaxServers = 10000;
 inline constexpr int kMaxIdLength = 32;
 
 struct KeyRule {

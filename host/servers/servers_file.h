@@ -24,7 +24,7 @@
 
 namespace jexhost::servers {
 
-inline constexpr qint64 kMaxServersFileBytes = 256 * 1024;
+inline constexpr qint64 kMaxServersFileBytes = 4 << 20;  // 10 000 servers of some 400 bytes
 
 // HostRoot/settings/servers.ini
 QString serversFilePath(const QString& hostRoot);

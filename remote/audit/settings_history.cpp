@@ -116,21 +116,9 @@ bool SettingsHistory::open(QString* error) {
     audit_.forEach([this](const QJsonObject& record, qint64 bytes) { remember(record, bytes); });
     for (const int profile : store_.profiles()) {
         if (!finishStaged(profile, error)) return false;
-        const ServerSettings current = *store_.settings(profile);
-        const QList<VersionInfo> kept = versions_.list(profile);
-        if (!kept.isEmpty()) {
-            const auto newest = versions_.load(profile, kept.first().version);
-            if (const auto* version = std::get_if<StoredVersion>(&newest);
-                version && version->settings == current) {
-                current_.insert(profile, version->info.version);
-                continue;
-            }
-        }
-        const VersionInfo info{versions_.nextVersion(profile), nowUtc(), kStateFileOperator};
-        if (!versions_.stage(profile, info, current, error) ||
-            !versions_.keep(profile, info.version, error))
-            return false;
-        current_.insert(profile, info.version);
+        const auto version = versions_.keepFound(profile, *store_.settings(profile), error);
+        if (!version) return false;
+        current_.insert(profile, *version);
     }
     return true;
 }

@@ -44,9 +44,6 @@ struct ChangeOrigin {
     std::optional<qint64> mergedWith = {};  // the later version an update was merged with
 };
 
-// The operator name of versions taken from a state file as found at start.
-inline const QString kStateFileOperator = QStringLiteral("(state file)");
-
 // At most this many records, and about this many bytes of them, in one history.
 inline constexpr int kMaxHistoryRecords = 200;
 inline constexpr qint64 kMaxHistoryBytes = 512 * 1024;
@@ -56,9 +53,9 @@ public:
     SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits = {});
 
     // Reads the audit trail into the index, finishes or drops updates a stop
-    // interrupted, and keeps each server's
-    // current settings as a version when they are not its newest one (a new
-    // server, or a state file edited by hand). False, with the reason in
+    // interrupted, and keeps each server's current settings as a version when
+    // they are not its newest one (a state file edited by hand; a new server's
+    // state file is its first version as it is). False, with the reason in
     // `error`, when that cannot be written.
     bool open(QString* error);
 

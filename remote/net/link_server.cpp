@@ -347,12 +347,18 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
         const auto served = handlers_.revert(revert->profile, revert->version, who);
         send(socket, jexlink::revertAnswerMessage(revert->id, served.answer));
         announce(socket, served.changed);
+    } else if (const auto kept = jexlink::readKeptSettingsRequest(message)) {
+        const QString refused = refusal(who.operatorName, false);
+        send(socket,
+             jexlink::keptSettingsAnswerMessage(
+                 kept->id, refused.isEmpty() ? handlers_.keptSettings(kept->profile, kept->version)
+                                             : jexlink::KeptSettings{{}, refused}));
     } else if (jexlink::hasBadId(message)) {
         drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
     } else {
-        drop(socket,
-             QStringLiteral("not a well-formed request, history or revert message (%1 characters)")
-                 .arg(message.size()));
+        drop(socket, QStringLiteral("not a well-formed request, history, revert or kept-version "
+                                    "message (%1 characters)")
+                         .arg(message.size()));
     }
 }
 

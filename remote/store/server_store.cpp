@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <thread>
 #include <variant>
+#include <vector>
 
 #include "remote/audit/audit_log.h"
 #include "remote/store/state_file.h"
@@ -14,14 +17,35 @@ namespace jexremote {
 
 namespace {
 
-constexpr int kMaxServers = 1024;
+constexpr int kMaxServers = 10000;
 
 }  // namespace
+
+// Reading and checking thousands of files is work for every core: each
+// thread takes its own stretch of the list.
+QList<std::variant<ServerSettings, QString>> ServerStore::readAll(
+    const QList<int>& profiles) const {
+    QList<std::variant<ServerSettings, QString>> read(profiles.size());
+    const qsizetype threads =
+        std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, profiles.size() / 256 + 1);
+    const qsizetype stretch = (profiles.size() + threads - 1) / threads;
+    std::variant<ServerSettings, QString>* out = read.data();  // detached once, before the threads
+    auto readStretch = [&](qsizetype first) {
+        for (qsizetype i = first; i < std::min(profiles.size(), first + stretch); ++i)
+            out[i] = readStateFile(fileOf(profiles[i]));
+    };
+    std::vector<std::thread> helpers;
+    for (qsizetype first = stretch; first < profiles.size(); first += stretch)
+        helpers.emplace_back(readStretch, first);
+    readStretch(0);
+    for (std::thread& helper : helpers) helper.join();
+    return read;
+}
 
 ServerStore::ServerStore(QString folder) : folder_(std::move(folder)) {}
 
 QString ServerStore::fileOf(int profile) const {
-    return QDir(folder_).filePath(QStringLiteral("server-%1.ini").arg(profile));
+    return stateFilePath(folder_, profile);
 }
 
 bool ServerStore::open(QString* error) {
@@ -42,6 +66,7 @@ bool ServerStore::open(QString* error) {
         *error = QStringLiteral("%1: more than %2 state files").arg(folder_).arg(kMaxServers);
         return false;
     }
+    QList<int> profiles;
     for (const QString& name : names) {
         const auto match = kStateName.match(name);
         if (!match.hasMatch()) {
@@ -49,12 +74,15 @@ bool ServerStore::open(QString* error) {
                 QStringLiteral("%1: not a state file name (server-N.ini)").arg(dir.filePath(name));
             return false;
         }
-        auto read = readStateFile(dir.filePath(name));
-        if (auto* reason = std::get_if<QString>(&read)) {
+        profiles.append(match.captured(1).toInt());
+    }
+    const QList<std::variant<ServerSettings, QString>> read = readAll(profiles);
+    for (qsizetype i = 0; i < profiles.size(); ++i) {
+        if (const auto* reason = std::get_if<QString>(&read[i])) {
             *error = *reason;
             return false;
         }
-        servers_.insert(match.captured(1).toInt(), std::get<ServerSettings>(read));
+        servers_.insert(profiles[i], std::get<ServerSettings>(read[i]));
     }
     if (servers_.isEmpty()) return store(0, defaultSettings(), error);
     return true;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <variant>
 
 #include "remote/store/server_settings.h"
 
@@ -33,6 +34,9 @@ public:
     QString fileOf(int profile) const;
 
 private:
+    // Each profile's state file read and checked, in the order given.
+    QList<std::variant<ServerSettings, QString>> readAll(const QList<int>& profiles) const;
+
     QString folder_;
     QMap<int, ServerSettings> servers_;
 };

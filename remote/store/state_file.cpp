@@ -1,5 +1,7 @@
 #include "remote/store/state_file.h"
 
+#include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -122,6 +124,10 @@ ListRead readRestrictions(const CSimpleIniCaseA& ini, const char* section, const
 }
 
 }  // namespace
+
+QString stateFilePath(const QString& folder, int profile) {
+    return QDir(folder).filePath(QStringLiteral("server-%1.ini").arg(profile));
+}
 
 QByteArray stateFileText(const ServerSettings& settings) {
     CSimpleIniCaseA ini(true);

@@ -22,6 +22,9 @@ namespace jexremote {
 
 inline constexpr qint64 kMaxStateFileBytes = 1 << 20;
 
+// "FOLDER/server-N.ini", profile N's state file.
+QString stateFilePath(const QString& folder, int profile);
+
 QByteArray stateFileText(const ServerSettings& settings);
 
 // The settings of a state file's text, or the reason it is refused:

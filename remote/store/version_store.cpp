@@ -1,7 +1,9 @@
 #include "remote/store/version_store.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -23,7 +25,8 @@ constexpr qint64 kMaxVersionFileBytes = kMaxStateFileBytes + 4096;
 }  // namespace
 
 VersionStore::VersionStore(QString stateFolder)
-    : folder_(QDir(stateFolder).filePath(QStringLiteral("versions"))) {}
+    : stateFolder_(std::move(stateFolder)),
+      folder_(QDir(stateFolder_).filePath(QStringLiteral("versions"))) {}
 
 QString VersionStore::folderOf(int profile) const {
     return QDir(folder_).filePath(QStringLiteral("server-%1").arg(profile));
@@ -31,6 +34,8 @@ QString VersionStore::folderOf(int profile) const {
 
 QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
     QList<qint64> found;
+    // Most servers of a large fleet were never changed here: one stat says so.
+    if (!QFileInfo(folderOf(profile)).isDir()) return found;
     const QStringList names = QDir(folderOf(profile)).entryList({u'*' + suffix}, QDir::Files);
     for (const QString& name : names) {
         bool ok = false;
@@ -49,7 +54,44 @@ QList<qint64> VersionStore::staged(int profile) const {
 qint64 VersionStore::nextVersion(int profile) const {
     const QList<qint64> kept = ids(profile, kKeptSuffix);
     const QList<qint64> pending = staged(profile);
-    return std::max(kept.isEmpty() ? 0 : kept.last(), pending.isEmpty() ? 0 : pending.last()) + 1;
+    const qint64 found = foundVersion(profile) ? 1 : 0;
+    return std::max(
+               {kept.isEmpty() ? 0 : kept.last(), pending.isEmpty() ? 0 : pending.last(), found}) +
+           1;
+}
+
+std::optional<VersionInfo> VersionStore::foundVersion(int profile) const {
+    if (!ids(profile, kKeptSuffix).isEmpty() || !staged(profile).isEmpty()) return std::nullopt;
+    const QFileInfo state(stateFilePath(stateFolder_, profile));
+    if (!state.isFile()) return std::nullopt;
+    return VersionInfo{1, state.lastModified().toUTC().toString(Qt::ISODateWithMs),
+                       kStateFileOperator};
+}
+
+std::variant<StoredVersion, QString> VersionStore::loadFound(const VersionInfo& info,
+                                                             int profile) const {
+    auto settings = readStateFile(stateFilePath(stateFolder_, profile));
+    if (const auto* refusal = std::get_if<QString>(&settings))
+        return QStringLiteral("version 1: %1").arg(*refusal);
+    return StoredVersion{info, std::get<ServerSettings>(settings)};
+}
+
+std::optional<qint64> VersionStore::keepFound(int profile, const ServerSettings& current,
+                                              QString* error) {
+    const QList<qint64> kept = ids(profile, kKeptSuffix);
+    if (kept.isEmpty() && staged(profile).isEmpty()) return 1;  // the state file stands for it
+    if (!kept.isEmpty()) {
+        const auto newest = load(profile, kept.last());
+        if (const auto* version = std::get_if<StoredVersion>(&newest);
+            version && version->settings == current)
+            return kept.last();
+    }
+    const VersionInfo info{nextVersion(profile),
+                           QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
+                           kStateFileOperator};
+    if (!stage(profile, info, current, error) || !keep(profile, info.version, error))
+        return std::nullopt;
+    return info.version;
 }
 
 std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {
@@ -78,6 +120,8 @@ std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qin
 }
 
 std::variant<StoredVersion, QString> VersionStore::load(int profile, qint64 version) const {
+    if (const auto found = foundVersion(profile); found && version == found->version)
+        return loadFound(*found, profile);
     return read(QDir(folderOf(profile)).filePath(QString::number(version) + kKeptSuffix), version);
 }
 
@@ -89,6 +133,7 @@ std::variant<StoredVersion, QString> VersionStore::loadStaged(int profile, qint6
 QList<VersionInfo> VersionStore::list(int profile) const {
     if (const auto cached = listed_.constFind(profile); cached != listed_.cend()) return *cached;
     QList<VersionInfo> versions;
+    if (const auto found = foundVersion(profile)) versions.append(*found);
     const QList<qint64> kept = ids(profile, kKeptSuffix);
     for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
         QString error;
@@ -106,8 +151,9 @@ QList<VersionInfo> VersionStore::list(int profile) const {
     return versions;
 }
 
-bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
-                         QString* error) {
+// A version file: written to its final name when `kept`, staged otherwise.
+bool VersionStore::write(int profile, const VersionInfo& info, const ServerSettings& settings,
+                         bool kept, QString* error) {
     const QString folder = folderOf(profile);
     if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) {
         *error = failure->text;
@@ -118,12 +164,28 @@ bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSetti
                              {QStringLiteral("operator"), info.operatorName},
                              {QStringLiteral("state"), QString::fromUtf8(stateFileText(settings))}};
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    const QString path = QDir(folder).filePath(QString::number(info.version) + kStagedSuffix);
+    const QString path =
+        QDir(folder).filePath(QString::number(info.version) + (kept ? kKeptSuffix : kStagedSuffix));
     if (const auto failure = jex::fs::writeFileDurably(path, text)) {
         *error = failure->text;
         return false;
     }
     return true;
+}
+
+bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
+                         QString* error) {
+    if (const auto found = foundVersion(profile)) {
+        const auto loaded = loadFound(*found, profile);
+        if (const auto* refusal = std::get_if<QString>(&loaded)) {
+            *error = *refusal;
+            return false;
+        }
+        if (!write(profile, *found, std::get<StoredVersion>(loaded).settings, true, error))
+            return false;
+        listed_.remove(profile);
+    }
+    return write(profile, info, settings, false, error);
 }
 
 bool VersionStore::keep(int profile, qint64 version, QString* error) {

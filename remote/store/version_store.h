@@ -8,11 +8,20 @@
 // state file's own rules. ID counts up per server. An update first stages its
 // version as "ID.pending.json" and keeps it once the update is stored; the
 // oldest beyond the last kKeptVersions are removed.
+//
+// A server that has no version yet (one never changed here) has its state
+// file as version 1, with the file's time and the operator "(state file)".
+// The state file is already a durable copy of those settings: writing a
+// second one for every server at its first start would cost a synced write
+// each (seconds for thousands of servers). The first stage() writes version 1
+// down, synced, before the update can replace the state file, so history and
+// revert see the same version 1 before and after.
 
 #include <QHash>
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 #include "remote/store/server_settings.h"
@@ -20,6 +29,9 @@
 namespace jexremote {
 
 inline constexpr int kKeptVersions = 20;
+
+// The operator of versions taken from a state file as found.
+inline const QString kStateFileOperator = QStringLiteral("(state file)");
 
 struct VersionInfo {
     qint64 version = 0;
@@ -49,7 +61,14 @@ public:
 
     qint64 nextVersion(int profile) const;
 
-    // Writes a staged version (flushed to disk, owner-only).
+    // Keeps `current` as a new version by kStateFileOperator unless it is
+    // the newest already (a state file edited by hand while the service was
+    // stopped), and returns the id of the version it is. Nothing, with the
+    // reason in `error`, when it cannot be written.
+    std::optional<qint64> keepFound(int profile, const ServerSettings& current, QString* error);
+
+    // Writes a staged version (flushed to disk, owner-only), after version 1
+    // when the state file stood for it.
     bool stage(int profile, const VersionInfo& info, const ServerSettings& settings,
                QString* error);
     // Keeps a staged version, then removes the oldest beyond kKeptVersions.
@@ -58,9 +77,15 @@ public:
 
 private:
     QString folderOf(int profile) const;
+    // Version 1 when the state file stands for it: no version kept or staged.
+    std::optional<VersionInfo> foundVersion(int profile) const;
+    std::variant<StoredVersion, QString> loadFound(const VersionInfo& info, int profile) const;
+    bool write(int profile, const VersionInfo& info, const ServerSettings& settings, bool kept,
+               QString* error);
     QList<qint64> ids(int profile, const QString& suffix) const;
     std::variant<StoredVersion, QString> read(const QString& path, qint64 version) const;
 
+    QString stateFolder_;
     QString folder_;
     mutable QHash<int, QList<VersionInfo>> listed_;
 };

@@ -1,5 +1,7 @@
 #include "jex/durable_file.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -257,7 +259,10 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, QSt
         *error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    QByteArray bytes = file.read(limit);
+    // Asking for `limit` bytes at once would allocate all of them: the size
+    // found first is read, and what a growing file added after it, to `limit`.
+    QByteArray bytes = file.read(std::min(limit, qint64(st.st_size) + 1));
+    if (bytes.size() > st.st_size && bytes.size() < limit) bytes += file.read(limit - bytes.size());
     if (file.error() != QFileDevice::NoError) {
         *error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
         return std::nullopt;

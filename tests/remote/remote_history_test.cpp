@@ -270,4 +270,42 @@ const KeptCase kKeptCases[] = {
 INSTANTIATE_TEST_SUITE_P(Archives, KeptCases, ::testing::ValuesIn(kKeptCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct FirstVersionCase {
+    const char* name;
+    int updates;
+    const char* versions;  // listed, newest first: "ID operator"
+    bool firstWritten;     // versions/server-0/1.json on disk
+};
+
+class FirstVersionCases : public ::testing::TestWithParam<FirstVersionCase> {};
+
+// A server never changed has its state file as version 1, written down by
+// its first change only; both survive a restart alike.
+TEST_P(FirstVersionCases, StateFileIsVersionOneUntilTheFirstChange) {
+    Remote remote;
+    for (int n = 0; n < GetParam().updates; ++n)
+        ASSERT_EQ(remote.update(jextest::restatingBody(QStringLiteral("Renamed %1").arg(n))), "1");
+    jexremote::ServerStore store{remote.state};
+    jexremote::SettingsHistory again{store, remote.state};
+    QString error;
+    ASSERT_TRUE(store.open(&error) && again.open(&error)) << error.toStdString();
+    QStringList listed;
+    for (const QJsonValue version : jexremote::ServerManager(store, again).history(0).versions)
+        listed << QStringLiteral("%1 %2")
+                      .arg(version["version"].toInteger())
+                      .arg(version["operator"].toString());
+    EXPECT_EQ(listed.join(u','), GetParam().versions);
+    EXPECT_EQ(remote.host.exists(remote.versionFile(1)), GetParam().firstWritten);
+}
+
+// clang-format off
+const FirstVersionCase kFirstVersionCases[] = {
+    {"NeverChanged", 0, "1 (state file)", false},
+    {"ChangedTwice", 2, "3 root,2 root,1 (state file)", true},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Start, FirstVersionCases, ::testing::ValuesIn(kFirstVersionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -326,9 +326,10 @@ void fillLeaving(const QString& filler, int pages) {
 
 struct DiskCase {
     const char* name;
-    QByteArray audit;  // the audit file before the start
-    int freePages;     // left when the update comes
-    int recordsAdded;  // 2: the record and its "undone" record
+    QByteArray audit;           // the audit file before the start
+    int freePages;              // left when the update comes
+    int recordsAdded;           // 2: the record and its "undone" record
+    bool changedBefore = true;  // version 1 written; else the state file stands for it
 };
 
 class TmpfsCases : public ::testing::TestWithParam<DiskCase> {};
@@ -342,6 +343,13 @@ TEST_P(TmpfsCases, FullFileSystemAnswersZeroAndTheServiceStartsAgain) {
     const QString state = disk.path + QStringLiteral("/state");
     host.write(QStringLiteral("disk/state/server-0.ini"), jextest::stateText());
     host.write(QStringLiteral("disk/state/audit.jsonl"), GetParam().audit);
+    if (GetParam().changedBefore)
+        host.write(QStringLiteral("disk/state/versions/server-0/1.json"),
+                   QJsonDocument(QJsonObject{{"version", 1},
+                                             {"time", "2024-05-01T12:00:00.000Z"},
+                                             {"operator", "(state file)"},
+                                             {"state", QString::fromUtf8(jextest::stateText())}})
+                       .toJson());
     const QString tokens = writeTokens(host);
 
     RemoteProcess remote;
@@ -382,6 +390,7 @@ QByteArray pageOfPadding() {
 // clang-format off
 const DiskCase kDiskCases[] = {
     {"NoRoomForTheVersion", "{\"pad\":\"\"}\n", 0, 0},
+    {"NoRoomForTheFirstVersion", "{\"pad\":\"\"}\n", 0, 0, false},
     {"NoRoomForTheAuditRecord", pageOfPadding(), 1, 0},
     {"NoRoomForTheStateFile", "{\"pad\":\"\"}\n", 1, 2},
 };
