@@ -12,6 +12,7 @@
 // panel state says what the window shows instead of the form. An answer
 // meant for a server whose panel is no longer open is dropped.
 
+#include <QHash>
 #include <QLockFile>
 #include <QObject>
 #include <QSet>
@@ -144,6 +145,9 @@ private:
     std::map<QString, std::unique_ptr<PluginClient>> plugins_;  // by ProgID
 
     QString openId_;
+    // The servers of each link, so that a link's change reaches its rows
+    // without going through thousands of servers.
+    QHash<QString, QStringList> serversOfLink_;
     PluginClient* openPlugin_ = nullptr;
     PanelPlace place_;
     bool awaitingWelcome_ = false;             // the open server's panel waits for its link

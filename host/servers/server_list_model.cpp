@@ -47,11 +47,14 @@ void ServerListModel::setServers(const QList<ServerEntry>& servers) {
     for (const Row& row : rows_) previous.insert(row.entry.id, row);
     beginResetModel();
     rows_.clear();
+    rowOfId_.clear();
+    rows_.reserve(servers.size());
     for (const ServerEntry& entry : servers) {
         Row row = previous.value(entry.id);
         // A server moved to another link has no state there yet.
         if (row.entry.remote != entry.remote || row.entry.tokenFile != entry.tokenFile) row = Row{};
         row.entry = entry;
+        rowOfId_.insert(entry.id, int(rows_.size()));
         rows_.append(row);
     }
     endResetModel();
@@ -64,17 +67,16 @@ QList<ServerEntry> ServerListModel::servers() const {
 }
 
 int ServerListModel::rowOf(const QString& id) const {
-    for (int i = 0; i < rows_.size(); ++i)
-        if (rows_[i].entry.id == id) return i;
-    return -1;
+    return rowOfId_.value(id, -1);
 }
 
 void ServerListModel::setLinkStatus(const QString& id, const LinkStatus& status) {
     const int row = rowOf(id);
     if (row < 0 || rows_[row].status == status) return;
     rows_[row].status = status;
-    const QModelIndex cell = index(row, LinkColumn);
-    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+    // The whole row: the list's filter matches the state on any column.
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1),
+                     {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 int ServerListModel::rowCount(const QModelIndex& parent) const {

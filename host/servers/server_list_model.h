@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -50,7 +51,7 @@ public:
     void setServers(const QList<ServerEntry>& servers);
     QList<ServerEntry> servers() const;
     const ServerEntry& server(int row) const { return rows_.at(row).entry; }
-    int rowOf(const QString& id) const;  // -1 when absent
+    int rowOf(const QString& id) const;  // -1 when absent; looked up, not searched
 
     void setLinkStatus(const QString& id, const LinkStatus& status);
     const LinkStatus& linkStatus(int row) const { return rows_.at(row).status; }
@@ -68,6 +69,7 @@ private:
     };
 
     QList<Row> rows_;
+    QHash<QString, int> rowOfId_;  // thousands of servers: each link change finds its rows at once
 };
 
 }  // namespace jexhost::servers

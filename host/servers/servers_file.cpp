@@ -56,6 +56,7 @@ struct Document {
     QString lineEnd = QStringLiteral("\n");
     bool bom = false;
     QList<Section> sections;
+    QHash<QString, int> sectionOfId;
     QList<ServerEntry> servers;  // one per section, in order
 };
 
@@ -90,10 +91,11 @@ std::optional<QString> readLines(const QByteArray& text, const QString& file, Do
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
             const QString id = trimmed.mid(1, trimmed.size() - 2).trimmed();
             if (const QString fault = idFault(id); !fault.isEmpty()) return at(file, n, fault);
-            for (const Section& s : doc->sections)
-                if (s.id == id) return at(file, n, QStringLiteral("[%1] a second time").arg(id));
+            if (doc->sectionOfId.contains(id))
+                return at(file, n, QStringLiteral("[%1] a second time").arg(id));
             if (doc->sections.size() == kMaxServers)
                 return at(file, n, QStringLiteral("more than %1 servers").arg(kMaxServers));
+            doc->sectionOfId.insert(id, int(doc->sections.size()));
             doc->sections.append({id, n, n, {}, {}});
             continue;
         }
@@ -115,6 +117,7 @@ std::optional<QString> readLines(const QByteArray& text, const QString& file, Do
 
 // Turns each section into a server by the key rules.
 std::optional<QString> readServers(const QString& file, Document* doc) {
+    ClashIndex clashes;
     for (const Section& section : doc->sections) {
         ServerEntry entry;
         entry.id = section.id;
@@ -134,7 +137,8 @@ std::optional<QString> readServers(const QString& file, Document* doc) {
             rule.set(entry, value);
         }
         if (const auto f = entryFault(entry)) return fault(f->key, f->reason);
-        if (const auto f = clashFault(entry, doc->servers)) return fault(f->key, f->reason);
+        if (const auto f = clashes.fault(entry)) return fault(f->key, f->reason);
+        clashes.add(entry);
         doc->servers.append(entry);
     }
     return std::nullopt;

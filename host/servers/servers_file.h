@@ -24,7 +24,7 @@
 
 namespace jexhost::servers {
 
-inline constexpr qint64 kMaxServersFileBytes = 256 * 1024;
+inline constexpr qint64 kMaxServersFileBytes = 4 * 1024 * 1024;  // room for 10,000 servers
 
 // HostRoot/settings/servers.ini
 QString serversFilePath(const QString& hostRoot);

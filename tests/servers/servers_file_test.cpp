@@ -83,7 +83,7 @@ const BrokenCase kBrokenCases[] = {
      ":8: [b] Name: \"x\" is already the name of [a]"},
     {"SameTagAndProfile", "[a]\nName=x\n" + kRest + "[b]\nName=y\n" + kRest,
      ":12: [b] Tag: tag \"t\" with profile 0 is already used by [a]"},
-    {"TooManyServers", manySections(65), ":385: more than 64 servers"},
+    {"TooManyServers", manySections(10001), ":60001: more than 10000 servers"},
 };
 // clang-format on
 
@@ -92,10 +92,10 @@ INSTANTIATE_TEST_SUITE_P(Servers, BrokenFiles, ::testing::ValuesIn(kBrokenCases)
 
 TEST(ServersFile, WhatIsNotASmallFileIsRefusedUnread) {
     const jextest::TempHost host;
-    const QByteArray text = "#" + QByteArray(300 * 1024, 'x') + "\n";
+    const QByteArray text = "#" + QByteArray(5 * 1024 * 1024, 'x') + "\n";
     host.write(kFile, text);
     EXPECT_EQ(jexhost::servers::openServersFile(host.path(kFile)).error,
-              host.path(kFile) + ": larger than 262144 bytes");
+              host.path(kFile) + ": larger than 4194304 bytes");
     EXPECT_EQ(host.read(kFile), text);
     // A folder where the file should be is not replaced by the default.
     host.write("other/servers.ini/keep", "x");
