@@ -1,0 +1,90 @@
+#pragma once
+// One fleet operation over the console's links: a preview, an apply or the
+// undo of a batch. Every server is fetched (its settings and their version),
+// then judged before anything is sent: nothing to change, a guarded setting
+// its operator may not change, or cannot be reached. An apply then records
+// the batch and sends each server an update built from its own fetched
+// settings with only the chosen settings replaced, its version as base and
+// the batch id; once stored, the server is fetched again for the version the
+// batch made. Requests travel pipelined on each link; one server's failure
+// never stops the others.
+//
+// An undo sends each server of the batch that was applied the values the
+// batch replaced, based on the version the batch made. A chosen setting
+// changed since by someone else is a conflict, never overwritten: found here
+// when the fetched value is no longer the batch's, and by the remote side's
+// merge otherwise.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "host/fleet/batch_journal.h"
+#include "host/fleet/fleet_outcome.h"
+#include "host/fleet/fleet_settings.h"
+#include "host/link/remote_link.h"
+#include "host/servers/server_entry.h"
+
+namespace jexhost {
+class LinkPool;
+}
+
+namespace jexhost::fleet {
+
+// One server's settings as fetched: nothing with the reason when they could
+// not be.
+struct Fetched {
+    std::optional<ServerSettings> settings;
+    std::optional<qint64> version;
+    QString reason;
+};
+using FetchCallback = std::function<void(const Fetched& fetched)>;
+
+class FleetRun : public QObject {
+    Q_OBJECT
+public:
+    // `serversFile` places the servers' token files; `journal` keeps the
+    // batches (a preview needs none).
+    FleetRun(LinkPool& links, QString serversFile, const BatchJournal* journal,
+             QObject* parent = nullptr);
+    ~FleetRun() override;
+
+    // Fetches one server's settings (Copy settings takes its source so).
+    void fetch(const servers::ServerEntry& server, FetchCallback done);
+
+    // Fetches and judges every server, sends nothing: the outcomes are
+    // DryRun (would change), Unchanged, Refused or Unreachable.
+    void preview(const QList<servers::ServerEntry>& servers, const SettingsSource& source,
+                 const QStringList& keys);
+    // The same, then records a batch and sends the updates.
+    void apply(const QList<servers::ServerEntry>& servers, const SettingsSource& source,
+               const QStringList& keys);
+    // Undoes a recorded batch on the servers of `list` (by id) that it
+    // applied; the undo is a batch of its own.
+    void undo(const QString& batchId, const QList<servers::ServerEntry>& list);
+
+    bool isRunning() const;
+    // The run's batch id; empty for a preview (and until an apply records).
+    const QString& batchId() const;
+    // One per server, in the order given (an undo: the batch's order).
+    const QList<ServerOutcome>& outcomes() const;
+
+signals:
+    // A server's outcome settled; `row` indexes outcomes().
+    void serverFinished(int row, const jexhost::fleet::ServerOutcome& outcome);
+    void progress(int done, int total);
+    // Every server settled. `error` is empty, or why the run stopped before
+    // sending anything (the batch could not be recorded, the batch to undo
+    // cannot be read) or why its final record could not be written.
+    void finished(const QString& error);
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
+
+}  // namespace jexhost::fleet
