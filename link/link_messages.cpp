@@ -297,6 +297,41 @@ std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& mess
     return qMakePair(*id, RevertOutcome{body.value(kOk).toBool(), body.value(kReason).toString()});
 }
 
+QString keptSettingsRequestMessage(const KeptSettingsRequest& request) {
+    const QJsonObject body{{kProfile, request.profile}, {kVersion, request.version}};
+    return compact({{kId, request.id}, {kSettings, body}});
+}
+
+std::optional<KeptSettingsRequest> readKeptSettingsRequest(const QString& message) {
+    const auto object = objectOf(message);
+    if (!object) return std::nullopt;
+    const QJsonObject body = object->value(kSettings).toObject();
+    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
+    const auto profile = wholeNumber(body.value(kProfile), INT_MIN, INT_MAX);
+    const auto version = wholeNumber(body.value(kVersion), 1, kMaxId);
+    if (!id || !profile || !version) return std::nullopt;
+    return KeptSettingsRequest{*id, int(*profile), *version};
+}
+
+QString keptSettingsAnswerMessage(qint64 id, const KeptSettings& kept) {
+    const QJsonObject body = kept.refusal.isEmpty() ? QJsonObject{{kAnswer, kept.answer}}
+                                                    : QJsonObject{{kReason, kept.refusal}};
+    return compact({{kId, id}, {kSettings, body}});
+}
+
+std::optional<QPair<qint64, KeptSettings>> readKeptSettingsAnswer(const QString& message) {
+    const auto object = objectOf(message);
+    if (!object) return std::nullopt;
+    const QJsonObject body = object->value(kSettings).toObject();
+    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
+    const auto answer = boundedText(body.value(kAnswer), int(kDefaultMaxMessageBytes));
+    const auto reason = boundedText(body.value(kReason), kMaxReasonLength);
+    // A refusal carries a reason and no answer; anything else is no kept-version answer.
+    if (!id || answer.has_value() == reason.has_value() || body.size() != 1) return std::nullopt;
+    if (reason) return qMakePair(*id, KeptSettings{{}, *reason});
+    return qMakePair(*id, KeptSettings{*answer, {}});
+}
+
 bool hasBadId(const QString& message) {
     const auto object = objectOf(message);
     return object && object->contains(kId) && !wholeNumber(object->value(kId), 0, kMaxId);

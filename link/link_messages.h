@@ -21,6 +21,10 @@
 //                                    {"id": N, "history": {"reason": TEXT}} (refused)
 //   host -> remote:                  {"id": N, "revert": {"profile": P, "version": V}}
 //   remote -> host:                  {"id": N, "revert": {"ok": BOOL, "reason": TEXT}}
+//   host -> remote:                  {"id": N, "settings": {"profile": P, "version": V}}
+//   remote -> host:                  {"id": N, "settings": {"answer": TEXT}} (the settings
+//                                    reply of kept version V, as a fetch answers it)
+//                                    {"id": N, "settings": {"reason": TEXT}} (refused)
 // The remote side sends the welcome again, same shape, whenever the operator's
 // name or privileges change while the link is open.
 // The id lets a client match answers to the requests it sent; it is a whole
@@ -47,6 +51,7 @@ inline constexpr int kMaxBatchIdLength = 64;
 inline constexpr int kMaxConflicts = 64;  // more than a server has settings
 inline constexpr int kMaxConflictTextLength = 4096;
 inline constexpr int kMaxChangedSettings = 64;
+inline constexpr int kMaxReasonLength = 4096;
 
 // One setting an update and a later version changed to different values, in
 // the form's words (a password's values only as "changed").
@@ -152,6 +157,29 @@ QString revertRequestMessage(const RevertRequest& request);
 std::optional<RevertRequest> readRevertRequest(const QString& message);
 QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome);
 std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& message);
+
+// A kept version of a server's settings, asked for to compare two versions.
+struct KeptSettingsRequest {
+    qint64 id = 0;
+    int profile = 0;
+    qint64 version = 0;
+    bool operator==(const KeptSettingsRequest&) const = default;
+};
+
+// The settings reply text of a kept version, or (refusal set) why there is none.
+struct KeptSettings {
+    QString answer;
+    QString refusal = {};
+    bool operator==(const KeptSettings&) const = default;
+};
+
+QString keptSettingsRequestMessage(const KeptSettingsRequest& request);
+// The profile must fit an int and the version be a whole number from 1 to kMaxId.
+std::optional<KeptSettingsRequest> readKeptSettingsRequest(const QString& message);
+QString keptSettingsAnswerMessage(qint64 id, const KeptSettings& kept);
+// Exactly one of "answer" (at most kDefaultMaxMessageBytes characters) and
+// "reason" (at most kMaxReasonLength) is read.
+std::optional<QPair<qint64, KeptSettings>> readKeptSettingsAnswer(const QString& message);
 
 // Whether the message is a JSON object with an "id" that is not a whole
 // number from 0 to kMaxId (what the remote side closes a connection for).

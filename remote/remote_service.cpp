@@ -7,6 +7,9 @@
 
 #include <sys/stat.h>
 
+#include <variant>
+
+#include "exchange/model/settings_reply.h"
 #include "jex/durable_file.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
@@ -97,19 +100,29 @@ bool RemoteService::start(QString* error) {
     limits.silenceMs = options_.silenceMs;
     limits.updates = {options_.updatesPerSecond, 2 * options_.updatesPerSecond};
     limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
-    LinkServer::Handlers handlers{[this](const QString& request, const jexlink::Welcome& who) {
-                                      return manager_->answer(request, who);
-                                  },
-                                  [this](int profile) { return manager_->history(profile); },
-                                  [this](int profile, qint64 version, const jexlink::Welcome& who) {
-                                      return manager_->revert(profile, version, who);
-                                  }};
+    LinkServer::Handlers handlers{
+        [this](const QString& request, const jexlink::Welcome& who) {
+            return manager_->answer(request, who);
+        },
+        [this](int profile) { return manager_->history(profile); },
+        [this](int profile, qint64 version, const jexlink::Welcome& who) {
+            return manager_->revert(profile, version, who);
+        },
+        [this](int profile, qint64 version) { return keptSettings(profile, version); }};
     link_ = std::make_unique<LinkServer>(*operators, std::move(handlers), limits);
     if (!link_->listen(options_, error)) return false;
     operatorsWatch_ = std::make_unique<TokenFileWatch>(options_.tokenFile, *operators);
     connect(operatorsWatch_.get(), &TokenFileWatch::operatorsChanged, link_.get(),
             &LinkServer::setOperators);
     return true;
+}
+
+jexlink::KeptSettings RemoteService::keptSettings(int profile, qint64 version) const {
+    if (!store_->settings(profile))
+        return {{}, QStringLiteral("profile %1 is not managed here").arg(profile)};
+    const auto kept = history_->versions().load(profile, version);
+    if (const auto* reason = std::get_if<QString>(&kept)) return {{}, *reason};
+    return {kdrsm::model::replyText(std::get<StoredVersion>(kept).settings)};
 }
 
 void RemoteService::readOperatorsAgain(const QString& why) {

@@ -81,6 +81,8 @@ public:
     std::optional<ServerSettings> settings(int profile) const;
 
 private:
+    jexlink::KeptSettings keptSettings(int profile, qint64 version) const;
+
     RemoteOptions options_;
     bool createdTokenFile_ = false;
     std::unique_ptr<ServerStore> store_;

@@ -344,10 +344,17 @@ void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QS
                          revert->id, refused.isEmpty()
                                          ? handlers_.revert(revert->profile, revert->version, who)
                                          : jexlink::RevertOutcome{false, refused}));
+    } else if (const auto kept = jexlink::readKeptSettingsRequest(message)) {
+        const QString refused = refusal(who.operatorName, false);
+        send(socket,
+             jexlink::keptSettingsAnswerMessage(
+                 kept->id, refused.isEmpty() ? handlers_.keptSettings(kept->profile, kept->version)
+                                             : jexlink::KeptSettings{{}, refused}));
     } else if (jexlink::hasBadId(message)) {
         drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
     } else {
-        drop(socket, QStringLiteral("not a request, history or revert message (%1 characters)")
+        drop(socket, QStringLiteral(
+                         "not a request, history, revert or kept-version message (%1 characters)")
                          .arg(message.size()));
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The remote link's server side. A new connection must present an operator's
 // token in its first message within the handshake time; it is then welcomed
-// and may send requests, history and revert messages, each answered under
+// and may send requests, history, revert and kept-version messages, each answered under
 // its id. Anything else closes the connection without an answer: a wrong
 // token, another first message, a late token, a browser's handshake (one with
 // an Origin header), a message over the size limit, an id that is not a whole
@@ -65,6 +65,8 @@ public:
         std::function<jexlink::RevertOutcome(int profile, qint64 version,
                                              const jexlink::Welcome& who)>
             revert;
+        // A kept version's settings reply, or why there is none.
+        std::function<jexlink::KeptSettings(int profile, qint64 version)> keptSettings;
     };
 
     LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits limits,

@@ -70,6 +70,7 @@ QString refusalOf(const QString& answer) {
     if (const auto envelope = jexlink::readAnswerMessage(answer)) return envelope->reason;
     if (const auto history = jexlink::readHistoryAnswer(answer)) return history->second.refusal;
     if (const auto revert = jexlink::readRevertAnswer(answer)) return revert->second.reason;
+    if (const auto kept = jexlink::readKeptSettingsAnswer(answer)) return kept->second.refusal;
     return QStringLiteral("(not an answer)");
 }
 
@@ -107,6 +108,8 @@ const RateCase kRateCases[] = {
      "operator root: too many updates (the limit is 1 a second); try again shortly"},
     {"History", [](qint64 id) { return jexlink::historyRequestMessage(id, 0); },
      "operator root: too many history requests (the limit is 1 a second); try again shortly"},
+    {"KeptVersions", [](qint64 id) { return jexlink::keptSettingsRequestMessage({id, 0, 1}); },
+     "operator root: too many history requests (the limit is 1 a second); try again shortly"},
 };
 // clang-format on
 
@@ -121,6 +124,56 @@ TEST(RateLimits, FetchesAreNotCounted) {
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(root.ask(fetch).startsWith(jextest::base64(QStringLiteral("Night Ops"))));
 }
+
+struct KeptVersionCase {
+    const char* name;
+    int profile;
+    qint64 version;
+    const char* answerStart;  // of the settings reply; empty when refused
+    const char* refusal;
+    bool asFetchedFirst;  // the whole reply the fetch gave before the rename
+};
+
+class KeptVersionCases : public ::testing::TestWithParam<KeptVersionCase> {};
+
+// After root renamed the server, version 1 is the server as found and 2 the renamed one.
+TEST_P(KeptVersionCases, AnswerAKeptVersionsSettingsOrWhyNot) {
+    Remote remote;
+    Client root;
+    ASSERT_TRUE(root.welcomed(remote.service.url(), kRootToken));
+    const QString fetch = wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {});
+    const QString found = root.ask(fetch);
+    ASSERT_EQ(root.ask(wire::requestText(
+                  wire::kSetSettings, QStringLiteral("t"), 0,
+                  wire::joinUpdateBody(jextest::restatingBody(QStringLiteral("Renamed"))))),
+              "1");
+
+    const auto& row = GetParam();
+    const QStringList answers =
+        exchange(root, {jexlink::keptSettingsRequestMessage({7, row.profile, row.version})});
+    ASSERT_EQ(answers.size(), 1);
+    const auto kept = jexlink::readKeptSettingsAnswer(answers[0]);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->first, 7);
+    EXPECT_EQ(kept->second.refusal, row.refusal);
+    const QString start = QString::fromUtf8(row.answerStart);
+    EXPECT_EQ(kept->second.answer.left(start.isEmpty() ? 1 : start.size()), start);
+    if (row.asFetchedFirst) {
+        EXPECT_EQ(kept->second.answer, found);
+    }
+}
+
+// clang-format off
+const KeptVersionCase kKeptVersionCases[] = {
+    {"AsFound", 0, 1, "TmlnaHQgT3Bz|", "", true},
+    {"Renamed", 0, 2, "UmVuYW1lZA==|", "", false},
+    {"NeverKept", 0, 9, "", "version 9: not kept", false},
+    {"ProfileNotHere", 5, 1, "", "profile 5 is not managed here", false},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Versions, KeptVersionCases, ::testing::ValuesIn(kKeptVersionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct IdCase {
     const char* name;
@@ -150,6 +203,7 @@ TEST_P(IdCases, OnlyWholeNumbersUpTo2Pow53AreServed) {
 #define REQUEST R"({"id": {ID}, "request": "Plugin_jexKDRSM_GetSettingsRem_t_VB6_0_"})"
 #define HISTORY R"({"id": {ID}, "history": 0})"
 #define REVERT R"({"id": {ID}, "revert": {"profile": 0, "version": 1}})"
+#define KEPT R"({"id": {ID}, "settings": {"profile": 0, "version": 1}})"
 // clang-format off
 const IdCase kIdCases[] = {
     {"Request2Pow53", REQUEST, "9007199254740992", true},
@@ -164,6 +218,8 @@ const IdCase kIdCases[] = {
     {"Revert2Pow53", REVERT, "9007199254740992", true},
     {"RevertFraction", REVERT, "0.5", false},
     {"RevertText", REVERT, "\"7\"", false},
+    {"Kept2Pow53", KEPT, "9007199254740992", true},
+    {"KeptFraction", KEPT, "1.5", false},
 };
 // clang-format on
 
