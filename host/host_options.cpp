@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <optional>
 
 namespace jexhost {
@@ -79,12 +80,42 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         QStringLiteral("wait-ms"),
         QStringLiteral("How long --status waits for the links (default 5000)."),
         QStringLiteral("N"), QStringLiteral("5000"));
+    const QCommandLineOption apply(
+        QStringLiteral("apply"),
+        QStringLiteral("Apply a preset to the servers named by --servers or --all, print one JSON "
+                       "line per server and exit: 0 when every server is applied, unchanged or "
+                       "dry-run, 4 otherwise. Needs no display."),
+        QStringLiteral("FILE.ssf"));
+    const QCommandLineOption serversOption(QStringLiteral("servers"),
+                                           QStringLiteral("The servers --apply changes, by name."),
+                                           QStringLiteral("NAME[,NAME...]"));
+    const QCommandLineOption all(QStringLiteral("all"),
+                                 QStringLiteral("--apply changes every server of the file."));
+    const QCommandLineOption settingsOption(
+        QStringLiteral("settings"),
+        QStringLiteral("The preset's keys --apply takes (default: every setting it holds but the "
+                       "server name and the three passwords)."),
+        QStringLiteral("KEY[,KEY...]"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("--apply sends nothing; it shows what would "
+                                                   "change."));
+    const QCommandLineOption undoBatch(
+        QStringLiteral("undo-batch"),
+        QStringLiteral("Undo a batch of --apply (or of the console): same output and exit codes."),
+        QStringLiteral("ID"));
     parser.addOptions({version, config, server, screenshot, quitAfter, stateDir, timeout, keepAlive,
-                       status, waitMs});
+                       status, waitMs, apply, serversOption, all, settingsOption, dryRun,
+                       undoBatch});
     for (const char* name : kQtValueOptions) parser.addOption(hidden(name, true));
     for (const char* name : kQtFlags) parser.addOption(hidden(name, false));
 
-    if (!parser.parse(arguments)) return ParseExit{parser.errorText(), true};
+    // A fleet run's usage errors exit with 1, as scripts expect.
+    const bool fleet = std::any_of(arguments.begin(), arguments.end(), [](const QString& word) {
+        return word.startsWith(QStringLiteral("--apply")) ||
+               word.startsWith(QStringLiteral("--undo-batch"));
+    });
+    const int usageStatus = fleet ? 1 : 2;
+    if (!parser.parse(arguments)) return ParseExit{parser.errorText(), true, usageStatus};
     // Without an application object the parser cannot know the program's name.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         return ParseExit{parser.helpText().replace(QStringLiteral("<executable_name>"),
@@ -95,7 +126,9 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
     if (!parser.positionalArguments().isEmpty())
         return ParseExit{QStringLiteral("unexpected argument: ") + parser.positionalArguments()[0],
                          true};
-    const auto refuse = [](const char* text) { return ParseExit{QString::fromLatin1(text), true}; };
+    const auto refuse = [usageStatus](const char* text) {
+        return ParseExit{QString::fromLatin1(text), true, usageStatus};
+    };
 
     HostOptions options;
     options.config = parser.value(config);
@@ -121,6 +154,32 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         if (!quitAfterMs) return refuse("--quit-after-ms needs a number of milliseconds");
         options.quitAfterMs = *quitAfterMs;
     }
+    options.applyPreset = parser.value(apply);
+    options.undoBatch = parser.value(undoBatch);
+    options.applyAll = parser.isSet(all);
+    options.dryRun = parser.isSet(dryRun);
+    const auto list = [&](const QCommandLineOption& option) {
+        return parser.value(option).split(u',', Qt::SkipEmptyParts);
+    };
+    options.applyServers = list(serversOption);
+    options.applySettings = list(settingsOption);
+    if (parser.isSet(apply) && options.applyPreset.isEmpty()) return refuse("--apply needs a file");
+    if (parser.isSet(undoBatch) && options.undoBatch.isEmpty())
+        return refuse("--undo-batch needs a batch id");
+    if (parser.isSet(apply) && parser.isSet(undoBatch))
+        return refuse("--apply and --undo-batch go one at a time");
+    if ((parser.isSet(apply) || parser.isSet(undoBatch)) && options.status)
+        return refuse("--status goes alone");
+    const bool withApply = parser.isSet(apply);
+    if (!withApply && (parser.isSet(serversOption) || parser.isSet(all) ||
+                       parser.isSet(settingsOption) || parser.isSet(dryRun)))
+        return refuse("--servers, --all, --settings and --dry-run go with --apply");
+    if (withApply && parser.isSet(serversOption) == options.applyAll)
+        return refuse("--apply needs either --servers NAME[,NAME...] or --all");
+    if (parser.isSet(serversOption) && options.applyServers.isEmpty())
+        return refuse("--servers needs at least one name");
+    if (parser.isSet(settingsOption) && options.applySettings.isEmpty())
+        return refuse("--settings needs at least one key");
     return options;
 }
 

@@ -22,6 +22,13 @@ struct HostOptions {
     QString screenshot;       // PNG of the window once the first answer is in; then quit
     bool status = false;      // print every server's link state and exit; no window
     int waitMs = 5000;        // how long --status waits for the links
+    // Fleet runs without a window: --apply FILE.ssf or --undo-batch ID.
+    QString applyPreset;
+    QStringList applyServers;  // --servers NAME,...; empty with --all
+    bool applyAll = false;
+    QStringList applySettings;  // --settings KEY,...; empty: the preset's default
+    bool dryRun = false;
+    QString undoBatch;
 };
 
 // The options, or the text to print and exit with (help, version, an error;
@@ -29,6 +36,7 @@ struct HostOptions {
 struct ParseExit {
     QString text;
     bool isError = false;
+    int status = 2;  // the exit status of an error: 1 for a fleet run's usage error
 };
 // `arguments` as main() got them, program name first. Qt's own options
 // (-platform NAME, ...) are let through for the application object.

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "host/console/console_window.h"
+#include "host/fleet/fleet_command.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
 #include "host/log.h"
@@ -78,9 +79,15 @@ int main(int argc, char** argv) {
     const auto parsed = jexhost::parseHostOptions(argumentsOf(argc, argv));
     if (const auto* exit = std::get_if<jexhost::ParseExit>(&parsed)) {
         QTextStream(exit->isError ? stderr : stdout) << exit->text << Qt::endl;
-        return exit->isError ? 2 : 0;
+        return exit->isError ? exit->status : 0;
     }
     const jexhost::HostOptions& options = std::get<jexhost::HostOptions>(parsed);
+    if (!options.applyPreset.isEmpty() || !options.undoBatch.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        jexhost::installLogFormat();
+        QTextStream out(stdout), err(stderr);
+        return jexhost::fleet::runFleetCommand(options, out, err);
+    }
     if (options.status) {
         QCoreApplication app(argc, argv);
         jexhost::installLogFormat();

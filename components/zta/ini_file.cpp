@@ -228,6 +228,17 @@ QString IniFile::value(const QString& section, const QString& key) const {
     return holder.value(name.constData(), key).value_or(QString());
 }
 
+bool IniFile::hasSection(const QString& section) const {
+    const QByteArray name = withoutOuterBlanks(section).toUtf8();
+    return d_->entries.hasSection(name.constData()) || d_->added.hasSection(name.constData());
+}
+
+bool IniFile::contains(const QString& section, const QString& key) const {
+    const QByteArray name = withoutOuterBlanks(section).toUtf8();
+    const Entries& holder = d_->entries.hasSection(name.constData()) ? d_->entries : d_->added;
+    return holder.value(name.constData(), key).has_value();
+}
+
 void IniFile::setValue(const QString& section, const QString& key, const QString& value) {
     const QString name = withoutOuterBlanks(section);
     checkSection(name);

@@ -47,6 +47,9 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     QString value(const QString& section, const QString& key) const;
+    // Whether the file has the section, or the key in it (an empty value counts).
+    bool hasSection(const QString& section) const;
+    bool contains(const QString& section, const QString& key) const;
 
     // Stores the value under section and key, replacing every earlier value
     // of the key. A section name that a "[...]" line cannot hold (empty,

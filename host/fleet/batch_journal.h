@@ -36,7 +36,7 @@ struct BatchServer {
 
 struct BatchSummary {
     QString id;
-    QDateTime time;        // UTC, when it started
+    QDateTime time;         // UTC, when it started
     QStringList operators;  // as whom the links were welcomed
     QStringList keys;       // the chosen settings
     QString source;         // the preset file or server the values came from

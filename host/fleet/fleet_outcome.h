@@ -48,12 +48,12 @@ QList<ShownChange> shownChanges(const kdrsm::model::ServerSettings& before,
 struct ServerOutcome {
     servers::ServerEntry server;
     Outcome outcome = Outcome::Waiting;
-    QList<ShownChange> changes;  // what changes (or would, or was meant to)
-    QString reason;              // why refused, conflicting or unreachable; empty otherwise
-    QList<jexlink::Conflict> conflicts;
-    std::optional<qint64> versionBefore;  // of the settings the change was made from
-    std::optional<qint64> versionAfter;   // of the settings the change stored
-    QString operatorName;                 // as whom the link was welcomed
+    QList<ShownChange> changes = {};  // what changes (or would, or was meant to)
+    QString reason = {};              // why refused, conflicting or unreachable; empty otherwise
+    QList<jexlink::Conflict> conflicts = {};
+    std::optional<qint64> versionBefore = {};  // of the settings the change was made from
+    std::optional<qint64> versionAfter = {};   // of the settings the change stored
+    QString operatorName = {};                 // as whom the link was welcomed
 };
 
 // The command line's line for one server; `batch` empty prints null.

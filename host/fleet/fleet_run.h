@@ -83,6 +83,16 @@ signals:
     void finished(const QString& error);
 
 private:
+    void start(int mode, const QList<servers::ServerEntry>& servers);
+    void judge(int row, const Fetched& fetched);
+    void judged(int row, Outcome outcome);
+    void settle(int row, Outcome outcome);
+    void fetchedAll();
+    void send(int row);
+    void answered(int row, const QString& message, LinkFailure failure);
+    void sentDone(int row, Outcome outcome);
+    void end(const QString& error);
+
     struct State;
     std::unique_ptr<State> d_;
 };

@@ -28,7 +28,7 @@ struct SettingChoice {
     bool secret = false;  // a password
 };
 
-// Every setting an update can change, in the form's order, then Roles and
+// Every setting an update can change, in the order of the fields, then Roles and
 // Weapons. The game port is not among them: no update carries it.
 const QList<SettingChoice>& settingChoices();
 

@@ -75,6 +75,25 @@ QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus
              connected ? json(welcome->superAdmin) : QStringLiteral("null"), privileges);
 }
 
+std::unique_ptr<jexremote::RemoteService> startOwnRemote(const QString& root,
+                                                         const HostOptions& options, LinkPool& pool,
+                                                         QTextStream& err) {
+    const QString folder = root + QStringLiteral("/remote");
+    jexremote::RemoteOptions remote;
+    remote.tokenFile = folder + QStringLiteral("/token");
+    remote.stateDir =
+        options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
+    auto embedded = std::make_unique<jexremote::RemoteService>(remote);
+    QString reason;
+    if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder))
+        reason = QStringLiteral("cannot create ") + folder;
+    if (reason.isEmpty() && embedded->start(&reason))
+        pool.setEmbedded(embedded->url(), embedded->tokenFile());
+    else
+        err << "jexhost: the console's own remote side cannot start: " << reason << Qt::endl;
+    return embedded;
+}
+
 int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
     const QString root = jex::hostExecutableFolder();
     const QString serversFile = options.config.isEmpty()
@@ -89,24 +108,9 @@ int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
     LinkPool pool(options.timeoutMs, options.keepAliveMs);
     // The embedded servers are served by a remote side of this run, on the
     // state the window's own uses; when it cannot start they are unreachable.
-    std::unique_ptr<jexremote::RemoteService> embedded;
     const bool anyEmbedded = std::any_of(read.servers.begin(), read.servers.end(),
                                          [](const auto& entry) { return entry.isEmbedded(); });
-    if (anyEmbedded) {
-        const QString folder = root + QStringLiteral("/remote");
-        jexremote::RemoteOptions remote;
-        remote.tokenFile = folder + QStringLiteral("/token");
-        remote.stateDir =
-            options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
-        embedded = std::make_unique<jexremote::RemoteService>(remote);
-        QString reason;
-        if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder))
-            reason = QStringLiteral("cannot create ") + folder;
-        if (reason.isEmpty() && embedded->start(&reason))
-            pool.setEmbedded(embedded->url(), embedded->tokenFile());
-        else
-            err << "jexhost: the console's own remote side cannot start: " << reason << Qt::endl;
-    }
+    const auto embedded = anyEmbedded ? startOwnRemote(root, options, pool, err) : nullptr;
 
     QStringList keys;
     for (const auto& entry : read.servers) {

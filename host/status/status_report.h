@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <memory>
 #include <optional>
 
 #include "host/host_options.h"
@@ -18,7 +19,13 @@
 #include "host/servers/server_list_model.h"
 #include "link/link_messages.h"
 
+namespace jexremote {
+class RemoteService;
+}
+
 namespace jexhost {
+
+class LinkPool;
 
 // Exit codes: every link connected, or not.
 inline constexpr int kStatusAllConnected = 0;
@@ -27,6 +34,13 @@ inline constexpr int kStatusNotAllConnected = 3;
 // One server's line; `welcome` is that of its link while connected.
 QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus& link,
                    const std::optional<jexlink::Welcome>& welcome);
+
+// The console's own remote side for a run without a window, on the state
+// folder the window's uses, its address handed to `pool`; when it cannot
+// start, the reason goes to `err` and its servers are unreachable.
+std::unique_ptr<jexremote::RemoteService> startOwnRemote(const QString& root,
+                                                         const HostOptions& options, LinkPool& pool,
+                                                         QTextStream& err);
 
 // Runs the whole report; needs an application object, not a display.
 // Returns the exit code (1 when the servers file cannot be read).
