@@ -31,6 +31,9 @@ class TrafficDock;
 namespace history {
 class HistoryDialog;
 }
+namespace fleet_ui {
+class FleetActions;
+}
 
 class ConsoleWindow : public QMainWindow {
     Q_OBJECT
@@ -50,6 +53,7 @@ public:
     bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
+    fleet_ui::FleetActions* fleetActions() const { return fleet_; }
 
     // Opens server `id`'s panel (and selects it in the list), once changes
     // not sent in the open one are settled.
@@ -82,6 +86,9 @@ private:
     void addPluginMenus(QMenu* serverMenu, QMenu* helpMenu);
     void showOutcome(const QString& text);
     bool reviewUpdate(const QString& serverName, const QString& body);
+    // Settings were stored behind these servers' backs: an open panel among
+    // them fetches again, unless it holds changes not sent.
+    void storedElsewhere(const QStringList& ids);
 
     HostSession& session_;
     QSettings& settings_;
@@ -97,6 +104,7 @@ private:
     traffic::TrafficDock* trafficDock_;
     QLabel* openLabel_;
     QAction* reviewUpdates_ = nullptr;
+    fleet_ui::FleetActions* fleet_ = nullptr;
 };
 
 }  // namespace jexhost

@@ -91,8 +91,10 @@ void BatchesDialog::reload() {
     const QList<fleet::BatchSummary> list = context_.journal->list(&error);
     batches_->clear();
     for (const fleet::BatchSummary& batch : list) batches_->addTopLevelItem(batchItem(batch));
-    if (!error.isEmpty()) status_->setText(tr("The list of batches could not be read: %1").arg(error));
-    else if (!run_) status_->setText(tr("%n batch(es)", nullptr, int(list.size())));
+    if (!error.isEmpty())
+        status_->setText(tr("The list of batches could not be read: %1").arg(error));
+    else if (!run_)
+        status_->setText(tr("%n batch(es)", nullptr, int(list.size())));
     updateButtons();
 }
 

@@ -32,8 +32,7 @@ class BatchesDialog final : public QDialog {
     Q_OBJECT
 public:
     // `servers` gives the servers file's servers when an undo starts.
-    BatchesDialog(const FleetContext& context,
-                  std::function<QList<servers::ServerEntry>()> servers,
+    BatchesDialog(const FleetContext& context, std::function<QList<servers::ServerEntry>()> servers,
                   QWidget* parent = nullptr);
     ~BatchesDialog() override;
 

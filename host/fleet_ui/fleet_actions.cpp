@@ -78,19 +78,20 @@ void FleetActions::copySettings() {
     run->fetch(*from, [this, run, name = from->name, targets](const fleet::Fetched& fetched) {
         run->deleteLater();
         if (!fetched.settings) {
-            QMessageBox::warning(window_, tr("Copy settings to servers"),
-                                 tr("The settings of %1 could not be fetched: %2")
-                                     .arg(name, fetched.reason));
+            QMessageBox::warning(
+                window_, tr("Copy settings to servers"),
+                tr("The settings of %1 could not be fetched: %2").arg(name, fetched.reason));
             return;
         }
-        show(new FleetDialog(context(), fleet::SettingsSource::fromSettings(*fetched.settings, name),
-                             targets, window_));
+        show(new FleetDialog(context(),
+                             fleet::SettingsSource::fromSettings(*fetched.settings, name), targets,
+                             window_));
     });
 }
 
 BatchesDialog* FleetActions::showBatches() {
-    auto* dialog = new BatchesDialog(context(), [this] { return session_.servers()->servers(); },
-                                     window_);
+    auto* dialog = new BatchesDialog(
+        context(), [this] { return session_.servers()->servers(); }, window_);
     show(dialog);
     return dialog;
 }

@@ -43,9 +43,10 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
     setObjectName(QStringLiteral("fleetDialog"));
     setWindowTitle(tr("Settings to %n server(s)", nullptr, int(servers_.size())));
 
-    auto* heading = new QLabel(tr("From %1 to %n server(s). Tick the settings to carry over:",
-                                  nullptr, int(servers_.size()))
-                                   .arg(source_.name()));
+    auto* heading =
+        new QLabel(tr("From %1 to %n server(s). Tick the settings to carry over:", nullptr,
+                      int(servers_.size()))
+                       .arg(source_.name()));
     heading->setWordWrap(true);
     auto* box = new QGroupBox(tr("Settings"));
     auto* grid = new QGridLayout(box);
@@ -115,8 +116,10 @@ fleet::FleetRun* FleetDialog::newRun() {
     });
     connect(run_, &fleet::FleetRun::serverFinished, this,
             [this](int row, const fleet::ServerOutcome& outcome) {
-                if (stage_ == Stage::Previewing) table_->showPreview(row, outcome);
-                else table_->showOutcome(row, outcome);
+                if (stage_ == Stage::Previewing)
+                    table_->showPreview(row, outcome);
+                else
+                    table_->showOutcome(row, outcome);
             });
     connect(run_, &fleet::FleetRun::finished, this, &FleetDialog::settle);
     return run_;
@@ -149,21 +152,20 @@ void FleetDialog::startApply() {
 }
 
 void FleetDialog::settle(const QString& error) {
-    const QList<fleet::ServerOutcome> outcomes = run_ ? run_->outcomes() : QList<fleet::ServerOutcome>{};
+    const QList<fleet::ServerOutcome> outcomes =
+        run_ ? run_->outcomes() : QList<fleet::ServerOutcome>{};
     const QString counts = countsText(countOf(outcomes));
     if (stage_ == Stage::Previewing) {
         stage_ = Stage::Previewed;
-        status_->setText(error.isEmpty()
-                             ? tr("Preview: %1. Nothing has been sent.").arg(counts)
-                             : tr("The preview stopped: %1").arg(error));
+        status_->setText(error.isEmpty() ? tr("Preview: %1. Nothing has been sent.").arg(counts)
+                                         : tr("The preview stopped: %1").arg(error));
     } else if (stage_ == Stage::Applying) {
         stage_ = Stage::Done;
         batchId_ = run_ ? run_->batchId() : QString();
         QStringList stored;
         for (const fleet::ServerOutcome& outcome : outcomes)
             if (outcome.outcome == fleet::Outcome::Applied) stored << outcome.server.id;
-        status_->setText(batchId_.isEmpty() ? counts
-                                            : tr("Batch %1: %2.").arg(batchId_, counts));
+        status_->setText(batchId_.isEmpty() ? counts : tr("Batch %1: %2.").arg(batchId_, counts));
         if (!error.isEmpty()) QMessageBox::warning(this, windowTitle(), error);
         if (!stored.isEmpty()) emit applied(stored);
     }

@@ -68,7 +68,8 @@ void OutcomeTable::setCell(int row, Column column, const QString& text, Outcome 
     cell->setToolTip(QString(text).replace(QStringLiteral("; "), QStringLiteral("\n")));
     if (column != ServerColumn) {
         if (isTrouble(tone)) cell->setForeground(QColor(0xb0, 0x20, 0x20));
-        if (tone == Outcome::Unchanged) cell->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+        if (tone == Outcome::Unchanged)
+            cell->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
     }
     setItem(row, column, cell);
 }

@@ -17,7 +17,8 @@ QString conflictsText(const fleet::ServerOutcome& outcome) {
     QStringList parts;
     for (const jexlink::Conflict& conflict : outcome.conflicts) {
         QString part = QStringLiteral("%1 is now %2").arg(conflict.setting, conflict.theirs);
-        if (!conflict.operatorName.isEmpty()) part += QStringLiteral(" (%1)").arg(conflict.operatorName);
+        if (!conflict.operatorName.isEmpty())
+            part += QStringLiteral(" (%1)").arg(conflict.operatorName);
         parts << part;
     }
     return parts.isEmpty() ? outcome.reason : parts.join(QStringLiteral("; "));
@@ -29,10 +30,12 @@ QString changesText(const QList<fleet::ShownChange>& changes) {
     QStringList parts;
     for (const fleet::ShownChange& change : changes) {
         // A password shows only that it changes.
-        if (change.after == QStringLiteral("changed") && change.before == QStringLiteral("(hidden)"))
+        if (change.after == QStringLiteral("changed") &&
+            change.before == QStringLiteral("(hidden)"))
             parts << change.setting + QStringLiteral(": changed");
         else
-            parts << QStringLiteral("%1: %2 -> %3").arg(change.setting, change.before, change.after);
+            parts
+                << QStringLiteral("%1: %2 -> %3").arg(change.setting, change.before, change.after);
     }
     return parts.join(QStringLiteral("; "));
 }
@@ -84,9 +87,10 @@ QString countsText(const QMap<Outcome, int>& counts) {
     QStringList parts;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > 0)
-            parts << QStringLiteral("%1 %2").arg(it.value()).arg(
-                         it.key() == Outcome::DryRun ? QStringLiteral("will change")
-                                                     : fleet::outcomeWord(it.key()));
+            parts << QStringLiteral("%1 %2")
+                         .arg(it.value())
+                         .arg(it.key() == Outcome::DryRun ? QStringLiteral("will change")
+                                                          : fleet::outcomeWord(it.key()));
     return parts.join(QStringLiteral(", "));
 }
 

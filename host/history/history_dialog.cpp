@@ -90,8 +90,8 @@ HistoryDialog::HistoryDialog(HistorySource* source, int profile, const QString& 
                         QStringLiteral("Old"), QStringLiteral("New")})),
       versions_(
           newTree({QStringLiteral("Time"), QStringLiteral("Operator"), QStringLiteral("Version")})),
-      compare_(newTree({QStringLiteral("Setting"), QStringLiteral("Older"),
-                        QStringLiteral("Newer")})),
+      compare_(
+          newTree({QStringLiteral("Setting"), QStringLiteral("Older"), QStringLiteral("Newer")})),
       revert_(new QPushButton(QStringLiteral("Revert"))),
       compareButton_(new QPushButton(QStringLiteral("Compare"))),
       putBack_(new QPushButton(QStringLiteral("Revert setting"))),
@@ -260,8 +260,9 @@ void HistoryDialog::showFailure(const QString& reason) {
             text = QStringLiteral("The history could not be fetched: %1").arg(why);
             break;
         case Pending::Revert:
-            text = QStringLiteral("The revert to version %1 was not confirmed: %2. Refresh to see "
-                                  "whether it was stored.")
+            text = QStringLiteral(
+                       "The revert to version %1 was not confirmed: %2. Refresh to see "
+                       "whether it was stored.")
                        .arg(revertVersion_)
                        .arg(why);
             break;
@@ -293,9 +294,8 @@ void HistoryDialog::compareSelected() {
     compare_->setHeaderLabels({QStringLiteral("Setting"),
                                QStringLiteral("Version %1").arg(compared_[0]),
                                QStringLiteral("Version %1").arg(compared_[1])});
-    send(Pending::Versions, QStringLiteral("Fetching versions %1 and %2…")
-                                .arg(compared_[0])
-                                .arg(compared_[1]));
+    send(Pending::Versions,
+         QStringLiteral("Fetching versions %1 and %2…").arg(compared_[0]).arg(compared_[1]));
     source_->requestVersion(profile_, compared_[0]);
 }
 
@@ -313,7 +313,8 @@ void HistoryDialog::takeVersion(qint64 version, const QString& settingsReply) {
     const auto* a = std::get_if<kdrsm::model::ServerSettings>(&older);
     const auto* b = std::get_if<kdrsm::model::ServerSettings>(&newer);
     if (!a || !b)
-        return showFailure(QStringLiteral("version %1 could not be read").arg(compared_[a ? 1 : 0]));
+        return showFailure(
+            QStringLiteral("version %1 could not be read").arg(compared_[a ? 1 : 0]));
     finish();
     const auto changes = kdrsm::model::differences(*a, *b);
     for (const kdrsm::model::SettingChange& change : changes) {
@@ -321,7 +322,8 @@ void HistoryDialog::takeVersion(qint64 version, const QString& settingsReply) {
         QString label = kdrsm::model::changeLabel(change);
         if (label.endsWith(u':')) label.chop(1);
         compare_->addTopLevelItem(new QTreeWidgetItem(
-            {label, secret ? QString() : shownText(kdrsm::model::shownBefore(change), kMaxShownText),
+            {label,
+             secret ? QString() : shownText(kdrsm::model::shownBefore(change), kMaxShownText),
              secret ? QStringLiteral("changed")
                     : shownText(kdrsm::model::shownAfter(change), kMaxShownText)}));
     }

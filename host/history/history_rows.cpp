@@ -80,7 +80,8 @@ std::optional<PutBack> putBackOf(const QJsonObject& object) {
     if (object.value(QStringLiteral("changed")).toBool() || model::labelOfKey(key).isEmpty() ||
         model::isSecret(model::fieldOfKey(key)))
         return std::nullopt;
-    if (key == QLatin1StringView(model::kRolesKey) || key == QLatin1StringView(model::kWeaponsKey)) {
+    if (key == QLatin1StringView(model::kRolesKey) ||
+        key == QLatin1StringView(model::kWeaponsKey)) {
         if (!old.isBool() || object.value(QStringLiteral("added")).toBool() ||
             object.value(QStringLiteral("removed")).toBool())
             return std::nullopt;

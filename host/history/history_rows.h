@@ -57,7 +57,7 @@ struct HistoryRow {
     bool undone = false;  // written, then not stored
     QList<HistoryChange> changes;
     QList<std::optional<PutBack>> putBacks;  // one per change
-    int omittedChanges = 0;  // changes beyond kMaxChangesPerRow
+    int omittedChanges = 0;                  // changes beyond kMaxChangesPerRow
 };
 
 struct VersionRow {

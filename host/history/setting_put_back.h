@@ -12,7 +12,7 @@ namespace jexhost::history {
 
 // A fault when the setting is not one an update carries, or the role or
 // weapon is no longer the server's.
-kdrsm::model::Read<kdrsm::model::ServerSettings> withPutBack(
-    kdrsm::model::ServerSettings current, const PutBack& putBack);
+kdrsm::model::Read<kdrsm::model::ServerSettings> withPutBack(kdrsm::model::ServerSettings current,
+                                                             const PutBack& putBack);
 
 }  // namespace jexhost::history

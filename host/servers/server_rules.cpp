@@ -136,7 +136,8 @@ std::optional<Fault> ClashIndex::fault(const ServerEntry& entry) const {
     if (const QString other = idOfName_.value(entry.name); !other.isNull() && other != entry.id)
         return Fault{QStringLiteral("Name"),
                      QStringLiteral("\"%1\" is already the name of [%2]").arg(entry.name, other)};
-    if (const QString other = idOfRoute_.value(routeOf(entry)); !other.isNull() && other != entry.id)
+    if (const QString other = idOfRoute_.value(routeOf(entry));
+        !other.isNull() && other != entry.id)
         return Fault{QStringLiteral("Tag"),
                      QStringLiteral("tag \"%1\" with profile %2 is already used by [%3]")
                          .arg(entry.tag)
