@@ -38,8 +38,8 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
       table_(new OutcomeTable),
       status_(new QLabel),
       progress_(new QProgressBar),
-      preview_(new QPushButton(tr("Preview"))),
-      apply_(new QPushButton(tr("Apply"))) {
+      preview_(new QPushButton(tr("&Preview"))),
+      apply_(new QPushButton(tr("&Apply"))) {
     setObjectName(QStringLiteral("fleetDialog"));
     setWindowTitle(tr("Settings to %n server(s)", nullptr, int(servers_.size())));
 
