@@ -26,8 +26,9 @@ constexpr int kRemotes = 20;
 QByteArray serversText() {
     QByteArray text;
     for (int i = 0; i < kServers; ++i)
-        text += QStringLiteral("[s%1]\nName=%2 %1\nGame=%3\nRemote=ws://10.0.0.%4:4711\n"
-                               "TokenFile=team.tokens\nProfile=%1\nTag=desk\n")
+        text += QStringLiteral(
+                    "[s%1]\nName=%2 %1\nGame=%3\nRemote=ws://10.0.0.%4:4711\n"
+                    "TokenFile=team.tokens\nProfile=%1\nTag=desk\n")
                     .arg(i)
                     .arg(i % 3 ? QStringLiteral("Delta Force") : QStringLiteral("NovaWorld"))
                     .arg(i % 3 ? QStringLiteral("Delta Force,  V1.5.0.5")
@@ -99,8 +100,8 @@ void BM_EveryLinkWelcomed(benchmark::State& state) {
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        const LinkStatus status{flip ? LinkState::Connected : LinkState::Connecting,
-                                QStringLiteral("ann"), {}, {}, {}};
+        const LinkStatus status{
+            flip ? LinkState::Connected : LinkState::Connecting, QStringLiteral("ann"), {}, {}, {}};
         for (int remote = 0; remote < kRemotes; ++remote) {
             for (int i = remote; i < servers.size(); i += kRemotes)
                 list.model.setLinkStatus(servers[i].id, status);

@@ -21,6 +21,10 @@ namespace {
 constexpr int kChoiceColumns = 4;
 constexpr const char* kKeyProperty = "settingKey";
 
+QString serversText(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 server") : QStringLiteral("%1 servers").arg(count);
+}
+
 QMap<fleet::Outcome, int> countOf(const QList<fleet::ServerOutcome>& outcomes) {
     QMap<fleet::Outcome, int> counts;
     for (const fleet::ServerOutcome& outcome : outcomes) ++counts[outcome.outcome];
@@ -41,12 +45,10 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
       preview_(new QPushButton(tr("&Preview"))),
       apply_(new QPushButton(tr("&Apply"))) {
     setObjectName(QStringLiteral("fleetDialog"));
-    setWindowTitle(tr("Settings to %n server(s)", nullptr, int(servers_.size())));
+    setWindowTitle(tr("Settings to %1").arg(serversText(servers_.size())));
 
-    auto* heading =
-        new QLabel(tr("From %1 to %n server(s). Tick the settings to carry over:", nullptr,
-                      int(servers_.size()))
-                       .arg(source_.name()));
+    auto* heading = new QLabel(tr("From %1 to %2. Tick the settings to carry over:")
+                                   .arg(source_.name(), serversText(servers_.size())));
     heading->setWordWrap(true);
     auto* box = new QGroupBox(tr("Settings"));
     auto* grid = new QGridLayout(box);
@@ -88,7 +90,7 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
     layout->addWidget(progress_);
     layout->addWidget(status_);
     layout->addWidget(buttons);
-    resize(980, 640);
+    resize(1100, 640);
     updateButtons();
 }
 

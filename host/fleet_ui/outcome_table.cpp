@@ -21,8 +21,8 @@ OutcomeTable::OutcomeTable(QWidget* parent) : QTableWidget(0, ColumnCount, paren
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionResizeMode(ChangesColumn, QHeaderView::Stretch);
     header->resizeSection(ServerColumn, 170);
-    header->resizeSection(PreviewColumn, 200);
-    header->resizeSection(OutcomeColumn, 200);
+    header->resizeSection(PreviewColumn, 190);
+    header->resizeSection(OutcomeColumn, 190);
 }
 
 void OutcomeTable::setServers(const QStringList& names) {
