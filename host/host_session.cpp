@@ -120,7 +120,7 @@ void HostSession::showLinks() {
 }
 
 void HostSession::linkChanged(const QString& key, const servers::LinkStatus& status) {
-    for (const QString& id : serversOfLink_.value(key)) servers_->setLinkStatus(id, status);
+    servers_->setLinkStatus(serversOfLink_.value(key), status);
     const auto open = server(openId_);
     if (!open || linkKey(*open) != key) return;
     if (awaitingWelcome_ && status.state != LinkState::Connecting) return finishOpen();

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace jexhost::servers {
 
 namespace {
@@ -71,12 +73,27 @@ int ServerListModel::rowOf(const QString& id) const {
 }
 
 void ServerListModel::setLinkStatus(const QString& id, const LinkStatus& status) {
-    const int row = rowOf(id);
-    if (row < 0 || rows_[row].status == status) return;
-    rows_[row].status = status;
-    // The whole row: the list's filter matches the state on any column.
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1),
-                     {Qt::DisplayRole, Qt::ToolTipRole});
+    setLinkStatus(QStringList{id}, status);
+}
+
+void ServerListModel::setLinkStatus(const QStringList& ids, const LinkStatus& status) {
+    QList<int> changed;
+    for (const QString& id : ids) {
+        const int row = rowOf(id);
+        if (row < 0 || rows_[row].status == status) continue;
+        rows_[row].status = status;
+        changed << row;
+    }
+    // One change per run of neighbouring rows, whole rows: the list's filter
+    // matches the state on any column and looks again at these rows only.
+    std::sort(changed.begin(), changed.end());
+    for (qsizetype i = 0; i < changed.size();) {
+        qsizetype end = i + 1;
+        while (end < changed.size() && changed[end] == changed[end - 1] + 1) ++end;
+        emit dataChanged(index(changed[i], 0), index(changed[end - 1], ColumnCount - 1),
+                         {Qt::DisplayRole, Qt::ToolTipRole});
+        i = end;
+    }
 }
 
 int ServerListModel::rowCount(const QModelIndex& parent) const {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QStringDecoder>
 
 #include <optional>
@@ -46,8 +47,10 @@ struct Section {
     QString id;
     int header = 0;    // line index of "[id]"
     int lastLine = 0;  // line index of its last key line (the header when it has none)
-    QHash<QString, int> keyLines;
-    QHash<QString, QString> values;
+    // A handful of keys each: small maps, where a hash per section would
+    // cost thousands of servers a bucket table each.
+    QMap<QString, int> keyLines;
+    QMap<QString, QString> values;
 };
 
 // The file as lines, kept so that an edit changes only the lines it must.
