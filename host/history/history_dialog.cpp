@@ -390,7 +390,9 @@ void HistoryDialog::takeUpdateAnswer(const jexlink::Envelope& answer) {
                    .arg(shownText(conflict.setting, kMaxShownText),
                         shownText(conflict.operatorName, kMaxOperatorText),
                         shownText(conflict.theirs, kMaxShownText));
-    if (why.isEmpty()) why << shownText(answer.reason, kMaxReasonText);
+    if (why.isEmpty())
+        why << (answer.reason.trimmed().isEmpty() ? QStringLiteral("the server refused it")
+                                                  : shownText(answer.reason, kMaxReasonText));
     const QString text = QStringLiteral("The server did not store %1: %2")
                              .arg(putBackText_, why.join(QStringLiteral("; ")));
     status_->setText(text);
