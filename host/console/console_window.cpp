@@ -370,8 +370,9 @@ bool ConsoleWindow::reviewUpdate(const QString& serverName, const QString& body)
 void ConsoleWindow::storedElsewhere(const QStringList& ids) {
     if (!ids.contains(session_.openId())) return;
     if (edits_.edited())
-        return showOutcome(tr("The open server's settings changed on its remote side; your "
-                              "changes are not sent yet. Refresh shows what is stored."));
+        return showOutcome(
+            tr("The open server's settings changed on its remote side; your "
+               "changes are not sent yet. Refresh shows what is stored."));
     edits_.stop();  // the form is filled again with what is stored now
     session_.refresh();
 }
