@@ -112,15 +112,18 @@ servers::LinkStatus HostSession::linkStatus(const ServerEntry& entry) const {
 // Every server's link is kept open from the start, so the list is true
 // before a server is opened.
 void HostSession::showLinks() {
+    serversOfLink_.clear();
     for (const auto& entry : servers_->servers()) {
-        links_->open(entry.remote, servers::tokenFilePath(entry, serversFile_), false);
-        servers_->setLinkStatus(entry.id, linkStatus(entry));
+        const QString tokenFile = servers::tokenFilePath(entry, serversFile_);
+        const QString key = LinkPool::keyOf(entry.remote, tokenFile);
+        serversOfLink_[key] << entry.id;
+        links_->open(entry.remote, tokenFile, false);
+        servers_->setLinkStatus(entry.id, links_->status(key));
     }
 }
 
 void HostSession::linkChanged(const QString& key, const servers::LinkStatus& status) {
-    for (const auto& entry : servers_->servers())
-        if (linkKey(entry) == key) servers_->setLinkStatus(entry.id, status);
+    servers_->setLinkStatus(serversOfLink_.value(key), status);
     const auto open = server(openId_);
     if (!open || linkKey(*open) != key) return;
     if (awaitingWelcome_ && status.state != LinkState::Connecting) return finishOpen();

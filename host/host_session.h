@@ -164,6 +164,9 @@ private:
     std::map<QString, std::unique_ptr<PluginClient>> plugins_;  // by ProgID
 
     QString openId_;
+    // The servers of each link, so that a link's change reaches its rows
+    // without going through thousands of servers.
+    QHash<QString, QStringList> serversOfLink_;
     PluginClient* openPlugin_ = nullptr;
     PanelPlace place_;
     bool awaitingWelcome_ = false;             // the open server's panel waits for its link

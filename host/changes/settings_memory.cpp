@@ -1,26 +1,28 @@
 #include "host/changes/settings_memory.h"
 
-#include <algorithm>
-
 namespace jexhost::changes {
 
 void SettingsMemory::remember(const QString& server, const QString& settingsReply) {
     if (settingsReply.isEmpty() || settingsReply == QStringLiteral("Failed")) return;
     forget(server);
-    if (snapshots_.size() >= kMaxServers) snapshots_.removeFirst();
-    snapshots_.append({server, snapshotOfReply(settingsReply)});
+    if (snapshots_.size() >= kMaxServers) snapshots_.remove(order_.take(order_.firstKey()));
+    const quint64 stamp = nextStamp_++;
+    snapshots_.insert(server, {snapshotOfReply(settingsReply), stamp});
+    order_.insert(stamp, server);
 }
 
 void SettingsMemory::forget(const QString& server) {
-    snapshots_.removeIf([&](const auto& entry) { return entry.first == server; });
+    const auto it = snapshots_.constFind(server);
+    if (it == snapshots_.cend()) return;
+    order_.remove(it->stamp);
+    snapshots_.erase(it);
 }
 
 Snapshot SettingsMemory::lastFetched(const QString& server) const {
-    const auto it = std::find_if(snapshots_.cbegin(), snapshots_.cend(),
-                                 [&](const auto& entry) { return entry.first == server; });
+    const auto it = snapshots_.constFind(server);
     if (it == snapshots_.cend())
         return kdrsm::model::Fault{-1, {}, QStringLiteral("no settings fetched from this server")};
-    return it->second;
+    return it->snapshot;
 }
 
 SettingsDifference SettingsMemory::differenceFor(const QString& server,

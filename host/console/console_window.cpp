@@ -23,6 +23,7 @@
 #include "host/changes/review_dialog.h"
 #include "host/console/concurrent_edits.h"
 #include "host/console/sync_bar.h"
+#include "host/fleet_ui/fleet_actions.h"
 #include "host/history/history_dialog.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
@@ -180,6 +181,11 @@ void ConsoleWindow::buildMenus() {
     server->addAction(tr("&Add..."), serverList_, &servers::ServerListPanel::addServer);
     server->addAction(tr("&Edit..."), serverList_, &servers::ServerListPanel::editServer);
     server->addAction(tr("Re&move"), serverList_, &servers::ServerListPanel::removeServer);
+    server->addSeparator();
+    fleet_ = new fleet_ui::FleetActions(session_, serverList_, this);
+    fleet_->addTo(server);
+    connect(fleet_, &fleet_ui::FleetActions::notice, this, &ConsoleWindow::showOutcome);
+    connect(fleet_, &fleet_ui::FleetActions::settingsStored, this, &ConsoleWindow::storedElsewhere);
 
     QToolBar* tools = addToolBar(tr("Server"));
     tools->setObjectName(QStringLiteral("serverTools"));
@@ -336,8 +342,14 @@ history::HistoryDialog* ConsoleWindow::showHistory() {
     }
     auto* source = new LinkHistorySource(*session_.links(), entry->remote,
                                          servers::tokenFilePath(*entry, session_.serversFile()));
+    source->setTag(entry->tag);
     auto* dialog = new history::HistoryDialog(source, entry->profile, entry->name, this);
     source->setParent(dialog);
+    connect(dialog, &history::HistoryDialog::settingPutBack, this,
+            [this, id = entry->id, name = entry->name](int, const QString& what) {
+                showOutcome(tr("%1: %2 is stored.").arg(name, what));
+                storedElsewhere({id});
+            });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // A revert changed the settings behind the open panel: it fetches them again.
     connect(dialog, &history::HistoryDialog::reverted, this,
@@ -371,6 +383,16 @@ bool ConsoleWindow::reviewUpdate(const servers::ServerEntry& server, const QStri
     if (std::holds_alternative<kdrsm::model::Fault>(current)) current = fetched;
     return changes::reviewUpdate(
         this, changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched)));
+}
+
+void ConsoleWindow::storedElsewhere(const QStringList& ids) {
+    if (!ids.contains(session_.openId())) return;
+    if (edits_.edited())
+        return showOutcome(
+            tr("The open server's settings changed on its remote side; your "
+               "changes are not sent yet. Refresh shows what is stored."));
+    edits_.stop();  // the form is filled again with what is stored now
+    session_.refresh();
 }
 
 void ConsoleWindow::showOutcome(const QString& text) {

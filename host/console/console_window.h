@@ -36,6 +36,9 @@ class TrafficDock;
 namespace history {
 class HistoryDialog;
 }
+namespace fleet_ui {
+class FleetActions;
+}
 
 class ConsoleWindow : public QMainWindow {
     Q_OBJECT
@@ -57,6 +60,7 @@ public:
     bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
+    fleet_ui::FleetActions* fleetActions() const { return fleet_; }
 
     // Opens server `id`'s panel (and selects it in the list), once changes
     // not sent in the open one are settled.
@@ -90,6 +94,9 @@ private:
     void showOutcome(const QString& text);
     bool reviewUpdate(const servers::ServerEntry& server, const QString& body,
                       const QString& currentReply);
+    // Settings were stored behind these servers' backs: an open panel among
+    // them fetches again, unless it holds changes not sent.
+    void storedElsewhere(const QStringList& ids);
 
     HostSession& session_;
     QSettings& settings_;
@@ -107,6 +114,7 @@ private:
     traffic::TrafficDock* trafficDock_;
     QLabel* openLabel_;
     QAction* reviewUpdates_ = nullptr;
+    fleet_ui::FleetActions* fleet_ = nullptr;
 };
 
 }  // namespace jexhost

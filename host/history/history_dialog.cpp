@@ -1,12 +1,20 @@
 #include "host/history/history_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "exchange/model/settings_difference.h"
+#include "exchange/model/settings_reply.h"
+#include "exchange/model/settings_update.h"
+#include "host/history/setting_put_back.h"
 
 namespace jexhost::history {
 
@@ -15,6 +23,10 @@ namespace {
 const QString kBoxTitle = QStringLiteral("History");
 constexpr int kDefaultTimeoutMs = 20000;
 constexpr int kVersionRole = Qt::UserRole;
+// A change row's way back: its setting's key, role or weapon, and old value.
+constexpr int kPutBackKeyRole = Qt::UserRole + 1;
+constexpr int kPutBackEntryRole = Qt::UserRole + 2;
+constexpr int kPutBackValueRole = Qt::UserRole + 3;
 
 QTreeWidget* newTree(const QStringList& headers) {
     auto* tree = new QTreeWidget;
@@ -34,14 +46,21 @@ QTreeWidgetItem* recordItem(const HistoryRow& row) {
     auto* item = new QTreeWidgetItem(
         {localTimeText(row.time), row.operatorName, versionText(row.version), rowSummary(row)});
     item->setToolTip(3, item->text(3));
-    for (const HistoryChange& change : row.changes) {
+    for (int i = 0; i < row.changes.size(); ++i) {
+        const HistoryChange& change = row.changes[i];
         const QString setting = change.entry.isEmpty()
                                     ? change.setting
                                     : change.setting + QStringLiteral(": ") + change.entry;
         const bool secret = change.kind == ChangeKind::Secret;
-        item->addChild(new QTreeWidgetItem({QString(), QString(), QString(), setting,
-                                            secret ? QString() : change.before,
-                                            secret ? QStringLiteral("changed") : change.after}));
+        auto* child = new QTreeWidgetItem({QString(), QString(), QString(), setting,
+                                           secret ? QString() : change.before,
+                                           secret ? QStringLiteral("changed") : change.after});
+        if (const auto& back = row.putBacks.value(i)) {
+            child->setData(0, kPutBackKeyRole, back->key);
+            child->setData(0, kPutBackEntryRole, back->entry);
+            child->setData(0, kPutBackValueRole, back->value);
+        }
+        item->addChild(child);
     }
     if (row.omittedChanges > 0)
         item->addChild(new QTreeWidgetItem(
@@ -71,11 +90,22 @@ HistoryDialog::HistoryDialog(HistorySource* source, int profile, const QString& 
                         QStringLiteral("Old"), QStringLiteral("New")})),
       versions_(
           newTree({QStringLiteral("Time"), QStringLiteral("Operator"), QStringLiteral("Version")})),
+      compare_(
+          newTree({QStringLiteral("Setting"), QStringLiteral("Older"), QStringLiteral("Newer")})),
       revert_(new QPushButton(QStringLiteral("Revert"))),
+      compareButton_(new QPushButton(QStringLiteral("Compare"))),
+      putBack_(new QPushButton(QStringLiteral("Revert setting"))),
       refresh_(new QPushButton(QStringLiteral("Refresh"))) {
     setWindowTitle(QStringLiteral("History: %1").arg(serverName_));
     setObjectName(QStringLiteral("historyDialog"));
     versions_->setRootIsDecorated(false);
+    // Two versions are compared; Revert takes the current one.
+    versions_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    compare_->setRootIsDecorated(false);
+    compare_->setObjectName(QStringLiteral("comparison"));
+    compareButton_->setToolTip(QStringLiteral("Select two kept versions to compare"));
+    putBack_->setToolTip(
+        QStringLiteral("Put the selected setting of a record back to its old value"));
     // A long summary would push the old and new values out of sight: its
     // column keeps a width, the row's tooltip has all of it.
     QHeaderView* header = records_->header();
@@ -87,11 +117,16 @@ HistoryDialog::HistoryDialog(HistorySource* source, int profile, const QString& 
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->addButton(revert_, QDialogButtonBox::ActionRole);
+    buttons->addButton(compareButton_, QDialogButtonBox::ActionRole);
+    buttons->addButton(putBack_, QDialogButtonBox::ActionRole);
     buttons->addButton(refresh_, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(revert_, &QPushButton::clicked, this, &HistoryDialog::revertSelected);
     connect(refresh_, &QPushButton::clicked, this, &HistoryDialog::refresh);
-    connect(versions_, &QTreeWidget::currentItemChanged, this, &HistoryDialog::updateButtons);
+    connect(compareButton_, &QPushButton::clicked, this, &HistoryDialog::compareSelected);
+    connect(putBack_, &QPushButton::clicked, this, &HistoryDialog::putBackSelected);
+    connect(versions_, &QTreeWidget::itemSelectionChanged, this, &HistoryDialog::updateButtons);
+    connect(records_, &QTreeWidget::currentItemChanged, this, &HistoryDialog::updateButtons);
 
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultTimeoutMs);
@@ -101,15 +136,26 @@ HistoryDialog::HistoryDialog(HistorySource* source, int profile, const QString& 
     connect(source_, &HistorySource::historyArrived, this, &HistoryDialog::showHistory);
     connect(source_, &HistorySource::revertAnswered, this, &HistoryDialog::showOutcome);
     connect(source_, &HistorySource::failed, this, &HistoryDialog::showFailure);
+    connect(source_, &HistorySource::versionArrived, this, &HistoryDialog::takeVersion);
+    connect(source_, &HistorySource::settingsArrived, this, &HistoryDialog::takeSettings);
+    connect(source_, &HistorySource::updateAnswered, this, &HistoryDialog::takeUpdateAnswer);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(status_);
     layout->addWidget(new QLabel(QStringLiteral("Changes")));
     layout->addWidget(records_, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Kept versions")));
-    layout->addWidget(versions_, 1);
+    auto* kept = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Kept versions")));
+    left->addWidget(versions_);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("Compared")));
+    right->addWidget(compare_);
+    kept->addLayout(left, 1);
+    kept->addLayout(right, 2);
+    layout->addLayout(kept, 2);
     layout->addWidget(buttons);
-    resize(900, 560);
+    resize(900, 640);
 
     // Ask once the dialog's event loop runs, so that an answer finds it shown.
     QTimer::singleShot(0, this, &HistoryDialog::refresh);
@@ -139,6 +185,10 @@ void HistoryDialog::updateButtons() {
     const bool idle = pending_ == Pending::None;
     refresh_->setEnabled(idle);
     revert_->setEnabled(idle && versions_->currentItem() != nullptr);
+    compareButton_->setEnabled(idle && versions_->selectedItems().size() == 2);
+    const QTreeWidgetItem* change = records_->currentItem();
+    putBack_->setEnabled(idle && change && change->parent() &&
+                         !change->data(0, kPutBackKeyRole).toString().isEmpty());
 }
 
 void HistoryDialog::revertSelected() {
@@ -204,13 +254,147 @@ void HistoryDialog::showFailure(const QString& reason) {
     if (was == Pending::None) return;
     finish();
     const QString why = shownText(reason, kMaxReasonText);
-    const QString text = was == Pending::History
-                             ? QStringLiteral("The history could not be fetched: %1").arg(why)
-                             : QStringLiteral(
-                                   "The revert to version %1 was not confirmed: %2. Refresh to see "
-                                   "whether it was stored.")
-                                   .arg(revertVersion_)
-                                   .arg(why);
+    QString text;
+    switch (was) {
+        case Pending::History:
+            text = QStringLiteral("The history could not be fetched: %1").arg(why);
+            break;
+        case Pending::Revert:
+            text = QStringLiteral(
+                       "The revert to version %1 was not confirmed: %2. Refresh to see "
+                       "whether it was stored.")
+                       .arg(revertVersion_)
+                       .arg(why);
+            break;
+        case Pending::Versions:
+            text = QStringLiteral("The versions could not be fetched: %1").arg(why);
+            break;
+        case Pending::Settings:
+            text = QStringLiteral("The current settings could not be fetched: %1").arg(why);
+            break;
+        case Pending::Update:
+            text = QStringLiteral("%1 was not confirmed: %2. Refresh to see whether it was stored.")
+                       .arg(putBackText_, why);
+            break;
+        case Pending::None:
+            return;
+    }
+    status_->setText(text);
+    QMessageBox::warning(this, kBoxTitle, text);
+}
+
+void HistoryDialog::compareSelected() {
+    const QList<QTreeWidgetItem*> chosen = versions_->selectedItems();
+    if (pending_ != Pending::None || chosen.size() != 2) return;
+    compared_ = {chosen[0]->data(0, kVersionRole).toLongLong(),
+                 chosen[1]->data(0, kVersionRole).toLongLong()};
+    std::sort(compared_.begin(), compared_.end());
+    comparedReplies_.clear();
+    compare_->clear();
+    compare_->setHeaderLabels({QStringLiteral("Setting"),
+                               QStringLiteral("Version %1").arg(compared_[0]),
+                               QStringLiteral("Version %1").arg(compared_[1])});
+    send(Pending::Versions,
+         QStringLiteral("Fetching versions %1 and %2…").arg(compared_[0]).arg(compared_[1]));
+    source_->requestVersion(profile_, compared_[0]);
+}
+
+void HistoryDialog::takeVersion(qint64 version, const QString& settingsReply) {
+    if (pending_ != Pending::Versions || comparedReplies_.size() >= compared_.size() ||
+        version != compared_[comparedReplies_.size()])
+        return;
+    comparedReplies_ << settingsReply;
+    if (comparedReplies_.size() < compared_.size()) {
+        timer_.start();
+        return source_->requestVersion(profile_, compared_[comparedReplies_.size()]);
+    }
+    const auto older = kdrsm::model::settingsOfReply(comparedReplies_[0]);
+    const auto newer = kdrsm::model::settingsOfReply(comparedReplies_[1]);
+    const auto* a = std::get_if<kdrsm::model::ServerSettings>(&older);
+    const auto* b = std::get_if<kdrsm::model::ServerSettings>(&newer);
+    if (!a || !b)
+        return showFailure(
+            QStringLiteral("version %1 could not be read").arg(compared_[a ? 1 : 0]));
+    finish();
+    const auto changes = kdrsm::model::differences(*a, *b);
+    for (const kdrsm::model::SettingChange& change : changes) {
+        const bool secret = change.kind == kdrsm::model::ChangeKind::Secret;
+        QString label = kdrsm::model::changeLabel(change);
+        if (label.endsWith(u':')) label.chop(1);
+        compare_->addTopLevelItem(new QTreeWidgetItem(
+            {label,
+             secret ? QString() : shownText(kdrsm::model::shownBefore(change), kMaxShownText),
+             secret ? QStringLiteral("changed")
+                    : shownText(kdrsm::model::shownAfter(change), kMaxShownText)}));
+    }
+    status_->setText(changes.isEmpty()
+                         ? QStringLiteral("Versions %1 and %2 hold the same settings.")
+                               .arg(compared_[0])
+                               .arg(compared_[1])
+                         : QStringLiteral("Versions %1 and %2 differ in %3 settings.")
+                               .arg(compared_[0])
+                               .arg(compared_[1])
+                               .arg(changes.size()));
+}
+
+void HistoryDialog::putBackSelected() {
+    const QTreeWidgetItem* change = records_->currentItem();
+    if (pending_ != Pending::None || !change || !change->parent()) return;
+    const QString key = change->data(0, kPutBackKeyRole).toString();
+    if (key.isEmpty()) return;
+    putBackWanted_ = PutBack{key, change->data(0, kPutBackEntryRole).toString(),
+                             change->data(0, kPutBackValueRole).toString()};
+    putBackText_ = QStringLiteral("%1 back to %2").arg(change->text(3), change->text(4));
+    QMessageBox confirm(QMessageBox::Question, kBoxTitle,
+                        QStringLiteral("Put %1 of %2 back to %3? The other settings stay as they "
+                                       "are now.")
+                            .arg(change->text(3), serverName_, change->text(4)),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+    confirm.setDefaultButton(QMessageBox::Cancel);
+    if (confirm.exec() != QMessageBox::Ok) return;
+    send(Pending::Settings, QStringLiteral("Fetching the current settings…"));
+    source_->requestSettings(profile_);
+}
+
+void HistoryDialog::takeSettings(const QString& settingsReply, qint64 version) {
+    if (pending_ != Pending::Settings || !putBackWanted_) return;
+    const auto current = kdrsm::model::settingsOfReply(settingsReply);
+    const auto* now = std::get_if<kdrsm::model::ServerSettings>(&current);
+    if (!now) return showFailure(QStringLiteral("the server's settings could not be read"));
+    if (version <= 0) return showFailure(QStringLiteral("the server named no version"));
+    const auto wanted = withPutBack(*now, *putBackWanted_);
+    if (const auto* fault = std::get_if<kdrsm::model::Fault>(&wanted))
+        return showFailure(fault->reason);
+    const auto& settings = std::get<kdrsm::model::ServerSettings>(wanted);
+    if (kdrsm::model::differences(*now, settings).isEmpty()) {
+        finish();
+        status_->setText(QStringLiteral("Nothing to do: %1 already holds that value.")
+                             .arg(putBackText_.section(QStringLiteral(" back to "), 0, 0)));
+        return;
+    }
+    send(Pending::Update, QStringLiteral("Sending %1…").arg(putBackText_));
+    source_->requestUpdate(profile_, kdrsm::model::updateBody(settings), version);
+}
+
+void HistoryDialog::takeUpdateAnswer(const jexlink::Envelope& answer) {
+    if (pending_ != Pending::Update) return;
+    finish();
+    if (answer.text == u"1") {
+        status_->setText(QStringLiteral("Stored: %1.").arg(putBackText_));
+        emit settingPutBack(profile_, putBackText_);
+        return refresh();
+    }
+    QStringList why;
+    for (const jexlink::Conflict& conflict : answer.conflicts)
+        why << QStringLiteral("%1 was changed meanwhile by %2 (now %3)")
+                   .arg(shownText(conflict.setting, kMaxShownText),
+                        shownText(conflict.operatorName, kMaxOperatorText),
+                        shownText(conflict.theirs, kMaxShownText));
+    if (why.isEmpty())
+        why << (answer.reason.trimmed().isEmpty() ? QStringLiteral("the server refused it")
+                                                  : shownText(answer.reason, kMaxReasonText));
+    const QString text = QStringLiteral("The server did not store %1: %2")
+                             .arg(putBackText_, why.join(QStringLiteral("; ")));
     status_->setText(text);
     QMessageBox::warning(this, kBoxTitle, text);
 }

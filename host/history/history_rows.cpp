@@ -74,6 +74,24 @@ HistoryChange changeOf(const QJsonObject& object) {
     return change;
 }
 
+std::optional<PutBack> putBackOf(const QJsonObject& object) {
+    const QString key = object.value(kSetting).toString();
+    const QJsonValue old = object.value(kOld);
+    if (object.value(QStringLiteral("changed")).toBool() || model::labelOfKey(key).isEmpty() ||
+        model::isSecret(model::fieldOfKey(key)))
+        return std::nullopt;
+    if (key == QLatin1StringView(model::kRolesKey) ||
+        key == QLatin1StringView(model::kWeaponsKey)) {
+        if (!old.isBool() || object.value(QStringLiteral("added")).toBool() ||
+            object.value(QStringLiteral("removed")).toBool())
+            return std::nullopt;
+        return PutBack{key, object.value(QStringLiteral("entry")).toString(),
+                       old.toBool() ? QStringLiteral("1") : QStringLiteral("0")};
+    }
+    if (!old.isString()) return std::nullopt;
+    return PutBack{key, {}, old.toString()};
+}
+
 std::optional<qint64> versionOf(const QJsonValue& value) {
     const qint64 version = value.toInteger(-1);
     return version >= 0 ? std::optional<qint64>(version) : std::nullopt;
@@ -130,6 +148,7 @@ QList<HistoryRow> historyRows(const QJsonArray& records) {
                 continue;
             }
             row.changes.append(changeOf(change.toObject()));
+            row.putBacks.append(putBackOf(change.toObject()));
         }
         rows.append(row);
     }

@@ -37,6 +37,18 @@ struct HistoryChange {
     friend bool operator==(const HistoryChange&, const HistoryChange&) = default;
 };
 
+// What putting one change of a record back means: the setting's key, the
+// role or weapon, and the value the record says it had before (stored text;
+// "1" or "0" for a restriction). A password (the record keeps no value), an
+// entry the change added or removed, and a value that cannot be read have
+// none.
+struct PutBack {
+    QString key;
+    QString entry;
+    QString value;
+    friend bool operator==(const PutBack&, const PutBack&) = default;
+};
+
 struct HistoryRow {
     QDateTime time;  // UTC; invalid when the record's time is unreadable
     QString operatorName;
@@ -44,7 +56,8 @@ struct HistoryRow {
     std::optional<qint64> revertOf;
     bool undone = false;  // written, then not stored
     QList<HistoryChange> changes;
-    int omittedChanges = 0;  // changes beyond kMaxChangesPerRow
+    QList<std::optional<PutBack>> putBacks;  // one per change
+    int omittedChanges = 0;                  // changes beyond kMaxChangesPerRow
 };
 
 struct VersionRow {

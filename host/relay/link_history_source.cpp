@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "exchange/wire/request.h"
 #include "host/relay/link_pool.h"
 
 namespace jexhost {
@@ -45,6 +46,42 @@ void LinkHistorySource::requestRevert(int profile, qint64 version) {
             if (!answer) return emit failed(QStringLiteral("the answer could not be read"));
             emit revertAnswered(answer->second);
         });
+}
+
+void LinkHistorySource::requestVersion(int profile, qint64 version) {
+    send(
+        [profile, version](qint64 id) {
+            return jexlink::keptSettingsRequestMessage({id, profile, version});
+        },
+        [this, version](const QString& message) {
+            const auto answer = jexlink::readKeptSettingsAnswer(message);
+            if (!answer) return emit failed(QStringLiteral("the answer could not be read"));
+            if (!answer->second.refusal.isEmpty()) return emit failed(answer->second.refusal);
+            emit versionArrived(version, answer->second.answer);
+        });
+}
+
+void LinkHistorySource::requestSettings(int profile) {
+    const QString request =
+        kdrsm::wire::requestText(kdrsm::wire::kGetSettings, tag_, profile, QString());
+    send([request](qint64 id) { return jexlink::requestMessage(id, request); },
+         [this](const QString& message) {
+             const auto answer = jexlink::readAnswerMessage(message);
+             if (!answer || answer->text.isEmpty())
+                 return emit failed(QStringLiteral("no settings came back"));
+             emit settingsArrived(answer->text, answer->version.value_or(0));
+         });
+}
+
+void LinkHistorySource::requestUpdate(int profile, const QString& body, qint64 base) {
+    const QString request =
+        kdrsm::wire::requestText(kdrsm::wire::kSetSettings, tag_, profile, body);
+    send([request, base](qint64 id) { return jexlink::requestMessage(id, request, base); },
+         [this](const QString& message) {
+             const auto answer = jexlink::readAnswerMessage(message);
+             if (!answer) return emit failed(QStringLiteral("the answer could not be read"));
+             emit updateAnswered(*answer);
+         });
 }
 
 // The link outlives the dialog: an answer that comes after it closed finds

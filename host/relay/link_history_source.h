@@ -20,8 +20,14 @@ class LinkHistorySource final : public history::HistorySource {
 public:
     LinkHistorySource(LinkPool& pool, QString remote, QString tokenFile, QObject* parent = nullptr);
 
+    // The host tag the server's requests carry (fetches and updates).
+    void setTag(const QString& tag) { tag_ = tag; }
+
     void requestHistory(int profile) override;
     void requestRevert(int profile, qint64 version) override;
+    void requestVersion(int profile, qint64 version) override;
+    void requestSettings(int profile) override;
+    void requestUpdate(int profile, const QString& body, qint64 base) override;
 
 private:
     void send(const ComposeMessage& compose, std::function<void(const QString&)> onAnswer);
@@ -29,6 +35,7 @@ private:
     LinkPool& pool_;
     QString remote_;
     QString tokenFile_;
+    QString tag_;
 };
 
 }  // namespace jexhost

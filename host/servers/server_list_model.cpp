@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace jexhost::servers {
 
 namespace {
@@ -47,11 +49,14 @@ void ServerListModel::setServers(const QList<ServerEntry>& servers) {
     for (const Row& row : rows_) previous.insert(row.entry.id, row);
     beginResetModel();
     rows_.clear();
+    rowOfId_.clear();
+    rows_.reserve(servers.size());
     for (const ServerEntry& entry : servers) {
         Row row = previous.value(entry.id);
         // A server moved to another link has no state there yet.
         if (row.entry.remote != entry.remote || row.entry.tokenFile != entry.tokenFile) row = Row{};
         row.entry = entry;
+        rowOfId_.insert(entry.id, int(rows_.size()));
         rows_.append(row);
     }
     endResetModel();
@@ -64,17 +69,31 @@ QList<ServerEntry> ServerListModel::servers() const {
 }
 
 int ServerListModel::rowOf(const QString& id) const {
-    for (int i = 0; i < rows_.size(); ++i)
-        if (rows_[i].entry.id == id) return i;
-    return -1;
+    return rowOfId_.value(id, -1);
 }
 
 void ServerListModel::setLinkStatus(const QString& id, const LinkStatus& status) {
-    const int row = rowOf(id);
-    if (row < 0 || rows_[row].status == status) return;
-    rows_[row].status = status;
-    const QModelIndex cell = index(row, LinkColumn);
-    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+    setLinkStatus(QStringList{id}, status);
+}
+
+void ServerListModel::setLinkStatus(const QStringList& ids, const LinkStatus& status) {
+    QList<int> changed;
+    for (const QString& id : ids) {
+        const int row = rowOf(id);
+        if (row < 0 || rows_[row].status == status) continue;
+        rows_[row].status = status;
+        changed << row;
+    }
+    // One change per run of neighbouring rows, whole rows: the list's filter
+    // matches the state on any column and looks again at these rows only.
+    std::sort(changed.begin(), changed.end());
+    for (qsizetype i = 0; i < changed.size();) {
+        qsizetype end = i + 1;
+        while (end < changed.size() && changed[end] == changed[end - 1] + 1) ++end;
+        emit dataChanged(index(changed[i], 0), index(changed[end - 1], ColumnCount - 1),
+                         {Qt::DisplayRole, Qt::ToolTipRole});
+        i = end;
+    }
 }
 
 void ServerListModel::setChangeMark(const QString& id, const QString& mark) {

@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "host/servers/server_dialog.h"
+#include "host/servers/server_filter.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
 
@@ -16,12 +21,25 @@ namespace jexhost::servers {
 
 ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversFile,
                                  QWidget* parent)
-    : QWidget(parent), model_(model), serversFile_(serversFile), view_(new QTableView(this)) {
-    view_->setModel(model_);
+    : QWidget(parent),
+      model_(model),
+      serversFile_(serversFile),
+      filter_(new ServerFilter(this)),
+      filterBox_(new QLineEdit(this)),
+      view_(new QTableView(this)) {
+    filter_->setSourceModel(model_);
+    filterBox_->setObjectName(QStringLiteral("serverFilter"));
+    filterBox_->setPlaceholderText(tr("Filter by name, game, remote or state"));
+    filterBox_->setClearButtonEnabled(true);
+    connect(filterBox_, &QLineEdit::textChanged, filter_, &ServerFilter::setText);
+    view_->setModel(filter_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Many servers at once for fleet operations; Edit and Remove take the current one.
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->verticalHeader()->hide();
+    // Rows of one height: thousands of servers scroll without measuring each.
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // Name and link as wide as their text; game and remote share the rest,
     // cut short in the middle when they must be (the tooltip has all of it).
     QHeaderView* header = view_->horizontalHeader();
@@ -45,6 +63,7 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(filterBox_);
     layout->addWidget(view_);
     layout->addLayout(buttons);
 
@@ -52,7 +71,7 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     connect(edit, &QPushButton::clicked, this, &ServerListPanel::editServer);
     connect(remove, &QPushButton::clicked, this, &ServerListPanel::removeServer);
     connect(view_, &QTableView::activated, this, [this](const QModelIndex& index) {
-        emit openRequested(model_->server(index.row()).id);
+        emit openRequested(model_->server(sourceRow(index)).id);
     });
 
     // The list's keys: Ctrl+N adds, F2 edits, Delete removes (Enter opens).
@@ -73,13 +92,30 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     }
 }
 
+int ServerListPanel::sourceRow(const QModelIndex& shown) const {
+    return filter_->mapToSource(shown).row();
+}
+
 QString ServerListPanel::currentId() const {
     const QModelIndex current = view_->currentIndex();
-    return current.isValid() ? model_->server(current.row()).id : QString();
+    return current.isValid() ? model_->server(sourceRow(current)).id : QString();
+}
+
+QStringList ServerListPanel::selectedIds() const {
+    QList<int> rows;
+    for (const QModelIndex& shown : view_->selectionModel()->selectedRows())
+        rows << sourceRow(shown);
+    std::sort(rows.begin(), rows.end());
+    QStringList ids;
+    for (const int row : rows) ids << model_->server(row).id;
+    return ids;
 }
 
 void ServerListPanel::selectServer(const QString& id) {
-    if (const int row = model_->rowOf(id); row >= 0) view_->selectRow(row);
+    const int row = model_->rowOf(id);
+    if (row < 0) return;
+    const QModelIndex shown = filter_->mapFromSource(model_->index(row, 0));
+    if (shown.isValid()) view_->selectRow(shown.row());
 }
 
 void ServerListPanel::addServer() {

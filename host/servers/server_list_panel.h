@@ -10,10 +10,13 @@
 
 #include <functional>
 
+class QLineEdit;
+class QModelIndex;
 class QTableView;
 
 namespace jexhost::servers {
 
+class ServerFilter;
 class ServerListModel;
 
 class ServerListPanel : public QWidget {
@@ -27,10 +30,14 @@ public:
     void setEmbeddedProfiles(const QSet<int>& profiles) { embeddedProfiles_ = profiles; }
     // Asked before server `id` is edited or removed; false stops it.
     void setChangeGuard(std::function<bool(const QString& id)> guard) { guard_ = std::move(guard); }
-    // The selected server's id; empty when none is selected.
+    // The current server's id (the one Edit, Remove and Open act on); empty
+    // when there is none.
     QString currentId() const;
+    // Every selected server shown, in the list's order (fleet operations).
+    QStringList selectedIds() const;
     void selectServer(const QString& id);
     QTableView* view() const { return view_; }
+    QLineEdit* filterBox() const { return filterBox_; }
 
 public slots:
     void addServer();
@@ -51,12 +58,16 @@ private:
     // Re-reads the file into the model after a change.
     void reload();
     void refuse(const QString& error);
+    // The list's row of a row the view shows.
+    int sourceRow(const QModelIndex& shown) const;
 
     ServerListModel* model_;
     QString serversFile_;
     QStringList knownGames_;
     QSet<int> embeddedProfiles_;
     std::function<bool(const QString& id)> guard_;
+    ServerFilter* filter_;
+    QLineEdit* filterBox_;
     QTableView* view_;
 };
 

@@ -124,21 +124,38 @@ std::optional<Fault> entryFault(const ServerEntry& entry) {
     return std::nullopt;
 }
 
-std::optional<Fault> clashFault(const ServerEntry& entry, const QList<ServerEntry>& others) {
-    for (const ServerEntry& other : others) {
-        if (other.id == entry.id) continue;
-        if (other.name == entry.name)
-            return Fault{
-                QStringLiteral("Name"),
-                QStringLiteral("\"%1\" is already the name of [%2]").arg(entry.name, other.id)};
-        if (other.tag == entry.tag && other.profile == entry.profile)
-            return Fault{QStringLiteral("Tag"),
-                         QStringLiteral("tag \"%1\" with profile %2 is already used by [%3]")
-                             .arg(entry.tag)
-                             .arg(entry.profile)
-                             .arg(other.id)};
-    }
+namespace {
+
+QString routeOf(const ServerEntry& entry) {
+    return QString::number(entry.profile) + u' ' + entry.tag;
+}
+
+}  // namespace
+
+std::optional<Fault> ClashIndex::fault(const ServerEntry& entry) const {
+    if (const QString other = idOfName_.value(entry.name); !other.isNull() && other != entry.id)
+        return Fault{QStringLiteral("Name"),
+                     QStringLiteral("\"%1\" is already the name of [%2]").arg(entry.name, other)};
+    if (const QString other = idOfRoute_.value(routeOf(entry));
+        !other.isNull() && other != entry.id)
+        return Fault{QStringLiteral("Tag"),
+                     QStringLiteral("tag \"%1\" with profile %2 is already used by [%3]")
+                         .arg(entry.tag)
+                         .arg(entry.profile)
+                         .arg(other)};
     return std::nullopt;
+}
+
+void ClashIndex::add(const ServerEntry& entry) {
+    idOfName_.insert(entry.name, entry.id);
+    idOfRoute_.insert(routeOf(entry), entry.id);
+}
+
+std::optional<Fault> clashFault(const ServerEntry& entry, const QList<ServerEntry>& others) {
+    ClashIndex index;
+    for (const ServerEntry& other : others)
+        if (other.id != entry.id) index.add(other);
+    return index.fault(entry);
 }
 
 }  // namespace jexhost::servers

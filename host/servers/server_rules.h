@@ -3,6 +3,7 @@
 // member it fills and the rule its text must follow. Reading the file, writing
 // it and the server dialog all check entries with these rows.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -43,5 +44,17 @@ std::optional<Fault> entryFault(const ServerEntry& entry);
 // The first clash with another server (other ids only): the same name, or the
 // same tag and profile (the console could not tell their requests apart).
 std::optional<Fault> clashFault(const ServerEntry& entry, const QList<ServerEntry>& others);
+
+// The same check against servers added one by one, each looked up rather
+// than searched: a file of thousands of servers is read in one pass.
+class ClashIndex {
+public:
+    std::optional<Fault> fault(const ServerEntry& entry) const;
+    void add(const ServerEntry& entry);
+
+private:
+    QHash<QString, QString> idOfName_;
+    QHash<QString, QString> idOfRoute_;  // tag and profile
+};
 
 }  // namespace jexhost::servers

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QStringDecoder>
 
 #include <optional>
@@ -46,8 +47,10 @@ struct Section {
     QString id;
     int header = 0;    // line index of "[id]"
     int lastLine = 0;  // line index of its last key line (the header when it has none)
-    QHash<QString, int> keyLines;
-    QHash<QString, QString> values;
+    // A handful of keys each: small maps, where a hash per section would
+    // cost thousands of servers a bucket table each.
+    QMap<QString, int> keyLines;
+    QMap<QString, QString> values;
 };
 
 // The file as lines, kept so that an edit changes only the lines it must.
@@ -56,6 +59,7 @@ struct Document {
     QString lineEnd = QStringLiteral("\n");
     bool bom = false;
     QList<Section> sections;
+    QHash<QString, int> sectionOfId;
     QList<ServerEntry> servers;  // one per section, in order
 };
 
@@ -90,10 +94,11 @@ std::optional<QString> readLines(const QByteArray& text, const QString& file, Do
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
             const QString id = trimmed.mid(1, trimmed.size() - 2).trimmed();
             if (const QString fault = idFault(id); !fault.isEmpty()) return at(file, n, fault);
-            for (const Section& s : doc->sections)
-                if (s.id == id) return at(file, n, QStringLiteral("[%1] a second time").arg(id));
+            if (doc->sectionOfId.contains(id))
+                return at(file, n, QStringLiteral("[%1] a second time").arg(id));
             if (doc->sections.size() == kMaxServers)
                 return at(file, n, QStringLiteral("more than %1 servers").arg(kMaxServers));
+            doc->sectionOfId.insert(id, int(doc->sections.size()));
             doc->sections.append({id, n, n, {}, {}});
             continue;
         }
@@ -115,6 +120,7 @@ std::optional<QString> readLines(const QByteArray& text, const QString& file, Do
 
 // Turns each section into a server by the key rules.
 std::optional<QString> readServers(const QString& file, Document* doc) {
+    ClashIndex clashes;
     for (const Section& section : doc->sections) {
         ServerEntry entry;
         entry.id = section.id;
@@ -134,7 +140,8 @@ std::optional<QString> readServers(const QString& file, Document* doc) {
             rule.set(entry, value);
         }
         if (const auto f = entryFault(entry)) return fault(f->key, f->reason);
-        if (const auto f = clashFault(entry, doc->servers)) return fault(f->key, f->reason);
+        if (const auto f = clashes.fault(entry)) return fault(f->key, f->reason);
+        clashes.add(entry);
         doc->servers.append(entry);
     }
     return std::nullopt;

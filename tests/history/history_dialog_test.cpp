@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "host/history/history_dialog.h"
+#include "model/lobby.h"
 #include "support/modal_driver.h"
 
 namespace {
@@ -25,6 +26,23 @@ class ScriptedSource final : public HistorySource {
 public:
     QStringList calls;
     std::function<void(ScriptedSource&)> revertAnswer;  // none: never answers
+    QHash<qint64, QString> kept;                        // settings replies by version
+    QString body;                                       // of the last update
+
+    void requestVersion(int profile, qint64 version) override {
+        calls << QStringLiteral("version %1 %2").arg(profile).arg(version);
+        QTimer::singleShot(0, this,
+                           [=, this] { emit versionArrived(version, kept.value(version)); });
+    }
+    void requestSettings(int profile) override {
+        calls << QStringLiteral("settings %1").arg(profile);
+        QTimer::singleShot(0, this, [this] { emit settingsArrived(modeltest::kLobbyReply, 13); });
+    }
+    void requestUpdate(int profile, const QString& update, qint64 base) override {
+        calls << QStringLiteral("update %1 base %2").arg(profile).arg(base);
+        body = update;
+        QTimer::singleShot(0, this, [this] { emit updateAnswered({0, "1"}); });
+    }
 
     void requestHistory(int profile) override {
         calls << QStringLiteral("history %1").arg(profile);
@@ -85,6 +103,52 @@ TEST_F(HistoryDialogTest, ListsRecordsWithoutPasswordText) {
     for (QTreeWidgetItemIterator it(dialog.records()); *it; ++it)
         for (int c = 0; c < records->columnCount(); ++c)
             EXPECT_FALSE((*it)->text(c).contains("hunter2") || (*it)->text(c).contains("s3cret"));
+}
+
+// Lobby as version 13; version 12 named "Night Ops", 16 players, password "hunter2".
+QString nightOps(QString reply) {
+    return reply.replace("TG9iYnk=", "TmlnaHQgT3Bz")
+        .replace("|23|", "|15|")
+        .replace("c2VjcmV0", "aHVudGVyMg==");
+}
+
+TEST_F(HistoryDialogTest, ComparesTwoKeptVersionsInTheFormsWords) {
+    ScriptedSource source;
+    source.kept = {{12, nightOps(modeltest::kLobbyReply)}, {13, modeltest::kLobbyReply}};
+    HistoryDialog dialog(&source, 3, "Alpha");
+    open(dialog);
+    dialog.versions()->selectAll();
+    dialog.compareButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.comparison()->topLevelItemCount() > 0; }));
+    QStringList rows;
+    for (int i = 0; i < dialog.comparison()->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = dialog.comparison()->topLevelItem(i);
+        rows << row->text(0) + " | " + row->text(1) + " | " + row->text(2);
+    }
+    EXPECT_EQ(rows, QStringList({"Name | Night Ops | Lobby", "Password |  | changed",
+                                 "Max Players | 16 | 24"}));
+    EXPECT_EQ(source.calls, QStringList({"history 3", "version 3 12", "version 3 13"}));
+    EXPECT_EQ(dialog.status()->text(), "Versions 12 and 13 differ in 3 settings.");
+}
+
+// One setting of a record goes back by an update based on the current version.
+TEST_F(HistoryDialogTest, PutsOneSettingOfARecordBack) {
+    ScriptedSource source;
+    HistoryDialog dialog(&source, 3, "Alpha");
+    open(dialog);
+    jextest::ModalDriver driver;
+    dialog.records()->setCurrentItem(dialog.records()->topLevelItem(0)->child(0));
+    dialog.putBackButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source.calls.size() == 4; }));
+    EXPECT_EQ(driver.texts(),
+              QStringList({"Put Name of Alpha back to Night Ops? The other settings stay as they "
+                           "are now."}));
+    EXPECT_EQ(source.calls,
+              QStringList({"history 3", "settings 3", "update 3 base 13", "history 3"}));
+    EXPECT_EQ(source.body, QString(modeltest::kLobbyUpdate).replace("TG9iYnk=", "TmlnaHQgT3Bz"));
+    // The password's row has no way back: the record keeps no value.
+    dialog.records()->setCurrentItem(dialog.records()->topLevelItem(0)->child(1));
+    EXPECT_FALSE(dialog.putBackButton()->isEnabled());
 }
 
 struct RevertCase {

@@ -224,4 +224,38 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"CtrlNAdds", Qt::Key_N, Qt::ControlModifier, "Add server"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct FilterCase {
+    const char* name;
+    QString text;
+    QStringList shown;  // ids, in the list's order
+};
+
+class ListFilter : public ::testing::TestWithParam<FilterCase> {};
+
+// The box narrows the list; what is selected then is what is shown, in order.
+TEST_P(ListFilter, NarrowsTheListAndItsSelection) {
+    ServerListModel model;
+    model.setServers({{"a", "Alpha", "Delta Force", "ws://r:1", "t", 0, "a"},
+                      {"b", "Bravo", "NovaWorld", "ws://r:1", "t", 1, "b"},
+                      {"c", "Charlie", "Delta Force", "embedded", {}, 0, "c"}});
+    model.setLinkStatus("a", {LinkState::Connected, "ann", {}, {}, {}});
+    model.setLinkStatus("b", {LinkState::Unreachable, {}, {}, {}, {}});
+    jexhost::servers::ServerListPanel panel(&model, QString());
+    panel.filterBox()->setText(GetParam().text);
+    panel.view()->selectAll();
+    EXPECT_EQ(panel.selectedIds(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ListFilter,
+                         ::testing::Values(FilterCase{"Empty", "", {"a", "b", "c"}},
+                                           FilterCase{"NameInAnyCase", "BRA", {"b"}},
+                                           FilterCase{"Game", "delta", {"a", "c"}},
+                                           FilterCase{
+                                               "RemoteAndProfile", "embedded profile 0", {"c"}},
+                                           FilterCase{"State", "unreachable", {"b"}},
+                                           FilterCase{"Operator", "ann", {"a"}},
+                                           FilterCase{"EveryWordMustMatch", "delta ws://", {"a"}},
+                                           FilterCase{"NoMatch", "zulu", {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

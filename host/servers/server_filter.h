@@ -1,0 +1,26 @@
+#pragma once
+// The server list narrowed by what the operator types: each word of the text
+// must appear, in any case, in the server's name, game, remote or link state
+// ("delta unreach" keeps the Delta Force servers whose remote cannot be
+// reached). Empty text keeps every server.
+
+#include <QSortFilterProxyModel>
+#include <QStringList>
+
+namespace jexhost::servers {
+
+class ServerFilter final : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit ServerFilter(QObject* parent = nullptr);
+
+    void setText(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    QStringList words_;
+};
+
+}  // namespace jexhost::servers
