@@ -23,10 +23,6 @@ struct Choice {
     bool sent;
 };
 
-void PrintTo(const Choice& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class ReviewUpdate : public testing::TestWithParam<Choice> {};
 
 TEST_P(ReviewUpdate, ShowsTheChangesAndAnswersTheButton) {
