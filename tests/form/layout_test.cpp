@@ -45,10 +45,6 @@ struct Placed {
     bool hidden = false;
 };
 
-void PrintTo(const Placed& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class PlacedControl : public FormTest, public ::testing::WithParamInterface<Placed> {};
 
 TEST_P(PlacedControl, StandsWhereDesigned) {
