@@ -54,9 +54,11 @@ private:
 
 // The request body for the typical server, written out field by field.
 QStringList typicalFields() {
-    return QString("%1|%2|1|%3|15|30|2|2|8|1|0|1|1|%4|%5|%6|1|6|0|1|15|210|100|1|0|1|1|20|0|15000|0|0|1")
-        .arg(b64("KDR Test Server"), b64("US"), b64("secret"), b64("Welcome, soldier!"), b64("blue"),
-             b64("red"))
+    return QString(
+               "%1|%2|1|%3|15|30|2|2|8|1|0|1|1|%4|%5|%6|1|6|0|1|15|210|100|1|0|1|1|20|0|15000|0|0|"
+               "1")
+        .arg(b64("KDR Test Server"), b64("US"), b64("secret"), b64("Welcome, soldier!"),
+             b64("blue"), b64("red"))
         .split(u'|');
 }
 

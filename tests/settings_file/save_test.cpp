@@ -36,9 +36,10 @@ TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     EXPECT_EQ(ini.order, (QStringList{"Server", "Roles", "Weapons"}));
     EXPECT_EQ(ini["Server"].keys, kServerKeys);
     const auto& server = ini["Server"].values;  // the password in plain text, as the format has it
-    EXPECT_EQ(QStringList({server["ServerName"], server["Players"], server["Time"], server["AutoBalance"],
-                           server["MaxFF"], server["GamePort"], server["Password"]}),
-              QStringList({"KDR Test Server", "15", "30", "0", "5", "17479", "secret"}));
+    EXPECT_EQ(
+        QStringList({server["ServerName"], server["Players"], server["Time"], server["AutoBalance"],
+                     server["MaxFF"], server["GamePort"], server["Password"]}),
+        QStringList({"KDR Test Server", "15", "30", "0", "5", "17479", "secret"}));
     EXPECT_EQ(ini["Roles"].lines, (QStringList{"CQB=1", "Gunner=0", "Medic=1", "Sniper=0"}));
     EXPECT_EQ(ini["Weapons"].lines, (QStringList{"M16=1", "MP5=0", "Barrett .50=1"}));
 
@@ -50,7 +51,8 @@ TEST_F(SettingsFileTest, SavesThreeSectionsInControlOrder) {
     EXPECT_FALSE(dialog.confirmsOverwrite);
     const kdrsm::FileDialog& cd = form().cdSettings();
     EXPECT_EQ(QStringList({cd.InitDir, cd.Filter, cd.DialogTitle}),
-              QStringList({settingsFolder(), "Server Settings File (*.ssf)|*.ssf", "Save Server Settings"}));
+              QStringList({settingsFolder(), "Server Settings File (*.ssf)|*.ssf",
+                           "Save Server Settings"}));
     EXPECT_FALSE(cd.CancelError);
     EXPECT_EQ(cd.Flags, 788996);
 }
