@@ -124,12 +124,12 @@ TEST_P(Help, IsLookedForBesideTheLibrary) {
 
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, Help,
+    // clang-format off
     testing::Values(HelpRow{"Present", "panel_help.chm", true, true, ""},
-                    HelpRow{"Missing", "panel_help.chm", false, false,
-                            "The help file panel_help.chm was not found beside panel.so in %1."},
-                    HelpRow{"OtherFolder", "../panel_help.chm", false, false,
-                            "The help file name \"../panel_help.chm\" is not a plain file name."},
+                    HelpRow{"Missing", "panel_help.chm", false, false, "The help file panel_help.chm was not found beside panel.so in %1."},
+                    HelpRow{"OtherFolder", "../panel_help.chm", false, false, "The help file name \"../panel_help.chm\" is not a plain file name."},
                     HelpRow{"None", "", false, false, ""}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 }  // namespace

@@ -37,6 +37,7 @@ TEST_P(VersionOrder, ComparesNumbersPartByPart) {
     EXPECT_EQ(got, row.expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, VersionOrder,
     testing::Values(VersionRow{"TenAfterNine", "1.10", "1.9", Order::Newer},
@@ -53,9 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                     VersionRow{"Sign", "+1", "1", Order::LeftMalformed},
                     VersionRow{"TenDigitPart", "4294967296", "1", Order::LeftMalformed},
                     VersionRow{"NineParts", "1.2.3.4.5.6.7.8.9", "1", Order::LeftMalformed},
-                    VersionRow{"NonAsciiDigits", QStringLiteral("\u0661\u0662"), "1",
-                               Order::LeftMalformed}),
+                    VersionRow{"NonAsciiDigits", QStringLiteral("\u0661\u0662"), "1", Order::LeftMalformed}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct JudgementRow {
     const char* name;
@@ -85,26 +86,22 @@ TEST_P(Judgement, RefusesWhatNeedsANewerHost) {
     EXPECT_EQ(catalogue.helpFiles().size(), usable ? 1 : 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, Judgement,
     testing::Values(
         JudgementRow{"PanelsOwnMinimums", {}, "usable"},
-        JudgementRow{
-            "OlderMinimumsAccepted", {{"MinJEXVer", "9999"}, {"MinRCVer", "1.2"}}, "usable"},
+        JudgementRow{"OlderMinimumsAccepted", {{"MinJEXVer", "9999"}, {"MinRCVer", "1.2"}}, "usable"},
         JudgementRow{"EmptyMinimumAsksNothing", {{"MinRCCVer", ""}}, "usable"},
-        JudgementRow{"NewerRemoteClient",
-                     {{"MinRCVer", "1202"}},
+        JudgementRow{"NewerRemoteClient", {{"MinRCVer", "1202"}},
                      "refused: needs remote client 1202 or newer (MinRCVer), this host has 1201"},
-        JudgementRow{"NewerZtaByAPart",
-                     {{"MinZTAVer", "1107.1"}},
+        JudgementRow{"NewerZtaByAPart", {{"MinZTAVer", "1107.1"}},
                      "refused: needs jexrcZTA 1107.1 or newer (MinZTAVer), this host has 1107"},
-        JudgementRow{"MalformedMinimum",
-                     {{"MinWOBVer", "10O4"}},
-                     "refused: MinWOBVer \"10O4\" is not a version number"},
-        JudgementRow{"EveryFailureNamed",
-                     {{"MinJEXVer", "31002"}, {"MinRCCVer", "v3505"}},
+        JudgementRow{"MalformedMinimum", {{"MinWOBVer", "10O4"}}, "refused: MinWOBVer \"10O4\" is not a version number"},
+        JudgementRow{"EveryFailureNamed", {{"MinJEXVer", "31002"}, {"MinRCCVer", "v3505"}},
                      "refused: needs JEX host 31002 or newer (MinJEXVer), this host has 31001; "
                      "MinRCCVer \"v3505\" is not a version number"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 }  // namespace

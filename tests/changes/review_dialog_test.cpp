@@ -95,9 +95,6 @@ struct Choice {
     QDialogButtonBox::StandardButton button;
     bool sent;
 };
-void PrintTo(const Choice& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class ReviewUpdate : public testing::TestWithParam<Choice> {};
 

@@ -49,10 +49,6 @@ struct Case {
     QString summary;
 };
 
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
-
 // clang-format off
 const Case kCases[] = {
     {"NothingChanged", reply(), update(), {"No settings changed"}, "No settings changed"},

@@ -86,6 +86,7 @@ TEST_P(ReplyFieldTest, ConvertsTheField) {
     EXPECT_TRUE(modals.boxes().isEmpty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Fields, ReplyFieldTest,
     ::testing::Values(FieldRow{"AutoBalanceOneClears", 12, "1", "savAutoBalance", "0"},
@@ -104,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldRow{"FlagReturnAsSent", 21, " 45 ", "savFlagReturn", " 45 "},
                       FieldRow{"NonAsciiName", 0, "S8OkcmdlcsKn", "savServerName", "Kärger§"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(ReplyTest, RolesWeaponsAndASecondReply) {
     ServerState state = ServerState::typical();
@@ -165,35 +167,24 @@ auto withField(int index, const char* value) {
     };
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Failures, ReplyFailureTest,
     ::testing::Values(
-        FailureRow{"NonNumericAutoBalance", withField(12, "yes"),
-                   "Error Line: 122|Error 13: Type mismatch"},
-        FailureRow{"ListIndexOutOfRange", withField(2, "5"),
-                   "Error Line: 112|Error 380: Invalid property value"},
-        FailureRow{"CheckValueThree", withField(9, "3"),
-                   "Error Line: 119|Error 380: Invalid property value"},
-        FailureRow{"NonNumericIndex", withField(4, "many"),
-                   "Error Line: 114|Error 13: Type mismatch"},
+        FailureRow{"NonNumericAutoBalance", withField(12, "yes"), "Error Line: 122|Error 13: Type mismatch"},
+        FailureRow{"ListIndexOutOfRange", withField(2, "5"), "Error Line: 112|Error 380: Invalid property value"},
+        FailureRow{"CheckValueThree", withField(9, "3"), "Error Line: 119|Error 380: Invalid property value"},
+        FailureRow{"NonNumericIndex", withField(4, "many"), "Error Line: 114|Error 13: Type mismatch"},
         FailureRow{"IndexOverflow", withField(5, "40000"), "Error Line: 115|Error 6: Overflow"},
-        FailureRow{"FieldsMissing",
-                   [](ServerState& state) {
-                       state.fields = state.fields.mid(0, 20);
-                       return state.reply();
-                   },
+        FailureRow{"FieldsMissing", [](ServerState& state) { state.fields = state.fields.mid(0, 20); return state.reply(); },
                    "Error Line: 130|Error 9: Subscript out of range"},
-        FailureRow{"WeaponWithoutComma",
-                   [](ServerState& state) {
-                       state.weapons = {b64("M16") + ",1", b64("MP5"), b64("LAW") + ",1"};
-                       return state.reply();
-                   },
-                   "Error Line: 1001|Error 9: Subscript out of range",
-                   QStringList{"M16+", "MP5-"}},  // added before the failure
-        FailureRow{"ThreeSections",
-                   [](ServerState& state) { return state.reply().section("[-]", 0, 2); },
+        FailureRow{"WeaponWithoutComma",  // the entries before the failure are added
+                   [](ServerState& state) { state.weapons = {b64("M16") + ",1", b64("MP5"), b64("LAW") + ",1"}; return state.reply(); },
+                   "Error Line: 1001|Error 9: Subscript out of range", QStringList{"M16+", "MP5-"}},
+        FailureRow{"ThreeSections", [](ServerState& state) { return state.reply().section("[-]", 0, 2); },
                    "Error Line: 170|Error 9: Subscript out of range"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 struct NoticeRow {
     const char* name;

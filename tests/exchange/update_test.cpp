@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 
 #include "exchange/reply.h"
 #include "exchange/update.h"
@@ -55,17 +54,12 @@ private:
 
 // The request body for the typical server, written out field by field.
 QStringList typicalFields() {
-    QStringList fields = QString(
-                             "name|country|1|password|15|30|2|2|8|1|0|1|1|message|blue|red|1|6|0|"
-                             "1|15|210|100|1|0|1|1|20|0|15000|0|0|1")
-                             .split(u'|');
-    fields[0] = b64("KDR Test Server");
-    fields[1] = b64("US");
-    fields[3] = b64("secret");
-    fields[13] = b64("Welcome, soldier!");
-    fields[14] = b64("blue");
-    fields[15] = b64("red");
-    return fields;
+    return QString(
+               "%1|%2|1|%3|15|30|2|2|8|1|0|1|1|%4|%5|%6|1|6|0|1|15|210|100|1|0|1|1|20|0|15000|0|0|"
+               "1")
+        .arg(b64("KDR Test Server"), b64("US"), b64("secret"), b64("Welcome, soldier!"),
+             b64("blue"), b64("red"))
+        .split(u'|');
 }
 
 QString body(const QStringList& fields, const QString& weapons, const QString& roles,
@@ -185,17 +179,15 @@ auto setCheck(int value) {
     return [value](QWidget* w) { ctl::setCheckValue(w, value); };
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Corrections, UpdateCorrectionTest,
     ::testing::Values(
-        CorrectionRow{"BlankNameBecomesUntitled", setText("   "), "savServerName", 0,
-                      b64("Untitled"), "Untitled"},
-        CorrectionRow{"NameKeepsItsBlanks", setText(" a b "), "savServerName", 0, b64(" a b "),
-                      " a b "},
+        CorrectionRow{"BlankNameBecomesUntitled", setText("   "), "savServerName", 0, b64("Untitled"), "Untitled"},
+        CorrectionRow{"NameKeepsItsBlanks", setText(" a b "), "savServerName", 0, b64(" a b "), " a b "},
         CorrectionRow{"BlankCountrySendsNothing", setText("  "), "savCountry", 1, "", "  "},
         CorrectionRow{"TypedCountryEncoded", setText("XX"), "savCountry", 1, b64("XX"), "XX"},
-        CorrectionRow{"SessionNoneBecomesNovaWorld", setIndex(-1), "savSession", 2, "0",
-                      "NovaWorld"},
+        CorrectionRow{"SessionNoneBecomesNovaWorld", setIndex(-1), "savSession", 2, "0", "NovaWorld"},
         CorrectionRow{"PlayersNoneBecomesFifty", setIndex(-1), "savPlayers", 4, "49", "50"},
         CorrectionRow{"PlayersFirstEntry", setIndex(0), "savPlayers", 4, "0", "1"},
         CorrectionRow{"TimeInfinite", setIndex(0), "savTime", 5, "0", "Infinite"},
@@ -210,14 +202,13 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionRow{"MaxFFFirst", setIndex(0), "savMaxFF", 17, "1", "1"},
         CorrectionRow{"MaxFFNoneBecomesSix", setIndex(-1), "savMaxFF", 17, "6", "6"},
         CorrectionRow{"PSPNoneBecomesFifteen", setIndex(-1), "savPSPTime", 20, "15", "15"},
-        CorrectionRow{"FlagReturnWordSendsDefault", setText("abc"), "savFlagReturn", 21, "210",
-                      "abc"},
+        CorrectionRow{"FlagReturnWordSendsDefault", setText("abc"), "savFlagReturn", 21, "210", "abc"},
         CorrectionRow{"FlagReturnAsTyped", setText(" 45 "), "savFlagReturn", 21, " 45 ", " 45 "},
         CorrectionRow{"LivesBlankSendsDefault", setText(""), "savLives", 22, "100", ""},
         CorrectionRow{"MinPingBlankBecomesZero", setText(""), "savMinPing", 27, "0", "0"},
-        CorrectionRow{"MaxPingWordBecomesDefault", setText("x"), "savMaxPing", 29, "15000",
-                      "15000"}),
+        CorrectionRow{"MaxPingWordBecomesDefault", setText("x"), "savMaxPing", 29, "15000", "15000"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Weapons go in section 1 (selected ones only, every name encoded, blank or
 // not, with no "|" before the first non-empty encoding), roles in four fixed
@@ -230,10 +221,6 @@ struct SectionRow {
     QString autoLoad;
     QString tail;  // the body after section 0
 };
-
-void PrintTo(const SectionRow& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class UpdateSectionTest : public UpdateTest, public ::testing::WithParamInterface<SectionRow> {};
 
@@ -250,44 +237,22 @@ TEST_P(UpdateSectionTest, SendsTheSections) {
 const QStringList kNoRoles = {"False", "False", "False", "False"};
 const QStringList kCqbMedic = {"True", "False", "True", "False"};
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Sections, UpdateSectionTest,
     ::testing::Values(
         SectionRow{"NothingSelected", {"TTE2,0", "TVA1,0"}, kNoRoles, "0", "[-][-]|||[-]0"},
-        SectionRow{"EverythingSelected",
-                   {"TTE2,1", "TVA1,1", b64("Barrett .50") + ",1"},
-                   {"True", "True", "True", "True"},
-                   "1",
+        SectionRow{"EverythingSelected", {"TTE2,1", "TVA1,1", b64("Barrett .50") + ",1"}, {"True", "True", "True", "True"}, "1",
                    "[-]TTE2|TVA1|" + b64("Barrett .50") + "[-]CQB|Gunner|Medic|Sniper[-]1"},
-        SectionRow{"MiddleWeaponAndGunner",
-                   {"TTE2,0", "TVA1,1", "TTE2,0"},
-                   {"False", "True", "False", "False"},
-                   "1",
-                   "[-]TVA1[-]|Gunner||[-]1"},
-        SectionRow{"FirstAndThirdWeapons",
-                   {"TTE2,1", "ICA=,0", "TVA1,1"},
-                   kCqbMedic,
-                   "0",
-                   "[-]TTE2|TVA1[-]CQB||Medic|[-]0"},
-        SectionRow{"BlankNamesEncoded",
-                   {"ICA=,1", "TTE2,1"},
-                   kCqbMedic,
-                   "1",
-                   "[-]ICA=|TTE2[-]CQB||Medic|[-]1"},
-        SectionRow{"EmptyNameFirst", {",1", "TVA1,1"}, kNoRoles, "1", "[-]TVA1[-]|||[-]1"},
-        SectionRow{"EmptyNamesFirst",
-                   {",1", ",1", "TTE2,1", "TVA1,1"},
-                   kNoRoles,
-                   "1",
-                   "[-]TTE2|TVA1[-]|||[-]1"},
-        SectionRow{"EmptyNameMiddle",
-                   {"TTE2,1", ",1", "TVA1,1"},
-                   kNoRoles,
-                   "1",
-                   "[-]TTE2||TVA1[-]|||[-]1"},
+        SectionRow{"MiddleWeaponAndGunner", {"TTE2,0", "TVA1,1", "TTE2,0"}, {"False", "True", "False", "False"}, "1", "[-]TVA1[-]|Gunner||[-]1"},
+        SectionRow{"FirstAndThirdWeapons", {"TTE2,1", "ICA=,0", "TVA1,1"}, kCqbMedic, "0", "[-]TTE2|TVA1[-]CQB||Medic|[-]0"},
+        SectionRow{"BlankNamesEncoded", {"ICA=,1", "TTE2,1"}, kCqbMedic, "1", "[-]ICA=|TTE2[-]CQB||Medic|[-]1"},
+        SectionRow{"EmptyNamesFirst", {",1", ",1", "TTE2,1", "TVA1,1"}, kNoRoles, "1", "[-]TTE2|TVA1[-]|||[-]1"},
+        SectionRow{"EmptyNameMiddle", {"TTE2,1", ",1", "TVA1,1"}, kNoRoles, "1", "[-]TTE2||TVA1[-]|||[-]1"},
         SectionRow{"EmptyNameLast", {"TTE2,1", ",1"}, kNoRoles, "1", "[-]TTE2|[-]|||[-]1"},
         SectionRow{"OnlyEmptyNames", {",1", ",1"}, kNoRoles, "1", "[-][-]|||[-]1"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(UpdateTest, RefusedWhileNoDataReceived) {
     kdrsm::handleRemoteData("Failed");

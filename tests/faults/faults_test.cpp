@@ -190,111 +190,74 @@ TEST_P(FaultTest, EndsInAClearBoxAndKeepsEveryFile) {
 }
 
 const char* const kErrorBox = "DLL Error!";
+const char* const kRequest = "RCData/reply_jexKDRSM_SetSettingsRem.txt";
+const char* const kPreset = "profiles/2/settings/a.ssf";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Surroundings, FaultTest,
     ::testing::Values(
-        FaultRow{"RequestFolderIsAPlainFile",
-                 Needs::Nothing,
+        FaultRow{"RequestFolderIsAPlainFile", Needs::Nothing,
                  [](FaultTest& t) { t.host.write("RCData", "a file, not a folder"); },
                  [](FaultTest& t) { t.fetch(); },
                  {{kErrorBox, {"Error 58: File already exists", "Function/Sub: LoadInterface"}}}},
-        FaultRow{"RequestFolderNotWritable",
-                 Needs::NonRoot,
-                 [](FaultTest& t) {
-                     t.host.write("RCData/reply_jexKDRSM_SetSettingsRem.txt", "earlier store");
-                     t.makeReadOnly("RCData");
-                 },
+        FaultRow{"RequestFolderNotWritable", Needs::NonRoot,
+                 [](FaultTest& t) { t.host.write(kRequest, "earlier store"); t.makeReadOnly("RCData"); },
                  [](FaultTest& t) { t.fetch(); },
                  {{kErrorBox, {"Error 70: Permission denied", "Function/Sub: LoadInterface"}}}},
-        FaultRow{"FetchOnAFullDisk",
-                 Needs::Mount,
-                 [](FaultTest& t) {
-                     if (!t.mountSmallDisk("RCData")) return;
-                     t.host.write("RCData/reply_jexKDRSM_SetSettingsRem.txt", "earlier store");
-                     t.fillDisk("RCData");
-                 },
+        FaultRow{"FetchOnAFullDisk", Needs::Mount,
+                 [](FaultTest& t) { if (t.mountSmallDisk("RCData")) { t.host.write(kRequest, "earlier store"); t.fillDisk("RCData"); } },
                  [](FaultTest& t) { t.fetch(); },
                  {{kErrorBox, {"Error 61: Disk full", "Function/Sub: LoadInterface"}}}},
-        FaultRow{"LoadWithoutTheProfileFolder",
-                 Needs::Nothing,
-                 [](FaultTest& t) {
-                     kdrsm::mdl().ProfileIndex = 7;
-                     t.host.write("profiles/2/settings/a.ssf", kOlderPreset);
-                 },
+        FaultRow{"LoadWithoutTheProfileFolder", Needs::Nothing,
+                 [](FaultTest& t) { kdrsm::mdl().ProfileIndex = 7; t.host.write("profiles/2/settings/a.ssf", kOlderPreset); },
                  [](FaultTest& t) { t.load("profiles/7/settings/a.ssf"); },
                  {{kErrorBox, {"Error 76: Path not found", "Function/Sub: cmdLoad"}}}},
-        FaultRow{"SaveOverAReadOnlyPreset",
-                 Needs::NonRoot,
+        FaultRow{"SaveOverAReadOnlyPreset", Needs::NonRoot,
                  [](FaultTest& t) {
                      t.reply(ServerState::typical().reply());
-                     t.host.write("profiles/2/settings/a.ssf", kOlderPreset);
-                     t.makeReadOnly("profiles/2/settings/a.ssf");
+                     t.host.write(kPreset, kOlderPreset);
+                     t.makeReadOnly(kPreset);
                  },
-                 [](FaultTest& t) { t.save("profiles/2/settings/a.ssf"); },
+                 [](FaultTest& t) { t.save(kPreset); },
                  {{kErrorBox, {"Error 70: Permission denied", "Function/Sub: cmdSave"}}}},
-        FaultRow{"SaveOnAFullDisk",
-                 Needs::Mount,
+        FaultRow{"SaveOnAFullDisk", Needs::Mount,
                  [](FaultTest& t) {
                      t.reply(ServerState::typical().reply());
                      if (!t.mountSmallDisk("profiles/2/settings")) return;
-                     t.host.write("profiles/2/settings/a.ssf", kOlderPreset);
+                     t.host.write(kPreset, kOlderPreset);
                      t.fillDisk("profiles/2/settings");
                  },
-                 [](FaultTest& t) { t.save("profiles/2/settings/a.ssf"); },
+                 [](FaultTest& t) { t.save(kPreset); },
                  {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}}},
-        FaultRow{"SaveANewFileOnAFullDisk",
-                 Needs::Mount,
+        FaultRow{"SaveANewFileOnAFullDisk", Needs::Mount,
                  [](FaultTest& t) {
                      t.reply(ServerState::typical().reply());
-                     if (!t.mountSmallDisk("profiles/2/settings")) return;
-                     t.fillDisk("profiles/2/settings");
+                     if (t.mountSmallDisk("profiles/2/settings")) t.fillDisk("profiles/2/settings");
                  },
                  [](FaultTest& t) { t.save("profiles/2/settings/new.ssf"); },
-                 {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}},
-                 "profiles/2/settings/new.ssf"},
-        FaultRow{"FaceFilesAreFolders",
-                 Needs::Nothing,
-                 [](FaultTest& t) {
-                     QDir().mkpath(t.host.path("imgs/butup.gif"));
-                     QDir().mkpath(t.host.path("imgs/butdown.gif"));
-                 },
-                 [](FaultTest& t) { t.form(); },
-                 {}},
-        FaultRow{"NoFileHelperComponent",
-                 Needs::Nothing,
+                 {{kErrorBox, {"Error 61: Disk full", "Function/Sub: cmdSave"}}}, "profiles/2/settings/new.ssf"},
+        FaultRow{"FaceFilesAreFolders", Needs::Nothing,
+                 [](FaultTest& t) { QDir().mkpath(t.host.path("imgs/butup.gif")); QDir().mkpath(t.host.path("imgs/butdown.gif")); },
+                 [](FaultTest& t) { t.form(); }, {}},
+        FaultRow{"NoFileHelperComponent", Needs::Nothing,
                  [](FaultTest& t) { t.startWithOnly("jexrcWOB.so"); },
                  [](FaultTest&) { kdrsm::ensureStarted(); },
-                 {{kErrorBox,
-                   {"Error 429: ActiveX component can't create object", "Function/Sub: SubMain",
-                    "Error Report Sent: No"}}}},
-        FaultRow{"NoTextHelperComponent",
-                 Needs::Nothing,
+                 {{kErrorBox, {"Error 429: ActiveX component can't create object", "Function/Sub: SubMain", "Error Report Sent: No"}}}},
+        FaultRow{"NoTextHelperComponent", Needs::Nothing,
                  [](FaultTest& t) { t.startWithOnly("jexrcZTA.so"); },
-                 [](FaultTest& t) {
-                     kdrsm::ensureStarted();
-                     t.reply(ServerState::typical().reply());
-                 },
+                 [](FaultTest& t) { kdrsm::ensureStarted(); t.reply(ServerState::typical().reply()); },
                  {{kErrorBox, {"Error 429", "Function/Sub: SubMain"}},
-                  {kErrorBox,
-                   {"Error 91: Object variable or With block variable not set",
-                    "Function/Sub: RemoteData"}}}},
-        FaultRow{"ConfigurationIsAFolder",
-                 Needs::Nothing,
-                 [](FaultTest& t) {
-                     QFile::remove(t.host.path("settings/config.ini"));
-                     QDir().mkpath(t.host.path("settings/config.ini"));
-                 },
+                  {kErrorBox, {"Error 91: Object variable or With block variable not set", "Function/Sub: RemoteData"}}}},
+        FaultRow{"ConfigurationIsAFolder", Needs::Nothing,
+                 [](FaultTest& t) { QFile::remove(t.host.path("settings/config.ini")); QDir().mkpath(t.host.path("settings/config.ini")); },
                  [](FaultTest& t) { t.failingReply(); },
                  {{kErrorBox, {"Function/Sub: RemoteData", "Error Report Sent: No"}}}},
-        FaultRow{"ConfigurationHoldsBinaryJunk",
-                 Needs::Nothing,
-                 [](FaultTest& t) {
-                     t.host.write("settings/config.ini",
-                                  QByteArray("\xff\xfe[Settings\0ReportErrors=1\n=\n[", 31));
-                 },
+        FaultRow{"ConfigurationHoldsBinaryJunk", Needs::Nothing,
+                 [](FaultTest& t) { t.host.write("settings/config.ini", QByteArray("\xff\xfe[Settings\0ReportErrors=1\n=\n[", 31)); },
                  [](FaultTest& t) { t.failingReply(); },
                  {{kErrorBox, {"Function/Sub: RemoteData", "Error Report Sent: No"}}}}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 }  // namespace

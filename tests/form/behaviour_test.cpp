@@ -44,7 +44,12 @@ TEST_F(FormTest, LoadCreatesTheButtonsIntoTheCollection) {
     ASSERT_FALSE(buttons.contains(nullptr));
     for (QWidget* button : buttons) EXPECT_EQ(button->parentWidget(), control("Frame3"));
     EXPECT_EQ(form->controls().mid(88), buttons);  // after the catalogued controls
-    EXPECT_EQ(ctl::twipsLeft(form->cmdLoadImg) - ctl::twipsLeft(form->cmdSaveImg), 1560);
+    // Update, Save, Load in one row, 1560 twips apart, each 1215 x 495 at top 300.
+    for (const auto& [image, left] :
+         {std::pair{form->cmdUpdateImg, 360}, {form->cmdSaveImg, 1920}, {form->cmdLoadImg, 3480}})
+        EXPECT_EQ(QList<qint32>({ctl::twipsLeft(image), ctl::twipsTop(image),
+                                 ctl::twipsWidth(image), ctl::twipsHeight(image)}),
+                  QList<qint32>({left, 300, 1215, 495}));
 }
 
 // "Select All" is chosen at start; clicking it again still applies it.

@@ -62,9 +62,11 @@ TEST_F(FormTest, SelectedMeansCheckedForRolesAndChosenForPlayers) {
     EXPECT_EQ(ctl::text(players), "6");
 }
 
-// Texts put in by code come back whole, whatever their size or content.
+// Texts put in by code come back whole, whatever their size or content: a
+// line many times longer than the paragraphs it is held in, more lines or
+// characters than 16 bits count. How fast is the benchmarks' business.
 TEST_F(FormTest, TextsOfAnySizeComeBackWhole) {
-    const QString longLine = QString(3'000'000, u'x') + "end";
+    const QString longLine = QString(70'000, u'x') + "end";
     const struct {
         const char* row;
         const char* control;
@@ -73,8 +75,8 @@ TEST_F(FormTest, TextsOfAnySizeComeBackWhole) {
     } rows[] = {{"name of megabytes", "savServerName", longLine, longLine},
                 {"country of megabytes", "savCountry", longLine, longLine},
                 {"message on one line", "savMessage", longLine, longLine},
-                {"message of many lines", "savMessage", QString("ab\r\n").repeated(500'000),
-                 QString("ab\r\n").repeated(500'000)},
+                {"message of many lines", "savMessage", QString("ab\r\n").repeated(70'000),
+                 QString("ab\r\n").repeated(70'000)},
                 {"line separators of its own", "savMessage",
                  QString::fromUtf16(u"a\u2028b\r\n").repeated(20'000) + QString(5000, u'y'),
                  QString::fromUtf16(u"a\u2028b\r\n").repeated(20'000) + QString(5000, u'y')},
@@ -148,18 +150,19 @@ TEST_F(FormTest, HostMessageLimitCountsCharactersNotPieces) {
     EXPECT_EQ(ctl::text(message), QString(40, u'a') + "12345" + QString(40, u'b'));
 }
 
-TEST_F(FormTest, WeaponListTakesAHundredThousandEntries) {
+// More entries than 16 bits count, one of them far longer than a row shows.
+TEST_F(FormTest, WeaponListTakesEntriesPastSixteenBits) {
     QWidget* weapons = control("lstWeapons");
-    const QString longName = QString(4'000'000, u'w');
-    for (int i = 0; i < 100'000; ++i) {
+    const QString longName = QString(100'000, u'w');
+    for (int i = 0; i < 70'000; ++i) {
         ctl::addItem(weapons, i == 500 ? longName : QString("W%1").arg(i));
         ctl::setSelected(weapons, i, i % 3 == 0);
     }
     showForm();
-    ASSERT_EQ(ctl::listCount(weapons), 100'000);
-    EXPECT_EQ(ctl::listText(weapons, 99'999), "W99999");
+    ASSERT_EQ(ctl::listCount(weapons), 70'000);
+    EXPECT_EQ(ctl::listText(weapons, 69'999), "W69999");
     EXPECT_TRUE(ctl::listText(weapons, 500) == longName);
-    EXPECT_EQ(formtest::selections(weapons).mid(99'997), (QList<bool>{false, false, true}));
+    EXPECT_EQ(formtest::selections(weapons).mid(69'997), (QList<bool>{false, false, true}));
 }
 
 // The Country box takes what the operator types as typed; choosing from

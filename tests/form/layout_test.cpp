@@ -45,10 +45,6 @@ struct Placed {
     bool hidden = false;
 };
 
-void PrintTo(const Placed& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class PlacedControl : public FormTest, public ::testing::WithParamInterface<Placed> {};
 
 TEST_P(PlacedControl, StandsWhereDesigned) {
@@ -119,16 +115,14 @@ QString captionOf(QWidget* widget) {
 }
 
 TEST_F(FormTest, CaptionsAreShownExactly) {
+    // clang-format off
     const std::tuple<const char*, int, const char*> captions[] = {
-        {"Label5", -1, "Sesstion Type:"},  // misspelt so
-        {"Label1", -1, "Name:"},
-        {"Label13", -1, "Req. Nova Login:"},
-        {"Label33", -1, "Max Ping:"},
+        {"Label5", -1, "Sesstion Type:"} /* misspelt so */, {"Label1", -1, "Name:"},
+        {"Label13", -1, "Req. Nova Login:"}, {"Label33", -1, "Max Ping:"},
         {"chkAutoLoad", -1, "Autoload last known settings on start up."},
-        {"Frame7", -1, "Ping Check Settings"},
-        {"Frame12", -1, ""},
-        {"optRoles", 0, "Select All"},
+        {"Frame7", -1, "Ping Check Settings"}, {"Frame12", -1, ""}, {"optRoles", 0, "Select All"},
         {"optWeapons", 1, "Select None"}};
+    // clang-format on
     for (const auto& [name, index, caption] : captions)
         EXPECT_EQ(captionOf(control(name, index)), caption) << name << index;
 }
@@ -180,14 +174,12 @@ TEST_F(FormTest, CountryBoxHoldsTheCodesAndShowsItsName) {
 // Nothing chosen at start; the first options are selected without their
 // handlers having run.
 TEST_F(FormTest, FixedListsKeepTheirOrderWithNothingChosen) {
+    // clang-format off
     const std::pair<const char*, QStringList> lists[] = {
-        {"savSession", {"NovaWorld", "LAN IP"}},
-        {"savDelay", {"No Delay", "1 Minute", "2 Minutes", "3 Minutes"}},
-        {"savMaps", {"No", "Yes", "Cycle"}},
-        {"savTime", {"Infinite"}},
-        {"savRespawn", {}},
-        {"savPlayers", {}},
+        {"savSession", {"NovaWorld", "LAN IP"}}, {"savDelay", {"No Delay", "1 Minute", "2 Minutes", "3 Minutes"}},
+        {"savMaps", {"No", "Yes", "Cycle"}}, {"savTime", {"Infinite"}}, {"savRespawn", {}}, {"savPlayers", {}},
         {"lstWeapons", {}}};
+    // clang-format on
     for (const auto& [name, expected] : lists) {
         EXPECT_EQ(entries(control(name)), expected) << name;
         EXPECT_EQ(ctl::listIndex(control(name)), -1) << name;

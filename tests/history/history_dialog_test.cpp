@@ -194,43 +194,24 @@ TEST_P(RevertPath, ConfirmsSendsAndShowsTheOutcome) {
 
 const QString kLongReason(5000, 'x');
 
+const QStringList kAsked{"history 3", "revert 3 12"};
+
+// clang-format off
 const RevertCase kRevertCases[] = {
-    {"StoredRefreshesThePanelAndTheHistory",
-     [](ScriptedSource& s) {
-         emit s.revertAnswered({true, {}});
-     },
-     {"history 3", "revert 3 12", "history 3"},
-     {},  // said in the dialog's status, without a box that would hold up the reload
-     1},
+    // Said in the dialog's status, without a box that would hold up the reload.
+    {"StoredRefreshesThePanelAndTheHistory", [](ScriptedSource& s) { emit s.revertAnswered({true, {}}); },
+     kAsked + QStringList{"history 3"}, {}, 1},
     {"RefusedShowsTheRemotesReason",
-     [](ScriptedSource& s) {
-         emit s.revertAnswered(
-             {false, "setting Players: operator lee lacks the privilege to change it"});
-     },
-     {"history 3", "revert 3 12"},
-     {"The server refused the revert: setting Players: operator lee lacks the privilege to "
-      "change it"},
-     0},
-    {"RefusedWithAnOversizedReason",
-     [](ScriptedSource& s) {
-         emit s.revertAnswered({false, kLongReason});
-     },
-     {"history 3", "revert 3 12"},
-     {"The server refused the revert: " + QString(299, 'x') + QChar(0x2026)},
-     0},
-    {"LinkDropped",
-     [](ScriptedSource& s) { emit s.failed("the connection closed"); },
-     {"history 3", "revert 3 12"},
-     {"The revert to version 12 was not confirmed: the connection closed. Refresh to see "
-      "whether it was stored."},
-     0},
-    {"NoAnswer",
-     nullptr,
-     {"history 3", "revert 3 12"},
-     {"The revert to version 12 was not confirmed: no answer within 0.1 seconds. Refresh to "
-      "see whether it was stored."},
-     0},
+     [](ScriptedSource& s) { emit s.revertAnswered({false, "setting Players: operator lee lacks the privilege to change it"}); },
+     kAsked, {"The server refused the revert: setting Players: operator lee lacks the privilege to change it"}, 0},
+    {"RefusedWithAnOversizedReason", [](ScriptedSource& s) { emit s.revertAnswered({false, kLongReason}); },
+     kAsked, {"The server refused the revert: " + QString(299, 'x') + QChar(0x2026)}, 0},
+    {"LinkDropped", [](ScriptedSource& s) { emit s.failed("the connection closed"); }, kAsked,
+     {"The revert to version 12 was not confirmed: the connection closed. Refresh to see whether it was stored."}, 0},
+    {"NoAnswer", nullptr, kAsked,
+     {"The revert to version 12 was not confirmed: no answer within 0.1 seconds. Refresh to see whether it was stored."}, 0},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(History, RevertPath, ::testing::ValuesIn(kRevertCases),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -182,10 +182,6 @@ struct ReviewCase {
     QString storedName;  // the server name the remote side keeps
     QString trafficState;
 };
-void PrintTo(const ReviewCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class ReviewBeforeUpdate : public RunningConsole, public testing::WithParamInterface<ReviewCase> {};
 
 TEST_P(ReviewBeforeUpdate, TheOperatorsChoiceDecidesWhetherTheUpdateIsStored) {
@@ -287,10 +283,6 @@ struct UnsentCase {
     QString shown;      // the name in its form
     QString stored;     // the affiliate's name on its remote side
 };
-void PrintTo(const UnsentCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class UnsentEdits : public RunningConsole, public testing::WithParamInterface<UnsentCase> {};
 
 TEST_P(UnsentEdits, OpeningAnotherServerAsksFirst) {

@@ -20,10 +20,6 @@ struct StatusCase {
     QStringList lines;    // expected output
     int exitCode;
 };
-void PrintTo(const StatusCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 const QString kAllGranted =
     R"({"Change Session Type": 1, "Change Max Players": 1, "Change Dedicated Mode": 1, )"
     R"("Change Custom Skins Option": 1, "Change Req Nova Login Option": 1})";

@@ -90,10 +90,6 @@ struct RoundTrip {
     bool keptByPreset;
 };
 
-void PrintTo(const RoundTrip& row, std::ostream* out) {
-    *out << row.name;
-}
-
 // clang-format off
 const RoundTrip kRoundTrips[] = {
     {"LoneLineFeedInTheMessage", field(13, "Line1\nLine2"), true, true},
@@ -142,10 +138,6 @@ struct Refusal {
     QString setting;
     QString reason;
 };
-
-void PrintTo(const Refusal& row, std::ostream* out) {
-    *out << row.name;
-}
 
 QString replaced(QString text, const QString& from, const QString& to) {
     return text.replace(from, to);
@@ -212,10 +204,6 @@ struct Reading {
     Change expected;  // the lobby changed so
 };
 
-void PrintTo(const Reading& row, std::ostream* out) {
-    *out << row.name;
-}
-
 // clang-format off
 const Reading kReadings[] = {
     {"ReplyBlankWeaponEntrySkipped", replyWith("TTQ=,1|", "TTQ=,1| |"), nullptr},
@@ -267,10 +255,6 @@ struct Difference {
     QStringList keys;
 };
 
-void PrintTo(const Difference& row, std::ostream* out) {
-    *out << row.name;
-}
-
 // clang-format off
 const Difference kDifferences[] = {
     {"Nothing", nullptr, {}, {}},
@@ -318,10 +302,6 @@ struct Merge {
     Change merged;                 // the lobby changed so, when there is no conflict
     QList<QStringList> conflicts;  // label, base, theirs, yours as the form shows them
 };
-
-void PrintTo(const Merge& row, std::ostream* out) {
-    *out << row.name;
-}
 
 // clang-format off
 const Merge kMerges[] = {

@@ -16,10 +16,6 @@ struct Shown {
     QString shown;
 };
 
-void PrintTo(const Shown& row, std::ostream* out) {
-    *out << row.name;
-}
-
 const Shown kShown[] = {
     {"PlayersByTheirNumber", 4, "23", "24"},
     {"PlayersWithBlanksRoundHalfToEven", 4, " 22.5 ", "23"},

@@ -30,19 +30,17 @@ TEST_F(CollectionTest, KeepsOrderAndFindsKeysInAnyCase) {
 
 TEST_F(CollectionTest, RaisesTheSameNumbersDirectlyAndLateBound) {
     using namespace jex::err;
+    // clang-format off
     jextest::expectRaised({
         {"MissingKey", [&] { items.item("Beta"); }, InvalidCall},
         {"LateMissingKey", [&] { jex::call(&items, "Item", {"Beta"}); }, InvalidCall},
         {"KeyTwiceInOtherCase", [&] { items.add(1, "alpha"); }, DuplicateKey},
-        {"LateKeyTwice",
-         [&] {
-             jex::call(&items, "Add", {1, "ALPHA"});
-         },
-         DuplicateKey},
+        {"LateKeyTwice", [&] { jex::call(&items, "Add", {1, "ALPHA"}); }, DuplicateKey},
         {"PositionZero", [&] { items.itemAt(0); }, SubscriptOutOfRange},
         {"PositionPastEnd", [&] { items.itemAt(4); }, SubscriptOutOfRange},
         {"LatePositionPastEnd", [&] { jex::call(&items, "ItemAt", {9}); }, SubscriptOutOfRange},
     });
+    // clang-format on
     EXPECT_EQ(items.count(), 3);
 }
 

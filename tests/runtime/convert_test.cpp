@@ -14,7 +14,6 @@ using jextest::raisedNumber;
 // Text read as a 16-bit integer: the value (0 when it raises), or the error
 // number raised. The text is numeric exactly when it does not raise 13.
 struct IntegerCase {
-    friend void PrintTo(const IntegerCase& row, std::ostream* os) { *os << row.name; }
     const char* name;
     QString text;
     qint16 value;

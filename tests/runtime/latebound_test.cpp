@@ -33,7 +33,6 @@ public:
 
 // One call: its result, or the error raised (with its description, if given).
 struct CallCase {
-    friend void PrintTo(const CallCase& row, std::ostream* os) { *os << row.name; }
     const char* name;
     const char* method;
     QVariantList args;

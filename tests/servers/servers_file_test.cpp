@@ -122,15 +122,12 @@ TEST(ServersFile, FirstStartWritesTwoEmbeddedServersWithTheirOwnSettings) {
               "[affiliate]\nName=NovaWorld affiliate\n"
               "Game=Delta Force, NovaWorld Affiliate Server V1.5.0.11A\nRemote=embedded\n"
               "Profile=1\nTag=desk1\n");
+    // clang-format off
     const QList<ServerEntry> expected{
         {"lobby", "Delta Force lobby", "Delta Force,  V1.5.0.5", "embedded", {}, 0, "desk0"},
-        {"affiliate",
-         "NovaWorld affiliate",
-         "Delta Force, NovaWorld Affiliate Server V1.5.0.11A",
-         "embedded",
-         {},
-         1,
-         "desk1"}};
+        {"affiliate", "NovaWorld affiliate", "Delta Force, NovaWorld Affiliate Server V1.5.0.11A",
+         "embedded", {}, 1, "desk1"}};
+    // clang-format on
     EXPECT_EQ(first.servers, expected);
 
     // The embedded remote side gets a state file per profile, the second one
@@ -157,22 +154,9 @@ TEST(ServersFile, FirstStartWritesTwoEmbeddedServersWithTheirOwnSettings) {
 // A user's file with comments, an unknown key and no blank line at the end
 // of a section; each edit starts from it.
 const QByteArray kUserFile =
-    "; my servers\n"
-    "[home]\n"
-    "Name=Home\n"
-    "Game=G\n"
-    "Remote=embedded\n"
-    "Profile=0\n"
-    "Tag=h\n"
-    "Colour=blue\n"
-    "# the office one\n"
-    "[office]\n"
-    "Name=Office\n"
-    "Game=G\n"
-    "Remote=ws://office:4711\n"
-    "TokenFile=tokens/office\n"
-    "Profile=2\n"
-    "Tag=o\n";
+    "; my servers\n[home]\nName=Home\nGame=G\nRemote=embedded\nProfile=0\nTag=h\nColour=blue\n"
+    "# the office one\n[office]\nName=Office\nGame=G\nRemote=ws://office:4711\n"
+    "TokenFile=tokens/office\nProfile=2\nTag=o\n";
 
 using Edit = std::function<bool(const QString& path, QString* error)>;
 
@@ -196,54 +180,40 @@ TEST_P(Edits, ChangeOnlyTheirServer) {
     EXPECT_TRUE(jexhost::servers::readServersFile(path).ok());
 }
 
-bool add(const QString& path, QString* error) {
-    ServerEntry entry{{}, "Club", "G", "wss://club:443", "/keys/club", 0, "c"};
-    return jexhost::servers::addServer(path, &entry, error) && entry.id == "server-1";
-}
-
-bool moveHomeToTheClub(const QString& path, QString* error) {
-    return jexhost::servers::updateServer(
-        path, {"home", "Home 2", "G", "ws://club:1", "club.token", 4, "h"}, error);
-}
-
-bool moveOfficeHome(const QString& path, QString* error) {
-    return jexhost::servers::updateServer(path, {"office", "Office", "G", "embedded", {}, 2, "o"},
-                                          error);
-}
-
-bool removeHome(const QString& path, QString* error) {
-    return jexhost::servers::removeServer(path, "home", error);
-}
-
-bool addClashingName(const QString& path, QString* error) {
-    ServerEntry entry{{}, "Office", "G", "embedded", {}, 9, "n"};
-    return jexhost::servers::addServer(path, &entry, error);
-}
-
-bool updateMissing(const QString& path, QString* error) {
-    return jexhost::servers::updateServer(path, {"gone", "Gone", "G", "embedded", {}, 9, "g"},
-                                          error);
-}
-
+namespace servers = jexhost::servers;
 const QByteArray kOffice =
     "# the office one\n[office]\nName=Office\nGame=G\nRemote=ws://office:4711\n"
     "TokenFile=tokens/office\nProfile=2\nTag=o\n";
 
 // clang-format off
 const EditCase kEditCases[] = {
-    {"AddAppendsASection", add,
+    {"AddAppendsASection",
+     [](const QString& path, QString* error) {
+         ServerEntry entry{{}, "Club", "G", "wss://club:443", "/keys/club", 0, "c"};
+         return servers::addServer(path, &entry, error) && entry.id == "server-1"; },
      kUserFile + "\n[server-1]\nName=Club\nGame=G\nRemote=wss://club:443\nTokenFile=/keys/club\n"
                  "Profile=0\nTag=c\n", {}},
-    {"UpdateRewritesItsLinesAndAddsAMissingKey", moveHomeToTheClub,
+    {"UpdateRewritesItsLinesAndAddsAMissingKey",
+     [](const QString& path, QString* error) {
+         return servers::updateServer(path, {"home", "Home 2", "G", "ws://club:1", "club.token", 4, "h"}, error); },
      "; my servers\n[home]\nName=Home 2\nGame=G\nRemote=ws://club:1\nProfile=4\nTag=h\n"
      "Colour=blue\nTokenFile=club.token\n" + kOffice, {}},
-    {"UpdateToEmbeddedEmptiesTheTokenFile", moveOfficeHome,
-     QByteArray(kUserFile).replace("ws://office:4711\nTokenFile=tokens/office",
-                                   "embedded\nTokenFile="), {}},
-    {"RemoveKeepsTheNextSectionsComment", removeHome, "; my servers\n" + kOffice, {}},
-    {"AddWithATakenNameIsRefused", addClashingName, kUserFile,
-     ": [server-1] Name: \"Office\" is already the name of [office]"},
-    {"UpdateOfAnUnknownServerIsRefused", updateMissing, kUserFile, ": no server [gone]"},
+    {"UpdateToEmbeddedEmptiesTheTokenFile",
+     [](const QString& path, QString* error) {
+         return servers::updateServer(path, {"office", "Office", "G", "embedded", {}, 2, "o"}, error); },
+     QByteArray(kUserFile).replace("ws://office:4711\nTokenFile=tokens/office", "embedded\nTokenFile="), {}},
+    {"RemoveKeepsTheNextSectionsComment",
+     [](const QString& path, QString* error) { return servers::removeServer(path, "home", error); },
+     "; my servers\n" + kOffice, {}},
+    {"AddWithATakenNameIsRefused",
+     [](const QString& path, QString* error) {
+         ServerEntry entry{{}, "Office", "G", "embedded", {}, 9, "n"};
+         return servers::addServer(path, &entry, error); },
+     kUserFile, ": [server-1] Name: \"Office\" is already the name of [office]"},
+    {"UpdateOfAnUnknownServerIsRefused",
+     [](const QString& path, QString* error) {
+         return servers::updateServer(path, {"gone", "Gone", "G", "embedded", {}, 9, "g"}, error); },
+     kUserFile, ": no server [gone]"},
 };
 // clang-format on
 

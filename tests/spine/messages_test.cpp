@@ -18,8 +18,13 @@ struct KindRow {
 
 class NoticeKindTest : public PanelTest, public ::testing::WithParamInterface<KindRow> {};
 
+// Kinds past 3 (4 is the error report) show nothing.
 TEST_P(NoticeKindTest, ShowsTheMessageUnderItsTitle) {
     ShowMessage(GetParam().kind, "Server Settings Saved Successfully.");
+    if (!*GetParam().title) {
+        EXPECT_TRUE(modals.boxes().isEmpty());
+        return;
+    }
     ASSERT_EQ(modals.boxes().size(), 1);
     EXPECT_EQ(modals.boxes()[0].title, GetParam().title);
     EXPECT_EQ(modals.boxes()[0].text, "Server Settings Saved Successfully.");
@@ -27,18 +32,13 @@ TEST_P(NoticeKindTest, ShowsTheMessageUnderItsTitle) {
     EXPECT_EQ(modals.boxes()[0].buttonCount, 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Kinds, NoticeKindTest,
-                         ::testing::Values(KindRow{"Error", 0, "Error!"},
-                                           KindRow{"Success", 1, "Success"},
-                                           KindRow{"Failure", 2, "Failed!"},
-                                           KindRow{"ActionRequired", 3, "Action Required!"}),
+                         ::testing::Values(KindRow{"Error", 0, "Error!"}, KindRow{"Success", 1, "Success"},
+                                           KindRow{"Failure", 2, "Failed!"}, KindRow{"ActionRequired", 3, "Action Required!"},
+                                           KindRow{"Seven", 7, ""}, KindRow{"Largest", 255, ""}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(PanelTest, OtherKindsShowNothing) {
-    ShowMessage(7, "nothing");
-    ShowMessage(255, "nothing");
-    EXPECT_TRUE(modals.boxes().isEmpty());
-}
+// clang-format on
 
 TEST_F(PanelTest, ErrorReportWithReportsOffMatchesTheSixLines) {
     setReportErrors("0");
@@ -74,6 +74,7 @@ TEST_P(ErrorReportTest, EndsWithTheReportLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, ErrorReportTest,
+    // clang-format off
     ::testing::Values(ReportRow{"On", "1", true, "Error Report Sent: Yes"},
                       ReportRow{"OnButUndeliverable", "1", false, "Error Report Sent: Failed!"},
                       ReportRow{"Off", "0", true, "Error Report Sent: No"},
@@ -81,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReportRow{"NonNumeric", "yes", true, "Error Report Sent: No"},
                       ReportRow{"Missing", nullptr, true, "Error Report Sent: No"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(PanelTest, ReportRecordHasSixEntries) {
     const QVariantList record =

@@ -53,10 +53,6 @@ struct Scenario {
     std::vector<Cells> rows;
 };
 
-void PrintTo(const Scenario& s, std::ostream* out) {
-    *out << s.name;
-}
-
 Event send(qint64 at, quint64 id, const QString& server, const QString& request) {
     return {at, Call::Send, id, server + u'|' + request};
 }
@@ -188,10 +184,6 @@ struct Secret {
     QString text;
 };
 
-void PrintTo(const Secret& s, std::ostream* out) {
-    *out << s.name;
-}
-
 class NoPassword : public testing::TestWithParam<Secret> {};
 
 TEST_P(NoPassword, AppearsInTheModelOrItsCsv) {
@@ -232,10 +224,6 @@ struct CsvCase {
     QString text;
     QString field;
 };
-
-void PrintTo(const CsvCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class CsvQuoting : public testing::TestWithParam<CsvCase> {};
 
