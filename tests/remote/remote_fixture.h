@@ -1,13 +1,29 @@
 #pragma once
 // A server written out by hand: its state file and the update body that
 // restates it, as the panel would send it. Tests change one piece of either.
+// Then the team that manages it, and the remote side serving both, in-process
+// or as its own program.
 
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "exchange/wire/request.h"
 #include "exchange/wire/settings_text.h"
 #include "link/link_messages.h"
 #include "link/privilege_names.h"
+#include "remote/audit/settings_history.h"
+#include "remote/remote_service.h"
+#include "remote/server_manager.h"
+#include "remote/store/server_store.h"
+#include "remote_client.h"
+#include "support/temp_host.h"
 
 namespace jextest {
 
@@ -59,5 +75,110 @@ inline kdrsm::wire::UpdateBody restatingBody(
     body.autoLoad = QStringLiteral("0");
     return body;
 }
+
+// The hand-written server as profile 0 of a store, with its history and manager.
+struct ManagedServer {
+    TempHost host;
+    QString state = host.path(QStringLiteral("state"));
+    jexremote::ServerStore store{state};
+    jexremote::SettingsHistory history{store, state};
+    jexremote::ServerManager manager{store, history};
+
+    ManagedServer() {
+        host.write(QStringLiteral("state/server-0.ini"), stateText());
+        QString error;
+        EXPECT_TRUE(store.open(&error) && history.open(&error)) << error.toStdString();
+    }
+    QString send(const QString& command, const QString& data,
+                 const jexlink::Welcome& who = superAdmin(), int profile = 0) {
+        return manager.answer(
+            kdrsm::wire::requestText(command, QStringLiteral("t_1"), profile, data), who);
+    }
+};
+
+inline QString fetchRequest(int profile = 0) {
+    return kdrsm::wire::requestText(kdrsm::wire::kGetSettings, QStringLiteral("t"), profile, {});
+}
+
+inline QString updateRequest(const kdrsm::wire::UpdateBody& body, int profile = 0) {
+    return kdrsm::wire::requestText(kdrsm::wire::kSetSettings, QStringLiteral("t"), profile,
+                                    kdrsm::wire::joinUpdateBody(body));
+}
+
+// Whether the client is served the settings of a server named `name`.
+inline bool serves(Client& client, const QString& name = QStringLiteral("Night Ops"),
+                   int profile = 0) {
+    return client.ask(fetchRequest(profile)).startsWith(base64(name) + u'|');
+}
+
+// root, a super-administrator, and lee, without "Change Max Players".
+inline const QString kRootToken = QStringLiteral("root-token-0123456789abcdef");
+inline const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
+inline const QByteArray kRootLine = kRootToken.toUtf8() + " root 1 1 1 1 1 1\n";
+inline const QByteArray kLeeLine = kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
+
+// The token file below the host, readable by its owner alone; its path.
+inline QString writeTokenFile(const TempHost& host, const QByteArray& text = kRootLine + kLeeLine) {
+    host.write(QStringLiteral("tokens"), text);
+    QFile::setPermissions(host.path(QStringLiteral("tokens")),
+                          QFile::ReadOwner | QFile::WriteOwner);
+    return host.path(QStringLiteral("tokens"));
+}
+
+// The remote side in-process: stateText() as profile 0, the team's tokens
+// unless others are given.
+struct InProcessRemote {
+    TempHost host;
+    jexremote::RemoteService service;
+
+    // `tune` changes the options before the start.
+    explicit InProcessRemote(const std::function<void(jexremote::RemoteOptions&)>& tune = {},
+                             const QByteArray& tokens = kRootLine + kLeeLine)
+        : service(placed(host, tune, tokens)) {
+        QString error;
+        EXPECT_TRUE(service.start(&error)) << error.toStdString();
+    }
+    QUrl url() const { return service.url(); }
+    static jexremote::RemoteOptions placed(
+        const TempHost& host, const std::function<void(jexremote::RemoteOptions&)>& tune,
+        const QByteArray& tokens) {
+        jexremote::RemoteOptions options;
+        if (tune) tune(options);
+        host.write(QStringLiteral("state/server-0.ini"), stateText());
+        options.stateDir = host.path(QStringLiteral("state"));
+        options.tokenFile = writeTokenFile(host, tokens);
+        return options;
+    }
+};
+
+// jexremote as its own process.
+struct RemoteProgram {
+    QProcess process;
+    QUrl url;  // where it says it listens; empty until then
+
+    // Whether it started and said where it listens.
+    bool start(const QStringList& options) {
+        url = QUrl();
+        process.start(QStringLiteral(JEX_REMOTE_PROGRAM), options);
+        QByteArray out;
+        while (process.waitForReadyRead(kRemoteWaitMs)) {
+            out += process.readAllStandardOutput();
+            const auto found = QRegularExpression(QStringLiteral("listening on (\\S+)\n"))
+                                   .match(QString::fromUtf8(out));
+            if (found.hasMatch()) {
+                url = QUrl(found.captured(1));
+                return true;
+            }
+        }
+        return false;
+    }
+    // Stops it; what it wrote to its log.
+    QString stop() {
+        process.kill();
+        process.waitForFinished(kRemoteWaitMs);
+        return QString::fromUtf8(process.readAllStandardError());
+    }
+    ~RemoteProgram() { stop(); }
+};
 
 }  // namespace jextest

@@ -2,7 +2,6 @@
 // (never a password), which reverts are stored and which refused, and how the
 // audit file survives a cut last line and rotation.
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "exchange/wire/request.h"
-#include "link/privilege_names.h"
 #include "remote/audit/audit_trail.h"
 #include "remote/audit/settings_history.h"
 #include "remote/server_manager.h"
@@ -30,22 +28,8 @@ namespace wire = kdrsm::wire;
 
 const QString kPassword = QStringLiteral("Hunter2Secret!");
 
-// The hand-written server as profile 0; its state as found is version 1.
-struct Remote {
-    jextest::TempHost host;
-    QString state = host.path(QStringLiteral("state"));
-    jexremote::ServerStore store{state};
-    jexremote::SettingsHistory history{store, state};
-    jexremote::ServerManager manager{store, history};
-
-    Remote() {
-        host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-        QString error;
-        EXPECT_TRUE(store.open(&error) && history.open(&error)) << error.toStdString();
-    }
-    QString send(const QString& command, const QString& data, const jexlink::Welcome& who) {
-        return manager.answer(wire::requestText(command, QStringLiteral("t_1"), 0, data), who);
-    }
+// Its state as found is version 1.
+struct Remote : jextest::ManagedServer {
     QString update(const wire::UpdateBody& body, const jexlink::Welcome& who = superAdmin()) {
         return send(wire::kSetSettings, wire::joinUpdateBody(body), who);
     }
@@ -54,10 +38,6 @@ struct Remote {
         return QStringLiteral("state/versions/server-0/%1.json").arg(id);
     }
 };
-
-QJsonArray jsonArray(const char* text) {
-    return QJsonDocument::fromJson(text).array();
-}
 
 TEST(AuditRecord, NamesEachChangeAndNeverAPassword) {
     Remote remote;
@@ -75,12 +55,13 @@ TEST(AuditRecord, NamesEachChangeAndNeverAPassword) {
     EXPECT_EQ(record.value("tag"), "t_1");
     EXPECT_EQ(record.value("version"), 2);
     EXPECT_TRUE(record.value("time").toString().endsWith(u'Z'));
-    EXPECT_EQ(record.value("changes").toArray(), jsonArray(R"([
+    EXPECT_EQ(record.value("changes").toArray(), QJsonDocument::fromJson(R"([
         {"setting": "ServerName", "old": "Night Ops", "new": "Renamed"},
         {"setting": "Password", "changed": true},
         {"setting": "Roles", "entry": "Medic", "old": false, "new": true},
         {"setting": "Weapons", "entry": "M4", "old": true, "new": false},
-        {"setting": "Weapons", "entry": "MP5", "old": false, "new": true}])"));
+        {"setting": "Weapons", "entry": "MP5", "old": false, "new": true}])")
+                                                     .array());
 
     // Neither the audit files nor the history answer hold the password.
     const QString history = jexlink::historyAnswerMessage(1, remote.manager.history(0));

@@ -1,7 +1,6 @@
 // The remote side's guards against connections that hold on to it: a cap on
 // how many are welcomed at once, and idle ones closed once they stop answering
 // pings. Run in-process, with short ping and silence times.
-#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -9,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "exchange/wire/request.h"
 #include "link/link_messages.h"
 #include "raw_peer.h"
 #include "remote/remote_service.h"
 #include "remote_client.h"
+#include "remote_fixture.h"
 #include "support/temp_host.h"
 
 namespace {
@@ -22,57 +21,45 @@ using jextest::Client;
 constexpr int kWaitMs = jextest::kRemoteWaitMs;
 constexpr int kMaxConnections = 64;
 
-// A remote side on a fresh state folder (one new server, one new operator).
-struct InProcessRemote {
-    jextest::TempHost host;
-    jexremote::RemoteService service;
-    QString error;
-    static constexpr int kOperators = 8;
+// Eight operators, op0 to op7: the cap per operator is 8 connections.
+constexpr int kOperators = 8;
 
-    explicit InProcessRemote(int pingMs = 30000, int silenceMs = 90000)
-        : service(options(host, pingMs, silenceMs)) {
-        QString error;
-        // Eight operators, op0 to op7: the cap per operator is 8 connections.
+QString operatorToken(int i) {
+    return QStringLiteral("operator-token-%1-0123456789").arg(i);
+}
+
+// The remote side with eight operators, pinging every `pingMs`.
+struct Remote : jextest::InProcessRemote {
+    explicit Remote(int pingMs = 30000, int silenceMs = 90000)
+        : InProcessRemote(
+              [=](auto& o) {
+                  o.pingMs = pingMs;
+                  o.silenceMs = silenceMs;
+              },
+              tokens()) {}
+    static QByteArray tokens() {
         QString tokens;
         for (int i = 0; i < kOperators; ++i)
             tokens += QStringLiteral("%1 op%2 1 1 1 1 1 1\n").arg(operatorToken(i)).arg(i);
-        host.write(QStringLiteral("tokens"), tokens.toUtf8());
-        QFile::setPermissions(host.path(QStringLiteral("tokens")),
-                              QFile::ReadOwner | QFile::WriteOwner);
-        EXPECT_TRUE(service.start(&error)) << error.toStdString();
-    }
-    static QString operatorToken(int i) {
-        return QStringLiteral("operator-token-%1-0123456789").arg(i);
-    }
-    static jexremote::RemoteOptions options(const jextest::TempHost& host, int pingMs,
-                                            int silenceMs) {
-        jexremote::RemoteOptions options;
-        options.stateDir = host.path(QStringLiteral("state"));
-        options.tokenFile = host.path(QStringLiteral("tokens"));
-        options.pingMs = pingMs;
-        options.silenceMs = silenceMs;
-        return options;
+        return tokens.toUtf8();
     }
 };
 
-QString getSettings() {
-    return kdrsm::wire::requestText(kdrsm::wire::kGetSettings, QStringLiteral("t"), 0, {});
-}
-
 TEST(RemoteLimits, ConnectionBeyondTheCapIsRefusedUntilOneCloses) {
-    InProcessRemote remote;
+    Remote remote;
     std::vector<std::unique_ptr<Client>> open;
     for (int i = 0; i < kMaxConnections; ++i) {
         open.push_back(std::make_unique<Client>());
-        ASSERT_TRUE(open.back()->welcomed(remote.service.url(), remote.operatorToken(i % 8)))
+        ASSERT_TRUE(open.back()->welcomed(remote.url(), operatorToken(i % kOperators)))
             << "connection " << i;
     }
 
     Client refused;
-    EXPECT_FALSE(refused.welcomed(remote.service.url(), remote.operatorToken(0)));
+    EXPECT_FALSE(refused.welcomed(remote.url(), operatorToken(0)));
     EXPECT_TRUE(refused.closed);
     EXPECT_TRUE(refused.received.isEmpty());
-    EXPECT_FALSE(open.back()->ask(getSettings()).isEmpty()) << "the open ones still served";
+    EXPECT_FALSE(open.back()->ask(jextest::fetchRequest()).isEmpty())
+        << "the open ones still served";
 
     open.front()->socket.close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return open.front()->closed; }, kWaitMs));
@@ -81,19 +68,19 @@ TEST(RemoteLimits, ConnectionBeyondTheCapIsRefusedUntilOneCloses) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             next = std::make_unique<Client>();
-            return next->welcomed(remote.service.url(), remote.operatorToken(0));
+            return next->welcomed(remote.url(), operatorToken(0));
         },
         kWaitMs));
-    EXPECT_FALSE(next->ask(getSettings()).isEmpty());
+    EXPECT_FALSE(next->ask(jextest::fetchRequest()).isEmpty());
 }
 
 TEST(RemoteLimits, OnlyTheConnectionThatStopsAnsweringPingsIsClosed) {
     constexpr int kPingMs = 200, kSilenceMs = 600;
-    InProcessRemote remote(kPingMs, kSilenceMs);
+    Remote remote(kPingMs, kSilenceMs);
     Client answering;  // a QWebSocket answers every ping by itself
     jextest::RawPeer silent;
-    ASSERT_TRUE(answering.welcomed(remote.service.url(), remote.operatorToken(0)));
-    ASSERT_TRUE(silent.welcomed(remote.service.url(), remote.operatorToken(1)));
+    ASSERT_TRUE(answering.welcomed(remote.url(), operatorToken(0)));
+    ASSERT_TRUE(silent.welcomed(remote.url(), operatorToken(1)));
 
     ASSERT_TRUE(silent.closesWithin(kWaitMs));
     EXPECT_TRUE(silent.received.startsWith(QByteArray("\x89\x00", 2)))
@@ -102,7 +89,7 @@ TEST(RemoteLimits, OnlyTheConnectionThatStopsAnsweringPingsIsClosed) {
     // Several silence limits later, the one that answers pings is still served.
     QTest::qWait(3 * kSilenceMs);
     EXPECT_FALSE(answering.closed);
-    EXPECT_FALSE(answering.ask(getSettings()).isEmpty());
+    EXPECT_FALSE(answering.ask(jextest::fetchRequest()).isEmpty());
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-#include "exchange/wire/request.h"
 #include "link/link_messages.h"
 #include "raw_peer.h"
 #include "remote_client.h"
@@ -25,40 +24,28 @@
 namespace {
 
 using jextest::Client;
-namespace wire = kdrsm::wire;
+using jextest::kLeeLine;
+using jextest::kLeeToken;
+using jextest::kRootLine;
+using jextest::kRootToken;
 constexpr int kWaitMs = jextest::kRemoteWaitMs;
-const QString kRootToken = QStringLiteral("root-token-0123456789abcdef");
-const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
-const QByteArray kTokens = "# team\n" + kRootToken.toUtf8() + " root 1 1 1 1 1 1\n" +
-                           kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
+const QByteArray kTokens = "# team\n" + kRootLine + kLeeLine;
 
 // One server (profile 0), the operators root and lee.
-struct Jexremote {
+struct Jexremote : jextest::RemoteProgram {
     jextest::TempHost host;
-    QProcess process;
-    QUrl url;
     QString log;  // standard error so far
 
     explicit Jexremote(const QStringList& options = {}) {
         host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
         writeTokens(kTokens);
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                      QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                                  QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
-                                  QStringLiteral("--token-file"), tokenFile()} +
-                          options);
-        QByteArray out;
-        while (!out.contains('\n') && process.waitForReadyRead(kWaitMs))
-            out += process.readAllStandardOutput();
-        const auto found = QRegularExpression(QStringLiteral("listening on (\\S+)\n"))
-                               .match(QString::fromUtf8(out));
-        if (found.hasMatch()) url = QUrl(found.captured(1));
+        start(QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                          QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
+                          QStringLiteral("--token-file"), tokenFile()} +
+              options);
         log = QString::fromUtf8(process.readAllStandardError());
     }
-    ~Jexremote() {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-    }
+    ~Jexremote() { stop(); }  // before its folder goes
     QString tokenFile() const { return host.path(QStringLiteral("tokens")); }
     // Replaced the way editors and tools do: a new file renamed over the old.
     void writeTokens(const QByteArray& text,
@@ -86,14 +73,6 @@ struct Jexremote {
     }
 };
 
-QString fetch() {
-    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {});
-}
-
-bool served(Client& client) {
-    return client.ask(fetch()).startsWith(jextest::base64(QStringLiteral("Night Ops")) + u'|');
-}
-
 TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
     Jexremote remote;
     ASSERT_TRUE(remote.url.isValid());
@@ -104,7 +83,7 @@ TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
     }
     Client host;
     ASSERT_TRUE(host.welcomed(remote.url, kLeeToken)) << remote.log.toStdString();
-    EXPECT_TRUE(served(host));
+    EXPECT_TRUE(jextest::serves(host));
     // At most four token-less connections from one address stay open; well
     // before the 5 s token limit would close them all.
     EXPECT_TRUE(QTest::qWaitFor(
@@ -141,9 +120,7 @@ TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
     for (int i = 0; i < 100; ++i) {
         auto body = jextest::restatingBody();
         body.fields[13] = jextest::base64(QString(80, QChar(u'a' + i % 26)));
-        ASSERT_EQ(lee.ask(wire::requestText(wire::kSetSettings, QStringLiteral("t"), 0,
-                                            wire::joinUpdateBody(body))),
-                  "1");
+        ASSERT_EQ(lee.ask(jextest::updateRequest(body)), "1");
     }
 
     jextest::RawPeer hog;
@@ -159,12 +136,12 @@ TEST(RemoteUnderPressure, AnOperatorWhoNeverReadsCostsOthersNothing) {
 
     QElapsedTimer waited;
     waited.start();
-    EXPECT_TRUE(served(lee));
+    EXPECT_TRUE(jextest::serves(lee));
     EXPECT_LT(waited.elapsed(), 1000);
     // The kernel's socket buffers take some megabytes before the service's
     // own bound is reached; a build with sanitizers gets there slowly.
     EXPECT_TRUE(remote.logShows(QStringLiteral("bytes of answers left unread"), 60000));
-    EXPECT_TRUE(served(lee));
+    EXPECT_TRUE(jextest::serves(lee));
     EXPECT_GT(remote.peakKiB(), 0);
     EXPECT_LT(remote.peakKiB(), kMemoryBoundKiB);
 }
@@ -205,7 +182,7 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
                       qMakePair(QStringLiteral("Change Custom Skins Option"), 0));
             EXPECT_EQ(again->privileges.value(1),
                       qMakePair(QStringLiteral("Change Max Players"), 0));
-            EXPECT_TRUE(served(lee));
+            EXPECT_TRUE(jextest::serves(lee));
             break;
         }
         case Then::Closed:
@@ -215,7 +192,7 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
         case Then::Kept:
             EXPECT_TRUE(remote.logShows(QString::fromUtf8(GetParam().logLine)));
             EXPECT_EQ(lee.received.size(), 1);
-            EXPECT_TRUE(served(lee));
+            EXPECT_TRUE(jextest::serves(lee));
             break;
     }
     EXPECT_TRUE(remote.logShows(QString::fromUtf8(GetParam().logLine)));
@@ -223,8 +200,6 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
     EXPECT_TRUE(root.welcomed(remote.url, kRootToken)) << "the others stay";
 }
 
-const QByteArray kRootLine = kRootToken.toUtf8() + " root 1 1 1 1 1 1\n";
-const QByteArray kLeeLine = kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
 // clang-format off
 const OperatorChange kOperatorChanges[] = {
     {"PrivilegeTaken", kRootLine + kLeeToken.toUtf8() + " lee 0 1 0 1 0 1\n", false,
@@ -324,7 +299,7 @@ TEST_P(ListenCases, ListeningLineNamesTheBoundAddress) {
     Client host;
     QObject::connect(&host.socket, &QWebSocket::sslErrors, [&] { host.socket.ignoreSslErrors(); });
     ASSERT_TRUE(host.welcomed(reach, kLeeToken));
-    EXPECT_TRUE(served(host));
+    EXPECT_TRUE(jextest::serves(host));
 }
 
 // clang-format off

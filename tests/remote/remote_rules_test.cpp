@@ -1,7 +1,6 @@
 // The remote side in-process: which updates it stores and which it refuses,
 // what an operator without a privilege may change, which state files it
 // reads and how it writes free text into them.
-#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -9,44 +8,20 @@
 #include <variant>
 
 #include "exchange/wire/request.h"
-#include "link/privilege_names.h"
-#include "remote/audit/settings_history.h"
-#include "remote/server_manager.h"
-#include "remote/store/server_store.h"
 #include "remote/store/state_file.h"
 #include "remote_fixture.h"
 #include "support/temp_host.h"
 
 namespace {
 
-using jexremote::ServerManager;
 using jexremote::ServerSettings;
-using jexremote::ServerStore;
 using jextest::base64;
 using jextest::superAdmin;
 using jextest::withoutMaxPlayers;
 using kdrsm::wire::UpdateBody;
 namespace wire = kdrsm::wire;
 
-// A store holding the hand-written server as profile 0.
-struct Remote {
-    jextest::TempHost host;
-    QString file = host.path(QStringLiteral("state/server-0.ini"));
-    ServerStore store{host.path(QStringLiteral("state"))};
-    jexremote::SettingsHistory history{store, host.path(QStringLiteral("state"))};
-    ServerManager manager{store, history};
-
-    Remote() {
-        host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-        QString error;
-        EXPECT_TRUE(store.open(&error) && history.open(&error)) << error.toStdString();
-    }
-    QString send(const QString& command, const QString& data, int profile = 0,
-                 const jexlink::Welcome& who = superAdmin()) {
-        return manager.answer(wire::requestText(command, QStringLiteral("t_1"), profile, data),
-                              who);
-    }
-};
+using Remote = jextest::ManagedServer;
 
 struct UpdateCase {
     const char* name;
@@ -67,9 +42,10 @@ TEST_P(RemoteUpdateCases, StoresOnlyWhatTheRulesAndPrivilegesAllow) {
     const QByteArray fileBefore = remote.host.read(QStringLiteral("state/server-0.ini"));
     UpdateBody body = jextest::restatingBody();
     const auto who = GetParam().superAdmin ? superAdmin() : withoutMaxPlayers();
-    EXPECT_EQ(remote.send(wire::kSetSettings, GetParam().body(body), 0, who), GetParam().answer);
+    EXPECT_EQ(remote.send(wire::kSetSettings, GetParam().body(body), who), GetParam().answer);
 
-    const auto onDisk = jexremote::readStateFile(remote.file);
+    const auto onDisk =
+        jexremote::readStateFile(remote.host.path(QStringLiteral("state/server-0.ini")));
     ASSERT_TRUE(std::holds_alternative<ServerSettings>(onDisk));
     EXPECT_EQ(std::get<ServerSettings>(onDisk), *remote.store.settings(0));
     if (QString(GetParam().answer) == "0") {
@@ -126,15 +102,13 @@ class RemoteRequestCases : public ::testing::TestWithParam<RequestCase> {};
 
 TEST_P(RemoteRequestCases, AnswersByCommandAndProfile) {
     Remote remote;
-    const QString answer = remote.send(GetParam().command, {}, GetParam().profile);
+    const QString answer = remote.send(GetParam().command, {}, superAdmin(), GetParam().profile);
     EXPECT_TRUE(answer.startsWith(QString::fromUtf8(GetParam().answerStart)))
         << answer.left(60).toStdString();
 }
 
 // clang-format off
 const RequestCase kRequestCases[] = {
-    // "Night Ops" in Base64, then the country "US".
-    {"SettingsOfProfile0", wire::kGetSettings, 0, "TmlnaHQgT3Bz|VVM=|0||31|30|"},
     {"ProfileNotManaged", wire::kGetSettings, 7, "Failed"},
     {"UpdateOfProfileNotManaged", wire::kSetSettings, 7, "Failed"},
     {"UnknownCommand", QStringLiteral("DeleteServer"), 0, "Failed"},

@@ -1,20 +1,17 @@
 // jexremote as its own process on loopback, talked to with a WebSocket the way
 // a host does: who gets in, what closes a connection, servers kept apart,
-// honest answers when storing fails, privileges, what reaches its log, and
-// an audit trail that a kill does not break.
+// honest answers when storing fails, what reaches its log, and an audit
+// trail that a kill does not break.
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSet>
 #include <QTest>
 #include <QWebSocket>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
@@ -24,70 +21,36 @@
 
 namespace {
 
-namespace wire = kdrsm::wire;
 using jextest::base64;
-
 using jextest::Client;
+using jextest::kLeeToken;
+using jextest::kRootToken;
+using jextest::serves;
+using jextest::updateRequest;
 constexpr int kWaitMs = jextest::kRemoteWaitMs;
-const QString kAdminToken = QStringLiteral("admin-token-0123456789abcdef");
-const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");
 const QString kPassword = QStringLiteral("Hunter2Secret!");
 
-// Two servers, two operators: one super-admin, one without "Change Max Players".
-struct RemoteProcess {
+// Two servers, Zero and One; the team's two operators.
+struct RemoteProcess : jextest::RemoteProgram {
     jextest::TempHost host;
-    QProcess process;
-    QUrl url;
 
-    explicit RemoteProcess(
-        const QByteArray& profile0 = jextest::stateText(QStringLiteral("Zero"))) {
-        host.write(QStringLiteral("state/server-0.ini"), profile0);
+    RemoteProcess() {
+        host.write(QStringLiteral("state/server-0.ini"),
+                   jextest::stateText(QStringLiteral("Zero")));
         host.write(QStringLiteral("state/server-1.ini"), jextest::stateText(QStringLiteral("One")));
-        host.write(
-            QStringLiteral("tokens"),
-            (kAdminToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
-        QFile::setPermissions(host.path(QStringLiteral("tokens")),
-                              QFile::ReadOwner | QFile::WriteOwner);
-        start();
+        jextest::writeTokenFile(host);
+        launch();
     }
+    ~RemoteProcess() { stop(); }  // before its folder goes
     // Starts (again) on the same state folder.
-    void start() {
-        url = QUrl();
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                      {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                       QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
-                       QStringLiteral("--token-file"), host.path(QStringLiteral("tokens")),
-                       // bursts of updates, not the rate limit, are under test here
-                       QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
-        QByteArray out;
-        while (process.waitForReadyRead(kWaitMs)) {
-            out += process.readAllStandardOutput();
-            const qsizetype at = out.indexOf("listening on ");
-            if (at >= 0 && out.indexOf('\n', at) > at) {
-                url = QUrl(QString::fromUtf8(out.mid(at + 13, out.indexOf('\n', at) - at - 13)));
-                break;
-            }
-        }
-    }
-    ~RemoteProcess() {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-    }
-    QString log() {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-        return QString::fromUtf8(process.readAllStandardError());
+    void launch() {
+        start({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+               QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
+               QStringLiteral("--token-file"), host.path(QStringLiteral("tokens")),
+               // bursts of updates, not the rate limit, are under test here
+               QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
     }
 };
-
-QString getSettings(int profile) {
-    return wire::requestText(wire::kGetSettings, QStringLiteral("t"), profile, {});
-}
-
-QString update(int profile, kdrsm::wire::UpdateBody body) {
-    return wire::requestText(wire::kSetSettings, QStringLiteral("t"), profile,
-                             wire::joinUpdateBody(body));
-}
 
 struct HandshakeCase {
     const char* name;
@@ -106,11 +69,11 @@ TEST_P(HandshakeCases, OnlyATimelyTokenIsWelcomed) {
     client.open(remote.url);
     if (GetParam().delayMs > 0) QTest::qWait(GetParam().delayMs);
     client.socket.sendTextMessage(GetParam().token.isEmpty()
-                                      ? jexlink::requestMessage(1, getSettings(0))
+                                      ? jexlink::requestMessage(1, jextest::fetchRequest())
                                       : jexlink::tokenMessage(GetParam().token));
     (void)QTest::qWaitFor([&] { return !client.received.isEmpty() || client.closed; }, kWaitMs);
     if (GetParam().welcomed) {
-        ASSERT_EQ(client.received.size(), 1) << remote.log().toStdString();
+        ASSERT_EQ(client.received.size(), 1) << remote.stop().toStdString();
         const auto welcome = jexlink::readWelcomeMessage(client.received[0]);
         ASSERT_TRUE(welcome);
         EXPECT_EQ(welcome->operatorName, "lee");
@@ -138,73 +101,43 @@ INSTANTIATE_TEST_SUITE_P(Handshakes, HandshakeCases, ::testing::ValuesIn(kHandsh
 TEST(RemoteService, OversizedMessageClosesOnlyItsConnection) {
     RemoteProcess remote;
     Client big, other;
-    ASSERT_TRUE(big.welcomed(remote.url, kAdminToken));
-    ASSERT_TRUE(other.welcomed(remote.url, kAdminToken));
+    ASSERT_TRUE(big.welcomed(remote.url, kRootToken));
+    ASSERT_TRUE(other.welcomed(remote.url, kRootToken));
     EXPECT_EQ(big.ask(QString(2 << 20, u'x')), QString());
     EXPECT_TRUE(big.closed);
-    EXPECT_TRUE(other.ask(getSettings(0)).startsWith(base64(QStringLiteral("Zero")) + u'|'));
-    EXPECT_FALSE(remote.log().contains(QStringLiteral("xxxx")));
+    EXPECT_TRUE(serves(other, QStringLiteral("Zero")));
+    EXPECT_FALSE(remote.stop().contains(QStringLiteral("xxxx")));
 }
 
 TEST(RemoteService, ServersKeptApartAndOnlyStoredUpdatesAnswered) {
     RemoteProcess remote;
     Client client;
-    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
-    EXPECT_EQ(client.ask(update(1, jextest::restatingBody(QStringLiteral("Renamed")))), "1");
-    EXPECT_TRUE(client.ask(getSettings(1)).startsWith(base64(QStringLiteral("Renamed")) + u'|'));
-    EXPECT_TRUE(client.ask(getSettings(0)).startsWith(base64(QStringLiteral("Zero")) + u'|'));
+    ASSERT_TRUE(client.welcomed(remote.url, kRootToken));
+    EXPECT_EQ(client.ask(updateRequest(jextest::restatingBody(QStringLiteral("Renamed")), 1)), "1");
+    EXPECT_TRUE(serves(client, QStringLiteral("Renamed"), 1));
+    EXPECT_TRUE(serves(client, QStringLiteral("Zero")));
 
     // A state file that cannot be replaced: a folder in its place.
     const QString file = remote.host.path(QStringLiteral("state/server-1.ini"));
     ASSERT_TRUE(QFile::remove(file) && QDir().mkdir(file));
-    EXPECT_EQ(client.ask(update(1, jextest::restatingBody(QStringLiteral("Lost")))), "0");
-    EXPECT_TRUE(client.ask(getSettings(1)).startsWith(base64(QStringLiteral("Renamed")) + u'|'));
-    EXPECT_TRUE(remote.log().contains(QStringLiteral("not stored")));
+    EXPECT_EQ(client.ask(updateRequest(jextest::restatingBody(QStringLiteral("Lost")), 1)), "0");
+    EXPECT_TRUE(serves(client, QStringLiteral("Renamed"), 1));
+    EXPECT_TRUE(remote.stop().contains(QStringLiteral("not stored")));
 }
-
-struct OperatorCase {
-    const char* name;
-    QString token;
-    int field;
-    const char* value;
-    const char* answer;
-};
-
-class OperatorCases : public ::testing::TestWithParam<OperatorCase> {};
-
-TEST_P(OperatorCases, PrivilegesDecideOverTheLink) {
-    RemoteProcess remote;
-    Client client;
-    ASSERT_TRUE(client.welcomed(remote.url, GetParam().token));
-    auto body = jextest::restatingBody(QStringLiteral("Zero"));
-    body.fields[GetParam().field] = QString::fromUtf8(GetParam().value);
-    EXPECT_EQ(client.ask(update(0, body)), GetParam().answer);
-}
-
-// clang-format off
-const OperatorCase kOperatorCases[] = {
-    {"WithoutMaxPlayersChangesPlayers", kLeeToken, 4, "15", "0"},
-    {"WithoutMaxPlayersChangesName", kLeeToken, 0, "UmVuYW1lZA==", "1"},
-    {"SuperAdminChangesPlayers", kAdminToken, 4, "15", "1"},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Operators, OperatorCases, ::testing::ValuesIn(kOperatorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RemoteService, NeitherPasswordNorTokenReachesTheLog) {
     RemoteProcess remote;
     Client client;
-    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
+    ASSERT_TRUE(client.welcomed(remote.url, kRootToken));
     auto body = jextest::restatingBody(QStringLiteral("Zero"));
     body.fields[3] = base64(kPassword);
     body.fields[2] = QStringLiteral("5");  // refused: no such session type
-    EXPECT_EQ(client.ask(update(0, body)), "0");
+    EXPECT_EQ(client.ask(updateRequest(body)), "0");
     body.fields[2] = QStringLiteral("1");
-    EXPECT_EQ(client.ask(update(0, body)), "1");
-    const QString log = remote.log();
+    EXPECT_EQ(client.ask(updateRequest(body)), "1");
+    const QString log = remote.stop();
     EXPECT_TRUE(log.contains(QStringLiteral("Password"))) << "the changed setting is named";
-    for (const QString& secret : {kPassword, base64(kPassword), kAdminToken})
+    for (const QString& secret : {kPassword, base64(kPassword), kRootToken})
         EXPECT_FALSE(log.contains(secret)) << secret.toStdString();
 }
 
@@ -230,7 +163,7 @@ QStringList namesInAudit(const QByteArray& audit) {
 TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
     RemoteProcess remote;
     Client client;
-    ASSERT_TRUE(client.welcomed(remote.url, kAdminToken));
+    ASSERT_TRUE(client.welcomed(remote.url, kRootToken));
     // Eight updates in flight at any time; SIGKILL once 100 are answered, while
     // the remote side is busy with the next ones.
     constexpr int kBurst = 200;
@@ -238,7 +171,7 @@ TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
     auto sendNext = [&] {
         ++sent;
         client.socket.sendTextMessage(jexlink::requestMessage(
-            sent, update(0, jextest::restatingBody(QStringLiteral("Burst %1").arg(sent)))));
+            sent, updateRequest(jextest::restatingBody(QStringLiteral("Burst %1").arg(sent)))));
     };
     QObject::connect(&client.socket, &QWebSocket::textMessageReceived, [&] {
         if (client.received.size() == 101)
@@ -260,11 +193,11 @@ TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
     for (const QString& name : answered) EXPECT_TRUE(recorded.contains(name)) << name.toStdString();
 
     // Restarted, it serves the last update it recorded and appends after it.
-    remote.start();
+    remote.launch();
     Client again;
-    ASSERT_TRUE(again.welcomed(remote.url, kAdminToken));
-    EXPECT_TRUE(again.ask(getSettings(0)).startsWith(base64(recorded.last()) + u'|'));
-    EXPECT_EQ(again.ask(update(0, jextest::restatingBody(QStringLiteral("After")))), "1");
+    ASSERT_TRUE(again.welcomed(remote.url, kRootToken));
+    EXPECT_TRUE(serves(again, recorded.last()));
+    EXPECT_EQ(again.ask(updateRequest(jextest::restatingBody(QStringLiteral("After")))), "1");
     const QStringList afterRestart = namesInAudit(remote.host.read(audit));
     EXPECT_EQ(afterRestart.last(), "After");
     EXPECT_EQ(afterRestart.size(), recorded.size() + 1);
@@ -279,37 +212,5 @@ TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
     EXPECT_EQ(history->second.records[0].toObject().value("changes")[0]["new"], "After");
     EXPECT_EQ(history->second.versions.size(), 20);
 }
-
-struct StartCase {
-    const char* name;
-    QByteArray (*profile0)();
-    const char* refusal;
-};
-
-class StartCases : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartCases, UntrustedStateFileStopsTheService) {
-    RemoteProcess remote(GetParam().profile0());
-    EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
-                remote.process.waitForFinished(kWaitMs));
-    EXPECT_EQ(remote.process.exitCode(), 1);
-    EXPECT_FALSE(remote.url.isValid());
-    const QString expected =
-        "jexremote: " + remote.host.path(QStringLiteral("state/server-0.ini")) +
-        QString::fromUtf8(GetParam().refusal);
-    EXPECT_TRUE(remote.log().contains(expected)) << expected.toStdString();
-}
-
-// clang-format off
-const StartCase kStartCases[] = {
-    {"PlayersNotANumber", [] { return jextest::stateText().replace("Players=31", "Players=abc"); },
-     ":6: setting Players: not a whole number"},
-    {"BadLine", [] { return jextest::stateText().replace("Skins=0\n", "Skins=0\n}}}\n"); },
-     ":14: setting -: not a key=value line of a section"},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Files, StartCases, ::testing::ValuesIn(kStartCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,8 +1,9 @@
 // What the remote side stores when storing goes wrong: a full disk at any
 // file answers "0" and leaves state, versions and audit whole (in-process
 // through the writer's fault seam, and as its own process on a full tmpfs);
-// a state folder holding a link or a stranger's file stops the start; an
-// operator's flood of updates neither erases nor hides another's record.
+// a state folder holding a link, a stranger's file or a state file it cannot
+// read stops the start; an operator's flood of updates neither erases nor
+// hides another's record.
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <memory>
 
-#include "exchange/wire/request.h"
 #include "jex/durable_file.h"
 #include "remote/audit/settings_history.h"
 #include "remote/server_manager.h"
@@ -31,13 +31,11 @@
 
 namespace {
 
-namespace wire = kdrsm::wire;
 using jex::fs::WriteStep;
 using jextest::superAdmin;
 
-QString updateText(const QString& name, int profile = 0) {
-    return wire::requestText(wire::kSetSettings, QStringLiteral("t_1"), profile,
-                             wire::joinUpdateBody(jextest::restatingBody(name)));
+QString updateText(const QString& name) {
+    return jextest::updateRequest(jextest::restatingBody(name));
 }
 
 // Every file below a folder with its content, for "left whole".
@@ -213,44 +211,10 @@ TEST(RemoteStorage, LeftoversOfAStopAreRemovedAtStart) {
     EXPECT_EQ(left, (QStringList{"/notes.txt", "/server-0.ini"}));
 }
 
-// jexremote as its own process.
-struct RemoteProcess {
-    QProcess process;
-    QUrl url;
-    QString output;
-
-    bool start(const QString& state, const QString& tokens, const QStringList& more = {}) {
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                      QStringList{QStringLiteral("--state-dir"), state,
-                                  QStringLiteral("--token-file"), tokens} +
-                          more);
-        QByteArray out;
-        while (process.waitForReadyRead(jextest::kRemoteWaitMs)) {
-            out += process.readAllStandardOutput();
-            const qsizetype at = out.indexOf("listening on ");
-            if (at >= 0 && out.indexOf('\n', at) > at) {
-                url = QUrl(QString::fromUtf8(out.mid(at + 13, out.indexOf('\n', at) - at - 13)));
-                return true;
-            }
-        }
-        return false;
-    }
-    // Stops it; what it wrote to its log.
-    QString stop() {
-        process.kill();
-        process.waitForFinished(jextest::kRemoteWaitMs);
-        return QString::fromUtf8(process.readAllStandardError());
-    }
-    ~RemoteProcess() { stop(); }
-};
-
-const QString kToken = QStringLiteral("admin-token-0123456789abcdef");
-
-QString writeTokens(const jextest::TempHost& host) {
-    host.write(QStringLiteral("tokens"), kToken.toUtf8() + " root 1 1 1 1 1 1\n");
-    QFile::setPermissions(host.path(QStringLiteral("tokens")),
-                          QFile::ReadOwner | QFile::WriteOwner);
-    return host.path(QStringLiteral("tokens"));
+// jexremote on a state folder, the team's token file below `host`.
+QStringList folders(const QString& state, const jextest::TempHost& host) {
+    return {QStringLiteral("--state-dir"), state, QStringLiteral("--token-file"),
+            jextest::writeTokenFile(host)};
 }
 
 struct FolderCase {
@@ -262,16 +226,16 @@ struct FolderCase {
 
 class FolderCases : public ::testing::TestWithParam<FolderCase> {};
 
-TEST_P(FolderCases, AStrangeEntryOrAnOpenKeyStopsTheStart) {
+TEST_P(FolderCases, WhatItCannotTrustStopsTheStart) {
     jextest::TempHost host;
     host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
     host.write(QStringLiteral("outside/server.ini"), jextest::stateText());
     GetParam().prepare(host);
-    RemoteProcess remote;
-    QStringList options;
+    jextest::RemoteProgram remote;
+    QStringList options = folders(host.path(QStringLiteral("state")), host);
     for (const QString& option : GetParam().options)
         options << QString(option).replace(QStringLiteral("HOST"), host.root());
-    EXPECT_FALSE(remote.start(host.path(QStringLiteral("state")), writeTokens(host), options));
+    EXPECT_FALSE(remote.start(options));
     EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
                 remote.process.waitForFinished(jextest::kRemoteWaitMs));
     EXPECT_EQ(remote.process.exitCode(), 1);
@@ -306,6 +270,8 @@ const FolderCase kFolderCases[] = {
          ::chmod(QFile::encodeName(h.path("key.pem")).constData(), 0644); },
      {"--cert", "HOST/key.pem", "--key", "HOST/key.pem"},
      "the key HOST/key.pem may be read or changed by others (mode 0644)"},
+    {"PlayersNotANumber", [](const auto& h) { h.write("state/server-0.ini", jextest::stateText().replace("Players=31", "Players=abc")); },
+     {}, "STATE/server-0.ini:6: setting Players: not a whole number"},
 };
 // clang-format on
 
@@ -350,12 +316,10 @@ TEST_P(TmpfsCases, FullFileSystemAnswersZeroAndTheServiceStartsAgain) {
                                              {"operator", "(state file)"},
                                              {"state", QString::fromUtf8(jextest::stateText())}})
                        .toJson());
-    const QString tokens = writeTokens(host);
-
-    RemoteProcess remote;
-    ASSERT_TRUE(remote.start(state, tokens));
+    jextest::RemoteProgram remote;
+    ASSERT_TRUE(remote.start(folders(state, host)));
     jextest::Client client;
-    ASSERT_TRUE(client.welcomed(remote.url, kToken));
+    ASSERT_TRUE(client.welcomed(remote.url, jextest::kRootToken));
     const auto before = filesBelow(state);
     fillLeaving(disk.path + QStringLiteral("/filler"), GetParam().freePages);
 
@@ -373,18 +337,16 @@ TEST_P(TmpfsCases, FullFileSystemAnswersZeroAndTheServiceStartsAgain) {
     const QString log = remote.stop();
     EXPECT_TRUE(log.contains(QStringLiteral("No space left on device"))) << log.toStdString();
 
-    RemoteProcess again;
-    ASSERT_TRUE(again.start(state, tokens)) << again.stop().toStdString();
+    jextest::RemoteProgram again;
+    ASSERT_TRUE(again.start(folders(state, host))) << again.stop().toStdString();
     jextest::Client next;
-    ASSERT_TRUE(next.welcomed(again.url, kToken));
-    EXPECT_TRUE(next.ask(wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {}))
-                    .startsWith(jextest::base64(QStringLiteral("Stored")) + u'|'));
+    ASSERT_TRUE(next.welcomed(again.url, jextest::kRootToken));
+    EXPECT_TRUE(jextest::serves(next, QStringLiteral("Stored")));
 }
 
 // A line of exactly one page: the next record needs a page of its own.
 QByteArray pageOfPadding() {
-    QByteArray line = "{\"pad\":\"" + QByteArray(4096 - 11, 'x') + "\"}\n";
-    return line;
+    return "{\"pad\":\"" + QByteArray(4096 - 11, 'x') + "\"}\n";
 }
 
 // clang-format off

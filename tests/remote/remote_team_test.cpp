@@ -1,16 +1,13 @@
 // Two hosts editing one server over loopback: root stores an update, then
 // the second host sends one made from the version both fetched. What is
 // merged, what is a conflict and how it is told, and who hears of a change.
-#include <QFile>
 #include <QJsonObject>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
-#include "exchange/wire/request.h"
 #include "link/link_messages.h"
 #include "remote/remote_service.h"
 #include "remote_client.h"
@@ -20,29 +17,14 @@
 namespace {
 
 using jextest::Client;
-namespace wire = kdrsm::wire;
-const QString kRootToken = QStringLiteral("root-token-0123456789abcdef");
-const QString kLeeToken = QStringLiteral("lee-token-0123456789abcdef");  // no Max Players
+using jextest::kLeeToken;  // no Max Players
+using jextest::kRootToken;
 
-struct Team {
-    jextest::TempHost host;
-    std::unique_ptr<jexremote::RemoteService> service;
+struct Team : jextest::InProcessRemote {
     Client a, b;  // root, and the second host
 
     explicit Team(const QString& bToken) {
-        host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-        host.write(
-            QStringLiteral("tokens"),
-            (kRootToken + " root 1 1 1 1 1 1\n" + kLeeToken + " lee 0 1 0 1 1 1\n").toUtf8());
-        QFile::setPermissions(host.path(QStringLiteral("tokens")),
-                              QFile::ReadOwner | QFile::WriteOwner);
-        jexremote::RemoteOptions options;
-        options.stateDir = host.path(QStringLiteral("state"));
-        options.tokenFile = host.path(QStringLiteral("tokens"));
-        service = std::make_unique<jexremote::RemoteService>(options);
-        QString error;
-        EXPECT_TRUE(service->start(&error)) << error.toStdString();
-        EXPECT_TRUE(a.welcomed(service->url(), kRootToken) && b.welcomed(service->url(), bToken));
+        EXPECT_TRUE(a.welcomed(url(), kRootToken) && b.welcomed(url(), bToken));
     }
 };
 
@@ -69,8 +51,7 @@ jexlink::Envelope send(Client& client, const QString& message) {
 }
 
 jexlink::Envelope fetch(Client& client) {
-    return send(client, jexlink::requestMessage(
-                            1, wire::requestText(wire::kGetSettings, QStringLiteral("t"), 0, {})));
+    return send(client, jexlink::requestMessage(1, jextest::fetchRequest()));
 }
 
 QList<jexlink::ChangedNotice> notices(const Client& client) {
@@ -93,8 +74,7 @@ struct Edit {
 QString updateText(const Edit& edit) {
     auto body = jextest::restatingBody();
     body.fields[edit.field] = edit.field == 4 ? edit.value : jextest::base64(edit.value);
-    return wire::requestText(wire::kSetSettings, QStringLiteral("t"), 0,
-                             wire::joinUpdateBody(body));
+    return jextest::updateRequest(body);
 }
 
 enum class Base { Fetched, None, NeverKept };
@@ -149,7 +129,7 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     EXPECT_EQ(record.value("version"), stored ? 3 : 2) << "a refusal stores nothing";
     EXPECT_EQ(record.value("batch").toString(), stored ? "fleet-7" : "");
     EXPECT_EQ(record.value("mergedWith").toInteger(0), stored && row.base != Base::None ? 2 : 0);
-    const auto settings = team.service->settings(0);
+    const auto settings = team.service.settings(0);
     EXPECT_EQ(settings->fields[0] + u'|' + settings->fields[4],
               QString(row.finalName) + u'|' + row.finalPlayers);
 }
@@ -187,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TeamNotices, RevertReachesEveryOtherConnection) {
     Team team(kLeeToken);
     Client c;  // root again
-    ASSERT_TRUE(c.welcomed(team.service->url(), kRootToken));
+    ASSERT_TRUE(c.welcomed(team.url(), kRootToken));
     ASSERT_EQ(send(team.a, jexlink::requestMessage(2, updateText(kAlpha), 1)).text, "1");
     team.b.socket.sendTextMessage(jexlink::revertRequestMessage({5, 0, 1}));
     const auto reverted =
