@@ -191,9 +191,6 @@ struct ExitCase {
     bool consoleRunning;
     int exitCode;
 };
-void PrintTo(const ExitCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class FleetExit : public testing::TestWithParam<ExitCase> {};
 

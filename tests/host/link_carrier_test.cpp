@@ -339,10 +339,6 @@ TEST(Carrier, StartMakesTheFolderPrivateAndDropsEarlierClaims) {
     EXPECT_EQ(carried.size(), 0);
 }
 
-}  // namespace
-
-namespace {
-
 struct RouteCase {
     const char* name;
     const char* tag;
@@ -356,16 +352,10 @@ class RouteCases : public ::testing::TestWithParam<RouteCase> {};
 TEST_P(RouteCases, ARequestGoesToTheServerItNames) {
     jexhost::LinkPool pool(1000, 1000);
     jexhost::RequestRouter router(pool, nullptr, QString());
-    const auto server = [](const char* id, const char* remote, const char* tag, qint32 profile) {
-        jexhost::servers::ServerEntry entry;
-        entry.id = QString::fromLatin1(id);
-        entry.remote = QString::fromLatin1(remote);
-        entry.tag = QString::fromLatin1(tag);
-        entry.profile = profile;
-        return entry;
-    };
-    router.setServers({server("a", "embedded", "desk", 0), server("b", "embedded", "desk", 1),
-                       server("c", "ws://far:4711", "other", 0)});
+    // id, name, game, remote, token file, profile, tag
+    router.setServers({{"a", "A", "G", "embedded", {}, 0, "desk"},
+                       {"b", "B", "G", "embedded", {}, 1, "desk"},
+                       {"c", "C", "G", "ws://far:4711", "t", 0, "other"}});
     wire::Request request;
     request.command = wire::kGetSettings;
     request.hostTag = QString::fromLatin1(GetParam().tag);
