@@ -25,10 +25,4 @@ Snapshot SettingsMemory::lastFetched(const QString& server) const {
     return it->snapshot;
 }
 
-SettingsDifference SettingsMemory::differenceFor(const QString& server,
-                                                 const QString& updateBody) const {
-    const Snapshot last = lastFetched(server);
-    return compare(last, snapshotOfUpdate(updateBody, last));
-}
-
 }  // namespace jexhost::changes

@@ -27,9 +27,6 @@ public:
     // The settings last fetched from `server`; a fault when there are none.
     Snapshot lastFetched(const QString& server) const;
 
-    // The update `updateBody` against the settings last fetched from `server`.
-    SettingsDifference differenceFor(const QString& server, const QString& updateBody) const;
-
 private:
     struct Kept {
         Snapshot snapshot;

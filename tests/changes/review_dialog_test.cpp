@@ -40,9 +40,6 @@ struct MergeCase {
     QList<ReviewRow> rows;
     QString summary;
 };
-void PrintTo(const MergeCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 const QString kKept = "someone else's, kept";
 

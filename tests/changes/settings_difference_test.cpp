@@ -111,27 +111,29 @@ TEST_P(Difference, ShowsEachChangeInTheFormsTerms) {
 INSTANTIATE_TEST_SUITE_P(Updates, Difference, testing::ValuesIn(kCases),
                          [](const auto& info) { return info.param.name; });
 
-// The remembered settings are per server, replaced by each good fetch and
-// kept through a failed one; long values and many weapons stay bounded.
-TEST(SettingsMemory, ComparesWithTheLastGoodFetchOfThatServer) {
-    SettingsMemory memory;
-    const QString changedPlayers = update({{4, "23"}});
-    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
-              QStringList{"cannot compare: no settings fetched from this server"});
+// The max-players field of what is remembered for a server, or why nothing is.
+QString playersKept(const SettingsMemory& memory, const QString& server) {
+    const Snapshot kept = memory.lastFetched(server);
+    if (const auto* fault = std::get_if<kdrsm::model::Fault>(&kept)) return fault->reason;
+    return std::get<kdrsm::model::ServerSettings>(kept).fields[4];
+}
 
+// The remembered settings are per server, replaced by each good fetch and
+// kept through a failed or empty one.
+TEST(SettingsMemory, KeepsTheLastGoodFetchOfEachServer) {
+    SettingsMemory memory;
+    EXPECT_EQ(playersKept(memory, "Alpha"), "no settings fetched from this server");
     memory.remember("Alpha", reply());
     memory.remember("Bravo", reply({{4, "23"}}));
     memory.remember("Alpha", "Failed");
-    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
-              QStringList{"Max Players: 16 -> 24"});
-    EXPECT_EQ(differenceLines(memory.differenceFor("Bravo", changedPlayers)),
-              QStringList{"No settings changed"});
-
-    memory.remember("Alpha", reply({{4, "23"}}));
-    EXPECT_EQ(differenceLines(memory.differenceFor("Alpha", changedPlayers)),
-              QStringList{"No settings changed"});
+    memory.remember("Alpha", "");
+    EXPECT_EQ(playersKept(memory, "Alpha"), "15");
+    EXPECT_EQ(playersKept(memory, "Bravo"), "23");
+    memory.remember("Alpha", reply({{4, "31"}}));
+    EXPECT_EQ(playersKept(memory, "Alpha"), "31");
     memory.forget("Alpha");
-    EXPECT_FALSE(memory.differenceFor("Alpha", changedPlayers).comparable());
+    EXPECT_EQ(playersKept(memory, "Alpha"), "no settings fetched from this server");
+    EXPECT_EQ(playersKept(memory, "Bravo"), "23");
 }
 
 TEST(SettingsDifference, BoundsLongValuesAndManyWeapons) {

@@ -22,9 +22,6 @@ struct SourceCase {
     QList<ShownChange> changes;  // on a new server
     QString fault;               // the key a fault names
 };
-void PrintTo(const SourceCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class FleetSource : public testing::TestWithParam<SourceCase> {};
 

@@ -138,8 +138,19 @@ const std::map<QString, QString> kApplied = {
     {"B0", "applied"},     {"B1", "applied"},      {"B2", "applied"}, {"Lee", "refused"},
     {"Same", "unchanged"}, {"Dead", "unreachable"}};
 
-TEST(FleetRun, AppliesUndoesAndNeverOverwritesALaterChange) {
+// A dry run first, which sends nothing.
+TEST(FleetRun, DryRunsAppliesUndoesAndNeverOverwritesALaterChange) {
     Fleet fleet;
+    const auto before = fleet.stateFiles();
+    const Fleet::Run dry =
+        fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all", "--dry-run"});
+    std::map<QString, QString> expected = kApplied;
+    for (auto& [server, word] : expected)
+        if (word == "applied") word = "dry-run";
+    EXPECT_EQ(outcomes(dry), expected) << dry.err.toStdString();
+    EXPECT_EQ(dry.batch, "");
+    EXPECT_TRUE(fleet.stateFiles() == before) << "a dry run leaves state and audit trails alone";
+
     const Fleet::Run applied = fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all"});
     EXPECT_EQ(outcomes(applied), kApplied) << applied.err.toStdString();
     EXPECT_EQ(applied.exitCode, 4);
@@ -160,7 +171,7 @@ TEST(FleetRun, AppliesUndoesAndNeverOverwritesALaterChange) {
     ASSERT_EQ(outcomes(later), (std::map<QString, QString>{{"A1", "applied"}}));
 
     const Fleet::Run undone = fleet.run({"--undo-batch", applied.batch});
-    std::map<QString, QString> expected;
+    expected.clear();
     for (const auto& [server, word] : kApplied)
         if (word == "applied") expected[server] = server == "A1" ? "conflict" : "applied";
     EXPECT_EQ(outcomes(undone), expected) << undone.err.toStdString();
@@ -172,28 +183,12 @@ TEST(FleetRun, AppliesUndoesAndNeverOverwritesALaterChange) {
     EXPECT_EQ(fleet.field("A", 1, 4) + fleet.field("A", 1, 5), "1520");
 }
 
-TEST(FleetRun, DryRunSendsNothing) {
-    Fleet fleet;
-    const auto before = fleet.stateFiles();
-    const Fleet::Run dry =
-        fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all", "--dry-run"});
-    std::map<QString, QString> expected = kApplied;
-    for (auto& [server, word] : expected)
-        if (word == "applied") word = "dry-run";
-    EXPECT_EQ(outcomes(dry), expected) << dry.err.toStdString();
-    EXPECT_EQ(dry.batch, "");
-    EXPECT_TRUE(fleet.stateFiles() == before) << "state and audit trails unchanged";
-}
-
 struct ExitCase {
     const char* name;
     QStringList arguments;  // PRESET stands for the preset's path
     bool consoleRunning;
     int exitCode;
 };
-void PrintTo(const ExitCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class FleetExit : public testing::TestWithParam<ExitCase> {};
 

@@ -72,14 +72,13 @@ protected:
         QTcpServer closed;  // a port nobody listens on once it is closed
         closed.listen(QHostAddress::LocalHost);
         nowhere_ = QStringLiteral("ws://127.0.0.1:%1").arg(closed.serverPort());
-        const QString nowhere = nowhere_;
         closed.close();
         const QString full = full_->url().toString(), guest = guest_->url().toString();
         servers_ = {{"aff", "Affiliate", "G", full, "full.tokens", 1, "t1"},
                     {"a", "Alpha", "G", full, "full.tokens", 0, "t0"},
                     {"b", "Bravo", "G", full, "full.tokens", 2, "t2"},
                     {"g", "Guest", "G", guest, "guest.tokens", 0, "t3"},
-                    {"x", "Gone", "G", nowhere, "guest.tokens", 0, "t4"}};
+                    {"x", "Gone", "G", nowhere_, "guest.tokens", 0, "t4"}};
         // The runs read the servers file, as the console's do.
         QByteArray file;
         for (const ServerEntry& s : servers_)

@@ -75,10 +75,13 @@ protected:
     }
     void TearDown() override { hadZone_ ? qputenv("TZ", zone_) : qunsetenv("TZ"); }
 
-    void open(HistoryDialog& dialog) {
+    void open() {
         dialog.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.versions()->topLevelItemCount() == 2; }));
     }
+
+    ScriptedSource source;
+    HistoryDialog dialog{&source, 3, "Alpha"};
 
 private:
     bool hadZone_ = false;
@@ -86,9 +89,7 @@ private:
 };
 
 TEST_F(HistoryDialogTest, ListsRecordsWithoutPasswordText) {
-    ScriptedSource source;
-    HistoryDialog dialog(&source, 3, "Alpha");
-    open(dialog);
+    open();
     EXPECT_EQ(dialog.windowTitle(), "History: Alpha");
     EXPECT_EQ(dialog.status()->text(), "Records: 1; kept versions: 2");
 
@@ -113,10 +114,8 @@ QString nightOps(QString reply) {
 }
 
 TEST_F(HistoryDialogTest, ComparesTwoKeptVersionsInTheFormsWords) {
-    ScriptedSource source;
     source.kept = {{12, nightOps(modeltest::kLobbyReply)}, {13, modeltest::kLobbyReply}};
-    HistoryDialog dialog(&source, 3, "Alpha");
-    open(dialog);
+    open();
     dialog.versions()->selectAll();
     dialog.compareButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.comparison()->topLevelItemCount() > 0; }));
@@ -133,9 +132,7 @@ TEST_F(HistoryDialogTest, ComparesTwoKeptVersionsInTheFormsWords) {
 
 // One setting of a record goes back by an update based on the current version.
 TEST_F(HistoryDialogTest, PutsOneSettingOfARecordBack) {
-    ScriptedSource source;
-    HistoryDialog dialog(&source, 3, "Alpha");
-    open(dialog);
+    open();
     jextest::ModalDriver driver;
     dialog.records()->setCurrentItem(dialog.records()->topLevelItem(0)->child(0));
     dialog.putBackButton()->click();
@@ -163,12 +160,10 @@ class RevertPath : public HistoryDialogTest, public ::testing::WithParamInterfac
 
 TEST_P(RevertPath, ConfirmsSendsAndShowsTheOutcome) {
     const RevertCase& want = GetParam();
-    ScriptedSource source;
     source.revertAnswer = want.answer;
-    HistoryDialog dialog(&source, 3, "Alpha");
     dialog.setAnswerTimeout(100);
     QSignalSpy reverted(&dialog, &HistoryDialog::reverted);
-    open(dialog);
+    open();
 
     jextest::ModalDriver driver;
     dialog.versions()->setCurrentItem(dialog.versions()->topLevelItem(1));

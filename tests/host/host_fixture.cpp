@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMutex>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,10 +40,29 @@ ShownConsole::~ShownConsole() {
         form->setParent(nullptr);
 }
 
-bool ShownConsole::open(const QString& name) {
-    QString id;
+QString ShownConsole::idOf(const QString& name) const {
     for (const auto& entry : session_.servers()->servers())
-        if (entry.name == name) id = entry.id;
+        if (entry.name == name) return entry.id;
+    return {};
+}
+
+QString ShownConsole::shownName() const {
+    auto* name = control<QLineEdit>("savServerName");
+    return name ? name->text() : QString();
+}
+
+QList<bool> ShownConsole::guardedEnabled() const {
+    QList<bool> enabled;
+    for (const char* name :
+         {"savSession", "savPlayers", "savDedicated", "savSkins", "savNovaLogin"}) {
+        auto* control = this->control<QWidget>(name);
+        enabled << (control && control->isEnabled());
+    }
+    return enabled;
+}
+
+bool ShownConsole::open(const QString& name) {
+    const QString id = idOf(name);
     if (id.isEmpty()) return false;
     bool answered = false;
     const auto connection = QObject::connect(&session_, &jexhost::HostSession::answerApplied,

@@ -42,6 +42,12 @@ public:
     }
     // What the list's Link column shows for the server of this name.
     QString linkText(const QString& name) const;
+    // The id of the server of this name; empty when there is none.
+    QString idOf(const QString& name) const;
+    // The server name in the form, empty when no form is shown.
+    QString shownName() const;
+    // The five guarded controls' states, in the order of the privileges.
+    QList<bool> guardedEnabled() const;
     jexhost::ConsoleWindow& window() { return window_; }
 
 private:

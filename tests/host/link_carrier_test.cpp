@@ -86,30 +86,11 @@ const HandshakeCase kHandshakeCases[] = {
 INSTANTIATE_TEST_SUITE_P(Link, HandshakeCases, ::testing::ValuesIn(kHandshakeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Each answer reaches its own request; after the remote side closes the
-// link, the next request opens a new one.
-TEST(RemoteLink, AnswersReachTheirRequestsAndAClosedLinkReopens) {
+// Each answer reaches its own request. After the remote side closes the
+// link, or a request times out and aborts it, the next request goes down a
+// fresh link, not the dead or hung one.
+TEST(RemoteLink, AnswersReachTheirRequestsAndADeadOrHungLinkIsReplaced) {
     FakeRemote remote(kToken);
-    RemoteLink link(linkTo(remote.url()));
-    QStringList answers;
-    const auto collect = [&](const QString& a) { answers << a; };
-    for (const QString request : {"one", "two", "three"}) link.send(request, collect);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 3; }, kWaitMs));
-    EXPECT_EQ(answers, (QStringList{"echo:one", "echo:two", "echo:three"}));
-
-    remote.closeAll();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !link.isReady(); }, kWaitMs));
-    link.send(QStringLiteral("four"), collect);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 4; }, kWaitMs));
-    EXPECT_EQ(answers[3], "echo:four");
-    EXPECT_EQ(remote.connections, 2);
-}
-
-// A request that times out aborts its link: the one after it goes down a
-// fresh link, not the hung one.
-TEST(RemoteLink, AfterATimeoutTheNextRequestSucceedsOnAFreshLink) {
-    FakeRemote remote(kToken);
-    remote.silentRequests = 1;
     RemoteLink link(linkTo(remote.url()));
     QStringList answers;
     QList<LinkFailure> failures;
@@ -117,14 +98,21 @@ TEST(RemoteLink, AfterATimeoutTheNextRequestSucceedsOnAFreshLink) {
         answers << a;
         failures << f;
     };
+    for (const QString request : {"one", "two", "three"}) link.send(request, collect);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 3; }, kWaitMs));
+
+    remote.closeAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link.isReady(); }, kWaitMs));
+    remote.silentRequests = 1;
     link.send(QStringLiteral("lost"), collect);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 4; }, kWaitMs));
     link.send(QStringLiteral("next"), collect);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, kWaitMs));
-    EXPECT_EQ(answers, (QStringList{"", "echo:next"}));
-    EXPECT_EQ(failures, (QList<LinkFailure>{LinkFailure::TimedOut, LinkFailure::None}));
-    EXPECT_EQ(remote.connections, 2);
-    EXPECT_EQ(link.linksOpened(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 5; }, kWaitMs));
+    EXPECT_EQ(answers, (QStringList{"echo:one", "echo:two", "echo:three", "", "echo:next"}));
+    EXPECT_EQ(failures, (QList<LinkFailure>{LinkFailure::None, LinkFailure::None, LinkFailure::None,
+                                            LinkFailure::TimedOut, LinkFailure::None}));
+    EXPECT_EQ(remote.connections, 3);
+    EXPECT_EQ(link.linksOpened(), 3);
 }
 
 // The pings find a link whose far end went silent while no request was out.
@@ -339,10 +327,6 @@ TEST(Carrier, StartMakesTheFolderPrivateAndDropsEarlierClaims) {
     EXPECT_EQ(carried.size(), 0);
 }
 
-}  // namespace
-
-namespace {
-
 struct RouteCase {
     const char* name;
     const char* tag;
@@ -356,16 +340,10 @@ class RouteCases : public ::testing::TestWithParam<RouteCase> {};
 TEST_P(RouteCases, ARequestGoesToTheServerItNames) {
     jexhost::LinkPool pool(1000, 1000);
     jexhost::RequestRouter router(pool, nullptr, QString());
-    const auto server = [](const char* id, const char* remote, const char* tag, qint32 profile) {
-        jexhost::servers::ServerEntry entry;
-        entry.id = QString::fromLatin1(id);
-        entry.remote = QString::fromLatin1(remote);
-        entry.tag = QString::fromLatin1(tag);
-        entry.profile = profile;
-        return entry;
-    };
-    router.setServers({server("a", "embedded", "desk", 0), server("b", "embedded", "desk", 1),
-                       server("c", "ws://far:4711", "other", 0)});
+    // id, name, game, remote, token file, profile, tag
+    router.setServers({{"a", "A", "G", "embedded", {}, 0, "desk"},
+                       {"b", "B", "G", "embedded", {}, 1, "desk"},
+                       {"c", "C", "G", "ws://far:4711", "t", 0, "other"}});
     wire::Request request;
     request.command = wire::kGetSettings;
     request.hostTag = QString::fromLatin1(GetParam().tag);

@@ -32,10 +32,6 @@ const QString kFar = QStringLiteral("Far away");
 const QString kLimited = QStringLiteral("Far limited");
 const QString kStranger = QStringLiteral("Far stranger");
 
-// The five guarded controls, in the order of the privileges.
-const char* const kGuarded[] = {"savSession", "savPlayers", "savDedicated", "savSkins",
-                                "savNovaLogin"};
-
 class RemoteProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,33 +72,18 @@ protected:
     }
     void TearDown() override { console.reset(); }
 
-    QString shownName() const {
-        auto* name = console->control<QLineEdit>("savServerName");
-        return name ? name->text() : QString();
-    }
     bool formShown() const {
         return console->window().panelArea()->currentWidget() == console->window().panelHost();
     }
     // Opens a server whose settings cannot come and waits for its state.
     void openUnserved(const QString& name) {
-        QString id;
-        for (const auto& entry : session->servers()->servers())
-            if (entry.name == name) id = entry.id;
-        console->window().openServer(id);
+        console->window().openServer(console->idOf(name));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return session->panelState() != jexhost::PanelState::Connecting &&
                        session->panelState() != jexhost::PanelState::Closed;
             },
             kHostWaitMs));
-    }
-    QList<bool> guardedEnabled() const {
-        QList<bool> enabled;
-        for (const char* name : kGuarded) {
-            auto* control = console->control<QWidget>(name);
-            enabled << (control && control->isEnabled());
-        }
-        return enabled;
     }
 
     jextest::TempHost host;
@@ -114,10 +95,10 @@ protected:
 
 TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackByItself) {
     ASSERT_TRUE(console->open(kFar));
-    EXPECT_EQ(shownName(), "Far Away Server");
+    EXPECT_EQ(console->shownName(), "Far Away Server");
     EXPECT_EQ(console->linkText(kFar), "connected as ops");
     ASSERT_TRUE(console->open(kLobby));
-    EXPECT_EQ(shownName(), "Delta Force Server");
+    EXPECT_EQ(console->shownName(), "Delta Force Server");
 
     remote.kill();
     ASSERT_TRUE(QTest::qWaitFor(
@@ -142,7 +123,7 @@ TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackBy
     ASSERT_TRUE(QTest::qWaitFor([&] { return console->linkText(kFar) == "connected as ops"; },
                                 kHostWaitMs));
     ASSERT_TRUE(QTest::qWaitFor([&] { return formShown(); }, kHostWaitMs));
-    EXPECT_EQ(shownName(), "Far Away Server");
+    EXPECT_EQ(console->shownName(), "Far Away Server");
     EXPECT_TRUE(modal.texts().contains("No Data Recieved!"));
 }
 
@@ -163,7 +144,7 @@ TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
     const struct {
         QString server;
         QString operatorName;
-        QList<bool> enabled;  // in kGuarded's order
+        QList<bool> enabled;  // session, players, dedicated, skins, NovaWorld login
     } rows[] = {
         {kLimited, "bo", {false, true, false, true, true}},
         {kFar, "ops", {true, true, true, true, true}},
@@ -174,7 +155,7 @@ TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
         ASSERT_TRUE(console->open(row.server)) << row.server.toStdString();
         ASSERT_TRUE(session->granted().has_value());
         EXPECT_EQ(session->granted()->operatorName, row.operatorName) << row.server.toStdString();
-        EXPECT_EQ(guardedEnabled(), row.enabled) << row.server.toStdString();
+        EXPECT_EQ(console->guardedEnabled(), row.enabled) << row.server.toStdString();
     }
 
     openUnserved(kStranger);
@@ -191,7 +172,7 @@ TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
     // After the refusal, the super administrator's controls are all enabled again.
     ASSERT_TRUE(console->open(kLobby));
     EXPECT_TRUE(session->granted()->superAdmin);
-    EXPECT_EQ(guardedEnabled(), (QList<bool>{true, true, true, true, true}));
+    EXPECT_EQ(console->guardedEnabled(), (QList<bool>{true, true, true, true, true}));
 }
 
 // The accepted update comes from the panel; the refused one is the same

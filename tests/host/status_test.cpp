@@ -53,9 +53,8 @@ TEST_P(StatusRun, PrintsEachServersLinkAndExits) {
 
     QProcess status;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
     status.setProcessEnvironment(environment);
     status.start(QStringLiteral(JEXHOST_PATH),
                  {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});

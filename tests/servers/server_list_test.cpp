@@ -141,15 +141,9 @@ TEST_P(ServerDialogForm, ChecksBeforeClosing) {
     const QString problem = GetParam().problem;
     EXPECT_EQ(dialog.problem(), QString(problem).replace("%1", host.root()));
     EXPECT_EQ(dialog.result() == QDialog::Accepted, problem.isEmpty());
-    if (GetParam().keptToken) {
-        const ServerEntry expected{{},
-                                   "Delta",
-                                   "G",
-                                   GetParam().remote,
-                                   *GetParam().keptToken,
-                                   GetParam().profile,
-                                   GetParam().tag};
-        EXPECT_EQ(dialog.entry(), expected);
+    if (const DialogCase& c = GetParam(); c.keptToken) {
+        EXPECT_EQ(dialog.entry(),
+                  (ServerEntry{{}, "Delta", "G", c.remote, *c.keptToken, c.profile, c.tag}));
     }
 }
 
