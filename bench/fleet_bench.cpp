@@ -31,7 +31,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/remote/remote_fixture.h"
+#include "tests/remote/hand_written_server.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
-#include "tests/remote/remote_fixture.h"
+#include "tests/remote/hand_written_server.h"
 
 namespace {
 

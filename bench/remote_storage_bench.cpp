@@ -34,7 +34,7 @@
 #include "remote/remote_service.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
-#include "tests/remote/remote_fixture.h"
+#include "tests/remote/hand_written_server.h"
 
 namespace {
 
