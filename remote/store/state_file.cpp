@@ -34,64 +34,83 @@ QString flag(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// Where each key stands in the file, and the first line that is none of a
-// section, a key=value pair, a comment or a blank line, or repeats a key.
-struct LineIndex {
-    QHash<QString, int> lines;  // "Section/Key" -> line number
-    QHash<QString, int> sections;
-    int badLine = 0;
-    QString badReason;
+// Blanks an INI reader trims: ASCII only, so a value's other spaces stay.
+QByteArray trimmedAscii(QByteArray text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (first < last && blank(text[first])) ++first;
+    while (last > first && blank(text[last - 1])) --last;
+    return text.mid(first, last - first);
+}
+
+// One key=value line.
+struct Entry {
+    QString key;
+    QString value;
+    int line = 0;
 };
 
-LineIndex indexLines(const QByteArray& text) {
-    LineIndex index;
+// The file read once: its sections with their lines and their entries in file
+// order, or the first line that is none of a section, a key=value pair, a
+// comment or a blank line, or repeats a section or a key.
+struct ParsedFile {
+    QHash<QString, int> sections;          // name -> line
+    QHash<QString, QList<Entry>> entries;  // section -> its entries in file order
+    int badLine = 0;
+    QString badReason;
+
+    const Entry* find(const QString& section, const QString& key) const {
+        const auto it = entries.constFind(section);
+        if (it == entries.cend()) return nullptr;
+        for (const Entry& entry : *it)
+            if (entry.key == key) return &entry;
+        return nullptr;
+    }
+};
+
+ParsedFile parseLines(const QByteArray& text) {
+    ParsedFile file;
     QString section;
-    const QList<QByteArray> lines = text.split('\n');
-    for (int n = 0; n < lines.size(); ++n) {
-        QString line = QString::fromUtf8(lines[n]).trimmed();
-        if (n == 0 && line.startsWith(QChar(0xFEFF))) line = line.mid(1).trimmed();
-        const int number = n + 1;
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) continue;
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            section = line.mid(1, line.size() - 2).trimmed();
-            if (index.sections.contains(section)) {
-                index.badLine = number;
-                index.badReason = QStringLiteral("section [%1] twice").arg(section);
-                return index;
+    QList<Entry>* entries = nullptr;
+    qsizetype from = 0;
+    for (int number = 1; from <= text.size(); ++number) {
+        qsizetype end = text.indexOf('\n', from);
+        if (end < 0) end = text.size();
+        QByteArray line = trimmedAscii(text.mid(from, end - from));
+        from = end + 1;
+        if (number == 1 && line.startsWith("\xEF\xBB\xBF")) line = trimmedAscii(line.mid(3));
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            section = QString::fromUtf8(trimmedAscii(line.mid(1, line.size() - 2)));
+            if (file.sections.contains(section)) {
+                file.badLine = number;
+                file.badReason = QStringLiteral("section [%1] twice").arg(section);
+                return file;
             }
-            index.sections.insert(section, number);
+            file.sections.insert(section, number);
+            entries = &file.entries[section];
             continue;
         }
-        const qsizetype equals = line.indexOf(u'=');
-        const QString key = line.left(equals).trimmed();
-        if (equals <= 0 || key.isEmpty() || section.isEmpty()) {
-            index.badLine = number;
-            index.badReason = QStringLiteral("not a key=value line of a section");
-            return index;
+        const qsizetype equals = line.indexOf('=');
+        const QString key = QString::fromUtf8(trimmedAscii(line.left(equals)));
+        if (equals <= 0 || key.isEmpty() || !entries) {
+            file.badLine = number;
+            file.badReason = QStringLiteral("not a key=value line of a section");
+            return file;
         }
-        const QString path = section + u'/' + key;
-        if (index.lines.contains(path)) {
-            index.badLine = number;
-            index.badReason = QStringLiteral("key %1 twice").arg(key);
-            return index;
+        if (file.find(section, key)) {
+            file.badLine = number;
+            file.badReason = QStringLiteral("key %1 twice").arg(key);
+            return file;
         }
-        index.lines.insert(path, number);
+        entries->append({key, QString::fromUtf8(trimmedAscii(line.mid(equals + 1))), number});
     }
-    return index;
+    return file;
 }
 
 QString refusal(const QString& file, int line, const QString& setting, const QString& reason) {
     return QStringLiteral("%1:%2: setting %3: %4").arg(file).arg(line).arg(setting, reason);
-}
-
-// The keys of a section in file order.
-QStringList keysInOrder(const CSimpleIniCaseA& ini, const char* section) {
-    CSimpleIniCaseA::TNamesDepend keys;
-    ini.GetAllKeys(section, keys);
-    keys.sort(CSimpleIniCaseA::Entry::LoadOrder());
-    QStringList names;
-    for (const auto& key : keys) names << QString::fromUtf8(key.pItem);
-    return names;
 }
 
 // Reads one section's restriction list; the reason and the line of the
@@ -102,22 +121,19 @@ struct ListRead {
     int line = 0;
 };
 
-ListRead readRestrictions(const CSimpleIniCaseA& ini, const char* section, const LineIndex& index) {
+ListRead readRestrictions(const ParsedFile& file, const char* section) {
     ListRead read;
-    const QString name = QString::fromLatin1(section);
-    for (const QString& key : keysInOrder(ini, section)) {
-        const QString value = QString::fromUtf8(ini.GetValue(section, key.toUtf8().constData()));
-        const QString reason = restrictionNameFault(key);
-        read.line = index.lines.value(name + u'/' + key);
-        if (!reason.isEmpty()) {
+    for (const Entry& entry : file.entries.value(QString::fromLatin1(section))) {
+        read.line = entry.line;
+        if (const QString reason = restrictionNameFault(entry.key); !reason.isEmpty()) {
             read.reason = reason;
             return read;
         }
-        if (value != u"0" && value != u"1") {
-            read.reason = QStringLiteral("%1 is not 0 or 1").arg(key);
+        if (entry.value != u"0" && entry.value != u"1") {
+            read.reason = QStringLiteral("%1 is not 0 or 1").arg(entry.key);
             return read;
         }
-        read.entries.append({key, value == u"1"});
+        read.entries.append({entry.key, entry.value == u"1"});
     }
     read.line = 0;
     return read;
@@ -147,54 +163,52 @@ QByteArray stateFileText(const ServerSettings& settings) {
 
 std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
                                                      const QString& fileName) {
-    const LineIndex index = indexLines(text);
-    if (index.badLine != 0)
-        return refusal(fileName, index.badLine, QStringLiteral("-"), index.badReason);
-    for (auto it = index.sections.cbegin(); it != index.sections.cend(); ++it) {
+    const ParsedFile file = parseLines(text);
+    if (file.badLine != 0)
+        return refusal(fileName, file.badLine, QStringLiteral("-"), file.badReason);
+    for (auto it = file.sections.cbegin(); it != file.sections.cend(); ++it) {
         const QString& section = it.key();
         if (section != kSettings && section != kRoles && section != kWeapons && section != kOptions)
             return refusal(fileName, it.value(), section, QStringLiteral("unknown section"));
     }
 
-    CSimpleIniCaseA ini(true);
-    if (ini.LoadData(text.constData(), size_t(text.size())) < 0)
-        return refusal(fileName, 0, QStringLiteral("-"), QStringLiteral("not an INI file"));
-
     ServerSettings settings;
     const QString settingsSection = QString::fromLatin1(kSettings);
-    for (const QString& key : keysInOrder(ini, kSettings))
-        if (kdrsm::model::fieldOfKey(key) < 0)
-            return refusal(fileName, index.lines.value(settingsSection + u'/' + key), key,
-                           QStringLiteral("unknown setting"));
+    const QList<Entry> fields = file.entries.value(settingsSection);
+    for (const Entry& entry : fields)
+        if (kdrsm::model::fieldOfKey(entry.key) < 0)
+            return refusal(fileName, entry.line, entry.key, QStringLiteral("unknown setting"));
     for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
         const QString name = kdrsm::model::settingKey(i);
-        const int line = index.lines.value(settingsSection + u'/' + name);
-        const char* raw = ini.GetValue(kSettings, name.toUtf8().constData());
-        if (!raw) return refusal(fileName, 0, name, QStringLiteral("missing"));
-        const auto value = unescapeValue(QString::fromUtf8(raw));
-        if (!value) return refusal(fileName, line, name, QStringLiteral("a bad backslash escape"));
+        const Entry* entry = file.find(settingsSection, name);
+        if (!entry) return refusal(fileName, 0, name, QStringLiteral("missing"));
+        const auto value = unescapeValue(entry->value);
+        if (!value)
+            return refusal(fileName, entry->line, name, QStringLiteral("a bad backslash escape"));
         const QString reason = fieldFault(i, *value);
-        if (!reason.isEmpty()) return refusal(fileName, line, name, reason);
+        if (!reason.isEmpty()) return refusal(fileName, entry->line, name, reason);
         settings.fields[i] = *value;
     }
 
     for (const char* section : {kRoles, kWeapons}) {
-        ListRead read = readRestrictions(ini, section, index);
+        ListRead read = readRestrictions(file, section);
         if (!read.reason.isEmpty())
             return refusal(fileName, read.line, QString::fromLatin1(section), read.reason);
         (section == kRoles ? settings.roles : settings.weapons) = read.entries;
     }
 
-    const QString autoLoad = QString::fromUtf8(ini.GetValue(kOptions, kAutoLoad, ""));
-    const int autoLoadLine = index.lines.value(QStringLiteral("Options/AutoLoad"));
-    if (autoLoad != u"0" && autoLoad != u"1")
-        return refusal(fileName, autoLoadLine, QString::fromLatin1(kAutoLoad),
-                       autoLoadLine ? QStringLiteral("not 0 or 1") : QStringLiteral("missing"));
-    settings.autoLoad = autoLoad == u"1";
+    const Entry* autoLoad =
+        file.find(QString::fromLatin1(kOptions), QString::fromLatin1(kAutoLoad));
+    if (!autoLoad)
+        return refusal(fileName, 0, QString::fromLatin1(kAutoLoad), QStringLiteral("missing"));
+    if (autoLoad->value != u"0" && autoLoad->value != u"1")
+        return refusal(fileName, autoLoad->line, QString::fromLatin1(kAutoLoad),
+                       QStringLiteral("not 0 or 1"));
+    settings.autoLoad = autoLoad->value == u"1";
 
     // Counts and the like: what is left of the rules, named by section.
     if (const auto fault = checkSettings(settings))
-        return refusal(fileName, index.sections.value(fault->setting), fault->setting,
+        return refusal(fileName, file.sections.value(fault->setting), fault->setting,
                        fault->reason);
     return settings;
 }

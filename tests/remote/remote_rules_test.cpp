@@ -148,6 +148,7 @@ QByteArray replaced(const char* from, const char* to) {
 const StateFileCase kStateFileCases[] = {
     {"AsWritten", [] { return jextest::stateText(); }, ""},
     {"CommentsAndBlanks", [] { return "; kept by hand\n\n" + jextest::stateText(); }, ""},
+    {"WindowsLineEnds", [] { return "\xEF\xBB\xBF" + jextest::stateText().replace("\n", "\r\n"); }, ""},
     {"PlayersNotANumber", [] { return replaced("Players=31", "Players=abc"); }, ":6: setting Players: not a whole number"},
     {"LineWithoutEquals", [] { return replaced("Session=0\n", "Session=0\ngarbage\n"); }, ":5: setting -: not a key=value line of a section"},
     {"MisspeltSetting", [] { return replaced("Players=", "Playres="); }, ":6: setting Playres: unknown setting"},
