@@ -60,6 +60,14 @@ void ServerListModel::setServers(const QList<ServerEntry>& servers) {
         rows_.append(row);
     }
     endResetModel();
+    countMarks(int(std::count_if(rows_.cbegin(), rows_.cend(),
+                                 [](const Row& row) { return !row.changeMark.isEmpty(); })));
+}
+
+void ServerListModel::countMarks(int markedRows) {
+    const bool wasShown = hasChangeMarks();
+    markedRows_ = markedRows;
+    if (hasChangeMarks() != wasShown) emit changeMarksShown(hasChangeMarks());
 }
 
 QList<ServerEntry> ServerListModel::servers() const {
@@ -99,9 +107,11 @@ void ServerListModel::setLinkStatus(const QStringList& ids, const LinkStatus& st
 void ServerListModel::setChangeMark(const QString& id, const QString& mark) {
     const int row = rowOf(id);
     if (row < 0 || rows_[row].changeMark == mark) return;
+    const int counted = markedRows_ + int(!mark.isEmpty()) - int(!rows_[row].changeMark.isEmpty());
     rows_[row].changeMark = mark;
     const QModelIndex cell = index(row, ChangedColumn);
     emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+    countMarks(counted);
 }
 
 int ServerListModel::rowCount(const QModelIndex& parent) const {

@@ -61,6 +61,7 @@ public:
     const LinkStatus& linkStatus(int row) const { return rows_.at(row).status; }
     // "changed by alice 16:02"; empty clears the mark.
     void setChangeMark(const QString& id, const QString& mark);
+    bool hasChangeMarks() const { return markedRows_ > 0; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -68,7 +69,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+signals:
+    // The first mark came or the last one went: the list shows its Changed
+    // column only while there is something in it.
+    void changeMarksShown(bool shown);
+
 private:
+    void countMarks(int markedRows);
+
     struct Row {
         ServerEntry entry;
         LinkStatus status;
@@ -76,6 +84,7 @@ private:
     };
 
     QList<Row> rows_;
+    int markedRows_ = 0;
     QHash<QString, int> rowOfId_;  // thousands of servers: each link change finds its rows at once
 };
 

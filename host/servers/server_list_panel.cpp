@@ -47,6 +47,10 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::ChangedColumn, QHeaderView::ResizeToContents);
+    view_->setColumnHidden(ServerListModel::ChangedColumn, !model_->hasChangeMarks());
+    connect(model_, &ServerListModel::changeMarksShown, this, [this](bool shown) {
+        view_->setColumnHidden(ServerListModel::ChangedColumn, !shown);
+    });
     view_->setTextElideMode(Qt::ElideMiddle);
     view_->setWordWrap(false);
 

@@ -78,11 +78,16 @@ QStringList conflictLines(const QList<jexlink::Conflict>& conflicts) {
     QStringList lines;
     for (const auto& conflict : conflicts) {
         const QString name = settingName(conflict.setting);
+        const QString who = model::oneLine(conflict.operatorName, 64);
+        const QString when = clockOf(conflict.time, QDateTime::currentDateTime());
+        if (isPasswordName(name)) {
+            lines << QStringLiteral("%1: changed by %2 at %3 and by you (values hidden)")
+                         .arg(model::oneLine(name, 80), who, when);
+            continue;
+        }
         lines << QStringLiteral("%1: you fetched %2; %3 made it %4 at %5; yours is %6")
-                     .arg(model::oneLine(name, 80), shown(name, conflict.base),
-                          model::oneLine(conflict.operatorName, 64), shown(name, conflict.theirs),
-                          clockOf(conflict.time, QDateTime::currentDateTime()),
-                          shown(name, conflict.yours));
+                     .arg(model::oneLine(name, 80), shown(name, conflict.base), who,
+                          shown(name, conflict.theirs), when, shown(name, conflict.yours));
     }
     return lines;
 }

@@ -31,7 +31,8 @@ QString changedElsewhereText(const QList<jexlink::ChangedNotice>& notices,
                              const QStringList& yourEdits);
 
 // One line per conflicting setting:
-// "Name: you fetched Lobby; alice made it Arena at 16:02; yours is Night Ops".
+// "Name: you fetched Lobby; alice made it Arena at 16:02; yours is Night Ops";
+// a password without its values: "Password: changed by alice at 16:02 and by you (values hidden)".
 QStringList conflictLines(const QList<jexlink::Conflict>& conflicts);
 
 // The traffic view's words for a refused update:
