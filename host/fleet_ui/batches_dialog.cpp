@@ -127,11 +127,7 @@ void BatchesDialog::undoSelected() {
     progress_->show();
     status_->setText(tr("Undoing batch %1…").arg(id));
 
-    run_ = new fleet::FleetRun(*context_.links, context_.serversFile, context_.journal, this);
-    connect(run_, &fleet::FleetRun::progress, this, [this](int done, int total) {
-        progress_->setRange(0, total);
-        progress_->setValue(done);
-    });
+    run_ = fleet_ui::newRun(context_, progress_, this);
     connect(run_, &fleet::FleetRun::serverFinished, this,
             [this](int row, const fleet::ServerOutcome& outcome) {
                 // The run's own rows, should they not be the batch's applied ones.

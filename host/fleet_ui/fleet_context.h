@@ -4,11 +4,15 @@
 
 #include <QString>
 
+class QObject;
+class QProgressBar;
+
 namespace jexhost {
 class LinkPool;
 }
 namespace jexhost::fleet {
 class BatchJournal;
+class FleetRun;
 }
 
 namespace jexhost::fleet_ui {
@@ -18,5 +22,8 @@ struct FleetContext {
     QString serversFile;
     const fleet::BatchJournal* journal = nullptr;
 };
+
+// A run over the context's links, owned by `owner`, that moves `progress`.
+fleet::FleetRun* newRun(const FleetContext& context, QProgressBar* progress, QObject* owner);
 
 }  // namespace jexhost::fleet_ui

@@ -111,11 +111,7 @@ QCheckBox* FleetDialog::choice(const QString& key) const {
 
 fleet::FleetRun* FleetDialog::newRun() {
     if (run_) run_->deleteLater();
-    run_ = new fleet::FleetRun(*context_.links, context_.serversFile, context_.journal, this);
-    connect(run_, &fleet::FleetRun::progress, this, [this](int done, int total) {
-        progress_->setRange(0, total);
-        progress_->setValue(done);
-    });
+    run_ = fleet_ui::newRun(context_, progress_, this);
     connect(run_, &fleet::FleetRun::serverFinished, this,
             [this](int row, const fleet::ServerOutcome& outcome) {
                 if (stage_ == Stage::Previewing)
