@@ -117,6 +117,7 @@ void FleetRun::fetch(const ServerEntry& server, FetchCallback done) {
             if (answer->text == kNotManaged) {
                 fetched.reason =
                     QStringLiteral("%1 does not manage profile %2").arg(remote).arg(profile);
+                fetched.refused = true;
                 return done(fetched);
             }
             auto settings = model::settingsOfReply(answer->text);
@@ -208,7 +209,7 @@ void FleetRun::judge(int row, const Fetched& fetched) {
     outcome.versionBefore = fetched.version;
     if (!fetched.settings) {
         outcome.reason = fetched.reason;
-        return judged(row, Outcome::Unreachable);
+        return judged(row, fetched.refused ? Outcome::Refused : Outcome::Unreachable);
     }
     const ServerSettings& current = d.current[row] = *fetched.settings;
     const RemoteLink* link = d.links.find(LinkPool::keyOf(

@@ -42,6 +42,7 @@ struct Fetched {
     std::optional<ServerSettings> settings;
     std::optional<qint64> version;
     QString reason;
+    bool refused = false;  // answered, but the remote side does not manage the profile
 };
 using FetchCallback = std::function<void(const Fetched& fetched)>;
 

@@ -77,6 +77,7 @@ struct Fleet {
         server("Lee", url("C"), "lee.token", 0);
         server("Same", url("C"), "admin.token", 1);
         server("Dead", deadUrl, "admin.token", 0);
+        server("Ghost", url("C"), "admin.token", 9);  // a profile C does not manage
         host.write("settings/servers.ini", file);
         host.write("preset.ssf", kPreset);
         host.write("later.ssf", kLaterPreset);
@@ -136,7 +137,7 @@ std::map<QString, QString> outcomes(const Fleet::Run& run) {
 const std::map<QString, QString> kApplied = {
     {"A0", "applied"},     {"A1", "applied"},      {"A2", "applied"}, {"A3", "applied"},
     {"B0", "applied"},     {"B1", "applied"},      {"B2", "applied"}, {"Lee", "refused"},
-    {"Same", "unchanged"}, {"Dead", "unreachable"}};
+    {"Same", "unchanged"}, {"Dead", "unreachable"}, {"Ghost", "refused"}};
 
 // A dry run first, which sends nothing.
 TEST(FleetRun, DryRunsAppliesUndoesAndNeverOverwritesALaterChange) {
