@@ -120,7 +120,7 @@ TEST(RemoteLink, KeepAliveDropsASilentLinkBeforeARequestNeedsIt) {
     FakeRemote remote(kToken);
     jextest::FreezingProxy proxy(remote.url().port());
     LinkOptions options = linkTo(proxy.url());
-    options.keepAliveMs = 50;
+    options.keepAliveMs = 250;  // a pong late under a loaded sanitizer run is still in time
     options.timeoutMs = 60000;  // only the pings can find it
     RemoteLink link(options);
     QSignalSpy down(&link, &RemoteLink::down);
@@ -184,7 +184,8 @@ TEST_P(HistorySourceCases, EachHistoryRequestEndsInOneOutcome) {
                             ? remote.url().toString()
                             : QStringLiteral("ws://127.0.0.1:%1").arg(closed.serverPort());
     closed.close();
-    jexhost::LinkPool pool(300, 15000);
+    // Long enough that a loaded machine still reads an answer before the timeout.
+    jexhost::LinkPool pool(2000, 15000);
     jexhost::LinkHistorySource source(pool, url, host.path("tokens"));
     QStringList outcomes;
     QObject::connect(&source, &jexhost::history::HistorySource::historyArrived,
