@@ -3,6 +3,11 @@
 # Strict warnings on our code only (not on generated moc/uic code of others).
 function(jex_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  # A unity build includes each .cpp into one file: GCC then takes a class
+  # defined in a .cpp over a type of its unnamed namespace for a header's.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE $<$<BOOL:$<TARGET_PROPERTY:UNITY_BUILD>>:-Wno-subobject-linkage>)
+  endif()
 endfunction()
 
 # A component library: a Qt plugin whose metadata names the classes it offers

@@ -14,6 +14,7 @@
 #include "host/servers/servers_file.h"
 #include "host/sync/sync_texts.h"
 #include "host/traffic/traffic_model.h"
+#include "jex/durable_file.h"
 #include "jex/error.h"
 #include "jex/hostpaths.h"
 #include "link/privilege_names.h"
@@ -26,10 +27,6 @@ using servers::LinkState;
 using servers::ServerEntry;
 
 namespace {
-
-constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
-                                                QFile::ExeOwner | QFile::ReadUser |
-                                                QFile::WriteUser | QFile::ExeUser;
 
 // What a panel gets while its remote has not let the host in: nothing.
 jexlink::Welcome nothingGranted() {
@@ -160,8 +157,8 @@ bool HostSession::lockRoot(QString* error) {
 // written first.
 bool HostSession::startEmbeddedRemote(const QList<ServerEntry>& list, QString* error) {
     const QString folder = root_ + QStringLiteral("/remote");
-    if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder)) {
-        *error = QStringLiteral("cannot create ") + folder;
+    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) {
+        *error = failure->text;
         return false;
     }
     jexremote::RemoteOptions remote;

@@ -19,6 +19,11 @@ QString shownField(int field, const QString& stored);
 // A check box value: "off", "on", "greyed", or "(value N)".
 QString checkText(int value);
 
+// A flag as the files and the merge write it: "1" or "0".
+inline QString flagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 // A restriction flag: "restricted" or "unrestricted".
 QString restrictionText(bool restricted);
 

@@ -9,10 +9,6 @@ namespace kdrsm::model {
 
 namespace {
 
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 bool sameField(int field, const QString& a, const QString& b) {
     if (a == b) return true;
     return !isSecret(field) && shownField(field, a) == shownField(field, b) &&
@@ -32,17 +28,21 @@ void entryChanges(QList<SettingChange>& changes, const char* key, const QList<Re
         const auto old = was.constFind(entry.name);
         if (old == was.cend())
             changes.append(
-                {ChangeKind::EntryAdded, setting, -1, entry.name, {}, flag(entry.restricted)});
+                {ChangeKind::EntryAdded, setting, -1, entry.name, {}, flagText(entry.restricted)});
         else if (*old != entry.restricted)
-            changes.append({ChangeKind::Restriction, setting, -1, entry.name, flag(*old),
-                            flag(entry.restricted)});
+            changes.append({ChangeKind::Restriction, setting, -1, entry.name, flagText(*old),
+                            flagText(entry.restricted)});
     }
     QHash<QString, bool> gone;
     for (const Restriction& entry : before)
         if (!now.contains(entry.name) && !gone.contains(entry.name)) {
             gone.insert(entry.name, true);
-            changes.append(
-                {ChangeKind::EntryRemoved, setting, -1, entry.name, flag(entry.restricted), {}});
+            changes.append({ChangeKind::EntryRemoved,
+                            setting,
+                            -1,
+                            entry.name,
+                            flagText(entry.restricted),
+                            {}});
         }
 }
 
@@ -81,8 +81,8 @@ QList<SettingChange> differences(const ServerSettings& before, const ServerSetti
                         QString::fromLatin1(kAutoLoadKey),
                         -1,
                         {},
-                        flag(before.autoLoad),
-                        flag(after.autoLoad)});
+                        flagText(before.autoLoad),
+                        flagText(after.autoLoad)});
     return changes;
 }
 

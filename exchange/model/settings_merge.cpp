@@ -9,10 +9,6 @@ namespace kdrsm::model {
 
 namespace {
 
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 // Two values of a field the form shows alike are one value.
 bool same(int field, const QString& a, const QString& b) {
     if (a == b) return true;
@@ -43,13 +39,13 @@ void mergeEntries(const char* key, const std::optional<QList<Restriction>>& base
         const auto own = mine.constFind(entry.name);
         if (own == mine.cend()) continue;
         std::optional<QString> before;
-        if (base) before = was.contains(entry.name) ? flag(was.value(entry.name)) : QString();
-        const auto outcome = merged(-1, before, flag(entry.restricted), flag(*own));
+        if (base) before = was.contains(entry.name) ? flagText(was.value(entry.name)) : QString();
+        const auto outcome = merged(-1, before, flagText(entry.restricted), flagText(*own));
         if (outcome) {
             entry.restricted = *outcome == u"1";
         } else {
             conflicts.append({QString::fromLatin1(key), -1, entry.name, before,
-                              flag(entry.restricted), flag(*own)});
+                              flagText(entry.restricted), flagText(*own)});
         }
     }
 }
@@ -75,8 +71,9 @@ MergeResult mergeSettings(const std::optional<ServerSettings>& base, const Serve
     mergeEntries(kRolesKey, baseRoles, result.merged.roles, yours.roles, result.conflicts);
     mergeEntries(kWeaponsKey, baseWeapons, result.merged.weapons, yours.weapons, result.conflicts);
     std::optional<QString> baseAutoLoad;
-    if (base) baseAutoLoad = flag(base->autoLoad);
-    const auto autoLoad = merged(-1, baseAutoLoad, flag(theirs.autoLoad), flag(yours.autoLoad));
+    if (base) baseAutoLoad = flagText(base->autoLoad);
+    const auto autoLoad =
+        merged(-1, baseAutoLoad, flagText(theirs.autoLoad), flagText(yours.autoLoad));
     if (autoLoad)
         result.merged.autoLoad = *autoLoad == u"1";
     else
@@ -84,8 +81,8 @@ MergeResult mergeSettings(const std::optional<ServerSettings>& base, const Serve
                                  -1,
                                  {},
                                  baseAutoLoad,
-                                 flag(theirs.autoLoad),
-                                 flag(yours.autoLoad)});
+                                 flagText(theirs.autoLoad),
+                                 flagText(yours.autoLoad)});
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "exchange/model/settings_preset.h"
 
 #include "exchange/model/setting_names.h"
+#include "exchange/model/setting_text.h"
 #include "exchange/wire/fields.h"
 #include "exchange/wire/list_entries.h"
 #include "jex/convert.h"
@@ -34,10 +35,6 @@ ControlKind controlKind(int field) {
         default:
             return ControlKind::Text;
     }
-}
-
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 // The list index the form shows for a stored list field.
@@ -131,9 +128,9 @@ QList<PresetEntry> presetEntries(const ServerSettings& settings) {
         entries.append({kServerSection, settingKey(field),
                         controlValue(field, settings.fields[static_cast<size_t>(field)])});
     for (const Restriction& role : settings.roles)
-        entries.append({kRolesSection, role.name, flag(role.restricted)});
+        entries.append({kRolesSection, role.name, flagText(role.restricted)});
     for (const Restriction& weapon : settings.weapons)
-        entries.append({kWeaponsSection, weapon.name, flag(weapon.restricted)});
+        entries.append({kWeaponsSection, weapon.name, flagText(weapon.restricted)});
     return entries;
 }
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "exchange/model/setting_names.h"
+#include "jex/durable_file.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/state_file.h"
 #include "remote/validation/field_rules.h"
@@ -12,9 +13,6 @@
 namespace jexhost::servers {
 
 namespace {
-
-constexpr auto kOwnerOnlyFolder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 struct SeedValue {
     const char* setting;
@@ -48,9 +46,8 @@ jexremote::ServerSettings seedFor(qint32 profile) {
 
 bool seedEmbeddedProfiles(const QString& stateDir, const QList<ServerEntry>& servers,
                           QString* error) {
-    if (!QFileInfo::exists(stateDir) &&
-        !(QDir().mkpath(stateDir) && QFile::setPermissions(stateDir, kOwnerOnlyFolder))) {
-        *error = QStringLiteral("cannot create the state folder %1").arg(stateDir);
+    if (const auto failure = jex::fs::createOwnerOnlyFolder(stateDir)) {
+        *error = failure->text;
         return false;
     }
     for (const ServerEntry& server : servers) {

@@ -14,6 +14,7 @@
 
 #include "host/relay/link_pool.h"
 #include "host/servers/servers_file.h"
+#include "jex/durable_file.h"
 #include "jex/hostpaths.h"
 #include "remote/remote_service.h"
 
@@ -45,10 +46,6 @@ QString json(const QJsonValue& value) {
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
 }
-
-constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
-                                                QFile::ExeOwner | QFile::ReadUser |
-                                                QFile::WriteUser | QFile::ExeUser;
 
 bool settled(LinkState state) {
     return state != LinkState::Idle && state != LinkState::Connecting;
@@ -85,8 +82,7 @@ std::unique_ptr<jexremote::RemoteService> startOwnRemote(const QString& root,
         options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
     auto embedded = std::make_unique<jexremote::RemoteService>(remote);
     QString reason;
-    if (!QDir().exists(folder) && !QDir().mkdir(folder, kOwnerOnlyFolder))
-        reason = QStringLiteral("cannot create ") + folder;
+    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) reason = failure->text;
     if (reason.isEmpty() && embedded->start(&reason))
         pool.setEmbedded(embedded->url(), embedded->tokenFile());
     else

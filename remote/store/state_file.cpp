@@ -15,6 +15,7 @@
 #include <string>
 
 #include "exchange/model/setting_names.h"
+#include "exchange/model/setting_text.h"
 #include "jex/durable_file.h"
 #include "remote/store/value_escapes.h"
 #include "remote/validation/field_rules.h"
@@ -29,10 +30,6 @@ const char* const kRoles = "Roles";
 const char* const kWeapons = "Weapons";
 const char* const kOptions = "Options";
 const char* const kAutoLoad = "AutoLoad";
-
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 // Blanks an INI reader trims: ASCII only, so a value's other spaces stay.
 QByteArray trimmedAscii(QByteArray text) {
@@ -151,11 +148,12 @@ QByteArray stateFileText(const ServerSettings& settings) {
         ini.SetValue(kSettings, kdrsm::model::settingKey(i).toUtf8().constData(),
                      escapeValue(settings.fields[i]).toUtf8().constData());
     for (const Restriction& role : settings.roles)
-        ini.SetValue(kRoles, role.name.toUtf8().constData(), flag(role.restricted).toLatin1());
+        ini.SetValue(kRoles, role.name.toUtf8().constData(),
+                     kdrsm::model::flagText(role.restricted).toLatin1());
     for (const Restriction& weapon : settings.weapons)
         ini.SetValue(kWeapons, weapon.name.toUtf8().constData(),
-                     flag(weapon.restricted).toLatin1());
-    ini.SetValue(kOptions, kAutoLoad, flag(settings.autoLoad).toLatin1());
+                     kdrsm::model::flagText(weapon.restricted).toLatin1());
+    ini.SetValue(kOptions, kAutoLoad, kdrsm::model::flagText(settings.autoLoad).toLatin1());
     std::string text;
     ini.Save(text);
     return QByteArray::fromStdString(text);
