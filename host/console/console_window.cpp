@@ -147,11 +147,12 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
             [this](const QString&, const QString& why) { showOutcome(why); });
 
     buildMenus();
-    // The first start: room for the panel and a dozen traffic rows.
+    // The first start: room for the panel, a dozen traffic rows and a server
+    // list whose game and remote stay legible beside a Changed mark.
     setMinimumSize(kMinimumWindow);
-    resize(1220, 940);
+    resize(1360, 940);
     resizeDocks({trafficDock_}, {300}, Qt::Vertical);
-    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))}, {440}, Qt::Horizontal);
+    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))}, {570}, Qt::Horizontal);
     restoreGeometry(settings_.value(kGeometryKey).toByteArray());
     restoreState(settings_.value(kStateKey).toByteArray());
 }

@@ -41,8 +41,10 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     // Rows of one height: thousands of servers scroll without measuring each.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // Name and link as wide as their text; game and remote share the rest,
-    // cut short in the middle when they must be (the tooltip has all of it).
+    // cut short in the middle when they must be (the tooltip has all of it),
+    // but never below a legible width: a narrow list scrolls instead.
     QHeaderView* header = view_->horizontalHeader();
+    header->setMinimumSectionSize(90);
     header->setSectionResizeMode(QHeaderView::Stretch);
     header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
