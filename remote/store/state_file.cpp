@@ -48,28 +48,34 @@ struct Entry {
     int line = 0;
 };
 
-// The file read once: its sections with their lines and their entries in file
-// order, or the first line that is none of a section, a key=value pair, a
-// comment or a blank line, or repeats a section or a key.
+// A section's entries in file order, found by key at once: a state file may
+// hold thousands of weapons.
+struct Section {
+    int line = 0;
+    QList<Entry> entries;
+    QHash<QString, qsizetype> byKey;
+};
+
+// The file read once: its sections with their entries, or the first line that
+// is none of a section, a key=value pair, a comment or a blank line, or
+// repeats a section or a key.
 struct ParsedFile {
-    QHash<QString, int> sections;          // name -> line
-    QHash<QString, QList<Entry>> entries;  // section -> its entries in file order
+    QHash<QString, Section> sections;
     int badLine = 0;
     QString badReason;
 
     const Entry* find(const QString& section, const QString& key) const {
-        const auto it = entries.constFind(section);
-        if (it == entries.cend()) return nullptr;
-        for (const Entry& entry : *it)
-            if (entry.key == key) return &entry;
-        return nullptr;
+        const auto it = sections.constFind(section);
+        if (it == sections.cend()) return nullptr;
+        const qsizetype at = it->byKey.value(key, -1);
+        return at < 0 ? nullptr : &it->entries[at];
     }
+    QList<Entry> entries(const QString& section) const { return sections.value(section).entries; }
 };
 
 ParsedFile parseLines(const QByteArray& text) {
     ParsedFile file;
-    QString section;
-    QList<Entry>* entries = nullptr;
+    Section* section = nullptr;
     qsizetype from = 0;
     for (int number = 1; from <= text.size(); ++number) {
         qsizetype end = text.indexOf('\n', from);
@@ -79,29 +85,31 @@ ParsedFile parseLines(const QByteArray& text) {
         if (number == 1 && line.startsWith("\xEF\xBB\xBF")) line = trimmedAscii(line.mid(3));
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[') && line.endsWith(']')) {
-            section = QString::fromUtf8(trimmedAscii(line.mid(1, line.size() - 2)));
-            if (file.sections.contains(section)) {
+            const QString name = QString::fromUtf8(trimmedAscii(line.mid(1, line.size() - 2)));
+            if (file.sections.contains(name)) {
                 file.badLine = number;
-                file.badReason = QStringLiteral("section [%1] twice").arg(section);
+                file.badReason = QStringLiteral("section [%1] twice").arg(name);
                 return file;
             }
-            file.sections.insert(section, number);
-            entries = &file.entries[section];
+            section = &file.sections[name];
+            section->line = number;
             continue;
         }
         const qsizetype equals = line.indexOf('=');
         const QString key = QString::fromUtf8(trimmedAscii(line.left(equals)));
-        if (equals <= 0 || key.isEmpty() || !entries) {
+        if (equals <= 0 || key.isEmpty() || !section) {
             file.badLine = number;
             file.badReason = QStringLiteral("not a key=value line of a section");
             return file;
         }
-        if (file.find(section, key)) {
+        if (section->byKey.contains(key)) {
             file.badLine = number;
             file.badReason = QStringLiteral("key %1 twice").arg(key);
             return file;
         }
-        entries->append({key, QString::fromUtf8(trimmedAscii(line.mid(equals + 1))), number});
+        section->byKey.insert(key, section->entries.size());
+        section->entries.append(
+            {key, QString::fromUtf8(trimmedAscii(line.mid(equals + 1))), number});
     }
     return file;
 }
@@ -120,7 +128,7 @@ struct ListRead {
 
 ListRead readRestrictions(const ParsedFile& file, const char* section) {
     ListRead read;
-    for (const Entry& entry : file.entries.value(QString::fromLatin1(section))) {
+    for (const Entry& entry : file.entries(QString::fromLatin1(section))) {
         read.line = entry.line;
         if (const QString reason = restrictionNameFault(entry.key); !reason.isEmpty()) {
             read.reason = reason;
@@ -167,13 +175,12 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
     for (auto it = file.sections.cbegin(); it != file.sections.cend(); ++it) {
         const QString& section = it.key();
         if (section != kSettings && section != kRoles && section != kWeapons && section != kOptions)
-            return refusal(fileName, it.value(), section, QStringLiteral("unknown section"));
+            return refusal(fileName, it->line, section, QStringLiteral("unknown section"));
     }
 
     ServerSettings settings;
     const QString settingsSection = QString::fromLatin1(kSettings);
-    const QList<Entry> fields = file.entries.value(settingsSection);
-    for (const Entry& entry : fields)
+    for (const Entry& entry : file.entries(settingsSection))
         if (kdrsm::model::fieldOfKey(entry.key) < 0)
             return refusal(fileName, entry.line, entry.key, QStringLiteral("unknown setting"));
     for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
@@ -206,7 +213,7 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
 
     // Counts and the like: what is left of the rules, named by section.
     if (const auto fault = checkSettings(settings))
-        return refusal(fileName, file.sections.value(fault->setting), fault->setting,
+        return refusal(fileName, file.sections.value(fault->setting).line, fault->setting,
                        fault->reason);
     return settings;
 }
