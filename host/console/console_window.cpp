@@ -344,6 +344,7 @@ history::HistoryDialog* ConsoleWindow::showHistory() {
     auto* source = new LinkHistorySource(*session_.links(), entry->remote,
                                          servers::tokenFilePath(*entry, session_.serversFile()));
     source->setTag(entry->tag);
+    source->setTraffic(session_.traffic(), entry->name);
     auto* dialog = new history::HistoryDialog(source, entry->profile, entry->name, this);
     source->setParent(dialog);
     connect(dialog, &history::HistoryDialog::settingPutBack, this,

@@ -126,6 +126,9 @@ int runFleetCommand(const HostOptions& options, QTextStream& out, QTextStream& e
         run.apply(chosen, preset->first, preset->second);
     if (!ended) loop.exec();
 
+    // An undo that found nothing left to undo sent nothing and recorded nothing.
+    if (!options.undoBatch.isEmpty() && run.outcomes().isEmpty() && !failure.isEmpty())
+        return refuse(failure);
     bool allDone = failure.isEmpty();
     for (const ServerOutcome& outcome : run.outcomes()) {
         allDone &= isSuccess(outcome.outcome);

@@ -54,6 +54,9 @@ struct ServerOutcome {
     std::optional<qint64> versionBefore = {};  // of the settings the change was made from
     std::optional<qint64> versionAfter = {};   // of the settings the change stored
     QString operatorName = {};                 // as whom the link was welcomed
+    // The chosen settings left out for want of a privilege, in the form's
+    // words: "left out Max Players, which ann may not change".
+    QString leftOut = {};
 };
 
 // The command line's line for one server; `batch` empty prints null.

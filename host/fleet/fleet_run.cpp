@@ -10,9 +10,12 @@
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
 #include "exchange/wire/request.h"
+#include "host/fleet/fleet_run_state.h"
 #include "host/log.h"
 #include "host/relay/link_pool.h"
+#include "host/relay/link_traffic.h"
 #include "host/servers/servers_file.h"
+#include "host/traffic/traffic_model.h"
 #include "remote/validation/privilege_guard.h"
 
 namespace jexhost::fleet {
@@ -20,19 +23,6 @@ namespace jexhost::fleet {
 namespace model = kdrsm::model;
 namespace wire = kdrsm::wire;
 using servers::ServerEntry;
-
-namespace {
-
-enum class Mode { Preview, Apply, Undo };
-
-const QString kStored = QStringLiteral("1");
-// The remote side's word for an update refused by its rate limit only.
-const QString kRateLimited = QStringLiteral("try again shortly");
-// Such an update is sent again after a second, for at most a minute: a
-// remote side lets an operator only so many updates a second.
-constexpr int kRetryMs = 1000;
-constexpr int kMaxRetries = 60;
-const QString kNotManaged = QStringLiteral("Failed");
 
 QString failureText(LinkFailure failure, const QString& remote) {
     switch (failure) {
@@ -49,7 +39,9 @@ QString failureText(LinkFailure failure, const QString& remote) {
 QString conflictText(const QList<jexlink::Conflict>& conflicts) {
     QStringList parts;
     for (const jexlink::Conflict& conflict : conflicts) {
-        QString part = QStringLiteral("%1 (theirs %2").arg(conflict.setting, conflict.theirs);
+        QString setting = conflict.setting;
+        if (setting.endsWith(u':')) setting.chop(1);  // the form's colon
+        QString part = QStringLiteral("%1 (theirs %2").arg(setting, conflict.theirs);
         if (!conflict.operatorName.isEmpty())
             part += QStringLiteral(" by ") + conflict.operatorName;
         parts << part + QStringLiteral(", yours %1)").arg(conflict.yours);
@@ -57,36 +49,19 @@ QString conflictText(const QList<jexlink::Conflict>& conflicts) {
     return QStringLiteral("changed by someone else: ") + parts.join(QStringLiteral("; "));
 }
 
-}  // namespace
-
-struct FleetRun::State {
-    LinkPool& links;
-    QString serversFile;
-    const BatchJournal* journal;
-    Mode mode = Mode::Preview;
-    bool running = false;
-    SettingsSource source = SettingsSource::fromSettings({}, {});
-    QStringList keys;
-    QString batch;
-    BatchRecord record;         // of an apply or undo
-    QList<BatchServer> undone;  // the batch an undo undoes, by row
-    QList<ServerOutcome> outcomes;
-    QList<ServerSettings> current;  // as fetched
-    QList<ServerSettings> desired;  // what each server is sent
-    QList<bool> toSend;
-    QList<int> retries;  // of each server's update, refused by a rate limit
-    int waiting = 0;     // requests of the current phase not answered yet
-    int done = 0;
-
-    State(LinkPool& pool, QString file, const BatchJournal* batches)
-        : links(pool), serversFile(std::move(file)), journal(batches) {}
-};
-
 FleetRun::FleetRun(LinkPool& links, QString serversFile, const BatchJournal* journal,
                    QObject* parent)
     : QObject(parent), d_(std::make_unique<State>(links, std::move(serversFile), journal)) {}
 
 FleetRun::~FleetRun() = default;
+
+void FleetRun::setTraffic(traffic::TrafficModel* traffic) {
+    d_->traffic = traffic;
+}
+
+void FleetRun::setLeaveOutForbidden(bool leaveOut) {
+    d_->leaveOutForbidden = leaveOut;
+}
 
 bool FleetRun::isRunning() const {
     return d_->running;
@@ -100,42 +75,56 @@ const QList<ServerOutcome>& FleetRun::outcomes() const {
     return d_->outcomes;
 }
 
-void FleetRun::fetch(const ServerEntry& server, FetchCallback done) {
-    const QString text = wire::requestText(wire::kGetSettings, server.tag, server.profile, {});
+void FleetRun::carry(const ServerEntry& server, const QString& text, std::optional<qint64> base,
+                     bool update, std::function<void(const QString&, LinkFailure)> onReply) {
+    // An update names its batch to the remote side; every request, to the traffic view.
+    const QString batch = update ? d_->batch : QString();
+    QPointer<traffic::TrafficModel> shown = d_->traffic;
+    const quint64 row = showLinkMessage(shown, server.name,
+                                        jexlink::requestMessage(0, text, base, batch), d_->batch);
     d_->links.sendMessage(
         server.remote, servers::tokenFilePath(server, d_->serversFile),
-        [text](qint64 id) { return jexlink::requestMessage(id, text); },
-        [remote = server.remote, profile = server.profile, done = std::move(done)](
-            const QString& message, LinkFailure failure) {
-            Fetched fetched;
-            const auto answer = jexlink::readAnswerMessage(message);
-            if (failure != LinkFailure::None || !answer) {
-                fetched.reason = failureText(failure, remote);
-                return done(fetched);
-            }
-            fetched.version = answer->version;
-            if (answer->text == kNotManaged) {
-                fetched.reason =
-                    QStringLiteral("%1 does not manage profile %2").arg(remote).arg(profile);
-                fetched.refused = true;
-                return done(fetched);
-            }
-            auto settings = model::settingsOfReply(answer->text);
-            if (const auto* fault = std::get_if<model::Fault>(&settings)) {
-                fetched.reason = QStringLiteral("the settings from %1 cannot be read: %2 %3")
-                                     .arg(remote, fault->setting, fault->reason);
-                return done(fetched);
-            }
-            fetched.settings = std::get<ServerSettings>(std::move(settings));
-            done(fetched);
+        [text, base, batch](qint64 id) { return jexlink::requestMessage(id, text, base, batch); },
+        [shown, row, onReply = std::move(onReply)](const QString& answer, LinkFailure failure) {
+            showLinkAnswer(shown, row, answer, failure);
+            onReply(answer, failure);
         });
+}
+
+void FleetRun::fetch(const ServerEntry& server, FetchCallback done) {
+    const QString text = wire::requestText(wire::kGetSettings, server.tag, server.profile, {});
+    carry(server, text, std::nullopt, false,
+          [remote = server.remote, profile = server.profile, done = std::move(done)](
+              const QString& message, LinkFailure failure) {
+              Fetched fetched;
+              const auto answer = jexlink::readAnswerMessage(message);
+              if (failure != LinkFailure::None || !answer) {
+                  fetched.reason = failureText(failure, remote);
+                  return done(fetched);
+              }
+              fetched.version = answer->version;
+              if (answer->text == kNotManaged) {
+                  fetched.reason =
+                      QStringLiteral("%1 does not manage profile %2").arg(remote).arg(profile);
+                  fetched.refused = true;
+                  return done(fetched);
+              }
+              auto settings = model::settingsOfReply(answer->text);
+              if (const auto* fault = std::get_if<model::Fault>(&settings)) {
+                  fetched.reason = QStringLiteral("the settings from %1 cannot be read: %2 %3")
+                                       .arg(remote, fault->setting, fault->reason);
+                  return done(fetched);
+              }
+              fetched.settings = std::get<ServerSettings>(std::move(settings));
+              done(fetched);
+          });
 }
 
 void FleetRun::preview(const QList<ServerEntry>& servers, const SettingsSource& source,
                        const QStringList& keys) {
     d_->source = source;
     d_->keys = keys;
-    start(static_cast<int>(Mode::Preview), servers);
+    start(static_cast<int>(RunMode::Preview), servers);
 }
 
 void FleetRun::apply(const QList<ServerEntry>& servers, const SettingsSource& source,
@@ -144,41 +133,14 @@ void FleetRun::apply(const QList<ServerEntry>& servers, const SettingsSource& so
     d_->keys = keys;
     d_->record = {};
     d_->record.summary.source = source.name();
-    start(static_cast<int>(Mode::Apply), servers);
-}
-
-void FleetRun::undo(const QString& batchId, const QList<ServerEntry>& list) {
-    QString error;
-    const auto undone = d_->journal ? d_->journal->read(batchId, &error) : std::nullopt;
-    if (!undone) {
-        d_->outcomes.clear();
-        emit finished(d_->journal ? error : QStringLiteral("no batch journal"));
-        return;
-    }
-    d_->keys = undone->summary.keys;
-    d_->record = {};
-    d_->record.summary.source = undone->summary.source;
-    d_->record.summary.undoes = batchId;
-    d_->undone.clear();
-    QList<ServerEntry> servers;
-    for (const BatchServer& server : undone->servers) {
-        if (server.outcome != Outcome::Applied) continue;
-        const auto entry = std::find_if(list.begin(), list.end(),
-                                        [&](const ServerEntry& e) { return e.id == server.id; });
-        ServerEntry named;
-        named.id = server.id;
-        named.name = server.name;
-        servers << (entry == list.end() ? named : *entry);
-        d_->undone << server;
-    }
-    start(static_cast<int>(Mode::Undo), servers);
+    start(static_cast<int>(RunMode::Apply), servers);
 }
 
 void FleetRun::start(int mode, const QList<ServerEntry>& servers) {
     State& d = *d_;
-    d.mode = static_cast<Mode>(mode);
+    d.mode = static_cast<RunMode>(mode);
     d.running = true;
-    d.batch = d.mode == Mode::Preview ? QString() : newBatchId();
+    d.batch = d.mode == RunMode::Preview ? QString() : newBatchId();
     const auto count = servers.size();
     d.outcomes.clear();
     for (const ServerEntry& server : servers) d.outcomes.append({server});
@@ -191,6 +153,11 @@ void FleetRun::start(int mode, const QList<ServerEntry>& servers) {
     if (count == 0) return fetchedAll();
     d.waiting = static_cast<int>(count);
     for (int row = 0; row < count; ++row) {
+        if (d.mode == RunMode::Undo && !d.problems[row].isEmpty()) {
+            d.outcomes[row].reason = d.problems[row];
+            judged(row, Outcome::Refused);
+            continue;
+        }
         if (servers[row].remote.isEmpty()) {  // an undo's server no longer in the list
             d.outcomes[row].reason = QStringLiteral("no longer in the servers file");
             judged(row, Outcome::Unreachable);
@@ -218,41 +185,44 @@ void FleetRun::judge(int row, const Fetched& fetched) {
         link && link->welcome() ? *link->welcome() : jexlink::Welcome{};
     outcome.operatorName = welcome.operatorName;
 
-    if (d.mode == Mode::Undo) {
-        const BatchServer& batch = d.undone[row];
-        d.desired[row] = withValues(current, batch.before);
-        outcome.changes = shownChanges(current, d.desired[row]);
-        // A chosen setting that holds neither the batch's value nor the one
-        // the undo puts back was changed by someone else since: theirs stays.
-        for (const ShownChange& since : shownChanges(withValues(current, batch.after), current))
-            for (const ShownChange& mine : outcome.changes)
-                if (mine.setting == since.setting)
-                    outcome.conflicts.append(
-                        {since.setting, since.before, since.after, mine.after, {}, {}});
-        if (!outcome.conflicts.isEmpty()) {
-            outcome.reason = conflictText(outcome.conflicts);
-            return judged(row, Outcome::Conflict);
-        }
-    } else {
-        auto next = d.source.applyTo(current, d.keys);
+    QStringList keys = d.keys;
+    const auto take = [&] {
+        auto next = d.source.applyTo(current, keys);
         if (const auto* fault = std::get_if<model::Fault>(&next)) {
             outcome.reason = QStringLiteral("%1: %2").arg(fault->setting, fault->reason);
-            return judged(row, Outcome::Refused);
+            return false;
         }
         d.desired[row] = std::get<ServerSettings>(std::move(next));
         outcome.changes = shownChanges(current, d.desired[row]);
-    }
-    if (outcome.changes.isEmpty()) return judged(row, Outcome::Unchanged);
-    if (const auto field = jexremote::forbiddenChange(welcome, current, d.desired[row])) {
-        QString label = model::settingLabel(*field);
-        label.chop(1);  // the form's colon
-        outcome.reason = QStringLiteral("%1 lacks the privilege to change %2")
-                             .arg(welcome.operatorName.isEmpty() ? QStringLiteral("the operator")
-                                                                 : welcome.operatorName,
-                                  label);
+        return true;
+    };
+    if (d.mode == RunMode::Undo) {
+        if (!judgeUndo(row, current)) return;
+    } else if (!take()) {
         return judged(row, Outcome::Refused);
     }
-    if (d.mode == Mode::Preview) return judged(row, Outcome::DryRun);
+    if (outcome.changes.isEmpty()) return judged(row, Outcome::Unchanged);
+    const QString who =
+        welcome.operatorName.isEmpty() ? QStringLiteral("the operator") : welcome.operatorName;
+    QStringList leftOut;
+    while (const auto field = jexremote::forbiddenChange(welcome, current, d.desired[row])) {
+        QString label = model::settingLabel(*field);
+        label.chop(1);  // the form's colon
+        if (leftOut.isEmpty())
+            outcome.reason = QStringLiteral("%1 lacks the privilege to change %2").arg(who, label);
+        // Left out, the other chosen settings may still go.
+        if (d.mode == RunMode::Undo || !d.leaveOutForbidden ||
+            !keys.removeOne(model::settingKey(*field)) || !take())
+            return judged(row, Outcome::Refused);
+        leftOut << label;
+        if (outcome.changes.isEmpty()) return judged(row, Outcome::Refused);
+    }
+    if (!leftOut.isEmpty()) {
+        outcome.leftOut = QStringLiteral("left out %1, which %2 may not change")
+                              .arg(leftOut.join(QStringLiteral(", ")), who);
+        outcome.reason.clear();
+    }
+    if (d.mode == RunMode::Preview) return judged(row, Outcome::DryRun);
     d.toSend[row] = true;
     judged(row, Outcome::Waiting);
 }
@@ -273,7 +243,7 @@ void FleetRun::settle(int row, Outcome outcome) {
 
 void FleetRun::fetchedAll() {
     State& d = *d_;
-    if (d.mode == Mode::Preview) return end({});
+    if (d.mode == RunMode::Preview) return end({});
     BatchSummary& summary = d.record.summary;
     summary.id = d.batch;
     summary.time = QDateTime::currentDateTimeUtc();
@@ -317,18 +287,18 @@ void FleetRun::fetchedAll() {
 void FleetRun::send(int row) {
     State& d = *d_;
     const ServerEntry& server = d.outcomes[row].server;
-    const std::optional<qint64> base =
-        d.mode == Mode::Undo ? d.undone[row].versionAfter : d.outcomes[row].versionBefore;
+    // Made from the settings fetched for this run, an undo's as an apply's.
+    const std::optional<qint64> base = d.outcomes[row].versionBefore;
+    if (base && (*base < 1 || *base > jexlink::kMaxId)) {
+        d.outcomes[row].reason = QStringLiteral("version %1 is no version").arg(*base);
+        return sentDone(row, Outcome::Refused);
+    }
     const QString text = wire::requestText(wire::kSetSettings, server.tag, server.profile,
                                            model::updateBody(d.desired[row]));
-    d.links.sendMessage(
-        server.remote, servers::tokenFilePath(server, d.serversFile),
-        [text, base, batch = d.batch](qint64 id) {
-            return jexlink::requestMessage(id, text, base, batch);
-        },
-        [self = QPointer(this), row](const QString& message, LinkFailure failure) {
-            if (self) self->answered(row, message, failure);
-        });
+    carry(server, text, base, true,
+          [self = QPointer(this), row](const QString& message, LinkFailure failure) {
+              if (self) self->answered(row, message, failure);
+          });
 }
 
 void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
@@ -357,7 +327,12 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
                              : answer->reason;
         return sentDone(row, Outcome::Refused);
     }
-    // The version the batch made, for its undo.
+    // The version the batch made, for its undo: as the answer says, or as a
+    // fetch finds it.
+    if (answer->version) {
+        outcome.versionAfter = answer->version;
+        return sentDone(row, Outcome::Applied);
+    }
     fetch(outcome.server, [self = QPointer(this), row](const Fetched& fetched) {
         if (!self) return;
         self->d_->outcomes[row].versionAfter = fetched.version;
@@ -376,7 +351,7 @@ void FleetRun::sentDone(int row, Outcome outcome) {
 void FleetRun::end(const QString& error) {
     State& d = *d_;
     QString failure = error;
-    if (d.mode != Mode::Preview && failure.isEmpty()) {
+    if (d.mode != RunMode::Preview && failure.isEmpty()) {
         BatchSummary& summary = d.record.summary;
         summary.servers.clear();
         summary.counts.clear();

@@ -10,11 +10,16 @@
 // never stops the others. An update the remote side refuses for its rate
 // limit alone is sent again a second later, for at most a minute.
 //
-// An undo sends each server of the batch that was applied the values the
-// batch replaced, based on the version the batch made. A chosen setting
-// changed since by someone else is a conflict, never overwritten: found here
-// when the fetched value is no longer the batch's, and by the remote side's
-// merge otherwise.
+// An undo puts back, on each server of the batch that was applied, the
+// chosen settings that still hold the batch's values (see undo_judgement.h);
+// one changed since by someone else is a conflict naming who changed it,
+// never overwritten. Its update is made from the version fetched now, so the
+// remote side's merge also refuses a change that comes between the fetch
+// and the update, and keeps every setting the batch did not choose as it is
+// then. A server whose record is damaged, names no version or holds values
+// of settings the batch did not choose is refused without a request; a
+// server an earlier undo put back is left out. Every request shows in the
+// traffic view when the run is given one, marked with the batch.
 
 #include <QObject>
 #include <QString>
@@ -24,6 +29,7 @@
 #include <memory>
 #include <optional>
 
+#include "exchange/model/settings_merge.h"
 #include "host/fleet/batch_journal.h"
 #include "host/fleet/fleet_outcome.h"
 #include "host/fleet/fleet_settings.h"
@@ -32,7 +38,10 @@
 
 namespace jexhost {
 class LinkPool;
+namespace traffic {
+class TrafficModel;
 }
+}  // namespace jexhost
 
 namespace jexhost::fleet {
 
@@ -55,6 +64,13 @@ public:
              QObject* parent = nullptr);
     ~FleetRun() override;
 
+    // The traffic view its requests show in; none by default.
+    void setTraffic(traffic::TrafficModel* traffic);
+    // Whether a server whose operator lacks the privilege for a chosen
+    // setting still gets the chosen settings it may change (its outcome
+    // says which were left out) rather than being refused; off by default.
+    void setLeaveOutForbidden(bool leaveOut);
+
     // Fetches one server's settings (Copy settings takes its source so).
     void fetch(const servers::ServerEntry& server, FetchCallback done);
 
@@ -66,7 +82,9 @@ public:
     void apply(const QList<servers::ServerEntry>& servers, const SettingsSource& source,
                const QStringList& keys);
     // Undoes a recorded batch on the servers of `list` (by id) that it
-    // applied; the undo is a batch of its own.
+    // applied and no earlier undo put back; the undo is a batch of its own.
+    // When an earlier undo put back every one, nothing is sent and the run
+    // finishes with the reason.
     void undo(const QString& batchId, const QList<servers::ServerEntry>& list);
 
     bool isRunning() const;
@@ -87,6 +105,11 @@ signals:
 private:
     void start(int mode, const QList<servers::ServerEntry>& servers);
     void judge(int row, const Fetched& fetched);
+    bool judgeUndo(int row, const ServerSettings& current);
+    void nameConflicts(int row, QList<kdrsm::model::MergeConflict> conflicts);
+    // Sends one request text, shown in the traffic view with the run's batch.
+    void carry(const servers::ServerEntry& server, const QString& text, std::optional<qint64> base,
+               bool update, std::function<void(const QString&, LinkFailure)> onReply);
     void judged(int row, Outcome outcome);
     void settle(int row, Outcome outcome);
     void fetchedAll();

@@ -1,6 +1,7 @@
 #include "host/fleet_ui/fleet_actions.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -29,7 +30,18 @@ void FleetActions::addTo(QMenu* menu) {
 }
 
 FleetContext FleetActions::context() const {
-    return {session_.links(), session_.serversFile(), &journal_};
+    return {session_.links(), session_.serversFile(), &journal_, session_.traffic()};
+}
+
+// Where the panel's Save puts presets: the open server's profile's settings
+// folder (or the first target's); the root when it has none yet. The
+// panel's Save adds no extension, so the files are shown whatever they end in.
+QString FleetActions::presetFolder(const servers::ServerEntry& target) const {
+    const auto open = session_.server(session_.openId());
+    const QString folder = QStringLiteral("%1/profiles/%2/settings")
+                               .arg(session_.root())
+                               .arg(open ? open->profile : target.profile);
+    return QFileInfo(folder).isDir() ? folder : session_.root();
 }
 
 QList<servers::ServerEntry> FleetActions::selectedServers(const QString& leaveOut) const {
@@ -53,8 +65,9 @@ FleetDialog* FleetActions::applyPreset(QString file) {
         return nullptr;
     }
     if (file.isEmpty())
-        file = QFileDialog::getOpenFileName(window_, tr("Apply preset to servers"), session_.root(),
-                                            tr("Presets (*.ssf)"));
+        file = QFileDialog::getOpenFileName(window_, tr("Apply preset to servers"),
+                                            presetFolder(targets.first()),
+                                            tr("Presets (*);;Presets named .ssf (*.ssf)"));
     if (file.isEmpty()) return nullptr;
     auto read = fleet::SettingsSource::fromPresetFile(file);
     if (const auto* reason = std::get_if<QString>(&read)) {
@@ -74,6 +87,7 @@ void FleetActions::copySettings() {
     if (targets.isEmpty())
         return emit notice(tr("Select the servers to copy the settings of %1 to.").arg(from->name));
     auto* run = new fleet::FleetRun(*session_.links(), session_.serversFile(), nullptr, this);
+    run->setTraffic(session_.traffic());
     emit notice(tr("Fetching the settings of %1…").arg(from->name));
     run->fetch(*from, [this, run, name = from->name, targets](const fleet::Fetched& fetched) {
         run->deleteLater();

@@ -51,6 +51,7 @@ signals:
 private:
     FleetContext context() const;
     QList<servers::ServerEntry> selectedServers(const QString& leaveOut = {}) const;
+    QString presetFolder(const servers::ServerEntry& target) const;
     void show(QWidget* dialog);
 
     HostSession& session_;

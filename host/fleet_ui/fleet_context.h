@@ -1,6 +1,7 @@
 #pragma once
 // What the fleet dialogs need of the console: its links, where its servers
-// file is (for the token files) and the journal of its batches.
+// file is (for the token files), the journal of its batches and the traffic
+// view every request shows in.
 
 #include <QString>
 
@@ -9,11 +10,14 @@ class QProgressBar;
 
 namespace jexhost {
 class LinkPool;
+namespace traffic {
+class TrafficModel;
 }
+}  // namespace jexhost
 namespace jexhost::fleet {
 class BatchJournal;
 class FleetRun;
-}
+}  // namespace jexhost::fleet
 
 namespace jexhost::fleet_ui {
 
@@ -21,6 +25,7 @@ struct FleetContext {
     LinkPool* links = nullptr;
     QString serversFile;
     const fleet::BatchJournal* journal = nullptr;
+    traffic::TrafficModel* traffic = nullptr;
 };
 
 // A run over the context's links, owned by `owner`, that moves `progress`.

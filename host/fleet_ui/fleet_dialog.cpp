@@ -13,6 +13,8 @@
 #include "host/fleet/fleet_run.h"
 #include "host/fleet_ui/outcome_table.h"
 #include "host/fleet_ui/outcome_text.h"
+#include "host/relay/link_pool.h"
+#include "host/servers/servers_file.h"
 
 namespace jexhost::fleet_ui {
 
@@ -43,7 +45,8 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
       status_(new QLabel),
       progress_(new QProgressBar),
       preview_(new QPushButton(tr("&Preview"))),
-      apply_(new QPushButton(tr("&Apply"))) {
+      apply_(new QPushButton(tr("&Apply"))),
+      retry_(new QPushButton(tr("&Retry the unreachable"))) {
     setObjectName(QStringLiteral("fleetDialog"));
     setWindowTitle(tr("Settings to %1").arg(serversText(servers_.size())));
 
@@ -65,8 +68,24 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
         choices_ << check;
     }
 
+    auto* all = new QPushButton(tr("Tick a&ll"));
+    auto* none = new QPushButton(tr("Tick &none"));
+    all->setObjectName(QStringLiteral("tickAll"));
+    none->setObjectName(QStringLiteral("tickNone"));
+    connect(all, &QPushButton::clicked, this, [this] { tickAll(true); });
+    connect(none, &QPushButton::clicked, this, [this] { tickAll(false); });
+    auto* ticks = new QHBoxLayout;
+    ticks->addWidget(all);
+    ticks->addWidget(none);
+    ticks->addStretch(1);
+    grid->addLayout(ticks, int(choices_.size() + kChoiceColumns - 1) / kChoiceColumns, 0, 1,
+                    kChoiceColumns);
+
     QStringList names;
-    for (const servers::ServerEntry& server : servers_) names << server.name;
+    for (const servers::ServerEntry& server : servers_) {
+        names << server.name;
+        outcomes_.append({server});
+    }
     table_->setServers(names);
     progress_->setRange(0, int(servers_.size()));
     progress_->setValue(0);
@@ -79,6 +98,9 @@ FleetDialog::FleetDialog(const FleetContext& context, fleet::SettingsSource sour
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->addButton(preview_, QDialogButtonBox::ActionRole);
     buttons->addButton(apply_, QDialogButtonBox::ActionRole);
+    retry_->setObjectName(QStringLiteral("retryUnreachable"));
+    buttons->addButton(retry_, QDialogButtonBox::ActionRole);
+    connect(retry_, &QPushButton::clicked, this, &FleetDialog::retryUnreachable);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(preview_, &QPushButton::clicked, this, &FleetDialog::startPreview);
     connect(apply_, &QPushButton::clicked, this, &FleetDialog::startApply);
@@ -109,11 +131,28 @@ QCheckBox* FleetDialog::choice(const QString& key) const {
     return nullptr;
 }
 
-fleet::FleetRun* FleetDialog::newRun() {
+void FleetDialog::tickAll(bool ticked) {
+    for (QCheckBox* check : choices_)
+        if (check->isEnabled()) check->setChecked(ticked);
+}
+
+QList<servers::ServerEntry> FleetDialog::serversOf(const QList<int>& rows) const {
+    QList<servers::ServerEntry> chosen;
+    for (const int row : rows) chosen << servers_[row];
+    return chosen;
+}
+
+fleet::FleetRun* FleetDialog::newRun(QList<int> rows) {
     if (run_) run_->deleteLater();
+    runRows_ = std::move(rows);
     run_ = fleet_ui::newRun(context_, progress_, this);
+    // A server its operator may not fully change still gets what it may.
+    run_->setLeaveOutForbidden(true);
     connect(run_, &fleet::FleetRun::serverFinished, this,
-            [this](int row, const fleet::ServerOutcome& outcome) {
+            [this](int at, const fleet::ServerOutcome& outcome) {
+                const int row = runRows_.value(at, -1);
+                if (row < 0) return;
+                outcomes_[row] = outcome;
                 if (stage_ == Stage::Previewing)
                     table_->showPreview(row, outcome);
                 else
@@ -131,12 +170,37 @@ void FleetDialog::startPreview() {
         return;
     }
     stage_ = Stage::Previewing;
+    for (fleet::ServerOutcome& outcome : outcomes_) outcome = {outcome.server};
     table_->clearPreview();
     table_->clearOutcomes(false);
     progress_->setValue(0);
     status_->setText(tr("Fetching the settings of every server…"));
     updateButtons();
-    newRun()->preview(servers_, source_, keys);
+    QList<int> rows;
+    for (int row = 0; row < servers_.size(); ++row) rows << row;
+    newRun(rows)->preview(servers_, source_, keys);
+}
+
+void FleetDialog::retryUnreachable() {
+    if (stage_ != Stage::Previewed && stage_ != Stage::Done) return;
+    QList<int> rows;
+    for (int row = 0; row < outcomes_.size(); ++row)
+        if (outcomes_[row].outcome == fleet::Outcome::Unreachable) rows << row;
+    if (rows.isEmpty()) return;
+    const bool apply = stage_ == Stage::Done;
+    stage_ = apply ? Stage::Applying : Stage::Previewing;
+    progress_->setValue(0);
+    status_->setText(tr("Trying the unreachable servers again…"));
+    updateButtons();
+    // Their links are tried at once, not after the wait that follows failures.
+    for (const servers::ServerEntry& server : serversOf(rows))
+        context_.links->open(server.remote, servers::tokenFilePath(server, context_.serversFile),
+                             true);
+    fleet::FleetRun* run = newRun(rows);
+    if (apply)
+        run->apply(serversOf(rows), source_, chosenKeys());
+    else
+        run->preview(serversOf(rows), source_, chosenKeys());
 }
 
 void FleetDialog::startApply() {
@@ -146,13 +210,15 @@ void FleetDialog::startApply() {
     progress_->setValue(0);
     status_->setText(tr("Applying…"));
     updateButtons();
-    newRun()->apply(servers_, source_, chosenKeys());
+    QList<int> rows;
+    for (int row = 0; row < servers_.size(); ++row) rows << row;
+    newRun(rows)->apply(servers_, source_, chosenKeys());
 }
 
 void FleetDialog::settle(const QString& error) {
     const QList<fleet::ServerOutcome> outcomes =
         run_ ? run_->outcomes() : QList<fleet::ServerOutcome>{};
-    const QString counts = countsText(countOf(outcomes));
+    const QString counts = countsText(countOf(outcomes_));
     if (stage_ == Stage::Previewing) {
         stage_ = Stage::Previewed;
         status_->setText(error.isEmpty() ? tr("Preview: %1. Nothing has been sent.").arg(counts)
@@ -175,6 +241,7 @@ void FleetDialog::choicesChanged() {
     if (stage_ != Stage::Previewed && stage_ != Stage::Done) return updateButtons();
     // What was previewed is no longer what would be sent.
     stage_ = Stage::Choosing;
+    for (fleet::ServerOutcome& outcome : outcomes_) outcome = {outcome.server};
     table_->clearPreview();
     table_->clearOutcomes(false);
     status_->setText(tr("The choice changed: Preview again before Apply."));
@@ -184,11 +251,15 @@ void FleetDialog::choicesChanged() {
 void FleetDialog::updateButtons() {
     const bool running = stage_ == Stage::Previewing || stage_ == Stage::Applying;
     bool changes = false;
-    if (stage_ == Stage::Previewed && run_)
-        for (const fleet::ServerOutcome& outcome : run_->outcomes())
+    if (stage_ == Stage::Previewed)
+        for (const fleet::ServerOutcome& outcome : outcomes_)
             changes = changes || outcome.outcome == fleet::Outcome::DryRun;
+    bool unreachable = false;
+    for (const fleet::ServerOutcome& outcome : outcomes_)
+        unreachable = unreachable || outcome.outcome == fleet::Outcome::Unreachable;
     preview_->setEnabled(!running && !choices_.isEmpty());
     apply_->setEnabled(stage_ == Stage::Previewed && changes);
+    retry_->setEnabled((stage_ == Stage::Previewed || stage_ == Stage::Done) && unreachable);
     for (QCheckBox* check : choices_) check->setEnabled(!running);
 }
 

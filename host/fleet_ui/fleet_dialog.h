@@ -4,8 +4,11 @@
 // and the three passwords start unticked), previews what each server would
 // get, then applies. The preview fetches every server and marks, before
 // anything is sent, those where nothing changes, those that cannot be
-// reached and those whose operator lacks a privilege. Apply runs a batch:
-// a progress bar, and an outcome per server as it settles.
+// reached and those whose operator lacks a privilege for a chosen setting
+// (such a server still gets the others; its row says which were left out).
+// Apply runs a batch: a progress bar, and an outcome per server as it
+// settles. "Retry the unreachable" runs the preview, or a batch of its own,
+// again on the servers that could not be reached.
 
 #include <QDialog>
 #include <QList>
@@ -41,6 +44,9 @@ public:
     OutcomeTable* table() const { return table_; }
     QPushButton* previewButton() const { return preview_; }
     QPushButton* applyButton() const { return apply_; }
+    QPushButton* retryButton() const { return retry_; }
+    // Tick every setting, or none.
+    void tickAll(bool ticked);
     QProgressBar* progress() const { return progress_; }
     QLabel* status() const { return status_; }
     // The batch of the last apply; empty before one.
@@ -49,6 +55,7 @@ public:
 public slots:
     void startPreview();
     void startApply();
+    void retryUnreachable();
 
 signals:
     // A run settled every server (tests and the console wait on it).
@@ -58,7 +65,9 @@ signals:
 
 private:
     enum class Stage { Choosing, Previewing, Previewed, Applying, Done };
-    fleet::FleetRun* newRun();
+    // A run over the servers of table `rows`.
+    fleet::FleetRun* newRun(QList<int> rows);
+    QList<servers::ServerEntry> serversOf(const QList<int>& rows) const;
     void choicesChanged();
     void settle(const QString& error);
     void updateButtons();
@@ -66,6 +75,8 @@ private:
     FleetContext context_;
     fleet::SettingsSource source_;
     QList<servers::ServerEntry> servers_;
+    QList<fleet::ServerOutcome> outcomes_;  // by table row, as last settled
+    QList<int> runRows_;                    // the table row of each of the run's rows
     QList<QCheckBox*> choices_;
     QPointer<fleet::FleetRun> run_;
     Stage stage_ = Stage::Choosing;
@@ -75,6 +86,7 @@ private:
     QProgressBar* progress_;
     QPushButton* preview_;
     QPushButton* apply_;
+    QPushButton* retry_;
 };
 
 }  // namespace jexhost::fleet_ui

@@ -12,6 +12,11 @@ QString withReason(const QString& word, const QString& reason) {
     return reason.isEmpty() ? word : word + QStringLiteral(": ") + reason;
 }
 
+// "applied; left out Max Players, which ann may not change"
+QString withLeftOut(const QString& word, const fleet::ServerOutcome& outcome) {
+    return outcome.leftOut.isEmpty() ? word : word + QStringLiteral("; ") + outcome.leftOut;
+}
+
 // "Max Players is now 32 (lee)" for each setting someone else changed.
 QString conflictsText(const fleet::ServerOutcome& outcome) {
     QStringList parts;
@@ -46,7 +51,7 @@ QString previewText(const fleet::ServerOutcome& outcome) {
             return QStringLiteral("fetching…");
         case Outcome::DryRun:
         case Outcome::Applied:
-            return QStringLiteral("will change");
+            return withLeftOut(QStringLiteral("will change"), outcome);
         case Outcome::Unchanged:
             return QStringLiteral("nothing changes");
         case Outcome::Refused:
@@ -66,7 +71,7 @@ QString outcomeText(const fleet::ServerOutcome& outcome) {
         case Outcome::DryRun:
             return QStringLiteral("not sent");
         case Outcome::Applied:
-            return QStringLiteral("applied");
+            return withLeftOut(QStringLiteral("applied"), outcome);
         case Outcome::Unchanged:
             return QStringLiteral("unchanged");
         case Outcome::Conflict:

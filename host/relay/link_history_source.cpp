@@ -4,6 +4,7 @@
 
 #include "exchange/wire/request.h"
 #include "host/relay/link_pool.h"
+#include "host/relay/link_traffic.h"
 
 namespace jexhost {
 
@@ -89,13 +90,17 @@ void LinkHistorySource::requestUpdate(int profile, const QString& body, qint64 b
 void LinkHistorySource::send(const ComposeMessage& compose,
                              std::function<void(const QString&)> onAnswer) {
     QPointer<LinkHistorySource> self(this);
-    pool_.sendMessage(
-        remote_, tokenFile_, compose,
-        [self, onAnswer = std::move(onAnswer)](const QString& message, LinkFailure failure) {
-            if (!self) return;
-            if (failure != LinkFailure::None) return emit self->failed(linkFailureText(failure));
-            onAnswer(message);
-        });
+    QPointer<traffic::TrafficModel> shown = traffic_;
+    const quint64 row = showLinkMessage(shown, serverName_, compose(0));
+    pool_.sendMessage(remote_, tokenFile_, compose,
+                      [self, shown, row, onAnswer = std::move(onAnswer)](const QString& message,
+                                                                         LinkFailure failure) {
+                          showLinkAnswer(shown, row, message, failure);
+                          if (!self) return;
+                          if (failure != LinkFailure::None)
+                              return emit self->failed(linkFailureText(failure));
+                          onAnswer(message);
+                      });
 }
 
 }  // namespace jexhost

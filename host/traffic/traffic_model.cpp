@@ -91,15 +91,9 @@ QString cellText(const TrafficRow& row, TrafficModel::Column column) {
 TrafficModel::TrafficModel(int maxRows, TrafficClock clock, QObject* parent)
     : QAbstractTableModel(parent), maxRows_(std::max(1, maxRows)), clock_(std::move(clock)) {}
 
-quint64 TrafficModel::requestSent(const QString& server, const QString& requestText) {
-    if (std::cmp_greater_equal(rows_.size(), maxRows_)) {
-        beginRemoveRows({}, 0, 0);
-        rows_.pop_front();
-        endRemoveRows();
-    }
+quint64 TrafficModel::requestSent(const QString& server, const QString& requestText,
+                                  const QString& batch) {
     TrafficRow row;
-    row.id = nextId_++;
-    row.time = clock_.now();
     row.server = server;
     // The request and its body are read once; the details and the changes
     // both show that reading.
@@ -111,9 +105,34 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
         row.changes = changes::compare(last, *update);
     }
     row.request = describeRequest(request, requestText.size(), update ? &*update : nullptr);
+    if (!batch.isEmpty()) row.request.summary += QStringLiteral(", batch ") + batch;
     row.sentBytes = requestText.toUtf8().size();
-    row.startedMs = clock_.monotonicMs();
+    return append(std::move(row));
+}
 
+quint64 TrafficModel::messageSent(const QString& server, const QString& command,
+                                  const QString& summary, qint64 sentBytes) {
+    TrafficRow row;
+    row.server = server;
+    row.request = {command, summary, {}};
+    row.sentBytes = sentBytes;
+    return append(std::move(row));
+}
+
+bool TrafficModel::messageAnswered(quint64 id, qint64 receivedBytes, const QString& summary) {
+    const int row = rowOf(id);
+    return row >= 0 && finish(row, TrafficState::Answered, receivedBytes, summary);
+}
+
+quint64 TrafficModel::append(TrafficRow row) {
+    if (std::cmp_greater_equal(rows_.size(), maxRows_)) {
+        beginRemoveRows({}, 0, 0);
+        rows_.pop_front();
+        endRemoveRows();
+    }
+    row.id = nextId_++;
+    row.time = clock_.now();
+    row.startedMs = clock_.monotonicMs();
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at);
     rows_.push_back(std::move(row));

@@ -4,7 +4,8 @@
 // it and each outcome when it knows it; rows beyond the bound are dropped
 // oldest first. No request or answer text is kept (see traffic_details.h).
 // A settings update also shows what it changes against the settings last
-// fetched from its server, which the model remembers without passwords.
+// fetched from its server, which the model remembers without passwords. A
+// request of a fleet batch names the batch in its details.
 
 #include <QAbstractTableModel>
 #include <QDateTime>
@@ -68,8 +69,15 @@ public:
                           TrafficClock clock = TrafficClock::system(), QObject* parent = nullptr);
 
     // A request leaves for `server`; the id names it in the calls below.
-    // Ids start at 1 and grow.
-    quint64 requestSent(const QString& server, const QString& requestText);
+    // Ids start at 1 and grow. `batch`: the fleet batch it belongs to.
+    quint64 requestSent(const QString& server, const QString& requestText,
+                        const QString& batch = {});
+    // A link message that is no request text (a history, a kept version, a
+    // revert), with its command and summary as the sender words them.
+    quint64 messageSent(const QString& server, const QString& command, const QString& summary,
+                        qint64 sentBytes);
+    // Its answer came, summarised by the sender.
+    bool messageAnswered(quint64 id, qint64 receivedBytes, const QString& summary);
     // Its answer came. False when the id is unknown (dropped) or the request
     // already ended. `conflict`, when given, says why an update was refused
     // for others' changes, in place of the answer's summary; a settings
@@ -97,6 +105,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    quint64 append(TrafficRow row);
     bool finish(int row, TrafficState state, qint64 receivedBytes, const QString& answer);
 
     int maxRows_;

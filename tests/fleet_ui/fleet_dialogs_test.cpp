@@ -36,7 +36,8 @@ constexpr int kWaitMs = 20000;  // upper bound only
 // A remote side over `profiles` fresh state files, its operator given by `tokenLine`.
 std::unique_ptr<jexremote::RemoteService> startRemote(const jextest::TempHost& host,
                                                       const QString& name, QList<int> profiles,
-                                                      const QByteArray& tokenLine) {
+                                                      const QByteArray& tokenLine,
+                                                      quint16 port = 0) {
     QList<ServerEntry> seeds;
     for (const int profile : profiles) seeds.append({"s", "n", "G", "embedded", {}, profile, "t"});
     QString error;
@@ -49,6 +50,7 @@ std::unique_ptr<jexremote::RemoteService> startRemote(const jextest::TempHost& h
     options.tokenFile = host.path(name + ".tokens");
     options.stateDir = state;
     options.updatesPerSecond = 1000;
+    options.port = port;
     auto remote = std::make_unique<jexremote::RemoteService>(options);
     EXPECT_TRUE(remote->start(&error)) << error.toStdString();
     return remote;
@@ -147,21 +149,21 @@ TEST_F(FleetDialogs, PreviewThenApplyThenUndoShowEachServersOutcome) {
     QSignalSpy settled(&dialog, &jexhost::fleet_ui::FleetDialog::runFinished);
     dialog.previewButton()->click();
     ASSERT_TRUE(settled.wait(kWaitMs));
-    const char* const refused = "refused: guest lacks the privilege to change Max Players";
+    // The guest's server gets the name; the player limit is left out.
     const QList<Row> rows{
         {"Affiliate", "", "nothing changes", "unchanged"},
         {"Alpha", "Name: Delta Force Server -> NovaWorld Affiliate; Max Players: 32 -> 16",
          "will change", "applied"},
         {"Bravo", "Name: Delta Force Server 2 -> NovaWorld Affiliate; Max Players: 32 -> 16",
          "will change", "applied"},
-        {"Guest", "Name: Delta Force Server -> NovaWorld Affiliate; Max Players: 32 -> 16", refused,
-         refused},
+        {"Guest", "Name: Delta Force Server -> NovaWorld Affiliate",
+         "will change; left out Max Players, which guest may not change",
+         "applied; left out Max Players, which guest may not change"},
         {"Gone", "", "unreachable: cannot reach %1", "unreachable: cannot reach %1"},
     };
     expectRows(*dialog.table(), rows, false);
     EXPECT_EQ(dialog.status()->text(),
-              "Preview: 1 unchanged, 2 will change, 1 refused, 1 unreachable. Nothing has been "
-              "sent.");
+              "Preview: 1 unchanged, 3 will change, 1 unreachable. Nothing has been sent.");
 
     dialog.applyButton()->click();
     ASSERT_TRUE(settled.wait(kWaitMs));
@@ -173,14 +175,45 @@ TEST_F(FleetDialogs, PreviewThenApplyThenUndoShowEachServersOutcome) {
     jexhost::fleet_ui::BatchesDialog batches(context(), [this] { return servers_; });
     batches.show();
     ASSERT_EQ(batches.batches()->topLevelItemCount(), 1);
-    EXPECT_EQ(batches.batches()->topLevelItem(0)->text(4),
-              "2 applied, 1 unchanged, 1 refused, 1 unreachable");
+    EXPECT_EQ(batches.batches()->topLevelItem(0)->text(4), "3 applied, 1 unchanged, 1 unreachable");
     batches.batches()->setCurrentItem(batches.batches()->topLevelItem(0));
     QSignalSpy undone(&batches, &jexhost::fleet_ui::BatchesDialog::runFinished);
     batches.undoButton()->click();
     ASSERT_TRUE(undone.wait(kWaitMs));
     EXPECT_EQ(batches.table()->cell(0, OutcomeTable::OutcomeColumn), "applied");
     EXPECT_EQ(batches.table()->cell(1, OutcomeTable::OutcomeColumn), "applied");
+    EXPECT_EQ(batches.table()->cell(2, OutcomeTable::OutcomeColumn), "applied");
+}
+
+TEST_F(FleetDialogs, TicksAllOrNoneAndRetriesTheUnreachableOnceTheirRemoteIsBack) {
+    jexhost::fleet_ui::FleetDialog dialog(context(), affiliate(), {servers_[1], servers_[4]});
+    dialog.show();
+    dialog.findChild<QPushButton*>("tickNone")->click();
+    EXPECT_EQ(dialog.chosenKeys(), QStringList());
+    dialog.findChild<QPushButton*>("tickAll")->click();
+    EXPECT_EQ(dialog.chosenKeys().size(), 35) << "33 fields, Roles and Weapons";
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        box->setChecked(box == dialog.choice("Players"));
+
+    QSignalSpy settled(&dialog, &jexhost::fleet_ui::FleetDialog::runFinished);
+    dialog.previewButton()->click();
+    ASSERT_TRUE(settled.wait(kWaitMs));
+    EXPECT_TRUE(dialog.retryButton()->isEnabled());
+    dialog.applyButton()->click();
+    ASSERT_TRUE(settled.wait(kWaitMs));
+    EXPECT_EQ(dialog.table()->cell(1, OutcomeTable::OutcomeColumn),
+              "unreachable: cannot reach " + nowhere_);
+    ASSERT_TRUE(dialog.retryButton()->isEnabled());
+
+    // The remote side of the unreachable server comes up where it was expected.
+    const auto back = startRemote(
+        host_, "back", {0}, "token-of-the-guest-operator back 1 1 1 1 1 1", QUrl(nowhere_).port());
+    dialog.retryButton()->click();
+    ASSERT_TRUE(settled.wait(kWaitMs));
+    EXPECT_EQ(dialog.table()->cell(0, OutcomeTable::OutcomeColumn), "applied");
+    EXPECT_EQ(dialog.table()->cell(1, OutcomeTable::OutcomeColumn), "applied");
+    EXPECT_EQ(back->settings(0)->fields[4], "15");
+    EXPECT_FALSE(dialog.retryButton()->isEnabled());
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#pragma once
+// What a fleet run keeps while it runs, shared by the files that make it.
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include "host/fleet/fleet_run.h"
+#include "host/traffic/traffic_model.h"
+
+namespace jexhost::fleet {
+
+enum class RunMode { Preview, Apply, Undo };
+
+inline const QString kStored = QStringLiteral("1");
+// The remote side's word for a request refused by its rate limit only.
+inline const QString kRateLimited = QStringLiteral("try again shortly");
+// Such a request is sent again after a second, for at most a minute: a
+// remote side lets an operator only so many updates a second.
+inline constexpr int kRetryMs = 1000;
+inline constexpr int kMaxRetries = 60;
+inline const QString kNotManaged = QStringLiteral("Failed");
+
+QString failureText(LinkFailure failure, const QString& remote);
+// "Max Players (theirs 20 by bob, yours 24)", one per setting.
+QString conflictText(const QList<jexlink::Conflict>& conflicts);
+
+struct FleetRun::State {
+    LinkPool& links;
+    QString serversFile;
+    const BatchJournal* journal;
+    RunMode mode = RunMode::Preview;
+    bool running = false;
+    SettingsSource source = SettingsSource::fromSettings({}, {});
+    QStringList keys;
+    bool leaveOutForbidden = false;
+    QString batch;
+    BatchRecord record;         // of an apply or undo
+    QList<BatchServer> undone;  // the batch an undo undoes, by row
+    QStringList problems;       // an undo's: why a row's record cannot be undone
+    QPointer<traffic::TrafficModel> traffic;
+    QList<ServerOutcome> outcomes;
+    QList<ServerSettings> current;  // as fetched
+    QList<ServerSettings> desired;  // what each server is sent
+    QList<bool> toSend;
+    QList<int> retries;  // of each server's update, refused by a rate limit
+    int waiting = 0;     // requests of the current phase not answered yet
+    int done = 0;
+
+    State(LinkPool& pool, QString file, const BatchJournal* batches)
+        : links(pool), serversFile(std::move(file)), journal(batches) {}
+};
+
+}  // namespace jexhost::fleet
