@@ -221,7 +221,8 @@ std::optional<BatchRecord> BatchJournal::read(const QString& id, QString* error)
         record.servers.append(serverOfLine(bytes->sliced(at, end - at), number));
         at = end + 1;
     }
-    // A record cut short says so on each server it lost no more than on the others.
+    // Records are replaced whole, so one cut short was not written by a run:
+    // which servers it lost cannot be told.
     if (entries != record.servers.size()) {
         *error =
             file +

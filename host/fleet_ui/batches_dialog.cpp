@@ -152,6 +152,8 @@ void BatchesDialog::settle(const QString& error) {
         if (outcome.outcome == fleet::Outcome::Applied) stored << outcome.server.id;
     }
     const QString undo = run_->batchId();
+    // Nothing was sent (the batch was undone already): no row waits.
+    if (run_->outcomes().isEmpty()) table_->clearOutcomes(false);
     run_->deleteLater();
     run_ = nullptr;
     reload();
