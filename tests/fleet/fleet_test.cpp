@@ -135,8 +135,8 @@ std::map<QString, QString> outcomes(const Fleet::Run& run) {
 }
 
 const std::map<QString, QString> kApplied = {
-    {"A0", "applied"},     {"A1", "applied"},      {"A2", "applied"}, {"A3", "applied"},
-    {"B0", "applied"},     {"B1", "applied"},      {"B2", "applied"}, {"Lee", "refused"},
+    {"A0", "applied"},     {"A1", "applied"},       {"A2", "applied"},   {"A3", "applied"},
+    {"B0", "applied"},     {"B1", "applied"},       {"B2", "applied"},   {"Lee", "refused"},
     {"Same", "unchanged"}, {"Dead", "unreachable"}, {"Ghost", "refused"}};
 
 // A dry run first, which sends nothing.
@@ -182,6 +182,19 @@ TEST(FleetRun, DryRunsAppliesUndoesAndNeverOverwritesALaterChange) {
     // Back where they were, but A1 keeps the later Time and so the batch's Players.
     EXPECT_EQ(fleet.field("A", 0, 4) + fleet.field("A", 0, 5) + fleet.field("B", 2, 13), "3130Hi");
     EXPECT_EQ(fleet.field("A", 1, 4) + fleet.field("A", 1, 5), "1520");
+    EXPECT_EQ(undone.lines.at("A1")["reason"].toString(),
+              "changed by someone else: Time Limit (theirs 20 by admin, yours 30)");
+
+    // The later change undone, twice: the second time nothing is left to undo.
+    const Fleet::Run laterUndone = fleet.run({"--undo-batch", later.batch});
+    EXPECT_EQ(outcomes(laterUndone), (std::map<QString, QString>{{"A1", "applied"}}));
+    const Fleet::Run again = fleet.run({"--undo-batch", later.batch});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.lines.empty());
+    EXPECT_TRUE(again.err.contains("jexhost: batch " + later.batch.toUtf8() +
+                                   " was undone already (by batch " + laterUndone.batch.toUtf8() +
+                                   "); nothing was sent"))
+        << again.err.toStdString();
 }
 
 struct ExitCase {
