@@ -1,5 +1,6 @@
 #include "remote/games/game_process.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -39,6 +40,22 @@ std::optional<ProcessIdentity> identityOf(qint64 pid) {
 bool isRunning(const ProcessIdentity& identity) {
     const auto now = identityOf(identity.pid);
     return now && *now == identity;
+}
+
+bool groupHasLiving(qint64 group) {
+    if (group <= 0 || ::kill(-static_cast<pid_t>(group), 0) != 0) return false;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        entry.toLongLong(&number);
+        if (!number) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.read(4096);
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        // After the name: state (3), parent (4), group (5).
+        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z") return true;
+    }
+    return false;
 }
 
 std::optional<ProcessIdentity> startProcess(const Launch& launch, QString* reason) {

@@ -31,6 +31,10 @@ std::optional<ProcessIdentity> identityOf(qint64 pid);
 // Whether the process `identity` names is still the one running under its pid.
 bool isRunning(const ProcessIdentity& identity);
 
+// Whether any process of process group `group` still runs (a zombie only
+// waits for its reaper and counts as ended).
+bool groupHasLiving(qint64 group);
+
 struct Launch {
     QString program;  // an absolute path; run as it is, never through a shell
     QStringList arguments;
