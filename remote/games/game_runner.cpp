@@ -59,6 +59,11 @@ GameRunner::GameRunner(GameDefinition definition, RunnerPlace place, QObject* pa
 
 GameRunner::~GameRunner() = default;
 
+void GameRunner::setSecrets(const QStringList& secrets) {
+    secrets_ = secrets;
+    output_.setSecrets(QStringList(secrets) << place_.consolePassword);
+}
+
 QString GameRunner::filled(QString text) const {
     return text.replace(QStringLiteral("{port}"), QString::number(place_.port))
         .replace(QStringLiteral("{consolePort}"), QString::number(place_.consolePort))
@@ -112,6 +117,11 @@ bool GameRunner::attach() {
     since_ =
         QDateTime::fromString(run.value(QStringLiteral("since")).toString(), Qt::ISODateWithMs);
     restarts_ = run.value(QStringLiteral("restarts")).toInt();
+    // The console it was started with, not the one this manager would make up.
+    place_.consolePort = run.value(QStringLiteral("consolePort")).toInt(place_.consolePort);
+    const QString password = run.value(QStringLiteral("consolePassword")).toString();
+    if (!password.isEmpty()) place_.consolePassword = password;
+    output_.setSecrets(QStringList(secrets_) << place_.consolePassword);
     output_.skipToEnd();
     watch_ = std::make_unique<ProcessWatch>(identity);
     connect(watch_.get(), &ProcessWatch::ended, this, &GameRunner::processEnded);
@@ -301,7 +311,9 @@ void GameRunner::recordRun() {
     QJsonObject run{{"pid", process_->pid},
                     {"startTicks", QString::number(process_->startTicks)},
                     {"since", since_.toString(Qt::ISODateWithMs)},
-                    {"restarts", restarts_}};
+                    {"restarts", restarts_},
+                    {"consolePort", place_.consolePort},
+                    {"consolePassword", place_.consolePassword}};
     jex::fs::writeFileDurably(QDir(place_.folder).filePath(kRunFile),
                               QJsonDocument(run).toJson(QJsonDocument::Compact));
 }

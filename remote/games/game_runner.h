@@ -64,9 +64,13 @@ public:
     // the definition's fixed lines (the settings, masked nowhere: the file is
     // owner-only).
     void setSettingLines(const QStringList& lines) { settingLines_ = lines; }
+    // The server's passwords, masked in its output from now on (the console
+    // password always is).
+    void setSecrets(const QStringList& secrets);
 
     // Goes on with the game an earlier manager started, when its recorded
-    // process still runs; true when it does.
+    // process still runs, with the console it was started with; true when it
+    // does.
     bool attach();
     void start();
     void stop();
@@ -79,6 +83,7 @@ public:
     // Why the last start failed or why the game was given up.
     const QString& reason() const { return reason_; }
     GameOutput& output() { return output_; }
+    const RunnerPlace& place() const { return place_; }
     // GAME as the link sends it.
     QJsonObject toJson() const;
 
@@ -110,6 +115,7 @@ private:
     CrashPolicy policy_;
     std::function<bool(const QString&)> console_;
     QStringList settingLines_;
+    QStringList secrets_;
     GameOutput output_;
     GameState state_ = GameState::Stopped;
     std::optional<ProcessIdentity> process_;

@@ -137,10 +137,14 @@ TEST_F(Runner, ManagerStartedLaterFindsTheSameGame) {
         ASSERT_TRUE(startsReady(*first));
         pid = first->process()->pid;
     }  // the manager goes away; its game does not
-    auto second = runner("echo ready; exec sleep 60");
+    auto second = std::make_unique<GameRunner>(
+        standIn("echo ready; exec sleep 60"),
+        RunnerPlace{0, dir_.filePath("game-0"), 18400, 18999, QStringLiteral("made-up-anew")});
     ASSERT_TRUE(second->attach());
     EXPECT_EQ(second->state(), GameState::Running);
     EXPECT_EQ(second->process()->pid, pid);
+    EXPECT_EQ(second->place().consolePort, 18401);  // the console it was started with
+    EXPECT_EQ(second->place().consolePassword, QStringLiteral("s3cr\"et"));
     stopAndExpectNothingLeft(*second);
     EXPECT_FALSE(runner("echo ready")->attach());  // nothing recorded once it stopped
 }
