@@ -94,6 +94,12 @@ bool GameRunner::writeConfig(QString* reason) {
     return true;
 }
 
+void GameRunner::finishStart(bool ok, const QString& reason) {
+    if (!awaitingReady_) return;
+    awaitingReady_ = false;
+    emit started(ok, reason);
+}
+
 void GameRunner::setState(GameState state) {
     if (state_ == state) return;
     state_ = state;
@@ -152,7 +158,8 @@ void GameRunner::launch() {
     if (!process_) {
         reason_ = why;
         setState(GameState::Failed);
-        emit started(false, reason_);
+        awaitingReady_ = true;
+        finishStart(false, reason_);
         return;
     }
     since_ = QDateTime::currentDateTimeUtc();
@@ -161,6 +168,7 @@ void GameRunner::launch() {
     connect(watch_.get(), &ProcessWatch::ended, this, &GameRunner::processEnded);
     outputTimer_.start();
     readyTimer_.start(definition_.readySeconds * 1000);
+    awaitingReady_ = true;
     setState(GameState::Starting);
 }
 
@@ -173,7 +181,7 @@ void GameRunner::readOutput() {
         if (definition_.readyLine.match(line).hasMatch()) {
             readyTimer_.stop();
             setState(GameState::Running);
-            emit started(true, {});
+            finishStart(true, {});
             return;
         }
     }
@@ -275,8 +283,10 @@ void GameRunner::concludeEnd(std::optional<int> waitStatus) {
     const GameState was = state_;
     if (was == GameState::Stopping) {
         setState(giveUpAfterStop_ ? GameState::Failed : GameState::Stopped);
-        if (giveUpAfterStop_) emit started(false, reason_);
         giveUpAfterStop_ = false;
+        // A start cut short by a stop is answered too: nothing waits for ever.
+        finishStart(false,
+                    reason_.isEmpty() ? QStringLiteral("stopped before it was ready") : reason_);
         emit stopped();
         return;
     }
@@ -286,8 +296,8 @@ void GameRunner::concludeEnd(std::optional<int> waitStatus) {
     while (!crashTimes_.empty() && crashTimes_.front() < now - policy_.windowMs)
         crashTimes_.pop_front();
     if (was == GameState::Starting)
-        emit started(false, QStringLiteral("%1 before it was ready; its last lines: %2")
-                                .arg(lastExit_, output_.last(kLinesWithAFailure).join(" | ")));
+        finishStart(false, QStringLiteral("%1 before it was ready; its last lines: %2")
+                               .arg(lastExit_, output_.last(kLinesWithAFailure).join(" | ")));
     if (static_cast<int>(crashTimes_.size()) >= policy_.crashesToGiveUp) {
         reason_ = QStringLiteral("%1 %2 times in %3 minutes")
                       .arg(lastExit_)

@@ -99,6 +99,7 @@ signals:
 
 private:
     void setState(GameState state);
+    void finishStart(bool ok, const QString& reason);
     bool writeConfig(QString* reason);
     void launch();
     void processEnded(std::optional<int> waitStatus);
@@ -130,7 +131,9 @@ private:
     QTimer readyTimer_;
     QTimer stepTimer_;  // the next step of a stop, or the restart after a crash
     int stopStep_ = 0;
-    bool ending_ = false;  // the game ended; waiting for its group to go
+    bool ending_ = false;
+    bool awaitingReady_ =
+        false;  // a start not answered yet  // the game ended; waiting for its group to go
 };
 
 }  // namespace jexremote::games
