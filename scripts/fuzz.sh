@@ -32,7 +32,7 @@ seconds="${1:-30}"
 shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(fuzz_settings_reply fuzz_request_text fuzz_update_body
-  fuzz_numbers fuzz_panel_reply fuzz_panel_load fuzz_ini_keys fuzz_dec64)
+  fuzz_numbers fuzz_panel_reply fuzz_panel_load fuzz_ini_keys fuzz_dec64 fuzz_game_lines)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}" -j "$(nproc)"

@@ -1,0 +1,22 @@
+#pragma once
+// The link's JSON in small steps every reader shares: a message as an object,
+// an object as compact text, and values read only when they are what and as
+// large as the reader allows.
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <optional>
+
+namespace jexlink::json {
+
+QString compact(const QJsonObject& object);
+std::optional<QJsonObject> objectOf(const QString& message);
+// A whole number from `low` to `high`; JSON numbers are doubles, so the range
+// is checked before the conversion.
+std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 high);
+// A string of at most `limit` characters.
+std::optional<QString> boundedText(const QJsonValue& value, int limit);
+
+}  // namespace jexlink::json

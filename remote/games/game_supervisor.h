@@ -1,0 +1,75 @@
+#pragma once
+// The games of one state folder: the definitions found in the games folder,
+// the profiles bound to them, a runner and a console for each, and the
+// actions operators ask for. Each game runs in DIR/games/profile-N/, owner-
+// only, with a console password made up here and never shown. At start every
+// game an earlier manager left running is found again and goes on.
+//
+// Widget-free and socket-free towards the operators: the link server asks it
+// and forwards what it says (game changes, output lines) to its connections.
+
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "link/game_messages.h"
+#include "remote/games/game_bindings.h"
+#include "remote/games/game_definition.h"
+#include "remote/games/game_runner.h"
+
+namespace jexremote::games {
+
+class GameConsole;
+
+// The definitions in `folder` (NAME.json each), by name; a file that breaks a
+// rule is left out and named in `problems` ("FILE: reason").
+std::map<QString, GameDefinition> readDefinitions(const QString& folder, QStringList* problems);
+
+class GameSupervisor : public QObject {
+    Q_OBJECT
+public:
+    GameSupervisor(QString stateFolder, std::map<QString, GameDefinition> definitions,
+                   QObject* parent = nullptr);
+    ~GameSupervisor() override;
+
+    // Reads the bindings, finds the games still running and makes a runner
+    // for each bound profile. False, with the reason, when the bindings
+    // cannot be read or name an unknown definition.
+    bool open(QString* error);
+    void setCrashPolicy(const CrashPolicy& policy);
+
+    QList<jexlink::GameStatus> games() const;
+    std::optional<jexlink::GameStatus> game(int profile) const;
+    // The definition a profile runs, or empty.
+    QString definitionOf(int profile) const;
+
+    using ControlDone = std::function<void(const jexlink::ControlOutcome&)>;
+    // Carries out `action` on the profile's game and calls `done` once it is
+    // done (a start once ready, a stop once no process is left) or refused.
+    void control(int profile, const QString& action, ControlDone done);
+    // The last `count` output lines, masked.
+    QStringList output(int profile, int count) const;
+    // Passes one line to the game's console; the reason when it cannot.
+    QString command(int profile, const QString& line);
+    // The server's passwords, masked in its output.
+    void setSecrets(int profile, const QStringList& secrets);
+
+signals:
+    void gameChanged(const jexlink::GameStatus& game);
+    void printed(int profile, const QStringList& lines);
+
+private:
+    struct Game;
+    void watchConsole(Game& game);
+    jexlink::GameStatus statusOf(const Game& game) const;
+
+    QString stateFolder_;
+    std::map<QString, GameDefinition> definitions_;
+    std::map<int, std::unique_ptr<Game>> games_;
+    CrashPolicy policy_;
+};
+
+}  // namespace jexremote::games
