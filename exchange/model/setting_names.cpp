@@ -69,4 +69,8 @@ QString labelOfKey(QStringView key) {
     return {};
 }
 
+QString captionWords(QStringView caption) {
+    return (caption.endsWith(u':') ? caption.chopped(1) : caption).toString();
+}
+
 }  // namespace kdrsm::model

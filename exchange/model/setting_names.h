@@ -41,4 +41,8 @@ int fieldOfKey(QStringView key);
 // for a key that names nothing.
 QString labelOfKey(QStringView key);
 
+// A caption as words in a sentence: the form's trailing colon taken off
+// ("Max Players:" -> "Max Players").
+QString captionWords(QStringView caption);
+
 }  // namespace kdrsm::model
