@@ -71,11 +71,6 @@ bool ErrorTrap::step(qint32 line, const std::function<void()>& body) {
     return false;
 }
 
-void ErrorTrap::fail(qint32 line, const jex::Error& error) {
-    if (ended_) return;
-    report(error.object(), line);
-}
-
 void ErrorTrap::report(const jex::ErrObject& error, qint32 line) {
     ended_ = true;
     reportError(procedure_, error, line);

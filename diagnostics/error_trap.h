@@ -23,10 +23,6 @@ public:
     // Returns true while the procedure goes on.
     bool step(qint32 line, const std::function<void()>& body);
 
-    // Ends the procedure on the error path with `error` at `line`, as if a
-    // step had raised it (for failures found outside a step).
-    void fail(qint32 line, const jex::Error& error);
-
     bool ended() const { return ended_; }
     const QString& procedure() const { return procedure_; }
 

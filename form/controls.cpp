@@ -293,16 +293,4 @@ void setTwipsGeometry(QWidget* control, qint32 left, qint32 top, qint32 width, q
                          qMax(0, pixels(width, perX)), qMax(0, pixels(height, perY)));
 }
 
-void setTwipsLeft(QWidget* control, qint32 left) {
-    setTwipsGeometry(control, left, twipsTop(control), twipsWidth(control), twipsHeight(control));
-}
-
-void setTwipsTop(QWidget* control, qint32 top) {
-    setTwipsGeometry(control, twipsLeft(control), top, twipsWidth(control), twipsHeight(control));
-}
-
-void setTwipsSize(QWidget* control, qint32 width, qint32 height) {
-    setTwipsGeometry(control, twipsLeft(control), twipsTop(control), width, height);
-}
-
 }  // namespace kdrsm::ctl

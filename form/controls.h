@@ -71,8 +71,5 @@ qint32 twipsTop(const QWidget* control);
 qint32 twipsWidth(const QWidget* control);
 qint32 twipsHeight(const QWidget* control);
 void setTwipsGeometry(QWidget* control, qint32 left, qint32 top, qint32 width, qint32 height);
-void setTwipsLeft(QWidget* control, qint32 left);
-void setTwipsTop(QWidget* control, qint32 top);
-void setTwipsSize(QWidget* control, qint32 width, qint32 height);
 
 }  // namespace kdrsm::ctl

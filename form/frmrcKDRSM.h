@@ -34,7 +34,6 @@ public:
     // Form events. Loading a loaded form does nothing.
     void Form_Load();
     void Form_Unload();
-    bool isLoaded() const { return loaded_; }
 
     // Mouse pointer: 0 default, 11 busy (the wait cursor).
     static constexpr int kDefaultPointer = 0;

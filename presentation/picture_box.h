@@ -19,9 +19,6 @@ public:
 
     // The persistent surface, sized as the widget (at least 1 x 1 pixel).
     const QImage& surface() const;
-    // Scale size in pixels (scale mode pixels).
-    int scaleWidth() const { return surface().width(); }
-    int scaleHeight() const { return surface().height(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,7 +66,6 @@ public:
     const QString& description() const { return object_.description; }
     const ErrObject& object() const { return object_; }
     qint32 line() const { return line_; }
-    void setLine(qint32 line) { line_ = line; }
     const char* what() const noexcept override { return what_.c_str(); }
 
 private:
