@@ -7,11 +7,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "exchange/wire/request.h"
 #include "remote/audit/audit_trail.h"
+#include "remote/audit/gzip_text.h"
 #include "remote/audit/settings_history.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
@@ -211,44 +216,178 @@ TEST(AuditTrail, ArchivesBySizeAndKeepsEveryRecord) {
     EXPECT_EQ(trail.records().first(), recordAt(1));
 }
 
+// A time in a test's file names and records: "D10" is ten days before the
+// test's start, anything else as written ("20200101T000000Z").
+struct Times {
+    QDateTime start = QDateTime::currentDateTimeUtc();
+    QDateTime at(const QString& token) const {
+        if (token.startsWith(u'D')) return start.addDays(-token.mid(1).toInt());
+        QDateTime time = QDateTime::fromString(token, QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+        time.setTimeZone(QTimeZone::utc());
+        return time;
+    }
+    // A file name with its tokens written as archive times.
+    QString name(QString name) const {
+        static const QRegularExpression kToken(QStringLiteral("D[0-9]+"));
+        for (const auto& match : kToken.globalMatch(name))
+            name.replace(match.captured(), at(match.captured()).toString("yyyyMMdd'T'HHmmss'Z'"));
+        return name;
+    }
+};
+
+struct FoundFile {
+    const char* name;
+    QStringList times;  // its records' times, in order
+};
+
 struct KeptCase {
     const char* name;
-    QStringList found;  // files before open(); "RECENT" is yesterday's time
-    QStringList kept;   // files after
+    QList<FoundFile> found;
+    QStringList kept;   // files after open()
+    int clockDays = 0;  // how far the clock is ahead of the test's start
 };
 
 class KeptCases : public ::testing::TestWithParam<KeptCase> {};
 
 TEST_P(KeptCases, OpenArchivesWhatIsLeftAndRemovesOnlyWhatIsPastRetention) {
     jextest::TempHost host;
-    const QDateTime yesterday = QDateTime::currentDateTimeUtc().addDays(-1);
-    const QString recent = yesterday.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    const QByteArray line =
-        "{\"time\":\"" + yesterday.toString(Qt::ISODateWithMs).toUtf8() + "\"}\n";
-    for (QString name : GetParam().found)
-        host.write(name.replace(QStringLiteral("RECENT"), recent), line);
-    jexremote::AuditTrail trail(host.root(), {1 << 20, 30});
+    const Times times;
+    for (const FoundFile& file : GetParam().found) {
+        QByteArray text;
+        for (const QString& time : file.times)
+            text += "{\"time\":\"" + times.at(time).toString(Qt::ISODateWithMs).toUtf8() + "\"}\n";
+        const QString name = times.name(QString::fromLatin1(file.name));
+        host.write(name, name.endsWith(u".gz") ? jexremote::gzipped(text) : text);
+    }
+    const QDateTime now = times.start.addDays(GetParam().clockDays);
+    jexremote::AuditTrail trail(host.root(), {1 << 20, 30, [now] { return now; }});
     trail.open();
     QStringList kept;
-    for (const QString& name : GetParam().kept) kept << QString(name).replace("RECENT", recent);
+    for (const QString& name : GetParam().kept) kept << times.name(name);
     EXPECT_EQ(QDir(host.root()).entryList(QDir::Files), kept);
 }
 
 // clang-format off
 const KeptCase kKeptCases[] = {
     {"PastRetentionRemoved",
-     {"audit-000001-20200101T000000Z.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"},
-     {"audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
-    {"CurrentFileNeverRemoved", {"audit.jsonl"}, {"audit.jsonl"}},
-    {"UncompressedArchiveCompressed", {"audit-000004.jsonl"}, {"audit-000004-RECENT.jsonl.gz"}},
+     {{"audit-000001-20200101T000000Z.jsonl.gz", {"20200101T000000Z"}},
+      {"audit-000002-D1.jsonl.gz", {"D1"}}, {"audit.jsonl", {"D1"}}},
+     {"audit-000002-D1.jsonl.gz", "audit.jsonl"}},
+    {"CurrentFileNeverRemoved", {{"audit.jsonl", {"20200101T000000Z"}}}, {"audit.jsonl"}},
+    {"UncompressedArchiveCompressed", {{"audit-000004.jsonl", {"D1"}}}, {"audit-000004-D1.jsonl.gz"}},
     {"CompressedTwiceKeepsTheCompressedOne",
-     {"audit-000004.jsonl", "audit-000004-RECENT.jsonl.gz"}, {"audit-000004-RECENT.jsonl.gz"}},
-    {"EarlierReleaseFilesTakenIn", {"audit.2.jsonl", "audit.1.jsonl", "audit.jsonl"},
-     {"audit-000001-RECENT.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
+     {{"audit-000004.jsonl", {"D1"}}, {"audit-000004-D1.jsonl.gz", {"D1"}}},
+     {"audit-000004-D1.jsonl.gz"}},
+    {"EarlierReleaseFilesTakenIn",
+     {{"audit.2.jsonl", {"D2"}}, {"audit.1.jsonl", {"D1"}}, {"audit.jsonl", {"D1"}}},
+     {"audit-000001-D2.jsonl.gz", "audit-000002-D1.jsonl.gz", "audit.jsonl"}},
+    // The clock stepped back a day while it filled: named by its newest record.
+    {"ArchiveNamedByItsNewestRecord", {{"audit-000004.jsonl", {"D2", "D3"}}},
+     {"audit-000004-D2.jsonl.gz"}},
+    {"EarlierNameOfItsLastRecordNotTrusted",
+     {{"audit-000001-D32.jsonl.gz", {"D29", "D32"}}, {"audit.jsonl", {"D1"}}},
+     {"audit-000001-D32.jsonl.gz", "audit.jsonl"}},
+    {"ClockFarAheadAtStart",
+     {{"audit-000001-D10.jsonl.gz", {"D10"}}, {"audit.jsonl", {"D1"}}},
+     {"audit-000001-D10.jsonl.gz", "audit.jsonl"}, 400},
+    // Records written under a clock ten years behind, after others.
+    {"WrittenUnderAClockSetBack",
+     {{"audit-000001-D10.jsonl.gz", {"D10"}}, {"audit-000002-D3650.jsonl.gz", {"D3650"}},
+      {"audit.jsonl", {"D1"}}},
+     {"audit-000001-D10.jsonl.gz", "audit-000002-D3650.jsonl.gz", "audit.jsonl"}},
+    {"ClockBeforeTheNewestRecordRemovesNothing",
+     {{"audit-000001-D400.jsonl.gz", {"D400"}}, {"audit.jsonl", {"D1"}}},
+     {"audit-000001-D400.jsonl.gz", "audit.jsonl"}, -200},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Archives, KeptCases, ::testing::ValuesIn(kKeptCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A run of updates at one time: each renames the server, or (no change) one
+// by an operator without privileges restates the settings the server holds.
+struct Burst {
+    int daysAgo;
+    int count;
+    bool changes;
+};
+
+struct KeptVersionsCase {
+    const char* name;
+    int keepDays;
+    QList<Burst> bursts;
+    qint64 newest, oldest;  // the kept versions: every id from newest down to oldest
+};
+
+class KeptVersionsCases : public ::testing::TestWithParam<KeptVersionsCase> {};
+
+TEST_P(KeptVersionsCases, KeptByCountAndAgeAndNoChangeStoresNone) {
+    const KeptVersionsCase& c = GetParam();
+    jextest::TempHost host;
+    const QString state = host.path(QStringLiteral("state"));
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
+    QFile file(host.path(QStringLiteral("state/server-0.ini")));  // there before the first burst
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(now.addDays(-30), QFileDevice::FileModificationTime));
+    file.close();
+    auto store = std::make_unique<jexremote::ServerStore>(state);
+    std::unique_ptr<jexremote::SettingsHistory> history;
+    const auto reopen = [&] {
+        history.reset();
+        store = std::make_unique<jexremote::ServerStore>(state);
+        jexremote::AuditLimits limits;
+        limits.clock = [&now] { return now; };
+        history = std::make_unique<jexremote::SettingsHistory>(*store, state, limits, c.keepDays);
+        QString error;
+        ASSERT_TRUE(store->open(&error) && history->open(&error)) << error.toStdString();
+    };
+    reopen();
+    const QDateTime start = now;
+    QString name = QStringLiteral("Night Ops");
+    for (const Burst& burst : c.bursts) {
+        now = start.addDays(-burst.daysAgo);
+        const qint64 held = history->currentVersion(0);
+        const jexlink::Welcome nobody{QStringLiteral("nobody"), false, {}};
+        for (int n = 0; n < burst.count; ++n) {
+            if (burst.changes) name = QStringLiteral("Renamed %1").arg(held + n);
+            const auto served =
+                jexremote::ServerManager(*store, *history)
+                    .answer({n, jextest::updateRequest(jextest::restatingBody(name))},
+                            burst.changes ? superAdmin() : nobody);
+            ASSERT_EQ(served.answer.text, "1") << n;
+            if (burst.changes) continue;
+            EXPECT_EQ(served.answer.version, held) << "the version the server holds";
+            EXPECT_FALSE(served.changed) << "nobody is told of a change";
+        }
+        if (!burst.changes) {
+            const QJsonObject last = history->history(0).records.first().toObject();
+            EXPECT_EQ(last.value("noChange"), true);
+            EXPECT_EQ(last.value("version"), held);
+            EXPECT_EQ(last.value("changes"), QJsonArray());
+        }
+    }
+    QList<qint64> expected;
+    for (qint64 id = c.newest; id >= c.oldest; --id) expected << id;
+    for (const char* when : {"as stored", "after a restart"}) {
+        QList<qint64> listed;
+        for (const QJsonValue version : history->history(0).versions)
+            listed << version["version"].toInteger();
+        EXPECT_EQ(listed, expected) << when;
+        reopen();
+    }
+}
+
+// clang-format off
+const KeptVersionsCase kKeptVersionsCases[] = {
+    // The state file is version 1; 21 changes make 2..22.
+    {"NoChangeBurstKeepsTheVersions", 0, {{0, 21, true}, {0, 20, false}}, 22, 3},
+    {"BurstOfTheWeekKeptWhole", 7, {{0, 30, true}}, 31, 2},
+    {"OlderThanTheWeekGoBeyondTwenty", 7, {{10, 30, true}, {0, 25, true}}, 56, 32},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Versions, KeptVersionsCases, ::testing::ValuesIn(kKeptVersionsCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct FirstVersionCase {
