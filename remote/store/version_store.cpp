@@ -130,10 +130,17 @@ std::optional<qint64> VersionStore::keepFound(int profile, const ServerSettings&
     return info.version;
 }
 
-std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {
+std::variant<StoredVersion, QString> VersionStore::read(int profile, qint64 version,
+                                                        const QString& suffix) const {
     const QString name = QStringLiteral("version %1").arg(version);
     QString error;
-    const auto text = jex::fs::readRegularFile(path, kMaxVersionFileBytes + 1, &error);
+    // Nothing is taken from where a link planted in a folder's place points.
+    const FolderFd folder{openFolder(profile, false, &error)};
+    const auto text = folder.fd < 0
+                          ? std::nullopt
+                          : jex::fs::readRegularFile(
+                                QDir(folderOf(profile)).filePath(QString::number(version) + suffix),
+                                kMaxVersionFileBytes + 1, &error);
     if (!text) return name + QStringLiteral(": not kept");
     if (text->size() > kMaxVersionFileBytes) return name + QStringLiteral(": too large");
     QJsonParseError parseError{};
@@ -158,12 +165,11 @@ std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qin
 std::variant<StoredVersion, QString> VersionStore::load(int profile, qint64 version) const {
     if (const auto found = foundVersion(profile); found && version == found->version)
         return loadFound(*found, profile);
-    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kKeptSuffix), version);
+    return read(profile, version, kKeptSuffix);
 }
 
 std::variant<StoredVersion, QString> VersionStore::loadStaged(int profile, qint64 version) const {
-    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix),
-                version);
+    return read(profile, version, kStagedSuffix);
 }
 
 VersionInfo VersionStore::infoOf(int profile, qint64 version) const {

@@ -104,7 +104,8 @@ private:
     VersionInfo infoOf(int profile, qint64 version) const;
     void prune(int folder, int profile);
     QList<qint64> ids(int profile, const QString& suffix) const;
-    std::variant<StoredVersion, QString> read(const QString& path, qint64 version) const;
+    std::variant<StoredVersion, QString> read(int profile, qint64 version,
+                                              const QString& suffix) const;
 
     QString stateFolder_;
     QString folder_;
