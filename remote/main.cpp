@@ -94,6 +94,13 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
         QStringLiteral("Days an audit record is kept at least (default 365); older archives "
                        "are removed."),
         QStringLiteral("N"));
+    const QCommandLineOption keepVersionDays(
+        QStringLiteral("keep-versions-days"),
+        QStringLiteral("Days every stored version of a server is kept, beside its last %1 "
+                       "(default %2; 0: the last %1 only).")
+            .arg(jexremote::kKeptVersions)
+            .arg(jexremote::kDefaultKeepVersionDays),
+        QStringLiteral("N"));
     const QCommandLineOption updates(
         QStringLiteral("max-updates-per-second"),
         QStringLiteral("Updates and reverts one operator may send a second, twice that at once "
@@ -121,8 +128,9 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
     const QCommandLineOption removeOperator(
         QStringLiteral("remove-operator"),
         QStringLiteral("Remove an operator from --token-file and exit."), QStringLiteral("NAME"));
-    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays, updates,
-                       history, addOperator, superAdmin, privileges, removeOperator});
+    parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays,
+                       keepVersionDays, updates, history, addOperator, superAdmin, privileges,
+                       removeOperator});
     parser.process(app);
 
     if (parser.isSet(addOperator) || parser.isSet(removeOperator)) {
@@ -168,6 +176,14 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
             return Exit{QStringLiteral("bad --audit-days: give %1 to %2 days")
                             .arg(jexremote::kMinAuditDays)
                             .arg(jexremote::kMaxAuditDays)};
+    }
+    if (parser.isSet(keepVersionDays)) {
+        bool ok = false;
+        options.keepVersionDays = parser.value(keepVersionDays).toInt(&ok);
+        if (!ok || options.keepVersionDays < 0 ||
+            options.keepVersionDays > jexremote::kMaxKeepVersionDays)
+            return Exit{QStringLiteral("bad --keep-versions-days: give 0 to %1 days")
+                            .arg(jexremote::kMaxKeepVersionDays)};
     }
     if (parser.isSet(updates) && !parseRate(parser.value(updates), &options.updatesPerSecond))
         return Exit{QStringLiteral("bad --max-updates-per-second: give 0.1 to 10000")};

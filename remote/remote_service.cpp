@@ -91,7 +91,8 @@ bool RemoteService::start(QString* error) {
 
     AuditLimits audit;
     audit.retentionDays = options_.auditDays;
-    history_ = std::make_unique<SettingsHistory>(*store_, options_.stateDir, audit);
+    history_ = std::make_unique<SettingsHistory>(*store_, options_.stateDir, audit,
+                                                 options_.keepVersionDays);
     if (!history_->open(error)) return false;
     manager_ = std::make_unique<ServerManager>(*store_, *history_);
     LinkLimits limits;

@@ -13,6 +13,7 @@
 
 #include "link/link_messages.h"
 #include "remote/store/server_settings.h"
+#include "remote/store/version_store.h"
 
 namespace jexremote {
 
@@ -30,6 +31,7 @@ struct RemoteOptions {
     double updatesPerSecond = 10;  // per operator, updates and reverts (twice that at once)
     double historyPerSecond = 5;   // per operator, history requests (twice that at once)
     int auditDays = 365;           // audit archives are kept until all their records are older
+    int keepVersionDays = kDefaultKeepVersionDays;  // every version this young is kept
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for

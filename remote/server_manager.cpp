@@ -154,6 +154,17 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
     QString error;
     const ChangeOrigin origin{who.operatorName, request.hostTag, std::nullopt, message.batch,
                               merging ? std::optional(currentVersion) : std::nullopt};
+    if (next == current) {
+        // Nothing to store: no version is spent (a burst of these would push
+        // out the kept ones) and nobody is told of a change. The answer names
+        // the version the server holds.
+        if (!history_.recordUnchanged(profile, origin, &error))
+            return finish(QStringLiteral("not stored"), error);
+        served.answer.text = kUpdatedAnswer;
+        served.answer.version = currentVersion;
+        return finish(QStringLiteral("no change"),
+                      QStringLiteral("version %1").arg(currentVersion));
+    }
     const auto stored = history_.store(profile, current, next, origin, &error);
     if (!stored) return finish(QStringLiteral("not stored"), error);
     served.answer.text = kUpdatedAnswer;

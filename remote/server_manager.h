@@ -3,7 +3,9 @@
 // from an operator and answers with the text the panel expects. The profile
 // index of the request selects the server.
 //   "GetSettingsRem": the settings reply, with the version it holds
-//   "SetSettingsRem": "1" once the new settings are on disk, "0" when the
+//   "SetSettingsRem": "1" once the new settings are on disk (when they change
+//                     nothing: once that is recorded, with the version held),
+//                     "0" when the
 //                     update is refused, conflicts with a later change or
 //                     cannot be stored
 //   anything else, or a profile not managed here: "Failed"

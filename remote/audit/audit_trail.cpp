@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <sys/stat.h>
 
@@ -55,15 +56,24 @@ void forEachLine(const QByteArray& text, Visit visit) {
     }
 }
 
-// The time of the newest record of a trail file's text: its last record's.
+QDateTime timeOf(const QJsonObject& record) {
+    const QDateTime time =
+        QDateTime::fromString(record.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+    return time.isValid() ? time.toUTC() : QDateTime();
+}
+
+QDateTime later(const QDateTime& a, const QDateTime& b) {
+    if (!a.isValid()) return b;
+    return b.isValid() && b > a ? b : a;
+}
+
+// The time of the newest record of a trail file's text, wherever it stands:
+// after the clock was set back, the last record is not the newest.
 QDateTime newestTime(const QByteArray& text) {
     QDateTime newest;
-    forEachLine(text, [&](const QJsonObject& record, qint64) {
-        const QDateTime time = QDateTime::fromString(
-            record.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
-        if (time.isValid()) newest = time;
-    });
-    return newest.isValid() ? newest.toUTC() : QDateTime::currentDateTimeUtc();
+    forEachLine(text,
+                [&](const QJsonObject& record, qint64) { newest = later(newest, timeOf(record)); });
+    return newest;
 }
 
 void syncOrLog(const QString& folder) {
@@ -89,8 +99,10 @@ QList<AuditTrail::Archive> AuditTrail::archives() const {
         if (!match.hasMatch()) continue;
         const qint64 seq = match.captured(1).toLongLong();
         Archive archive{seq, QDir(folder_).filePath(name), {}};
-        if (match.hasCaptured(2))
-            archive.newest = QDateTime::fromString(match.captured(2), kTimeFormat).toUTC();
+        if (match.hasCaptured(2)) {
+            archive.newest = QDateTime::fromString(match.captured(2), kTimeFormat);
+            archive.newest.setTimeZone(QTimeZone::utc());  // the name's time is UTC
+        }
         // A compressed archive is whole (it is written atomically): it wins.
         if (!bySeq.contains(seq) || archive.newest.isValid()) bySeq.insert(seq, archive);
     }
@@ -137,10 +149,11 @@ void AuditTrail::compressPending() {
             qCWarning(lcRemote).noquote() << "cannot compress" << plain << error;
             continue;
         }
-        const QString compressed =
-            QDir(folder_).filePath(QStringLiteral("audit-%1-%2.jsonl.gz")
-                                       .arg(archive.seq, 6, 10, QChar(u'0'))
-                                       .arg(newestTime(*text).toString(kTimeFormat)));
+        const QDateTime newest = newestTime(*text);
+        const QString compressed = QDir(folder_).filePath(
+            QStringLiteral("audit-%1-%2.jsonl.gz")
+                .arg(archive.seq, 6, 10, QChar(u'0'))
+                .arg((newest.isValid() ? newest : utcNow(limits_.clock)).toString(kTimeFormat)));
         if (const auto failure = jex::fs::writeFileDurably(compressed, gzip)) {
             // Kept as it is; compressed at the next rotation or start.
             qCWarning(lcRemote).noquote() << "cannot archive" << plain << ":" << failure->text;
@@ -153,11 +166,60 @@ void AuditTrail::compressPending() {
     }
 }
 
+QDateTime AuditTrail::newestHeld() {
+    if (!newest_) {
+        QDateTime newest;
+        for (const Archive& archive : archives()) {
+            if (archive.newest.isValid()) {
+                newest = later(newest, archive.newest);
+                continue;
+            }
+            QString error;  // not compressed yet: its records say
+            if (const auto text = readTrailFile(archive.path, &error))
+                newest = later(newest, newestTime(*text));
+        }
+        QString error;
+        if (const auto text = readTrailFile(currentFile(), &error))
+            newest = later(newest, newestTime(*text));
+        newest_ = newest;
+    }
+    return *newest_;
+}
+
+// A clock set ahead must not age every record at once, and records written
+// under a clock set back must not look old once it is right again. So an
+// archive's records count as written no earlier than any record archived
+// before them, and their age is counted back from the newest record the
+// trail holds, never from a clock that is ahead of it; a clock behind it
+// removes nothing.
 void AuditTrail::expire() {
-    const QDateTime oldestKept = QDateTime::currentDateTimeUtc().addDays(-limits_.retentionDays);
+    const QDateTime now = utcNow(limits_.clock);
+    const QDateTime newest = newestHeld();
+    if (!newest.isValid()) return;
+    if (now < newest) {
+        qCWarning(lcRemote).noquote()
+            << "audit trail: the clock" << now.toString(Qt::ISODateWithMs)
+            << "is before the newest audit record" << newest.toString(Qt::ISODateWithMs)
+            << "; no archive removed";
+        return;
+    }
+    const QDateTime oldestKept = newest.addDays(-limits_.retentionDays);
+    QDateTime written;  // no earlier than this, the archives so far
     bool removed = false;
     for (const Archive& archive : archives()) {
-        if (!archive.newest.isValid() || archive.newest >= oldestKept) continue;
+        if (!archive.newest.isValid()) continue;  // not compressed yet
+        written = later(written, archive.newest);
+        if (written >= oldestKept) break;
+        // The name may be an earlier release's (its last record's time): the
+        // records themselves decide.
+        QString error;
+        const auto text = readTrailFile(archive.path, &error);
+        if (!text) {
+            qCWarning(lcRemote).noquote() << "audit trail:" << error << "; not removed";
+            continue;
+        }
+        written = later(written, newestTime(*text));
+        if (written >= oldestKept) break;
         if (!QFile::remove(archive.path)) {
             qCWarning(lcRemote).noquote() << "cannot remove" << archive.path;
             continue;
@@ -202,6 +264,7 @@ bool AuditTrail::append(const QJsonObject& record, QString* error) {
         *error = failure->text;
         return false;
     }
+    if (newest_) newest_ = later(*newest_, timeOf(record));
     return true;
 }
 

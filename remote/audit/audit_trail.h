@@ -5,10 +5,13 @@
 // grow past the rotation size it is archived: renamed "audit-SEQ.jsonl", then
 // compressed to "audit-SEQ-TIME.jsonl.gz" (gzip; SEQ counts up, TIME is the
 // UTC time of its newest record, "20240501T120000Z"). No record is dropped
-// for the trail's size: an archive is removed only once its newest record is
-// older than the retention time. A line cut by a crash, or any line that is
-// not a JSON object, is skipped on read, and the next append starts on a
-// fresh line.
+// for the trail's size. Retention does not trust the clock alone: an archive
+// is removed only once its newest record, and every record archived before
+// it, is older than the retention time counted back from the newest record
+// the trail holds; while the clock reads a time before that record (set
+// back), nothing is removed. A line cut by a crash, or any line that is not
+// a JSON object, is skipped on read, and the next append starts on a fresh
+// line.
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -17,12 +20,16 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+
+#include "remote/store/utc_clock.h"
 
 namespace jexremote {
 
 struct AuditLimits {
     qint64 rotateBytes = 1 << 20;
     int retentionDays = 365;
+    UtcClock clock = {};  // the times records carry and retention is judged by
 };
 
 // The retention times a command line may ask for.
@@ -65,9 +72,12 @@ private:
     bool rotate(QString* error);
     void compressPending();
     void expire();
+    // The time of the newest record the trail holds; invalid when none has one.
+    QDateTime newestHeld();
 
     QString folder_;
     AuditLimits limits_;
+    std::optional<QDateTime> newest_;  // newestHeld(), once read
 };
 
 }  // namespace jexremote

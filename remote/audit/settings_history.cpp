@@ -21,10 +21,6 @@ const QString kProfile = QStringLiteral("profile");
 const QString kVersion = QStringLiteral("version");
 const QString kUndone = QStringLiteral("undone");
 
-QString nowUtc() {
-    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-}
-
 qint64 versionOf(const QJsonObject& record) {
     return record.value(kVersion).toInteger(-1);
 }
@@ -55,8 +51,16 @@ bool touches(const QJsonObject& record, const QString& key, const QString& entry
 
 }  // namespace
 
-SettingsHistory::SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits)
-    : store_(store), audit_(stateFolder, limits), versions_(stateFolder) {}
+SettingsHistory::SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits,
+                                 int keepVersionDays)
+    : store_(store),
+      clock_(limits.clock),
+      audit_(stateFolder, limits),
+      versions_(stateFolder, keepVersionDays, limits.clock) {}
+
+QString SettingsHistory::now() const {
+    return utcNow(clock_).toString(Qt::ISODateWithMs);
+}
 
 bool SettingsHistory::finishStaged(int profile, QString* error) {
     const QList<qint64> staged = versions_.staged(profile);
@@ -93,6 +97,8 @@ void SettingsHistory::remember(const QJsonObject& record, qint64 bytes) {
     const QJsonValue value = record.value(kProfile);
     const qint64 profile = value.toInteger();
     if (!value.isDouble() || profile < INT_MIN || profile > INT_MAX) return;
+    // An id in the trail stays used, even one whose update was undone.
+    versions_.noteUsed(int(profile), versionOf(record));
     Window& window = index_[int(profile)][record.value(QStringLiteral("operator")).toString()];
     window.records.append({nextSeq_++, bytes, record});
     window.bytes += bytes;
@@ -126,7 +132,7 @@ bool SettingsHistory::open(QString* error) {
 std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSettings& before,
                                                   const ServerSettings& after,
                                                   const ChangeOrigin& origin, QString* error) {
-    const VersionInfo info{versions_.nextVersion(profile), nowUtc(), origin.operatorName};
+    const VersionInfo info{versions_.nextVersion(profile), now(), origin.operatorName};
     if (!versions_.stage(profile, info, after, error)) return std::nullopt;
 
     QJsonObject record{{QStringLiteral("time"), info.time},
@@ -145,7 +151,7 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
 
     if (!store_.store(profile, after, error)) {
         QString undoError;
-        const QJsonObject undone{{QStringLiteral("time"), nowUtc()},
+        const QJsonObject undone{{QStringLiteral("time"), now()},
                                  {QStringLiteral("operator"), origin.operatorName},
                                  {kProfile, profile},
                                  {kVersion, info.version},
@@ -164,6 +170,19 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
     if (!versions_.keep(profile, info.version, &keepError))
         qCWarning(lcRemote).noquote() << keepError;
     return info;
+}
+
+bool SettingsHistory::recordUnchanged(int profile, const ChangeOrigin& origin, QString* error) {
+    QJsonObject record{{QStringLiteral("time"), now()},
+                       {QStringLiteral("operator"), origin.operatorName},
+                       {QStringLiteral("tag"), origin.tag.left(kMaxLoggedTag)},
+                       {kProfile, profile},
+                       {kVersion, currentVersion(profile)},
+                       {QStringLiteral("changes"), QJsonArray()},
+                       {QStringLiteral("noChange"), true}};
+    if (origin.mergedWith) record.insert(QStringLiteral("mergedWith"), *origin.mergedWith);
+    if (!origin.batch.isEmpty()) record.insert(QStringLiteral("batch"), origin.batch);
+    return appendRecord(record, error);
 }
 
 std::optional<VersionInfo> SettingsHistory::lastChange(int profile, qint64 after,
@@ -223,7 +242,9 @@ jexlink::History SettingsHistory::history(int profile) const {
 
     jexlink::History history;
     for (const Indexed* indexed : chosen) history.records.append(indexed->record);
-    for (const VersionInfo& version : versions_.list(profile))
+    const QList<VersionInfo> kept = versions_.list(profile);
+    for (const VersionInfo& version :
+         kept.first(std::min<qsizetype>(kept.size(), kMaxListedVersions)))
         history.versions.append(QJsonObject{{kVersion, version.version},
                                             {QStringLiteral("time"), version.time},
                                             {QStringLiteral("operator"), version.operatorName}});

@@ -50,7 +50,8 @@ inline constexpr qint64 kMaxHistoryBytes = 512 * 1024;
 
 class SettingsHistory {
 public:
-    SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits = {});
+    SettingsHistory(ServerStore& store, const QString& stateFolder, AuditLimits limits = {},
+                    int keepVersionDays = kDefaultKeepVersionDays);
 
     // Reads the audit trail into the index, finishes or drops updates a stop
     // interrupted, and keeps each server's current settings as a version when
@@ -64,6 +65,11 @@ public:
     std::optional<VersionInfo> store(int profile, const ServerSettings& before,
                                      const ServerSettings& after, const ChangeOrigin& origin,
                                      QString* error);
+
+    // Records an update that would change nothing: no version is stored and
+    // the profile keeps the one it holds, which the record names. False,
+    // with the reason in `error`, when the record cannot be written.
+    bool recordUnchanged(int profile, const ChangeOrigin& origin, QString* error);
 
     // The version of the settings the profile holds now; 0 for a profile
     // not managed here.
@@ -97,7 +103,10 @@ private:
     bool appendRecord(const QJsonObject& record, QString* error);
     void remember(const QJsonObject& record, qint64 bytes);
 
+    QString now() const;
+
     ServerStore& store_;
+    UtcClock clock_;
     AuditTrail audit_;
     VersionStore versions_;
     QHash<int, QHash<QString, Window>> index_;  // profile -> operator -> records

@@ -7,8 +7,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "jex/durable_file.h"
 #include "link/link_messages.h"
@@ -22,11 +28,35 @@ const QString kKeptSuffix = QStringLiteral(".json");
 const QString kStagedSuffix = QStringLiteral(".pending.json");
 constexpr qint64 kMaxVersionFileBytes = kMaxStateFileBytes + 4096;
 
+// An open folder, closed when it goes.
+struct FolderFd {
+    int fd = -1;
+    ~FolderFd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+QByteArray fileName(qint64 version, const QString& suffix) {
+    return QFile::encodeName(QString::number(version) + suffix);
+}
+
 }  // namespace
 
-VersionStore::VersionStore(QString stateFolder)
+VersionStore::VersionStore(QString stateFolder, int keepDays, UtcClock clock)
     : stateFolder_(std::move(stateFolder)),
-      folder_(QDir(stateFolder_).filePath(QStringLiteral("versions"))) {}
+      folder_(QDir(stateFolder_).filePath(QStringLiteral("versions"))),
+      keepDays_(keepDays),
+      clock_(std::move(clock)) {}
+
+int VersionStore::openFolder(int profile, bool create, QString* error) const {
+    auto opened = jex::fs::openFolderBelow(
+        stateFolder_, QStringLiteral("versions/server-%1").arg(profile), create);
+    if (const auto* failure = std::get_if<jex::fs::WriteFailure>(&opened)) {
+        *error = failure->text;
+        return -1;
+    }
+    return std::get<int>(opened);
+}
 
 QString VersionStore::folderOf(int profile) const {
     return QDir(folder_).filePath(QStringLiteral("server-%1").arg(profile));
@@ -34,8 +64,11 @@ QString VersionStore::folderOf(int profile) const {
 
 QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
     QList<qint64> found;
-    // Most servers of a large fleet were never changed here: one stat says so.
-    if (!QFileInfo(folderOf(profile)).isDir()) return found;
+    // Most servers of a large fleet were never changed here: one stat says
+    // so. A link in the folder's place is not listed through.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(folderOf(profile)).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return found;
     const QStringList names = QDir(folderOf(profile)).entryList({u'*' + suffix}, QDir::Files);
     for (const QString& name : names) {
         bool ok = false;
@@ -55,9 +88,13 @@ qint64 VersionStore::nextVersion(int profile) const {
     const QList<qint64> kept = ids(profile, kKeptSuffix);
     const QList<qint64> pending = staged(profile);
     const qint64 found = foundVersion(profile) ? 1 : 0;
-    return std::max(
-               {kept.isEmpty() ? 0 : kept.last(), pending.isEmpty() ? 0 : pending.last(), found}) +
+    return std::max({kept.isEmpty() ? 0 : kept.last(), pending.isEmpty() ? 0 : pending.last(),
+                     found, used_.value(profile)}) +
            1;
+}
+
+void VersionStore::noteUsed(int profile, qint64 version) {
+    if (version > used_.value(profile)) used_.insert(profile, version);
 }
 
 std::optional<VersionInfo> VersionStore::foundVersion(int profile) const {
@@ -86,18 +123,24 @@ std::optional<qint64> VersionStore::keepFound(int profile, const ServerSettings&
             version && version->settings == current)
             return kept.last();
     }
-    const VersionInfo info{nextVersion(profile),
-                           QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
+    const VersionInfo info{nextVersion(profile), utcNow(clock_).toString(Qt::ISODateWithMs),
                            kStateFileOperator};
     if (!stage(profile, info, current, error) || !keep(profile, info.version, error))
         return std::nullopt;
     return info.version;
 }
 
-std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qint64 version) const {
+std::variant<StoredVersion, QString> VersionStore::read(int profile, qint64 version,
+                                                        const QString& suffix) const {
     const QString name = QStringLiteral("version %1").arg(version);
     QString error;
-    const auto text = jex::fs::readRegularFile(path, kMaxVersionFileBytes + 1, &error);
+    // Nothing is taken from where a link planted in a folder's place points.
+    const FolderFd folder{openFolder(profile, false, &error)};
+    const auto text = folder.fd < 0
+                          ? std::nullopt
+                          : jex::fs::readRegularFile(
+                                QDir(folderOf(profile)).filePath(QString::number(version) + suffix),
+                                kMaxVersionFileBytes + 1, &error);
     if (!text) return name + QStringLiteral(": not kept");
     if (text->size() > kMaxVersionFileBytes) return name + QStringLiteral(": too large");
     QJsonParseError parseError{};
@@ -122,12 +165,24 @@ std::variant<StoredVersion, QString> VersionStore::read(const QString& path, qin
 std::variant<StoredVersion, QString> VersionStore::load(int profile, qint64 version) const {
     if (const auto found = foundVersion(profile); found && version == found->version)
         return loadFound(*found, profile);
-    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kKeptSuffix), version);
+    return read(profile, version, kKeptSuffix);
 }
 
 std::variant<StoredVersion, QString> VersionStore::loadStaged(int profile, qint64 version) const {
-    return read(QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix),
-                version);
+    return read(profile, version, kStagedSuffix);
+}
+
+VersionInfo VersionStore::infoOf(int profile, qint64 version) const {
+    QString error;
+    const auto text = jex::fs::readRegularFile(
+        QDir(folderOf(profile)).filePath(QString::number(version) + kKeptSuffix),
+        kMaxVersionFileBytes + 1, &error);
+    QJsonObject object;
+    if (text && text->size() <= kMaxVersionFileBytes)
+        object = QJsonDocument::fromJson(*text).object();
+    const QString who = object.value(QStringLiteral("operator")).toString();
+    return {version, object.value(QStringLiteral("time")).toString(),
+            who.left(jexlink::kMaxOperatorNameLength)};
 }
 
 QList<VersionInfo> VersionStore::list(int profile) const {
@@ -135,38 +190,22 @@ QList<VersionInfo> VersionStore::list(int profile) const {
     QList<VersionInfo> versions;
     if (const auto found = foundVersion(profile)) versions.append(*found);
     const QList<qint64> kept = ids(profile, kKeptSuffix);
-    for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
-        QString error;
-        const auto text = jex::fs::readRegularFile(
-            QDir(folderOf(profile)).filePath(QString::number(*it) + kKeptSuffix),
-            kMaxVersionFileBytes + 1, &error);
-        QJsonObject object;
-        if (text && text->size() <= kMaxVersionFileBytes)
-            object = QJsonDocument::fromJson(*text).object();
-        const QString who = object.value(QStringLiteral("operator")).toString();
-        versions.append({*it, object.value(QStringLiteral("time")).toString(),
-                         who.left(jexlink::kMaxOperatorNameLength)});
-    }
+    for (auto it = kept.crbegin(); it != kept.crend(); ++it) versions.append(infoOf(profile, *it));
     listed_.insert(profile, versions);
     return versions;
 }
 
 // A version file: written to its final name when `kept`, staged otherwise.
-bool VersionStore::write(int profile, const VersionInfo& info, const ServerSettings& settings,
-                         bool kept, QString* error) {
-    const QString folder = folderOf(profile);
-    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) {
-        *error = failure->text;
-        return false;
-    }
+bool VersionStore::write(int folder, int profile, const VersionInfo& info,
+                         const ServerSettings& settings, bool kept, QString* error) {
     const QJsonObject object{{QStringLiteral("version"), info.version},
                              {QStringLiteral("time"), info.time},
                              {QStringLiteral("operator"), info.operatorName},
                              {QStringLiteral("state"), QString::fromUtf8(stateFileText(settings))}};
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    const QString path =
-        QDir(folder).filePath(QString::number(info.version) + (kept ? kKeptSuffix : kStagedSuffix));
-    if (const auto failure = jex::fs::writeFileDurably(path, text)) {
+    const QString name = QString::number(info.version) + (kept ? kKeptSuffix : kStagedSuffix);
+    if (const auto failure = jex::fs::writeFileDurablyAt(
+            folder, name, QDir(folderOf(profile)).filePath(name), text)) {
         *error = failure->text;
         return false;
     }
@@ -175,40 +214,67 @@ bool VersionStore::write(int profile, const VersionInfo& info, const ServerSetti
 
 bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
                          QString* error) {
+    const FolderFd folder{openFolder(profile, true, error)};
+    if (folder.fd < 0) return false;
     if (const auto found = foundVersion(profile)) {
         const auto loaded = loadFound(*found, profile);
         if (const auto* refusal = std::get_if<QString>(&loaded)) {
             *error = *refusal;
             return false;
         }
-        if (!write(profile, *found, std::get<StoredVersion>(loaded).settings, true, error))
+        if (!write(folder.fd, profile, *found, std::get<StoredVersion>(loaded).settings, true,
+                   error))
             return false;
         listed_.remove(profile);
     }
-    return write(profile, info, settings, false, error);
+    return write(folder.fd, profile, info, settings, false, error);
 }
 
 bool VersionStore::keep(int profile, qint64 version, QString* error) {
-    const QDir folder(folderOf(profile));
-    const QString staged = folder.filePath(QString::number(version) + kStagedSuffix);
-    const QString kept = folder.filePath(QString::number(version) + kKeptSuffix);
-    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(kept).constData()) != 0) {
-        *error = QStringLiteral("cannot keep %1").arg(staged);
+    const FolderFd folder{openFolder(profile, false, error)};
+    if (folder.fd < 0) return false;
+    const QString staged =
+        QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix);
+    if (::renameat(folder.fd, fileName(version, kStagedSuffix).constData(), folder.fd,
+                   fileName(version, kKeptSuffix).constData()) != 0) {
+        *error = QStringLiteral("cannot keep %1: %2")
+                     .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    if (const auto failure = jex::fs::syncFolder(folder.path())) {
-        *error = failure->text;
+    if (::fsync(folder.fd) != 0) {
+        *error = QStringLiteral("cannot sync the folder of %1: %2")
+                     .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    listed_.remove(profile);
-    QList<qint64> all = ids(profile, kKeptSuffix);
-    while (all.size() > kKeptVersions)
-        QFile::remove(folder.filePath(QString::number(all.takeFirst()) + kKeptSuffix));
+    if (const auto cached = listed_.find(profile); cached != listed_.end())
+        cached->prepend(infoOf(profile, version));  // ids count up: the newest
+    prune(folder.fd, profile);
     return true;
 }
 
+// The oldest versions go while more than kKeptVersions are kept, each only
+// once it is older than the days versions are kept. The oldest that stays
+// ends the pass: one read per kept version in the usual case.
+void VersionStore::prune(int folder, int profile) {
+    QList<qint64> all = ids(profile, kKeptSuffix);
+    const QDateTime oldestKept = utcNow(clock_).addDays(-keepDays_);
+    while (all.size() > kKeptVersions) {
+        const qint64 oldest = all.first();
+        const QDateTime time =
+            QDateTime::fromString(infoOf(profile, oldest).time, Qt::ISODateWithMs);
+        // A version of a clock set back (a time still to come) stays, too.
+        if (keepDays_ > 0 && time.isValid() && time >= oldestKept) break;
+        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0) break;
+        all.removeFirst();
+        if (const auto cached = listed_.find(profile); cached != listed_.end())
+            cached->removeIf([oldest](const VersionInfo& info) { return info.version == oldest; });
+    }
+}
+
 void VersionStore::discard(int profile, qint64 version) {
-    QFile::remove(QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix));
+    QString error;
+    const FolderFd folder{openFolder(profile, false, &error)};
+    if (folder.fd >= 0) ::unlinkat(folder.fd, fileName(version, kStagedSuffix).constData(), 0);
 }
 
 }  // namespace jexremote

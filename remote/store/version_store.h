@@ -5,9 +5,14 @@
 //   {"version": ID, "time": "2024-05-01T12:00:00.000Z", "operator": NAME,
 //    "state": TEXT}
 // where TEXT is the server's state file as it was stored, read back with the
-// state file's own rules. ID counts up per server. An update first stages its
-// version as "ID.pending.json" and keeps it once the update is stored; the
-// oldest beyond the last kKeptVersions are removed.
+// state file's own rules. ID counts up per server and is never handed out
+// twice: an id the audit trail has used, even for an update that could not
+// be stored, stays used. An update first stages its version as
+// "ID.pending.json" and keeps it once the update is stored. Versions are
+// kept by count and by age: the last kKeptVersions, and every version of the
+// last `keepDays` days, so that no burst of changes pushes out the week's
+// versions. Every folder below the state folder is opened without following
+// a symbolic link, at each write: a link planted while running is refused.
 //
 // A server that has no version yet (one never changed here) has its state
 // file as version 1, with the file's time and the operator "(state file)".
@@ -25,10 +30,16 @@
 #include <variant>
 
 #include "remote/store/server_settings.h"
+#include "remote/store/utc_clock.h"
 
 namespace jexremote {
 
 inline constexpr int kKeptVersions = 20;
+// Every version of this many last days is kept beside the last 20.
+inline constexpr int kDefaultKeepVersionDays = 7;
+inline constexpr int kMaxKeepVersionDays = 36500;
+// A history answer lists at most this many of them, the newest.
+inline constexpr int kMaxListedVersions = 200;
 
 // The operator of versions taken from a state file as found.
 inline const QString kStateFileOperator = QStringLiteral("(state file)");
@@ -46,7 +57,8 @@ struct StoredVersion {
 
 class VersionStore {
 public:
-    explicit VersionStore(QString stateFolder);
+    explicit VersionStore(QString stateFolder, int keepDays = kDefaultKeepVersionDays,
+                          UtcClock clock = {});
 
     // The kept versions of a server, newest first. A file whose time or
     // operator cannot be read is listed with them empty. Read once, then
@@ -60,6 +72,9 @@ public:
     std::variant<StoredVersion, QString> loadStaged(int profile, qint64 version) const;
 
     qint64 nextVersion(int profile) const;
+    // An id the audit trail names (a stored version, or one whose update was
+    // undone): nextVersion() never hands it out again.
+    void noteUsed(int profile, qint64 version);
 
     // Keeps `current` as a new version by kStateFileOperator unless it is
     // the newest already (a state file edited by hand while the service was
@@ -71,7 +86,8 @@ public:
     // when the state file stood for it.
     bool stage(int profile, const VersionInfo& info, const ServerSettings& settings,
                QString* error);
-    // Keeps a staged version, then removes the oldest beyond kKeptVersions.
+    // Keeps a staged version, then removes the oldest beyond kKeptVersions
+    // that are older than the days versions are kept.
     bool keep(int profile, qint64 version, QString* error);
     void discard(int profile, qint64 version);
 
@@ -80,14 +96,23 @@ private:
     // Version 1 when the state file stands for it: no version kept or staged.
     std::optional<VersionInfo> foundVersion(int profile) const;
     std::variant<StoredVersion, QString> loadFound(const VersionInfo& info, int profile) const;
-    bool write(int profile, const VersionInfo& info, const ServerSettings& settings, bool kept,
-               QString* error);
+    // The server's folder, opened without following links; -1 with the
+    // reason in `error` when it cannot be.
+    int openFolder(int profile, bool create, QString* error) const;
+    bool write(int folder, int profile, const VersionInfo& info, const ServerSettings& settings,
+               bool kept, QString* error);
+    VersionInfo infoOf(int profile, qint64 version) const;
+    void prune(int folder, int profile);
     QList<qint64> ids(int profile, const QString& suffix) const;
-    std::variant<StoredVersion, QString> read(const QString& path, qint64 version) const;
+    std::variant<StoredVersion, QString> read(int profile, qint64 version,
+                                              const QString& suffix) const;
 
     QString stateFolder_;
     QString folder_;
-    mutable QHash<int, QList<VersionInfo>> listed_;
+    int keepDays_;
+    UtcClock clock_;
+    mutable QHash<int, QList<VersionInfo>> listed_;  // newest first
+    QHash<int, qint64> used_;                        // the highest id the trail names
 };
 
 }  // namespace jexremote

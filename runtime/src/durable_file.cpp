@@ -79,6 +79,11 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_;
@@ -129,19 +134,14 @@ std::optional<WriteFailure> syncFolder(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<WriteFailure> writeFileDurably(const QString& path, QByteArrayView content,
-                                             int mode) {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    const QByteArray name = QFile::encodeName(info.fileName());
-    if (name.isEmpty()) return failure(WriteStep::Open, EINVAL, path);
+namespace {
 
-    // Names are resolved in the folder opened once: no rename of the folder
-    // in between sends the file elsewhere.
-    Fd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.valid()) return failure(WriteStep::Open, errno, path);
+// The replacement of `name` in the open folder `dir`; `path` names the file
+// in failures and to the test seam.
+std::optional<WriteFailure> writeInFolder(int dir, const QByteArray& name, const QString& path,
+                                          QByteArrayView content, int mode) {
     struct stat st {};
-    if (::fstatat(dir.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (const int code = notRegular(st)) return failure(WriteStep::Open, code, path);
     } else if (errno != ENOENT) {
         return failure(WriteStep::Open, errno, path);
@@ -152,7 +152,7 @@ std::optional<WriteFailure> writeFileDurably(const QString& path, QByteArrayView
     int code = injected(path, WriteStep::Open);
     for (int attempt = 0; !code && !file.valid() && attempt < 16; ++attempt) {
         partial = name + QFile::encodeName(kPartialMark + randomSuffix());
-        file.reset(::openat(dir.get(), partial.constData(),
+        file.reset(::openat(dir, partial.constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!file.valid() && errno != EEXIST) code = errno;
     }
@@ -167,17 +167,75 @@ std::optional<WriteFailure> writeFileDurably(const QString& path, QByteArrayView
     else if ((code = step(path, WriteStep::Sync, [&] { return ::fsync(file.get()) == 0; })))
         failed = failure(WriteStep::Sync, code, path);
     else if ((code = step(path, WriteStep::Rename, [&] {
-                  return ::renameat(dir.get(), partial.constData(), dir.get(), name.constData()) ==
-                         0;
+                  return ::renameat(dir, partial.constData(), dir, name.constData()) == 0;
               })))
         failed = failure(WriteStep::Rename, code, path);
     if (failed) {
-        ::unlinkat(dir.get(), partial.constData(), 0);
+        ::unlinkat(dir, partial.constData(), 0);
         return failed;
     }
-    if ((code = step(path, WriteStep::SyncFolder, [&] { return ::fsync(dir.get()) == 0; })))
+    if ((code = step(path, WriteStep::SyncFolder, [&] { return ::fsync(dir) == 0; })))
         return failure(WriteStep::SyncFolder, code, path);
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<WriteFailure> writeFileDurably(const QString& path, QByteArrayView content,
+                                             int mode) {
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QByteArray name = QFile::encodeName(info.fileName());
+    if (name.isEmpty()) return failure(WriteStep::Open, EINVAL, path);
+
+    // Names are resolved in the folder opened once: no rename of the folder
+    // in between sends the file elsewhere.
+    Fd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) return failure(WriteStep::Open, errno, path);
+    return writeInFolder(dir.get(), name, path, content, mode);
+}
+
+std::optional<WriteFailure> writeFileDurablyAt(int folder, const QString& name, const QString& path,
+                                               QByteArrayView content, int mode) {
+    const QByteArray native = QFile::encodeName(name);
+    if (native.isEmpty() || native.contains('/')) return failure(WriteStep::Open, EINVAL, path);
+    return writeInFolder(folder, native, path, content, mode);
+}
+
+std::variant<int, WriteFailure> openFolderBelow(const QString& root, const QString& relative,
+                                                bool create) {
+    Fd dir(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) return failure(WriteStep::Open, errno, root);
+    QString path = root;
+    for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        path += u'/' + part;
+        const QByteArray native = QFile::encodeName(part);
+        if (part == u".." || part == u'.') return failure(WriteStep::Open, EINVAL, path);
+        if (create && ::mkdirat(dir.get(), native.constData(), 0700) == 0) {
+            // mkdir's mode is cut by the umask; the folder is made owner-only.
+            Fd made(::openat(dir.get(), native.constData(),
+                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!made.valid() || ::fchmod(made.get(), 0700) != 0 || ::fsync(dir.get()) != 0)
+                return failure(WriteStep::Open, errno, path);
+            dir.reset(made.release());
+            continue;
+        }
+        if (create && errno != EEXIST) return failure(WriteStep::Open, errno, path);
+        const int next = ::openat(dir.get(), native.constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // A link opened with O_DIRECTORY | O_NOFOLLOW fails with ENOTDIR on
+        // some systems: the entry itself says which it is.
+        if (next < 0) {
+            int code = errno;
+            struct stat st {};
+            if (::fstatat(dir.get(), native.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                code = ELOOP;
+            return failure(WriteStep::Open, code, path);
+        }
+        dir.reset(next);
+    }
+    return dir.release();
 }
 
 std::optional<WriteFailure> appendLineDurably(const QString& path, QByteArrayView line) {

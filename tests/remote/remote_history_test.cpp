@@ -1,6 +1,7 @@
 // Who changed what and the way back, in-process: what an audit record holds
-// (never a password), which reverts are stored and which refused, and how the
-// audit file survives a cut last line and rotation.
+// (never a password), which reverts are stored and which refused, and which
+// versions are kept: by count and age, none spent on an update that changes
+// nothing.
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -10,8 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "exchange/wire/request.h"
-#include "remote/audit/audit_trail.h"
 #include "remote/audit/settings_history.h"
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
@@ -149,106 +151,126 @@ const RevertCase kRevertCases[] = {
 INSTANTIATE_TEST_SUITE_P(Reverts, RevertCases, ::testing::ValuesIn(kRevertCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct TrailCase {
-    const char* name;
-    QByteArray found;   // the audit file before one more record
-    int recordsBefore;  // readable records in it
-    QByteArray after;   // the file once {"n":9} is appended
+// A run of updates at one time: each renames the server, or (no change) one
+// by an operator without privileges restates the settings the server holds.
+struct Burst {
+    int daysAgo;
+    int count;
+    bool changes;
 };
 
-class TrailCases : public ::testing::TestWithParam<TrailCase> {};
+struct KeptVersionsCase {
+    const char* name;
+    int keepDays;
+    QList<Burst> bursts;
+    qint64 newest, oldest;  // the kept versions: every id from newest down to oldest
+};
 
-TEST_P(TrailCases, SkipsUnreadableLinesAndAppendsOnAFreshLine) {
+class KeptVersionsCases : public ::testing::TestWithParam<KeptVersionsCase> {};
+
+TEST_P(KeptVersionsCases, KeptByCountAndAgeAndNoChangeStoresNone) {
+    const KeptVersionsCase& c = GetParam();
     jextest::TempHost host;
-    host.write(QStringLiteral("audit.jsonl"), GetParam().found);
-    jexremote::AuditTrail trail(host.root());
-    EXPECT_EQ(trail.records().size(), GetParam().recordsBefore);
-    QString error;
-    ASSERT_TRUE(trail.append(QJsonObject{{"n", 9}}, &error)) << error.toStdString();
-    EXPECT_EQ(host.read(QStringLiteral("audit.jsonl")), GetParam().after);
-    EXPECT_EQ(trail.records().size(), GetParam().recordsBefore + 1);
-    EXPECT_EQ(trail.records().last(), (QJsonObject{{"n", 9}}));
+    const QString state = host.path(QStringLiteral("state"));
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
+    QFile file(host.path(QStringLiteral("state/server-0.ini")));  // there before the first burst
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(now.addDays(-30), QFileDevice::FileModificationTime));
+    file.close();
+    auto store = std::make_unique<jexremote::ServerStore>(state);
+    std::unique_ptr<jexremote::SettingsHistory> history;
+    const auto reopen = [&] {
+        history.reset();
+        store = std::make_unique<jexremote::ServerStore>(state);
+        jexremote::AuditLimits limits;
+        limits.clock = [&now] { return now; };
+        history = std::make_unique<jexremote::SettingsHistory>(*store, state, limits, c.keepDays);
+        QString error;
+        ASSERT_TRUE(store->open(&error) && history->open(&error)) << error.toStdString();
+    };
+    reopen();
+    const QDateTime start = now;
+    QString name = QStringLiteral("Night Ops");
+    for (const Burst& burst : c.bursts) {
+        now = start.addDays(-burst.daysAgo);
+        const qint64 held = history->currentVersion(0);
+        const jexlink::Welcome nobody{QStringLiteral("nobody"), false, {}};
+        for (int n = 0; n < burst.count; ++n) {
+            if (burst.changes) name = QStringLiteral("Renamed %1").arg(held + n);
+            const auto served =
+                jexremote::ServerManager(*store, *history)
+                    .answer({n, jextest::updateRequest(jextest::restatingBody(name))},
+                            burst.changes ? superAdmin() : nobody);
+            ASSERT_EQ(served.answer.text, "1") << n;
+            if (burst.changes) continue;
+            EXPECT_EQ(served.answer.version, held) << "the version the server holds";
+            EXPECT_FALSE(served.changed) << "nobody is told of a change";
+        }
+        if (!burst.changes) {
+            const QJsonObject last = history->history(0).records.first().toObject();
+            EXPECT_EQ(last.value("noChange"), true);
+            EXPECT_EQ(last.value("version"), held);
+            EXPECT_EQ(last.value("changes"), QJsonArray());
+        }
+    }
+    QList<qint64> expected;
+    for (qint64 id = c.newest; id >= c.oldest; --id) expected << id;
+    for (const char* when : {"as stored", "after a restart"}) {
+        QList<qint64> listed;
+        for (const QJsonValue version : history->history(0).versions)
+            listed << version["version"].toInteger();
+        EXPECT_EQ(listed, expected) << when;
+        reopen();
+    }
 }
 
 // clang-format off
-const TrailCase kTrailCases[] = {
-    {"Missing", "", 0, "{\"n\":9}\n"},
-    {"Whole", "{\"n\":1}\n", 1, "{\"n\":1}\n{\"n\":9}\n"},
-    {"CutLastRecord", "{\"n\":1}\n{\"n\":2,\"chan", 1, "{\"n\":1}\n{\"n\":2,\"chan\n{\"n\":9}\n"},
-    {"NotObjects", "[1]\nnull\n\n{\"n\":1}\n", 1, "[1]\nnull\n\n{\"n\":1}\n{\"n\":9}\n"},
+const KeptVersionsCase kKeptVersionsCases[] = {
+    // The state file is version 1; 21 changes make 2..22.
+    {"NoChangeBurstKeepsTheVersions", 0, {{0, 21, true}, {0, 20, false}}, 22, 3},
+    {"BurstOfTheWeekKeptWhole", 7, {{0, 30, true}}, 31, 2},
+    {"OlderThanTheWeekGoBeyondTwenty", 7, {{10, 30, true}, {0, 25, true}}, 56, 32},
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Files, TrailCases, ::testing::ValuesIn(kTrailCases),
+INSTANTIATE_TEST_SUITE_P(Versions, KeptVersionsCases, ::testing::ValuesIn(kKeptVersionsCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Records of 2024-05-01 at 12:00:0N.
-QJsonObject recordAt(int n) {
-    return {{"n", n}, {"time", QStringLiteral("2024-05-01T12:00:0%1.000Z").arg(n)}};
-}
-
-QByteArray gunzip(const QString& path) {
-    QProcess gunzip;
-    gunzip.start(QStringLiteral("gunzip"), {QStringLiteral("-c"), path});
-    gunzip.waitForFinished();
-    return gunzip.readAllStandardOutput();
-}
-
-TEST(AuditTrail, ArchivesBySizeAndKeepsEveryRecord) {
-    jextest::TempHost host;
-    // Each record is 42 bytes: two fit a file of 100 bytes.
-    jexremote::AuditTrail trail(host.root(), {100, jexremote::kMaxAuditDays});
-    QString error;
-    for (int n = 1; n <= 7; ++n) ASSERT_TRUE(trail.append(recordAt(n), &error));
-    EXPECT_EQ(QDir(host.root()).entryList(QDir::Files),
-              (QStringList{"audit-000001-20240501T120002Z.jsonl.gz",
-                           "audit-000002-20240501T120004Z.jsonl.gz",
-                           "audit-000003-20240501T120006Z.jsonl.gz", "audit.jsonl"}));
-    EXPECT_EQ(gunzip(host.path("audit-000002-20240501T120004Z.jsonl.gz")),
-              "{\"n\":3,\"time\":\"2024-05-01T12:00:03.000Z\"}\n"
-              "{\"n\":4,\"time\":\"2024-05-01T12:00:04.000Z\"}\n");
-    EXPECT_EQ(trail.records().size(), 7);
-    EXPECT_EQ(trail.records().first(), recordAt(1));
-}
-
-struct KeptCase {
+struct KeepOptionCase {
     const char* name;
-    QStringList found;  // files before open(); "RECENT" is yesterday's time
-    QStringList kept;   // files after
+    const char* days;  // --keep-versions-days
+    bool starts;
 };
 
-class KeptCases : public ::testing::TestWithParam<KeptCase> {};
+class KeepOptionCases : public ::testing::TestWithParam<KeepOptionCase> {};
 
-TEST_P(KeptCases, OpenArchivesWhatIsLeftAndRemovesOnlyWhatIsPastRetention) {
+TEST_P(KeepOptionCases, JexremoteTakesDaysFromZero) {
     jextest::TempHost host;
-    const QDateTime yesterday = QDateTime::currentDateTimeUtc().addDays(-1);
-    const QString recent = yesterday.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    const QByteArray line =
-        "{\"time\":\"" + yesterday.toString(Qt::ISODateWithMs).toUtf8() + "\"}\n";
-    for (QString name : GetParam().found)
-        host.write(name.replace(QStringLiteral("RECENT"), recent), line);
-    jexremote::AuditTrail trail(host.root(), {1 << 20, 30});
-    trail.open();
-    QStringList kept;
-    for (const QString& name : GetParam().kept) kept << QString(name).replace("RECENT", recent);
-    EXPECT_EQ(QDir(host.root()).entryList(QDir::Files), kept);
+    host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
+    jextest::RemoteProgram remote;
+    EXPECT_EQ(remote.start({QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
+                            QStringLiteral("--token-file"), jextest::writeTokenFile(host),
+                            QStringLiteral("--keep-versions-days"),
+                            QString::fromLatin1(GetParam().days)}),
+              GetParam().starts);
+    if (GetParam().starts) return;
+    EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
+                remote.process.waitForFinished(jextest::kRemoteWaitMs));
+    EXPECT_EQ(remote.process.exitCode(), 2);
+    EXPECT_TRUE(remote.stop().contains(
+        QStringLiteral("jexremote: bad --keep-versions-days: give 0 to 36500 days")));
 }
 
 // clang-format off
-const KeptCase kKeptCases[] = {
-    {"PastRetentionRemoved",
-     {"audit-000001-20200101T000000Z.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"},
-     {"audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
-    {"CurrentFileNeverRemoved", {"audit.jsonl"}, {"audit.jsonl"}},
-    {"UncompressedArchiveCompressed", {"audit-000004.jsonl"}, {"audit-000004-RECENT.jsonl.gz"}},
-    {"CompressedTwiceKeepsTheCompressedOne",
-     {"audit-000004.jsonl", "audit-000004-RECENT.jsonl.gz"}, {"audit-000004-RECENT.jsonl.gz"}},
-    {"EarlierReleaseFilesTakenIn", {"audit.2.jsonl", "audit.1.jsonl", "audit.jsonl"},
-     {"audit-000001-RECENT.jsonl.gz", "audit-000002-RECENT.jsonl.gz", "audit.jsonl"}},
+const KeepOptionCase kKeepOptionCases[] = {
+    {"ZeroKeepsTheLastTwentyOnly", "0", true},
+    {"Negative", "-1", false},
+    {"NotANumber", "week", false},
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Archives, KeptCases, ::testing::ValuesIn(kKeptCases),
+INSTANTIATE_TEST_SUITE_P(Options, KeepOptionCases, ::testing::ValuesIn(kKeepOptionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct FirstVersionCase {

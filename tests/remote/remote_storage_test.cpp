@@ -1,9 +1,10 @@
 // What the remote side stores when storing goes wrong: a full disk at any
 // file answers "0" and leaves state, versions and audit whole (in-process
-// through the writer's fault seam, and as its own process on a full tmpfs);
-// a state folder holding a link, a stranger's file or a state file it cannot
-// read stops the start; an operator's flood of updates neither erases nor
-// hides another's record.
+// through the writer's fault seam, and as its own process on a full tmpfs)
+// and spends a version id that is never handed out again; a state folder
+// holding a link, a stranger's file or a state file it cannot read stops the
+// start, and a link planted while running is never written through; an
+// operator's flood of updates neither erases nor hides another's record.
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -105,6 +106,7 @@ struct FullDiskCase {
     WriteStep step;
     bool revert;          // a revert instead of an update
     bool undoneRecorded;  // the record was on disk before the failure: "undone" follows
+    qint64 laterVersion;  // the id of the next stored update: never one a record named
 };
 
 class FullDiskCases : public ::testing::TestWithParam<FullDiskCase> {};
@@ -154,19 +156,25 @@ TEST_P(FullDiskCases, AnswersZeroAndKeepsEveryFileWhole) {
     EXPECT_EQ(*remote.store->settings(0), settings);
     EXPECT_EQ(remote.manager->history(0).records, records);
     EXPECT_EQ(remote.update(QStringLiteral("Later")), "1");
+    const jexlink::History history = remote.manager->history(0);
+    ASSERT_FALSE(history.records.isEmpty());
+    EXPECT_EQ(history.records.first()["changes"][0]["new"], "Later") << "shown in the history";
+    EXPECT_EQ(history.records.first()["version"], c.laterVersion);
+    EXPECT_EQ(history.versions.first()["version"], c.laterVersion);
 }
 
 // clang-format off
 const FullDiskCase kFullDiskCases[] = {
-    {"StagedVersion", ".pending.json", WriteStep::Write, false, false},
-    {"StagedVersionSync", ".pending.json", WriteStep::Sync, false, false},
-    {"AuditRecord", "audit.jsonl", WriteStep::Write, false, false},
-    {"AuditRecordSync", "audit.jsonl", WriteStep::Sync, false, false},
-    {"StateFile", "server-0.ini", WriteStep::Write, false, true},
-    {"StateFileRename", "server-0.ini", WriteStep::Rename, false, true},
-    {"StateFolderSync", "server-0.ini", WriteStep::SyncFolder, false, true},
-    {"RevertStateFile", "server-0.ini", WriteStep::Write, true, true},
-    {"RevertAuditRecord", "audit.jsonl", WriteStep::Write, true, false},
+    // "First" is version 2; a failure whose record was written spends version 3.
+    {"StagedVersion", ".pending.json", WriteStep::Write, false, false, 3},
+    {"StagedVersionSync", ".pending.json", WriteStep::Sync, false, false, 3},
+    {"AuditRecord", "audit.jsonl", WriteStep::Write, false, false, 3},
+    {"AuditRecordSync", "audit.jsonl", WriteStep::Sync, false, false, 3},
+    {"StateFile", "server-0.ini", WriteStep::Write, false, true, 4},
+    {"StateFileRename", "server-0.ini", WriteStep::Rename, false, true, 4},
+    {"StateFolderSync", "server-0.ini", WriteStep::SyncFolder, false, true, 4},
+    {"RevertStateFile", "server-0.ini", WriteStep::Write, true, true, 4},
+    {"RevertAuditRecord", "audit.jsonl", WriteStep::Write, true, false, 3},
 };
 // clang-format on
 
@@ -196,6 +204,40 @@ TEST(RemoteStorage, FloodOfOneOperatorNeitherErasesNorHidesAnother) {
     EXPECT_GE(archives.size(), 10);
     EXPECT_TRUE(archives.first().startsWith(QStringLiteral("audit-000001-")));
 }
+
+struct PlantedLinkCase {
+    const char* name;
+    const char* folder;  // replaced by a link to a folder outside, after the first update
+};
+
+class PlantedLinkCases : public ::testing::TestWithParam<PlantedLinkCase> {};
+
+// The versions hold passwords: a link planted while the service runs must
+// not carry them out of the state folder.
+TEST_P(PlantedLinkCases, UpdateRefusedAndNothingWrittenOutside) {
+    Remote remote;
+    ASSERT_EQ(remote.update(QStringLiteral("First")), "1");
+    const auto settings = *remote.store->settings(0);
+    const QString planted = remote.state + u'/' + QString::fromLatin1(GetParam().folder);
+    const QString outside = remote.host.path(QStringLiteral("outside"));
+    ASSERT_TRUE(QDir(planted).removeRecursively() && QDir().mkpath(outside));
+    ASSERT_TRUE(QFile::link(outside, planted));
+
+    EXPECT_EQ(remote.update(QStringLiteral("Leaked")), "0");
+    EXPECT_EQ(*remote.store->settings(0), settings);
+    EXPECT_EQ(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+}
+
+// clang-format off
+const PlantedLinkCase kPlantedLinkCases[] = {
+    {"ServersVersionsFolder", "versions/server-0"},
+    {"VersionsFolder", "versions"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Running, PlantedLinkCases, ::testing::ValuesIn(kPlantedLinkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RemoteStorage, LeftoversOfAStopAreRemovedAtStart) {
     jextest::TempHost host;

@@ -88,6 +88,7 @@ struct TeamCase {
     QList<QStringList> conflicts;  // setting, base, theirs, yours
     const char* finalName;
     const char* finalPlayers;
+    bool noChange = false;  // answered "1" with nothing left to store
 };
 
 class TeamEdits : public ::testing::TestWithParam<TeamCase> {};
@@ -118,7 +119,11 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     for (const char* password : {"Hunter2Secret!", "Swordfish99"})
         EXPECT_FALSE(seen.contains(QLatin1String(password)));
 
-    const bool stored = answer.text == u"1";
+    const bool answered = answer.text == u"1";
+    const bool stored = answered && !row.noChange;
+    if (row.noChange) {
+        EXPECT_EQ(answer.version, 2) << "the version the server holds";
+    }
     EXPECT_EQ(fetch(team.a).version, stored ? 3 : 2);
     EXPECT_EQ(notices(team.a).size(), stored ? 1 : 0) << "never of root's own change";
     team.a.socket.sendTextMessage(jexlink::historyRequestMessage(3, 0));
@@ -127,8 +132,9 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     ASSERT_TRUE(history);
     const QJsonObject record = history->second.records.at(0).toObject();
     EXPECT_EQ(record.value("version"), stored ? 3 : 2) << "a refusal stores nothing";
-    EXPECT_EQ(record.value("batch").toString(), stored ? "fleet-7" : "");
-    EXPECT_EQ(record.value("mergedWith").toInteger(0), stored && row.base != Base::None ? 2 : 0);
+    EXPECT_EQ(record.value("noChange").toBool(), row.noChange);
+    EXPECT_EQ(record.value("batch").toString(), answered ? "fleet-7" : "");
+    EXPECT_EQ(record.value("mergedWith").toInteger(0), answered && row.base != Base::None ? 2 : 0);
     const auto settings = team.service.settings(0);
     EXPECT_EQ(settings->fields[0] + u'|' + settings->fields[4],
               QString(row.finalName) + u'|' + row.finalPlayers);
@@ -145,8 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "1", {}, "Alpha", "24"},
         TeamCase{"SameSettingToAnotherValueIsAConflict", kAlpha, kBravo, Base::Fetched,
                  kRootToken, "0", {{"Name:", "Night Ops", "Alpha", "Bravo"}}, "Alpha", "31"},
-        TeamCase{"SameSettingToTheSameValueIsNoConflict", k25Players, k25Players, Base::Fetched,
-                 kRootToken, "1", {}, "Night Ops", "24"},
+        TeamCase{"SameSettingToTheSameValueIsNoConflictAndNoChange", k25Players, k25Players,
+                 Base::Fetched, kRootToken, "1", {}, "Night Ops", "24", true},
         TeamCase{"WithoutBaseTheLastWriterWins", kAlpha, k25Players, Base::None, kRootToken,
                  "1", {}, "Night Ops", "24"},
         TeamCase{"BaseNeverKeptConflictsWhereValuesDiffer", kAlpha, k25Players,

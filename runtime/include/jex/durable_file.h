@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <optional>
+#include <variant>
 
 #include "jex/export.h"
 
@@ -36,6 +37,23 @@ struct WriteFailure {
 JEX_RUNTIME_EXPORT std::optional<WriteFailure> writeFileDurably(const QString& path,
                                                                 QByteArrayView content,
                                                                 int mode = 0600);
+
+// As writeFileDurably, for the file `name` in a folder the caller opened
+// (see openFolderBelow); `path` names the file in failures and to the test
+// seam.
+JEX_RUNTIME_EXPORT std::optional<WriteFailure> writeFileDurablyAt(int folder, const QString& name,
+                                                                  const QString& path,
+                                                                  QByteArrayView content,
+                                                                  int mode = 0600);
+
+// Opens the folder `relative` ("versions/server-0") below `root`, never
+// following a symbolic link on the way: a link planted in place of one of
+// its folders fails the open (ELOOP) instead of sending writes elsewhere.
+// When `create`, missing folders are made owner-only. The open descriptor,
+// which the caller closes, or the failure.
+JEX_RUNTIME_EXPORT std::variant<int, WriteFailure> openFolderBelow(const QString& root,
+                                                                   const QString& relative,
+                                                                   bool create);
 
 // Appends `line` (which ends with a line break) to an owner-only file,
 // created when missing, and syncs it. A file that does not end with a line
