@@ -47,6 +47,9 @@ const QSize kPanelSize(760, 430);
 // The smallest window: a laptop's 1024x768 or 1280x720 screen holds it with
 // room for its frame; the panel area scrolls when it is smaller than the form.
 const QSize kMinimumWindow(800, 520);
+// The narrowest server list: beside the whole panel on a 1024 wide screen;
+// its columns keep their width and the list scrolls.
+constexpr int kNarrowList = 230;
 // The first start's size, on a screen that has room for it.
 const QSize kFirstWindow(1360, 940);
 const QString kGeometryKey = QStringLiteral("window/geometry");
@@ -128,7 +131,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     serverDock->setWidget(serverList_);
     addDockWidget(Qt::LeftDockWidgetArea, serverDock);
     addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
-    serverList_->view()->setMinimumWidth(360);
+    serverList_->view()->setMinimumWidth(kNarrowList);
 
     connect(serverList_, &servers::ServerListPanel::openRequested, this,
             &ConsoleWindow::openServer);
@@ -161,7 +164,7 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     resize(first);
     resizeDocks({trafficDock_}, {qBound(120, first.height() - 640, 300)}, Qt::Vertical);
     resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))},
-                {qBound(380, first.width() - 790, 570)}, Qt::Horizontal);
+                {qBound(kNarrowList, first.width() - 800, 570)}, Qt::Horizontal);
     restoreGeometry(settings_.value(kGeometryKey).toByteArray());
     restoreState(settings_.value(kStateKey).toByteArray());
 }
