@@ -6,6 +6,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "form/kept_breaks.h"
+
 namespace kdrsm {
 
 MaxLengthLineEdit::MaxLengthLineEdit(QWidget* parent) : QLineEdit(parent) {
@@ -76,13 +78,6 @@ QString withLineFeeds(const QString& text) {
     return lines;
 }
 
-// Where the text reaches when `count` characters of its LF form are read.
-qsizetype positionAfter(const QString& text, qsizetype count) {
-    qsizetype i = 0;
-    for (; count > 0 && i < text.size(); --count) i += qMax<qsizetype>(1, breakLength(text, i));
-    return i;
-}
-
 }  // namespace
 
 void MaxLengthTextEdit::setCodeText(const QString& text) {
@@ -124,22 +119,8 @@ QString MaxLengthTextEdit::codeText() const {
     return textBetween(0, document()->characterCount() - 1);
 }
 
-// Line breaks in the unchanged start and end of the text are kept as they
-// came; the ones in between are the operator's.
 QString MaxLengthTextEdit::text() const {
-    const QString lines = codeText();
-    if (lines == receivedLines_) return received_;
-    const qsizetype shorter = qMin(lines.size(), receivedLines_.size());
-    qsizetype head = 0;
-    while (head < shorter && lines.at(head) == receivedLines_.at(head)) ++head;
-    qsizetype tail = 0;
-    while (tail < shorter - head &&
-           lines.at(lines.size() - 1 - tail) == receivedLines_.at(receivedLines_.size() - 1 - tail))
-        ++tail;
-    QString middle = lines.mid(head, lines.size() - head - tail);
-    middle.replace(u'\n', QStringLiteral("\r\n"));
-    return received_.left(positionAfter(received_, head)) + middle +
-           received_.mid(positionAfter(received_, receivedLines_.size() - tail));
+    return withReceivedBreaks(received_, receivedLines_, codeText());
 }
 
 // The text from document position `from` to `to`, soft paragraph breaks

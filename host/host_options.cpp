@@ -174,7 +174,9 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
     if (!withApply && (parser.isSet(serversOption) || parser.isSet(all) ||
                        parser.isSet(settingsOption) || parser.isSet(dryRun)))
         return refuse("--servers, --all, --settings and --dry-run go with --apply");
-    if (withApply && parser.isSet(serversOption) == options.applyAll)
+    if (parser.isSet(serversOption) && options.applyAll)
+        return refuse("--servers and --all exclude each other: name the servers or take all");
+    if (withApply && !parser.isSet(serversOption) && !options.applyAll)
         return refuse("--apply needs either --servers NAME[,NAME...] or --all");
     if (parser.isSet(serversOption) && options.applyServers.isEmpty())
         return refuse("--servers needs at least one name");

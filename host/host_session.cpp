@@ -206,7 +206,7 @@ void HostSession::serversEdited(const QString& changedId) {
 PluginClient* HostSession::pluginFor(const ServerEntry& entry, QString* error) {
     const auto offers = catalogue_.offersFor(entry.game);
     if (offers.isEmpty()) {
-        *error = QStringLiteral("no plug-in serves %1").arg(entry.game);
+        *error = catalogue_.noOfferText(entry.game);
         return nullptr;
     }
     const QString progId = offers.first().progId();

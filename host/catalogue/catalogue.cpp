@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QPluginLoader>
 
+#include <algorithm>
 #include <memory>
 
 #include "host/catalogue/host_versions.h"
@@ -165,14 +166,66 @@ void Catalogue::addFailure(const QString& libraryPath, const QString& progId,
     entries_ << PluginEntry{libraryPath, progId, {}, {}, State::Failed, reason};
 }
 
+namespace {
+
+// A game's name with its blanks evened out, for a comparison in any case.
+QString evened(const QString& name) {
+    return name.simplified();
+}
+
+// Whether `written` (evened) is the evened `game`, or its start up to the end of a word.
+bool names(const QString& written, const QString& game, bool wholeOnly) {
+    const QString entry = evened(game);
+    if (written.isEmpty() || !entry.startsWith(written, Qt::CaseInsensitive)) return false;
+    if (entry.size() == written.size()) return true;
+    return !wholeOnly && !entry.at(written.size()).isLetterOrNumber() &&
+           written.back().isLetterOrNumber();
+}
+
+}  // namespace
+
 QList<PanelOffer> Catalogue::offersFor(const QString& game) const {
-    QList<PanelOffer> offers;
-    for (const PluginEntry& entry : entries_) {
-        if (entry.usable() && entry.descriptor.hasInterface &&
-            entry.descriptor.games.contains(game))
-            offers << PanelOffer(entry.progId, entry.descriptor.name);
+    const auto panels = [this](const auto& serves) {
+        QList<PanelOffer> offers;
+        for (const PluginEntry& entry : entries_)
+            if (entry.usable() && entry.descriptor.hasInterface &&
+                std::any_of(entry.descriptor.games.begin(), entry.descriptor.games.end(), serves))
+                offers << PanelOffer(entry.progId, entry.descriptor.name);
+        return offers;
+    };
+    QList<PanelOffer> offers = panels([&](const QString& entry) { return entry == game; });
+    if (!offers.isEmpty()) return offers;
+    const QString written = evened(game);
+    for (const bool wholeOnly : {true, false}) {
+        offers = panels([&](const QString& entry) { return names(written, entry, wholeOnly); });
+        if (!offers.isEmpty()) return offers.size() == 1 ? offers : QList<PanelOffer>();
     }
-    return offers;
+    return {};
+}
+
+QString Catalogue::noOfferText(const QString& game) const {
+    QStringList named;
+    QStringList quoted;
+    for (const QString& entry : games()) {
+        quoted << u'"' + entry + u'"';
+        if (names(evened(game), entry, false)) named << u'"' + entry + u'"';
+    }
+    if (quoted.isEmpty())
+        return QStringLiteral("no plug-in serves %1: no plug-in with a panel was found").arg(game);
+    if (named.size() > 1)
+        return QStringLiteral("%1 names the games of more than one plug-in: %2")
+            .arg(game, named.join(QStringLiteral(", ")));
+    return QStringLiteral("no plug-in serves %1; the plug-ins found serve %2")
+        .arg(game, quoted.join(QStringLiteral(", ")));
+}
+
+QStringList Catalogue::games() const {
+    QStringList games;
+    for (const PluginEntry& entry : entries_)
+        if (entry.usable() && entry.descriptor.hasInterface)
+            for (const QString& game : entry.descriptor.games)
+                if (!game.isEmpty() && !games.contains(game)) games << game;
+    return games;
 }
 
 QList<MenuItem> Catalogue::serverMenu() const {

@@ -94,9 +94,17 @@ public:
 
     const QList<PluginEntry>& entries() const { return entries_; }
 
-    // The usable plug-ins with a panel that serve `game` (one of their Game
-    // entries, compared exactly).
+    // The usable plug-ins with a panel that serve `game`: those with a Game
+    // entry that is exactly `game`; else the one plug-in whose entries
+    // `game` names as an operator writes it, in any case, with any blanks,
+    // maybe only the entry's start up to the end of a word ("delta force"
+    // for "Delta Force,  V1.5.0.5"). A name that fits the entries of more
+    // than one plug-in names none.
     QList<PanelOffer> offersFor(const QString& game) const;
+    // Why no plug-in is offered for `game`, with the games there are.
+    QString noOfferText(const QString& game) const;
+    // Every Game entry of the usable plug-ins with a panel, each once.
+    QStringList games() const;
     // The non-empty ServerMenuItems of usable plug-ins whose ServerMenu is True.
     QList<MenuItem> serverMenu() const;
     // The help files of usable plug-ins that name one.

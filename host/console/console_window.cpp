@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -22,6 +24,7 @@
 #include "host/changes/merge_review.h"
 #include "host/changes/review_dialog.h"
 #include "host/console/concurrent_edits.h"
+#include "host/console/keyboard_order.h"
 #include "host/console/sync_bar.h"
 #include "host/fleet_ui/fleet_actions.h"
 #include "host/history/history_dialog.h"
@@ -41,21 +44,18 @@ namespace {
 
 // The panel's own size; it is laid out for this area.
 const QSize kPanelSize(760, 430);
-// Room for the list beside the panel and a few traffic rows below it.
-const QSize kMinimumWindow(1180, 720);
+// The smallest window: a laptop's 1024x768 or 1280x720 screen holds it with
+// room for its frame; the panel area scrolls when it is smaller than the form.
+const QSize kMinimumWindow(800, 520);
+// The narrowest server list: beside the whole panel on a 1024 wide screen;
+// its columns keep their width and the list scrolls.
+constexpr int kNarrowList = 230;
+// The first start's size, on a screen that has room for it.
+const QSize kFirstWindow(1360, 940);
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kStateKey = QStringLiteral("window/state");
 const QString kLastServerKey = QStringLiteral("window/lastServer");
 const QString kReviewUpdatesKey = QStringLiteral("console/reviewUpdates");
-
-QStringList knownGames(const catalogue::Catalogue& catalogue) {
-    QStringList games;
-    for (const auto& entry : catalogue.entries())
-        if (entry.usable())
-            for (const QString& game : entry.descriptor.games)
-                if (!games.contains(game)) games << game;
-    return games;
-}
 
 }  // namespace
 
@@ -98,7 +98,13 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     layout->addWidget(syncBar_, 0, Qt::AlignHCenter);
     layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();
-    setCentralWidget(centre);
+    // The panel keeps its own size; a smaller window scrolls it.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("panelScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(centre);
+    setCentralWidget(scroll);
     connect(stateRetry_, &QPushButton::clicked, this, [this] {
         if (!session_.openId().isEmpty()) session_.retry(session_.openId());
     });
@@ -118,14 +124,14 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     });
     showPanelState();
 
-    serverList_->setKnownGames(knownGames(session.catalogue()));
+    serverList_->setKnownGames(session.catalogue().games());
     serverList_->setEmbeddedProfiles(session.embeddedProfiles());
     auto* serverDock = new QDockWidget(tr("Servers"), this);
     serverDock->setObjectName(QStringLiteral("serverDock"));
     serverDock->setWidget(serverList_);
     addDockWidget(Qt::LeftDockWidgetArea, serverDock);
     addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
-    serverList_->view()->setMinimumWidth(360);
+    serverList_->view()->setMinimumWidth(kNarrowList);
 
     connect(serverList_, &servers::ServerListPanel::openRequested, this,
             &ConsoleWindow::openServer);
@@ -147,12 +153,18 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
             [this](const QString&, const QString& why) { showOutcome(why); });
 
     buildMenus();
+    new KeyboardOrder(
+        this, {serverList_->view(), serverList_->filterBox(), panelArea_, trafficDock_->table()});
     // The first start: room for the panel, a dozen traffic rows and a server
-    // list whose game and remote stay legible beside a Changed mark.
+    // list whose game and remote stay legible beside a Changed mark, as far
+    // as the screen has room; the panel comes first.
     setMinimumSize(kMinimumWindow);
-    resize(1360, 940);
-    resizeDocks({trafficDock_}, {300}, Qt::Vertical);
-    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))}, {570}, Qt::Horizontal);
+    const QSize first =
+        screen() ? kFirstWindow.boundedTo(screen()->availableGeometry().size()) : kFirstWindow;
+    resize(first);
+    resizeDocks({trafficDock_}, {qBound(120, first.height() - 640, 300)}, Qt::Vertical);
+    resizeDocks({findChild<QDockWidget*>(QStringLiteral("serverDock"))},
+                {qBound(kNarrowList, first.width() - 800, 570)}, Qt::Horizontal);
     restoreGeometry(settings_.value(kGeometryKey).toByteArray());
     restoreState(settings_.value(kStateKey).toByteArray());
 }
@@ -214,7 +226,10 @@ void ConsoleWindow::addPluginMenus(QMenu* serverMenu, QMenu* helpMenu) {
     const auto items = catalogue.serverMenu();
     if (!items.isEmpty()) serverMenu->addSeparator();
     for (const auto& item : items) {
-        serverMenu->addAction(item.text, this, [this, item] {
+        // A plug-in names its entry for its own menu ("Server"): here it
+        // stands among the console's own, so it says whose it is.
+        QString text = tr("%1: %2").arg(item.plugin, item.text);
+        serverMenu->addAction(text.replace(u'&', QStringLiteral("&&")), this, [this, item] {
             const auto entry = session_.server(serverList_->currentId());
             if (!entry) return showOutcome(tr("Select a server first."));
             for (const auto& offer : session_.catalogue().offersFor(entry->game))

@@ -131,14 +131,24 @@ HistoryDialog::HistoryDialog(HistorySource* source, int profile, const QString& 
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultTimeoutMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
+        ++abandoned_;  // its answer may still come, and is not the next one's
         showFailure(QStringLiteral("no answer within %1 seconds").arg(timer_.interval() / 1000.0));
     });
-    connect(source_, &HistorySource::historyArrived, this, &HistoryDialog::showHistory);
-    connect(source_, &HistorySource::revertAnswered, this, &HistoryDialog::showOutcome);
-    connect(source_, &HistorySource::failed, this, &HistoryDialog::showFailure);
-    connect(source_, &HistorySource::versionArrived, this, &HistoryDialog::takeVersion);
-    connect(source_, &HistorySource::settingsArrived, this, &HistoryDialog::takeSettings);
-    connect(source_, &HistorySource::updateAnswered, this, &HistoryDialog::takeUpdateAnswer);
+    // The source answers each request once, in the order they were sent:
+    // the first answers to come after a time-out are those given up on.
+    const auto current = [this](auto take) {
+        return [this, take](const auto&... answer) {
+            if (abandoned_ > 0) return void(--abandoned_);
+            (this->*take)(answer...);
+        };
+    };
+    connect(source_, &HistorySource::historyArrived, this, current(&HistoryDialog::showHistory));
+    connect(source_, &HistorySource::revertAnswered, this, current(&HistoryDialog::showOutcome));
+    connect(source_, &HistorySource::failed, this, current(&HistoryDialog::showFailure));
+    connect(source_, &HistorySource::versionArrived, this, current(&HistoryDialog::takeVersion));
+    connect(source_, &HistorySource::settingsArrived, this, current(&HistoryDialog::takeSettings));
+    connect(source_, &HistorySource::updateAnswered, this,
+            current(&HistoryDialog::takeUpdateAnswer));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(status_);

@@ -70,6 +70,7 @@ private:
     int profile_;
     QString serverName_;
     Pending pending_ = Pending::None;
+    int abandoned_ = 0;  // requests given up on whose answers are still to come
     qint64 revertVersion_ = 0;
     QList<qint64> compared_;       // the two versions, older first
     QStringList comparedReplies_;  // their settings as they arrive

@@ -16,6 +16,19 @@ void ServerFilter::setText(const QString& text) {
     invalidateRowsFilter();
 }
 
+namespace {
+
+// Whether `word` starts one of the words of `text`: "47" finds port 4711,
+// "71" does not, nor does "ta" find "Delta".
+bool startsAWord(const QString& text, const QString& word) {
+    for (qsizetype at = text.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(word, at + 1, Qt::CaseInsensitive))
+        if (at == 0 || !text.at(at - 1).isLetterOrNumber()) return true;
+    return false;
+}
+
+}  // namespace
+
 bool ServerFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (words_.isEmpty()) return true;
     const auto* list = qobject_cast<const ServerListModel*>(sourceModel());
@@ -24,10 +37,8 @@ bool ServerFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourcePare
     const QString state = linkStatusText(list->linkStatus(sourceRow));
     const QString remote = QStringLiteral("%1, profile %2").arg(entry.remote).arg(entry.profile);
     for (const QString& word : words_) {
-        const bool found = entry.name.contains(word, Qt::CaseInsensitive) ||
-                           entry.game.contains(word, Qt::CaseInsensitive) ||
-                           remote.contains(word, Qt::CaseInsensitive) ||
-                           state.contains(word, Qt::CaseInsensitive);
+        const bool found = startsAWord(entry.name, word) || startsAWord(entry.game, word) ||
+                           startsAWord(remote, word) || startsAWord(state, word);
         if (!found) return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,7 +27,8 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
       serversFile_(serversFile),
       filter_(new ServerFilter(this)),
       filterBox_(new QLineEdit(this)),
-      view_(new QTableView(this)) {
+      view_(new QTableView(this)),
+      count_(new QLabel(this)) {
     filter_->setSourceModel(model_);
     filterBox_->setObjectName(QStringLiteral("serverFilter"));
     filterBox_->setPlaceholderText(tr("Filter by name, game, remote or state"));
@@ -50,11 +52,22 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::ChangedColumn, QHeaderView::ResizeToContents);
     view_->setColumnHidden(ServerListModel::ChangedColumn, !model_->hasChangeMarks());
-    connect(model_, &ServerListModel::changeMarksShown, this, [this](bool shown) {
-        view_->setColumnHidden(ServerListModel::ChangedColumn, !shown);
-    });
+    connect(model_, &ServerListModel::changeMarksShown, this,
+            [this](bool shown) { view_->setColumnHidden(ServerListModel::ChangedColumn, !shown); });
     view_->setTextElideMode(Qt::ElideMiddle);
     view_->setWordWrap(false);
+    // A header click sorts; a third one on the same header gives the file's order back.
+    header->setSortIndicatorClearable(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->setSortingEnabled(true);
+    count_->setObjectName(QStringLiteral("serverCount"));
+    connect(filter_, &QAbstractItemModel::rowsInserted, this, &ServerListPanel::showCount);
+    connect(filter_, &QAbstractItemModel::rowsRemoved, this, &ServerListPanel::showCount);
+    connect(filter_, &QAbstractItemModel::modelReset, this, &ServerListPanel::showCount);
+    connect(filter_, &QAbstractItemModel::layoutChanged, this, &ServerListPanel::showCount);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ServerListPanel::showCount);
+    showCount();
 
     auto* add = new QPushButton(tr("Add..."), this);
     auto* edit = new QPushButton(tr("Edit..."), this);
@@ -71,6 +84,7 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(filterBox_);
     layout->addWidget(view_);
+    layout->addWidget(count_);
     layout->addLayout(buttons);
 
     connect(add, &QPushButton::clicked, this, &ServerListPanel::addServer);
@@ -115,6 +129,16 @@ QStringList ServerListPanel::selectedIds() const {
     QStringList ids;
     for (const int row : rows) ids << model_->server(row).id;
     return ids;
+}
+
+void ServerListPanel::showCount() {
+    const int all = model_->rowCount();
+    const int shown = filter_->rowCount();
+    const auto selected = view_->selectionModel()->selectedRows().size();
+    const QString noun = all == 1 ? tr("server") : tr("servers");
+    const QString servers = all == shown ? tr("%1 %2").arg(all).arg(noun)
+                                         : tr("%1 of %2 %3 shown").arg(shown).arg(all).arg(noun);
+    count_->setText(selected > 0 ? tr("%1, %2 selected").arg(servers).arg(selected) : servers);
 }
 
 void ServerListPanel::selectServer(const QString& id) {

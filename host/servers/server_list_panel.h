@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QTableView;
@@ -38,6 +39,8 @@ public:
     void selectServer(const QString& id);
     QTableView* view() const { return view_; }
     QLineEdit* filterBox() const { return filterBox_; }
+    // "2 of 3 servers shown, 1 selected", under the list.
+    QLabel* count() const { return count_; }
 
 public slots:
     void addServer();
@@ -60,6 +63,7 @@ private:
     void refuse(const QString& error);
     // The list's row of a row the view shows.
     int sourceRow(const QModelIndex& shown) const;
+    void showCount();
 
     ServerListModel* model_;
     QString serversFile_;
@@ -69,6 +73,7 @@ private:
     ServerFilter* filter_;
     QLineEdit* filterBox_;
     QTableView* view_;
+    QLabel* count_;
 };
 
 }  // namespace jexhost::servers

@@ -43,11 +43,12 @@ TrafficDock::TrafficDock(TrafficModel* model, QWidget* parent)
     buttons->addWidget(save);
     buttons->addWidget(clear);
 
-    // Neither part folds away: a few rows stay in sight however the window
-    // is sized, and no folded layout can be kept for the next start.
+    // Neither part folds away: rows stay in sight however the window is
+    // sized, and no folded layout can be kept for the next start; on a
+    // 1280x720 screen the panel above keeps its whole height.
     const int row = table_->verticalHeader()->defaultSectionSize();
-    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() + 4 * row);
-    fields_->setMinimumHeight(3 * row);
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() + 2 * row);
+    fields_->setMinimumHeight(2 * row);
     auto* split = new QSplitter(Qt::Vertical);
     split->setChildrenCollapsible(false);
     split->addWidget(table_);

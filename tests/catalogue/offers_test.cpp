@@ -18,36 +18,59 @@ struct GameRow {
     const char* name;
     QString game;
     bool hasInterface;
-    bool offered;
+    QString otherGame;  // served by a second plug-in, when not empty
+    QString offered;    // the plug-in offered; empty for none
+    QString why;        // when none is offered
 };
 
 class GameOffer : public testing::TestWithParam<GameRow> {};
 
-TEST_P(GameOffer, OffersOnlyForAnExactGameEntry) {
+TEST_P(GameOffer, OffersThePluginAGameNamesAndSaysWhyWhenNone) {
     const GameRow& row = GetParam();
     Descriptor descriptor = cattest::panelDescriptor();
     descriptor.hasInterface = row.hasInterface;
     Catalogue catalogue;
     catalogue.add("/c/panel.so", "panel.clsPlugin", "1.0.0", descriptor);
+    if (!row.otherGame.isEmpty()) {
+        Descriptor other = cattest::panelDescriptor();
+        other.name = "Other Panel";
+        other.games = {row.otherGame};
+        catalogue.add("/c/other.so", "other.clsPlugin", "1.0.0", other);
+    }
 
     const QList<PanelOffer> offers = catalogue.offersFor(row.game);
-    ASSERT_EQ(offers.size(), row.offered ? 1 : 0);
-    if (row.offered) {
-        EXPECT_EQ(offers[0].progId(), "panel.clsPlugin");
-        EXPECT_EQ(offers[0].name(), "Test Panel");
+    QStringList names;
+    for (const PanelOffer& offer : offers) names << offer.name();
+    EXPECT_EQ(names.join(", "), row.offered);
+    if (offers.isEmpty()) {
+        EXPECT_EQ(catalogue.noOfferText(row.game), row.why);
     }
 }
 
+const QString kBothGames =
+    R"("Delta Force,  V1.5.0.5", "Delta Force, NovaWorld Affiliate Server V1.5.0.11A")";
+
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, GameOffer,
-    testing::Values(GameRow{"FirstGameTwoBlanks", "Delta Force,  V1.5.0.5", true, true},
-                    GameRow{"SecondGame", cattest::kSecondGame, true, true},
-                    GameRow{"OneBlankOnly", "Delta Force, V1.5.0.5", true, false},
-                    GameRow{"OtherCase", "delta force,  v1.5.0.5", true, false},
-                    GameRow{"TrailingBlank", "Delta Force,  V1.5.0.5 ", true, false},
-                    GameRow{"NoGame", "", true, false},
-                    GameRow{"NoPanelToOffer", "Delta Force,  V1.5.0.5", false, false}),
+    testing::Values(
+        GameRow{"FirstGameTwoBlanks", "Delta Force,  V1.5.0.5", true, {}, "Test Panel", {}},
+        GameRow{"SecondGame", cattest::kSecondGame, true, {}, "Test Panel", {}},
+        GameRow{"OneBlankOnly", "Delta Force, V1.5.0.5", true, {}, "Test Panel", {}},
+        GameRow{"OtherCase", "delta force,  v1.5.0.5", true, {}, "Test Panel", {}},
+        GameRow{"TrailingBlank", "Delta Force,  V1.5.0.5 ", true, {}, "Test Panel", {}},
+        GameRow{"NameWithoutVersion", "Delta Force", true, {}, "Test Panel", {}},
+        GameRow{"ExactEntryOfTwoPlugins", "Delta Force,  V1.5.0.5", true, "Delta Force,  V1.5.0.5", "Test Panel, Other Panel", {}},
+        GameRow{"WholeNameBeforeAStart", "delta  force", true, "Delta Force", "Other Panel", {}},
+        GameRow{"NameOfTwoPluginsGames", "Delta Force", true, "Delta Force 2", {},
+                R"(Delta Force names the games of more than one plug-in: "Delta Force,  V1.5.0.5", "Delta Force, NovaWorld Affiliate Server V1.5.0.11A", "Delta Force 2")"},
+        GameRow{"PartOfAWord", "Delta Fo", true, {}, {}, "no plug-in serves Delta Fo; the plug-ins found serve " + kBothGames},
+        GameRow{"UnknownGame", "Quake", true, {}, {}, "no plug-in serves Quake; the plug-ins found serve " + kBothGames},
+        GameRow{"NoGame", "", true, {}, {}, "no plug-in serves ; the plug-ins found serve " + kBothGames},
+        GameRow{"NoPanelToOffer", "Delta Force,  V1.5.0.5", false, {}, {},
+                "no plug-in serves Delta Force,  V1.5.0.5: no plug-in with a panel was found"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 struct MenuRow {
     const char* name;

@@ -122,6 +122,18 @@ TEST_F(FormTest, HostMessageKeepsItsLineBreaks) {
                 {"typing between the breaks keeps them", "a\rb\nc", [&] { typeAt(3, "x", false); },
                  "a\rbx\nc"},
                 {"Enter typed is CR LF", "a\nb", [&] { typeAt(3, "c", true); }, "a\nbc\r\n"},
+                {"two separate edits keep the breaks between them", "a\nb\rc",
+                 [&] {
+                     typeAt(0, "x", false);
+                     typeAt(6, "y", false);
+                 },
+                 "xa\nb\rcy"},
+                {"Enter between two received breaks", "a\r\nb\rc",
+                 [&] {
+                     typeAt(2, "d", true);
+                     typeAt(7, "e", false);
+                 },
+                 "a\r\nd\r\nb\rce"},
                 {"typed into an empty box", "", [&] { typeAt(0, "a", true); }, "a\r\n"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.row);

@@ -66,6 +66,14 @@ public:
     }
 };
 
+// Answers only when the test says so.
+class HoldingSource final : public HistorySource {
+public:
+    int asked = 0;
+    void requestHistory(int) override { ++asked; }
+    void requestRevert(int, qint64) override { ++asked; }
+};
+
 class HistoryDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -146,6 +154,28 @@ TEST_F(HistoryDialogTest, PutsOneSettingOfARecordBack) {
     // The password's row has no way back: the record keeps no value.
     dialog.records()->setCurrentItem(dialog.records()->topLevelItem(0)->child(1));
     EXPECT_FALSE(dialog.putBackButton()->isEnabled());
+}
+
+// A history request given up on after its time-out is answered later, just
+// before the next one: the list shows the second answer, not the first.
+TEST_F(HistoryDialogTest, AnAnswerAfterItsTimeOutIsNotTakenForTheNextRequest) {
+    HoldingSource held;
+    HistoryDialog late{&held, 3, "Alpha"};
+    late.setAnswerTimeout(100);
+    jextest::ModalDriver driver;
+    late.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !driver.texts().isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return late.refreshButton()->isEnabled(); }));
+    late.refreshButton()->click();
+    ASSERT_EQ(held.asked, 2);
+    const char* before = R"([{"version": 12, "time": "2024-05-01T12:00:00Z", "operator": "lee"}])";
+    emit held.historyArrived({QJsonArray(), QJsonDocument::fromJson(before).array()});
+    emit held.historyArrived(ScriptedSource::history());
+    QStringList shown;
+    for (int row = 0; row < late.versions()->topLevelItemCount(); ++row)
+        shown << late.versions()->topLevelItem(row)->text(2);
+    EXPECT_EQ(shown, QStringList({"13", "12"}));
+    EXPECT_EQ(late.status()->text(), "Records: 1; kept versions: 2");
 }
 
 struct RevertCase {

@@ -103,6 +103,9 @@ const NoDisplayCase kNoDisplayCases[] = {
     {"HelpNamesTheScreenshot", {"-h"}, 0, "--screenshot <FILE>"},
     {"Version", {"--version"}, 0, "jexhost 1.5.0"},
     {"UnknownOption", {"--privileges", "p.ini"}, 2, "Unknown option 'privileges'"},
+    {"StatusWaitNotANumber", {"--status", "--wait-ms", "abc"}, 2, "--wait-ms needs a number of milliseconds"},
+    {"ServersAndAllExcludeEachOther", {"--apply", "p.ssf", "--all", "--servers", "A"}, 1,
+     "--servers and --all exclude each other"},
 };
 // clang-format on
 

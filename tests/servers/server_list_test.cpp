@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
@@ -221,35 +223,53 @@ INSTANTIATE_TEST_SUITE_P(
 struct FilterCase {
     const char* name;
     QString text;
-    QStringList shown;  // ids, in the list's order
+    int sortColumn;     // a header clicked, -1 for none
+    QStringList shown;  // ids, in the order the view shows them
+    QString count;      // under the list, with every shown row selected
 };
 
 class ListFilter : public ::testing::TestWithParam<FilterCase> {};
 
-// The box narrows the list; what is selected then is what is shown, in order.
-TEST_P(ListFilter, NarrowsTheListAndItsSelection) {
+// The box narrows the list and a header sorts it; what is selected then is
+// what is shown, and the line under the list counts both.
+TEST_P(ListFilter, NarrowsSortsAndCountsTheList) {
     ServerListModel model;
-    model.setServers({{"a", "Alpha", "Delta Force", "ws://r:1", "t", 0, "a"},
-                      {"b", "Bravo", "NovaWorld", "ws://r:1", "t", 1, "b"},
-                      {"c", "Charlie", "Delta Force", "embedded", {}, 0, "c"}});
+    model.setServers({{"a", "Alpha", "Delta Force", "ws://r:4711", "t", 0, "a"},
+                      {"c", "Charlie", "Delta Force", "embedded", {}, 0, "c"},
+                      {"b", "Bravo", "NovaWorld", "ws://r:4711", "t", 1, "b"}});
     model.setLinkStatus("a", {LinkState::Connected, "ann", {}, {}, {}});
     model.setLinkStatus("b", {LinkState::Unreachable, {}, {}, {}, {}});
     jexhost::servers::ServerListPanel panel(&model, QString());
     panel.filterBox()->setText(GetParam().text);
+    if (GetParam().sortColumn >= 0) {
+        QHeaderView* header = panel.view()->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(GetParam().sortColumn) + 5, 5));
+    }
     panel.view()->selectAll();
-    EXPECT_EQ(panel.selectedIds(), GetParam().shown);
+    QStringList shown;
+    for (int row = 0; row < panel.view()->model()->rowCount(); ++row)
+        shown << panel.view()->model()->index(row, 0).data(ServerListModel::IdRole).toString();
+    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(panel.count()->text(), GetParam().count);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ListFilter,
-                         ::testing::Values(FilterCase{"Empty", "", {"a", "b", "c"}},
-                                           FilterCase{"NameInAnyCase", "BRA", {"b"}},
-                                           FilterCase{"Game", "delta", {"a", "c"}},
-                                           FilterCase{
-                                               "RemoteAndProfile", "embedded profile 0", {"c"}},
-                                           FilterCase{"State", "unreachable", {"b"}},
-                                           FilterCase{"Operator", "ann", {"a"}},
-                                           FilterCase{"EveryWordMustMatch", "delta ws://", {"a"}},
-                                           FilterCase{"NoMatch", "zulu", {}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Servers, ListFilter, ::testing::Values(
+    FilterCase{"Empty", "", -1, {"a", "c", "b"}, "3 servers, 3 selected"},
+    FilterCase{"NameInAnyCase", "BRA", -1, {"b"}, "1 of 3 servers shown, 1 selected"},
+    FilterCase{"Game", "delta", -1, {"a", "c"}, "2 of 3 servers shown, 2 selected"},
+    FilterCase{"RemoteAndProfile", "embedded profile 0", -1, {"c"}, "1 of 3 servers shown, 1 selected"},
+    FilterCase{"State", "unreachable", -1, {"b"}, "1 of 3 servers shown, 1 selected"},
+    FilterCase{"Operator", "ann", -1, {"a"}, "1 of 3 servers shown, 1 selected"},
+    FilterCase{"EveryWordMustMatch", "delta ws://", -1, {"a"}, "1 of 3 servers shown, 1 selected"},
+    FilterCase{"PortFromItsStart", "47", -1, {"a", "b"}, "2 of 3 servers shown, 2 selected"},
+    FilterCase{"NoDigitsInsideAPort", "71", -1, {}, "0 of 3 servers shown"},
+    FilterCase{"NoLettersInsideAWord", "ta", -1, {}, "0 of 3 servers shown"},
+    FilterCase{"SortedByName", "", ServerListModel::NameColumn, {"a", "b", "c"}, "3 servers, 3 selected"},
+    FilterCase{"SortedByRemoteWhileFiltered", "delta", ServerListModel::RemoteColumn, {"c", "a"}, "2 of 3 servers shown, 2 selected"},
+    FilterCase{"NoMatch", "zulu", -1, {}, "0 of 3 servers shown"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 }  // namespace
