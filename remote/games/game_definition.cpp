@@ -173,6 +173,15 @@ GameDefinition readObject(const QJsonObject& root, const QString& fileBaseName) 
     out.consolePort = text(console, "port", QStringLiteral("console."), !out.consoleKind.isEmpty());
     checkPlaceholders(out.consolePort, QStringLiteral("console.port"));
 
+    const QJsonValue secrets = root.value(QLatin1StringView("secretVariables"));
+    if (!secrets.isUndefined()) {
+        out.secretVariables = texts(secrets, QStringLiteral("secretVariables"), 64);
+        for (const QString& variable : out.secretVariables)
+            if (!isVariableName(variable))
+                throw Bad{
+                    QStringLiteral("secretVariables: \"%1\" is not a variable name").arg(variable)};
+    }
+
     // Every setting of ours once: mapped or named unused.
     QSet<QString> seen;
     const auto once = [&seen](const QString& key, const QString& where) {

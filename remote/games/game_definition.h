@@ -58,6 +58,9 @@ struct GameDefinition {
     QString consolePort;  // placeholder text, e.g. "{consolePort}"
     QList<SettingMapping> settings;
     QStringList unused;  // our settings the game does not take
+    // The game's variables that hold a password: their values are masked
+    // wherever a line shows them.
+    QStringList secretVariables;
 
     const SettingMapping* mappingOf(const QString& setting) const;
 };

@@ -35,9 +35,27 @@ void GameOutput::setSecrets(const QStringList& secrets) {
               [](const QString& a, const QString& b) { return a.size() > b.size(); });
 }
 
-QString GameOutput::masked(QString line, const QStringList& secrets) {
+void GameOutput::setSecretVariables(const QStringList& variables) {
+    secretVariables_ = secretVariablePattern(variables);
+}
+
+QRegularExpression GameOutput::secretVariablePattern(const QStringList& variables) {
+    if (variables.isEmpty()) return {};
+    QStringList names;
+    for (const QString& variable : variables) names << QRegularExpression::escape(variable);
+    // The name as a word, then its value: quoted (escapes included, maybe cut
+    // short) or up to the next blank or quote.
+    return QRegularExpression(
+        QStringLiteral(R"((?<![A-Za-z0-9_])(%1)(\s+)("(?:[^"\\]|\\.)*"?|[^\s'"]+))")
+            .arg(names.join(u'|')));
+}
+
+QString GameOutput::masked(QString line, const QStringList& secrets,
+                           const QRegularExpression& secretVariables) {
     for (const QString& secret : secrets)
         if (!secret.isEmpty()) line.replace(secret, kMask);
+    if (!secretVariables.pattern().isEmpty())
+        line.replace(secretVariables, QStringLiteral("\\1\\2") + kMask);
     return line;
 }
 
@@ -67,7 +85,8 @@ QStringList GameOutput::readNew() {
         bytes.replace('\0', "");
         if (bytes.endsWith('\r')) bytes.chop(1);
         // Masked before it is cut short, so no part of a secret is left at the cut.
-        const QString line = masked(QString::fromUtf8(bytes), secrets_).left(kMaxLineLength);
+        const QString line =
+            masked(QString::fromUtf8(bytes), secrets_, secretVariables_).left(kMaxLineLength);
         keep(line);
         out << line;
     }

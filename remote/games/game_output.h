@@ -8,6 +8,7 @@
 // once read past a bound; the game appends, so it writes on at the new end.
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,10 @@ public:
 
     // The secrets to mask from now on; empty ones are ignored.
     void setSecrets(const QStringList& secrets);
+    // The game's variables that hold a password: whatever value a line gives
+    // one of them (an echoed console command setting a new password) is
+    // masked too.
+    void setSecretVariables(const QStringList& variables);
     // Reads what the game wrote since the last call: its complete lines, masked.
     QStringList readNew();
     // The last `count` lines kept (at most kKeptLines), oldest first.
@@ -37,8 +42,11 @@ public:
     // running game has shown what came before already).
     void skipToEnd();
 
-    // `line` with every one of `secrets` replaced by kMask.
-    static QString masked(QString line, const QStringList& secrets);
+    // `line` with every one of `secrets`, and the value given to any of
+    // `secretVariables` (a pattern made by secretVariablePattern), replaced by kMask.
+    static QString masked(QString line, const QStringList& secrets,
+                          const QRegularExpression& secretVariables = {});
+    static QRegularExpression secretVariablePattern(const QStringList& variables);
 
 private:
     void keep(const QString& line);
@@ -49,6 +57,7 @@ private:
     qint64 offset_ = 0;
     QByteArray partial_;  // the start of a line not ended yet
     QStringList secrets_;
+    QRegularExpression secretVariables_;
     std::deque<QString> lines_;
 };
 

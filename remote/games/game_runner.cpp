@@ -50,6 +50,7 @@ GameRunner::GameRunner(GameDefinition definition, RunnerPlace place, QObject* pa
       place_(std::move(place)),
       output_(QDir(place_.folder).filePath(kRawOutput), QDir(place_.folder).filePath(kKeptOutput)) {
     output_.setSecrets({place_.consolePassword});
+    output_.setSecretVariables(definition_.secretVariables);
     outputTimer_.setInterval(kOutputPollMs);
     connect(&outputTimer_, &QTimer::timeout, this, &GameRunner::readOutput);
     readyTimer_.setSingleShot(true);

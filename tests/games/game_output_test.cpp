@@ -32,6 +32,7 @@ TEST_P(OutputLines, AreMaskedBeforeAnyoneSeesThem) {
     const QString raw = dir.filePath("output.raw"), kept = dir.filePath("output.log");
     GameOutput output(raw, kept);
     output.setSecrets(GetParam().secrets);
+    output.setSecretVariables({"password", "sv_rcon_password"});
     append(raw, GetParam().raw);
     EXPECT_EQ(output.readNew(), GetParam().lines);
     EXPECT_EQ(output.last(1000), GetParam().lines);
@@ -53,12 +54,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, OutputLines, ::testing::Values(
     OutputCase{"RconPasswordBox", {"YVnGgo"}, "[server]: | rcon password: 'YVnGgo' |\n",
                {"[server]: | rcon password: '********' |"}},
     OutputCase{"EchoedConsoleCommand", {"hunter2"}, "cid=0 cmd='password \"hunter2\"'\n",
-               {"cid=0 cmd='password \"********\"'"}},
-    OutputCase{"EchoedEscaped", {"se\"c\\ret"}, "cmd='password \"se\\\"c\\\\ret\"'\n",
-               {"cmd='password \"********\"'"}},
+               {"cid=0 cmd='password ********'"}},
+    OutputCase{"EchoedEscaped", {"se\"c\\ret"}, "say se\\\"c\\\\ret\n", {"say ********"}},
     OutputCase{"SecretInsideAnother", {"abc", "abcdef"}, "x abcdef y abc\n",
                {"x ******** y ********"}},
     OutputCase{"EmptySecretIgnored", {""}, "plain\n", {"plain"}},
+    OutputCase{"NewPasswordSetOnTheConsole", {}, "cmd='sv_rcon_password fresh1' ok\n",
+               {"cmd='sv_rcon_password ********' ok"}},
+    OutputCase{"NewPasswordQuotedWithEscapes", {}, "cmd='password \"a\\\" b\"'\n",
+               {"cmd='password ********'"}},
+    OutputCase{"PasswordInsideAWordIsNotAVariable", {}, "sv_rcon_password_hint x; mypassword y\n",
+               {"sv_rcon_password_hint x; mypassword y"}},
     OutputCase{"LongLineCutAfterMasking", {"secret"}, (kLong + "secret\n").toUtf8(),
                {kLong + "******"}}),
     [](const auto& info) { return info.param.name; });
