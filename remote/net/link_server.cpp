@@ -143,8 +143,17 @@ QUrl LinkServer::url() const {
     return url;
 }
 
+void LinkServer::setOperatorsCheck(std::function<void()> check) {
+    operatorsCheck_ = std::move(check);
+}
+
+void LinkServer::refuseLogins() {
+    loginsOpen_ = false;
+}
+
 void LinkServer::setOperators(QList<Operator> operators) {
     operators_ = std::move(operators);
+    loginsOpen_ = true;
     for (QWebSocket* socket : connections_.keys()) {
         Connection& connection = connections_[socket];
         if (!connection.who) continue;
@@ -179,6 +188,15 @@ void LinkServer::acceptSockets() {
         upgrading_.append(stream);
         connect(stream, &ClientStream::unmaskedFrame, this,
                 [this, stream] { drop(stream->webSocket(), QStringLiteral("an unmasked frame")); });
+        // An upgrade never finished would hold its place for good; one with
+        // a token still to come has its own, shorter time (handshakeMs).
+        QTimer::singleShot(limits_.upgradeMs, stream, [this, stream] {
+            if (stream->webSocket()) return;
+            qCWarning(lcRemote).noquote() << "closed" << stream->socket()->peerAddress().toString()
+                                          << ": not upgraded within" << limits_.upgradeMs << "ms";
+            upgrading_.removeAll(stream);
+            stream->socket()->abort();
+        });
         server_->handleConnection(tcp);
         // A TLS socket comes after its handshake, often with the upgrade
         // request already read: nothing would announce it again.
@@ -293,6 +311,7 @@ void LinkServer::makeRoomForNewcomer(const QString& address) {
 // between rounds: many requests on one connection delay the others by one
 // answer, not by all of theirs.
 void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
+    if (operatorsCheck_) operatorsCheck_();  // may close this very connection
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& connection = *it;
@@ -315,6 +334,10 @@ void LinkServer::serveRound() {
     for (QWebSocket* socket : connections_.keys()) {
         auto it = connections_.find(socket);
         if (it == connections_.end() || it->waiting.isEmpty()) continue;
+        // A message that waited is judged by the operator's entry as it is now.
+        if (operatorsCheck_) operatorsCheck_();
+        it = connections_.find(socket);
+        if (it == connections_.end()) continue;
         const QString message = it->waiting.takeFirst();
         it->waitingBytes -= 2 * message.size();
         const jexlink::Welcome who = it->who->welcome;  // serving may close the connection
@@ -382,6 +405,8 @@ QString LinkServer::refusal(const QString& operatorName, bool update) {
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {
     const auto token = jexlink::readTokenMessage(message);
     const Operator* who = token ? operatorWithToken(operators_, *token) : nullptr;
+    if (who && !loginsOpen_)
+        return drop(socket, QStringLiteral("the token file is gone or holds no operator"));
     if (!who) {
         drop(socket, token ? QStringLiteral("a wrong token")
                            : QStringLiteral("a first message that is no token message"));
@@ -433,6 +458,7 @@ void LinkServer::drop(QWebSocket* socket, const QString& why) {
 }
 
 void LinkServer::tick() {
+    if (operatorsCheck_) operatorsCheck_();  // should a notice of the file's change go astray
     const qint64 now = clock_.elapsed();
     for (QWebSocket* socket : connections_.keys()) {
         Connection& connection = connections_[socket];

@@ -11,12 +11,13 @@
 // Connections not yet welcomed have a small cap of their own, and one per
 // peer address, so that they never take a welcomed host's place (at the cap,
 // the one waiting longest for its token makes room for a new one); welcomed
-// ones are capped in all and per operator. Updates (and reverts) and history
-// requests are limited per operator: the excess is refused at once with the
-// reason, so a busy operator costs the others nothing. After a stored change
-// every other welcomed connection is told; a notice counts against the same
-// bound of unread bytes as an answer, so a host that does not read loses its
-// connection rather than hold up the others.
+// ones are capped in all and per operator. An upgrade not finished in time is
+// closed. Before a token or a message is judged the operators are brought up
+// to date, so a change to the token file reaches every request sent after it. Updates (and reverts)
+// and history requests are limited per operator: the excess is refused at once with the reason, so
+// a busy operator costs the others nothing. After a stored change every other welcomed connection
+// is told; a notice counts against the same bound of unread bytes as an answer, so a host that does
+// not read loses its connection rather than hold up the others.
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -46,15 +47,18 @@ class ClientStream;
 
 struct LinkLimits {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    int maxConnections = 64;           // welcomed, in all
-    int maxPerOperator = 8;            // welcomed, per operator
-    int maxUnwelcomed = 16;            // not yet welcomed, in all
-    int maxUnwelcomedPerAddress = 4;   // not yet welcomed, per peer address
+    int maxConnections = 64;  // welcomed, in all
+    int maxPerOperator = 8;   // welcomed, per operator
+    // Not yet welcomed: room for a console logging in with every token it
+    // holds at once, from one address, and for many such consoles.
+    int maxUnwelcomed = 256;           // in all
+    int maxUnwelcomedPerAddress = 64;  // per peer address
     qint64 maxUnsentBytes = 4 << 20;   // answers a peer has not read; past it, closed
     qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
-    int handshakeMs = 5000;
-    int pingMs = 30000;     // how often every connection is pinged
-    int silenceMs = 90000;  // closed after this long with neither a message nor a pong
+    int upgradeMs = 10000;             // from the connection to the end of the WebSocket upgrade
+    int handshakeMs = 5000;            // from the upgrade to the token
+    int pingMs = 30000;                // how often every connection is pinged
+    int silenceMs = 90000;             // closed after this long with neither a message nor a pong
     RateLimit updates{10, 20};
     RateLimit history{5, 10};
 };
@@ -90,8 +94,15 @@ public:
     QUrl url() const;
 
     // Takes a new set of operators: open connections whose token is no longer
-    // in it are closed; those whose operator changed get a new welcome.
+    // in it are closed; those whose operator changed get a new welcome. New
+    // logins are taken again.
     void setOperators(QList<Operator> operators);
+    // Welcomed connections stay, and no new login is taken until the next
+    // set of operators.
+    void refuseLogins();
+    // Asked before a token or a message is judged, and at every tick, to
+    // bring the operators up to date (through setOperators).
+    void setOperatorsCheck(std::function<void()> check);
 
 private:
     struct Connection {
@@ -127,6 +138,8 @@ private:
     int count(const std::function<bool(const Connection&)>& which) const;
 
     QList<Operator> operators_;
+    bool loginsOpen_ = true;
+    std::function<void()> operatorsCheck_;
     Handlers handlers_;
     LinkLimits limits_;
     std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
