@@ -1,6 +1,5 @@
 #include "remote/net/link_server.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -10,17 +9,11 @@
 
 #include <algorithm>
 
-#ifndef QT_NO_SSL
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
-#include <QSslServer>
-#endif
-
 #include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
+#include "remote/net/admission.h"
 #include "remote/net/client_stream.h"
-#include "remote/remote_service.h"
+#include "remote/net/link_listener.h"
 
 namespace jexremote {
 
@@ -37,31 +30,6 @@ bool isUpdate(const QString& request) {
 QString peerOf(const QWebSocket* socket) {
     return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
 }
-
-#ifndef QT_NO_SSL
-bool loadSslConfiguration(const RemoteOptions& options, QSslConfiguration* configuration,
-                          QString* error) {
-    const auto certificates = QSslCertificate::fromPath(options.certFile, QSsl::Pem);
-    QFile keyFile(options.keyFile);
-    if (certificates.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the certificate %1 or the key %2")
-                     .arg(options.certFile, options.keyFile);
-        return false;
-    }
-    const QByteArray pem = keyFile.read(1 << 20);
-    QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
-    if (key.isNull()) key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
-    if (key.isNull()) {
-        *error = QStringLiteral("the key %1 is not an RSA or EC key in PEM").arg(options.keyFile);
-        return false;
-    }
-    *configuration = QSslConfiguration::defaultConfiguration();
-    configuration->setLocalCertificateChain(certificates);
-    configuration->setPrivateKey(key);
-    configuration->setPeerVerifyMode(QSslSocket::VerifyNone);
-    return true;
-}
-#endif
 
 }  // namespace
 
@@ -83,31 +51,10 @@ LinkServer::~LinkServer() {
 }
 
 bool LinkServer::listen(const RemoteOptions& options, QString* error) {
-    secure_ = !options.certFile.isEmpty() || !options.keyFile.isEmpty();
-    if (!secure_ && !options.insecure && !options.address.isLoopback()) {
-        *error = QStringLiteral(
-                     "refusing to serve ws:// on %1, which is not loopback: give "
-                     "--cert and --key for wss://, or --insecure")
-                     .arg(options.address.toString());
-        return false;
-    }
-    // The TCP (or TLS) listener is this side's own, so that each socket is
-    // seen before the WebSocket layer reads from it.
-    if (secure_) {
-#ifndef QT_NO_SSL
-        QSslConfiguration configuration;
-        if (!loadSslConfiguration(options, &configuration, error)) return false;
-        auto tls = std::make_unique<QSslServer>();
-        tls->setSslConfiguration(configuration);
-        tls->setHandshakeTimeout(limits_.handshakeMs);
-        listener_ = std::move(tls);
-#else
-        *error = QStringLiteral("this build has no TLS support");
-        return false;
-#endif
-    } else {
-        listener_ = std::make_unique<QTcpServer>();
-    }
+    LinkListener listener = openLinkListener(options, limits_.handshakeMs, error);
+    if (!listener.server) return false;
+    listener_ = std::move(listener.server);
+    secure_ = listener.secure;
     server_ = std::make_unique<QWebSocketServer>(QStringLiteral("jexremote"),
                                                  QWebSocketServer::NonSecureMode);
     server_->setHandshakeTimeout(limits_.handshakeMs);
@@ -117,13 +64,6 @@ bool LinkServer::listen(const RemoteOptions& options, QString* error) {
     connect(server_.get(), &QWebSocketServer::newConnection, this, &LinkServer::acceptConnections);
     connect(server_.get(), &QWebSocketServer::originAuthenticationRequired, this,
             &LinkServer::checkOrigin);
-    if (!listener_->listen(options.address, options.port)) {
-        *error = QStringLiteral("cannot listen on %1:%2: %3")
-                     .arg(options.address.toString())
-                     .arg(options.port)
-                     .arg(listener_->errorString());
-        return false;
-    }
     // Checked often enough that the silence limit holds to within a second.
     ticker_.start(std::clamp(std::min(limits_.pingMs, limits_.silenceMs) / 4, 10, 1000));
     qCInfo(lcRemote).noquote() << "listening on" << url().toString();
@@ -255,53 +195,40 @@ void LinkServer::acceptConnections() {
     }
 }
 
-// A host sends its token as soon as the connection is up. When the cap of
-// connections without a welcome (in all, or from this address) is reached,
-// the one that has waited longest for its token gives its place to the new
-// one: a crowd of idle sockets can delay a host by no more than its own
-// token's way, and welcomed connections are never touched.
+// At a cap of connections without a welcome, the ones that waited longest
+// make room (see admission.h); welcomed connections are never touched.
 void LinkServer::makeRoomForNewcomer(const QString& address) {
     upgrading_.removeIf([](const QPointer<ClientStream>& stream) {
         return !stream || stream->socket()->state() != QAbstractSocket::ConnectedState;
     });
-    for (const bool sameAddress : {true, false}) {
-        const int cap = sameAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed;
-        for (;;) {
-            // The oldest of those still upgrading and those upgraded but not welcomed.
-            int waiting = 0;
-            qint64 oldestSince = 0;
-            QTcpSocket* oldestUpgrading = nullptr;
-            QWebSocket* oldestUpgraded = nullptr;
-            for (const QPointer<ClientStream>& stream : std::as_const(upgrading_)) {
-                if (sameAddress && stream->socket()->peerAddress().toString() != address) continue;
-                if (waiting++ == 0 || stream->since() < oldestSince) {
-                    oldestSince = stream->since();
-                    oldestUpgrading = stream->socket();
-                }
-            }
-            for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
-                if (it->who || (sameAddress && it->address != address)) continue;
-                if (waiting++ == 0 || it->since < oldestSince) {
-                    oldestSince = it->since;
-                    oldestUpgraded = it.key();
-                    oldestUpgrading = nullptr;
-                }
-            }
-            if (waiting < cap) break;
-            const QString why =
-                QStringLiteral(
-                    "no token yet, and its place went to a newer connection (%1 "
-                    "without a welcome%2)")
-                    .arg(cap)
-                    .arg(sameAddress ? QStringLiteral(" from ") + address : QString());
-            if (oldestUpgraded) {
-                drop(oldestUpgraded, why);
-            } else {
-                qCWarning(lcRemote).noquote()
-                    << "closed" << oldestUpgrading->peerAddress().toString() << ":" << why;
-                upgrading_.removeAll(oldestUpgrading->findChild<ClientStream*>());
-                oldestUpgrading->abort();
-            }
+    // Those still upgrading, then those upgraded and waiting for their token.
+    QList<WaitingConnection> waiting;
+    QList<QObject*> sockets;
+    for (const QPointer<ClientStream>& stream : std::as_const(upgrading_)) {
+        waiting.append({stream->since(), stream->socket()->peerAddress().toString()});
+        sockets.append(stream->socket());
+    }
+    for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
+        if (it->who) continue;
+        waiting.append({it->since, it->address});
+        sockets.append(it.key());
+    }
+    for (const Eviction& eviction :
+         makeRoom(waiting, address, limits_.maxUnwelcomed, limits_.maxUnwelcomedPerAddress)) {
+        const QString why =
+            QStringLiteral(
+                "no token yet, and its place went to a newer connection (%1 without a "
+                "welcome%2)")
+                .arg(eviction.forAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed)
+                .arg(eviction.forAddress ? QStringLiteral(" from ") + address : QString());
+        QObject* socket = sockets[eviction.index];
+        if (auto* upgraded = qobject_cast<QWebSocket*>(socket)) {
+            drop(upgraded, why);
+        } else if (auto* upgrading = qobject_cast<QTcpSocket*>(socket)) {
+            qCWarning(lcRemote).noquote()
+                << "closed" << upgrading->peerAddress().toString() << ":" << why;
+            upgrading_.removeAll(upgrading->findChild<ClientStream*>());
+            upgrading->abort();
         }
     }
 }
