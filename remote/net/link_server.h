@@ -8,16 +8,17 @@
 // number from 0 to 2^53, a connection beyond a limit, silence after pings,
 // answers left unread past a bound, an operator taken out of the token file.
 //
-// Connections not yet welcomed have a small cap of their own, and one per
-// peer address, so that they never take a welcomed host's place (at the cap,
-// the one waiting longest for its token makes room for a new one); welcomed
-// ones are capped in all and per operator. An upgrade not finished in time is
-// closed. Before a token or a message is judged the operators are brought up
-// to date, so a change to the token file reaches every request sent after it. Updates (and reverts)
-// and history requests are limited per operator: the excess is refused at once with the reason, so
-// a busy operator costs the others nothing. After a stored change every other welcomed connection
-// is told; a notice counts against the same bound of unread bytes as an answer, so a host that does
-// not read loses its connection rather than hold up the others.
+// Connections not yet welcomed have caps of their own, in all and per peer
+// address, so that they never take a welcomed host's place (see admission.h),
+// and an upgrade not finished in time is closed; welcomed ones are capped in
+// all and per operator. Before a token or a message is judged the operators
+// are brought up to date, so a change to the token file reaches every request
+// sent after it. Updates (and reverts) and history requests are limited per
+// operator: the excess is refused at once with the reason, so a busy operator
+// costs the others nothing. After a stored change every other welcomed
+// connection is told; a notice counts against the same bound of unread bytes
+// as an answer, so a host that does not read loses its connection rather than
+// hold up the others.
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -56,7 +57,7 @@ struct LinkLimits {
     qint64 maxUnsentBytes = 4 << 20;   // answers a peer has not read; past it, closed
     qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
     int upgradeMs = 10000;             // from the connection to the end of the WebSocket upgrade
-    int handshakeMs = 5000;            // from the upgrade to the token
+    int handshakeMs = 5000;            // the TLS handshake; from the upgrade to the token
     int pingMs = 30000;                // how often every connection is pinged
     int silenceMs = 90000;             // closed after this long with neither a message nor a pong
     RateLimit updates{10, 20};

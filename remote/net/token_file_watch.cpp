@@ -10,11 +10,7 @@
 
 namespace jexremote {
 
-namespace {
-
-using Identity = TokenFileWatch::Identity;
-
-Identity identify(const QString& path) {
+TokenFileWatch::Identity TokenFileWatch::identify(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
     return {true,
@@ -24,8 +20,6 @@ Identity identify(const QString& path) {
             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
-
-}  // namespace
 
 TokenFileWatch::TokenFileWatch(QString path, QList<Operator> operators, QObject* parent)
     : QObject(parent),

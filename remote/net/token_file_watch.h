@@ -38,7 +38,7 @@ signals:
     // The file is gone or holds no operator: no new login, open ones stay.
     void loginsRefused();
 
-public:
+private:
     // What tells one file (or one content of it) from another.
     struct Identity {
         bool exists = false;
@@ -46,8 +46,8 @@ public:
         qint64 size = 0, modifiedNs = 0, changedNs = 0;
         bool operator==(const Identity&) const = default;
     };
+    static Identity identify(const QString& path);
 
-private:
     void watch();
     void take(const QList<Operator>& operators, const QString& why, bool asked);
 
