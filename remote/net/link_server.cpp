@@ -9,10 +9,10 @@
 
 #include <algorithm>
 
-#include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
 #include "remote/net/admission.h"
 #include "remote/net/client_stream.h"
+#include "remote/net/link_dispatcher.h"
 #include "remote/net/link_listener.h"
 
 namespace jexremote {
@@ -21,11 +21,6 @@ namespace {
 
 // What a connection may send before it is welcomed: one token message.
 constexpr qint64 kMaxHandshakeMessageBytes = 4096;
-
-bool isUpdate(const QString& request) {
-    const auto parsed = kdrsm::wire::parseRequestText(request);
-    return parsed && parsed->command == kdrsm::wire::kSetSettings;
-}
 
 QString peerOf(const QWebSocket* socket) {
     return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
@@ -37,7 +32,7 @@ LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits 
                        QObject* parent)
     : QObject(parent),
       operators_(std::move(operators)),
-      handlers_(std::move(handlers)),
+      dispatcher_(std::move(handlers), limits.updates, limits.history),
       limits_(limits) {
     clock_.start();
     serving_.setSingleShot(true);
@@ -276,57 +271,10 @@ void LinkServer::serveRound() {
 }
 
 void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
-    if (const auto request = jexlink::readRequestMessage(message)) {
-        const QString refused =
-            isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
-        if (!refused.isEmpty())
-            return send(socket, jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
-        const auto served = handlers_.request(*request, who);
-        send(socket, jexlink::answerMessage(served.answer));
-        announce(socket, served.changed);
-    } else if (const auto history = jexlink::readHistoryRequest(message)) {
-        const QString refused = refusal(who.operatorName, false);
-        send(socket, jexlink::historyAnswerMessage(
-                         history->id, refused.isEmpty() ? handlers_.history(history->profile)
-                                                        : jexlink::History{{}, {}, refused}));
-    } else if (const auto revert = jexlink::readRevertRequest(message)) {
-        const QString refused = refusal(who.operatorName, true);
-        if (!refused.isEmpty())
-            return send(socket, jexlink::revertAnswerMessage(
-                                    revert->id, jexlink::RevertOutcome{false, refused}));
-        const auto served = handlers_.revert(revert->profile, revert->version, who);
-        send(socket, jexlink::revertAnswerMessage(revert->id, served.answer));
-        announce(socket, served.changed);
-    } else if (const auto kept = jexlink::readKeptSettingsRequest(message)) {
-        const QString refused = refusal(who.operatorName, false);
-        send(socket,
-             jexlink::keptSettingsAnswerMessage(
-                 kept->id, refused.isEmpty() ? handlers_.keptSettings(kept->profile, kept->version)
-                                             : jexlink::KeptSettings{{}, refused}));
-    } else if (jexlink::hasBadId(message)) {
-        drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
-    } else {
-        drop(socket, QStringLiteral("not a well-formed request, history, revert or kept-version "
-                                    "message (%1 characters)")
-                         .arg(message.size()));
-    }
-}
-
-QString LinkServer::refusal(const QString& operatorName, bool update) {
-    Turns& turns = turns_[operatorName];
-    const RateLimit& limit = update ? limits_.updates : limits_.history;
-    if ((update ? turns.updates : turns.history).take(limit, clock_.elapsed())) {
-        turns.refusalLogged = false;
-        return {};
-    }
-    const QString why =
-        QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
-            .arg(operatorName,
-                 update ? QStringLiteral("updates") : QStringLiteral("history requests"))
-            .arg(limit.perSecond);
-    if (!std::exchange(turns.refusalLogged, true))
-        qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
-    return why;
+    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed());
+    if (!outcome.closing.isEmpty()) return drop(socket, outcome.closing);
+    send(socket, outcome.answer);
+    announce(socket, outcome.changed);
 }
 
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {

@@ -32,6 +32,7 @@
 #include <memory>
 #include <optional>
 
+#include "remote/net/link_dispatcher.h"
 #include "remote/net/operators.h"
 #include "remote/net/rate_limit.h"
 #include "remote/served.h"
@@ -69,17 +70,7 @@ class LinkServer : public QObject {
 public:
     // What the welcomed operator's messages are answered with. A stored
     // change's notice goes to every other welcomed connection.
-    struct Handlers {
-        std::function<Served<jexlink::Envelope>(const jexlink::Envelope& request,
-                                                const jexlink::Welcome& who)>
-            request;
-        std::function<jexlink::History(int profile)> history;
-        std::function<Served<jexlink::RevertOutcome>(int profile, qint64 version,
-                                                     const jexlink::Welcome& who)>
-            revert;
-        // A kept version's settings reply, or why there is none.
-        std::function<jexlink::KeptSettings(int profile, qint64 version)> keptSettings;
-    };
+    using Handlers = LinkHandlers;
 
     LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits limits,
                QObject* parent = nullptr);
@@ -116,11 +107,6 @@ private:
         QStringList waiting;  // received, not yet answered
         qint64 waitingBytes = 0;
     };
-    struct Turns {
-        RateBucket updates, history;
-        bool refusalLogged = false;  // one log line per run of refusals
-    };
-
     void acceptSockets();
     void acceptConnections();
     void checkOrigin(QWebSocketCorsAuthenticator* authenticator);
@@ -129,8 +115,6 @@ private:
     void welcome(QWebSocket* socket, Connection& connection, const QString& message);
     void serveRound();
     void serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message);
-    // Why the operator may not do this now; empty when a turn was taken.
-    QString refusal(const QString& operatorName, bool update);
     void send(QWebSocket* socket, const QString& message);
     // The notice to every welcomed connection but the sender's.
     void announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice);
@@ -141,14 +125,13 @@ private:
     QList<Operator> operators_;
     bool loginsOpen_ = true;
     std::function<void()> operatorsCheck_;
-    Handlers handlers_;
+    LinkDispatcher dispatcher_;
     LinkLimits limits_;
     std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
     std::unique_ptr<QWebSocketServer> server_;  // upgrades the listener's sockets
     bool secure_ = false;
     QList<QPointer<ClientStream>> upgrading_;  // accepted, not yet upgraded
     QHash<QWebSocket*, Connection> connections_;
-    QHash<QString, Turns> turns_;  // per operator name
     QElapsedTimer clock_;
     QTimer ticker_;   // pings and the silence limit
     QTimer serving_;  // the next round of waiting messages
