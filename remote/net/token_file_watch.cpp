@@ -68,8 +68,8 @@ void TokenFileWatch::reload(const QString& why, bool asked) {
             if (!removed.isEmpty()) {
                 qCWarning(lcRemote).noquote()
                     << QStringLiteral(
-                           "%1: refused %2; took only the removal of %3, and takes "
-                           "nothing else until it is")
+                           "%1: refused %2; took only the removal of %3: additions and other "
+                           "changes wait for chmod 600")
                            .arg(why, reading.error, removed.join(QStringLiteral(", ")));
                 operators_ = kept;
                 emit operatorsChanged(operators_);
