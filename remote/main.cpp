@@ -137,6 +137,9 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
         if (parser.isSet(addOperator) == parser.isSet(removeOperator))
             return Exit{QStringLiteral("give --add-operator or --remove-operator, not both")};
         if (!parser.isSet(tokens)) return Exit{QStringLiteral("--token-file is required")};
+        // An empty name would match every line that names no operator: the comments.
+        if (parser.value(addOperator).isEmpty() && parser.value(removeOperator).isEmpty())
+            return Exit{QStringLiteral("give the operator's name")};
         TokenFileChange change{parser.value(tokens), std::nullopt, parser.value(removeOperator)};
         if (parser.isSet(addOperator)) {
             jexremote::NewOperator who{parser.value(addOperator), parser.isSet(superAdmin), {}};

@@ -62,7 +62,9 @@ std::optional<QString> firstToken(const QString& path, QString* error) {
 RemoteService::RemoteService(RemoteOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {}
 
-RemoteService::~RemoteService() = default;
+RemoteService::~RemoteService() {
+    if (link_) link_->setOperatorsCheck({});  // the watch goes first
+}
 
 bool RemoteService::start(QString* error) {
     if (options_.stateDir.isEmpty()) {
@@ -99,6 +101,7 @@ bool RemoteService::start(QString* error) {
     limits.maxMessageBytes = options_.maxMessageBytes;
     limits.pingMs = options_.pingMs;
     limits.silenceMs = options_.silenceMs;
+    limits.upgradeMs = options_.upgradeMs;
     limits.updates = {options_.updatesPerSecond, 2 * options_.updatesPerSecond};
     limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
     LinkServer::Handlers handlers{
@@ -115,6 +118,9 @@ bool RemoteService::start(QString* error) {
     operatorsWatch_ = std::make_unique<TokenFileWatch>(options_.tokenFile, *operators);
     connect(operatorsWatch_.get(), &TokenFileWatch::operatorsChanged, link_.get(),
             &LinkServer::setOperators);
+    connect(operatorsWatch_.get(), &TokenFileWatch::loginsRefused, link_.get(),
+            &LinkServer::refuseLogins);
+    link_->setOperatorsCheck([this] { operatorsWatch_->catchUp(); });
     return true;
 }
 

@@ -28,6 +28,7 @@ struct RemoteOptions {
     bool insecure = false;         // allow ws:// on a non-loopback address
     int pingMs = 30000;            // every connection is pinged this often
     int silenceMs = 90000;         // and closed when nothing came from it for this long
+    int upgradeMs = 10000;         // a connection not upgraded to WebSocket by then is closed
     double updatesPerSecond = 10;  // per operator, updates and reverts (twice that at once)
     double historyPerSecond = 5;   // per operator, history requests (twice that at once)
     int auditDays = 365;           // audit archives are kept until all their records are older

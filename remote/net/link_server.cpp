@@ -1,6 +1,5 @@
 #include "remote/net/link_server.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -10,17 +9,11 @@
 
 #include <algorithm>
 
-#ifndef QT_NO_SSL
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
-#include <QSslServer>
-#endif
-
-#include "exchange/wire/request.h"
 #include "remote/audit/audit_log.h"
+#include "remote/net/admission.h"
 #include "remote/net/client_stream.h"
-#include "remote/remote_service.h"
+#include "remote/net/link_dispatcher.h"
+#include "remote/net/link_listener.h"
 
 namespace jexremote {
 
@@ -29,39 +22,9 @@ namespace {
 // What a connection may send before it is welcomed: one token message.
 constexpr qint64 kMaxHandshakeMessageBytes = 4096;
 
-bool isUpdate(const QString& request) {
-    const auto parsed = kdrsm::wire::parseRequestText(request);
-    return parsed && parsed->command == kdrsm::wire::kSetSettings;
-}
-
 QString peerOf(const QWebSocket* socket) {
     return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
 }
-
-#ifndef QT_NO_SSL
-bool loadSslConfiguration(const RemoteOptions& options, QSslConfiguration* configuration,
-                          QString* error) {
-    const auto certificates = QSslCertificate::fromPath(options.certFile, QSsl::Pem);
-    QFile keyFile(options.keyFile);
-    if (certificates.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the certificate %1 or the key %2")
-                     .arg(options.certFile, options.keyFile);
-        return false;
-    }
-    const QByteArray pem = keyFile.read(1 << 20);
-    QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
-    if (key.isNull()) key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
-    if (key.isNull()) {
-        *error = QStringLiteral("the key %1 is not an RSA or EC key in PEM").arg(options.keyFile);
-        return false;
-    }
-    *configuration = QSslConfiguration::defaultConfiguration();
-    configuration->setLocalCertificateChain(certificates);
-    configuration->setPrivateKey(key);
-    configuration->setPeerVerifyMode(QSslSocket::VerifyNone);
-    return true;
-}
-#endif
 
 }  // namespace
 
@@ -69,7 +32,7 @@ LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits 
                        QObject* parent)
     : QObject(parent),
       operators_(std::move(operators)),
-      handlers_(std::move(handlers)),
+      dispatcher_(std::move(handlers), limits.updates, limits.history),
       limits_(limits) {
     clock_.start();
     serving_.setSingleShot(true);
@@ -83,31 +46,10 @@ LinkServer::~LinkServer() {
 }
 
 bool LinkServer::listen(const RemoteOptions& options, QString* error) {
-    secure_ = !options.certFile.isEmpty() || !options.keyFile.isEmpty();
-    if (!secure_ && !options.insecure && !options.address.isLoopback()) {
-        *error = QStringLiteral(
-                     "refusing to serve ws:// on %1, which is not loopback: give "
-                     "--cert and --key for wss://, or --insecure")
-                     .arg(options.address.toString());
-        return false;
-    }
-    // The TCP (or TLS) listener is this side's own, so that each socket is
-    // seen before the WebSocket layer reads from it.
-    if (secure_) {
-#ifndef QT_NO_SSL
-        QSslConfiguration configuration;
-        if (!loadSslConfiguration(options, &configuration, error)) return false;
-        auto tls = std::make_unique<QSslServer>();
-        tls->setSslConfiguration(configuration);
-        tls->setHandshakeTimeout(limits_.handshakeMs);
-        listener_ = std::move(tls);
-#else
-        *error = QStringLiteral("this build has no TLS support");
-        return false;
-#endif
-    } else {
-        listener_ = std::make_unique<QTcpServer>();
-    }
+    LinkListener listener = openLinkListener(options, limits_.handshakeMs, error);
+    if (!listener.server) return false;
+    listener_ = std::move(listener.server);
+    secure_ = listener.secure;
     server_ = std::make_unique<QWebSocketServer>(QStringLiteral("jexremote"),
                                                  QWebSocketServer::NonSecureMode);
     server_->setHandshakeTimeout(limits_.handshakeMs);
@@ -117,13 +59,6 @@ bool LinkServer::listen(const RemoteOptions& options, QString* error) {
     connect(server_.get(), &QWebSocketServer::newConnection, this, &LinkServer::acceptConnections);
     connect(server_.get(), &QWebSocketServer::originAuthenticationRequired, this,
             &LinkServer::checkOrigin);
-    if (!listener_->listen(options.address, options.port)) {
-        *error = QStringLiteral("cannot listen on %1:%2: %3")
-                     .arg(options.address.toString())
-                     .arg(options.port)
-                     .arg(listener_->errorString());
-        return false;
-    }
     // Checked often enough that the silence limit holds to within a second.
     ticker_.start(std::clamp(std::min(limits_.pingMs, limits_.silenceMs) / 4, 10, 1000));
     qCInfo(lcRemote).noquote() << "listening on" << url().toString();
@@ -143,8 +78,17 @@ QUrl LinkServer::url() const {
     return url;
 }
 
+void LinkServer::setOperatorsCheck(std::function<void()> check) {
+    operatorsCheck_ = std::move(check);
+}
+
+void LinkServer::refuseLogins() {
+    loginsOpen_ = false;
+}
+
 void LinkServer::setOperators(QList<Operator> operators) {
     operators_ = std::move(operators);
+    loginsOpen_ = true;
     for (QWebSocket* socket : connections_.keys()) {
         Connection& connection = connections_[socket];
         if (!connection.who) continue;
@@ -179,6 +123,15 @@ void LinkServer::acceptSockets() {
         upgrading_.append(stream);
         connect(stream, &ClientStream::unmaskedFrame, this,
                 [this, stream] { drop(stream->webSocket(), QStringLiteral("an unmasked frame")); });
+        // An upgrade never finished would hold its place for good; one with
+        // a token still to come has its own, shorter time (handshakeMs).
+        QTimer::singleShot(limits_.upgradeMs, stream, [this, stream] {
+            if (stream->webSocket()) return;
+            qCWarning(lcRemote).noquote() << "closed" << stream->socket()->peerAddress().toString()
+                                          << ": not upgraded within" << limits_.upgradeMs << "ms";
+            upgrading_.removeAll(stream);
+            stream->socket()->abort();
+        });
         server_->handleConnection(tcp);
         // A TLS socket comes after its handshake, often with the upgrade
         // request already read: nothing would announce it again.
@@ -237,53 +190,40 @@ void LinkServer::acceptConnections() {
     }
 }
 
-// A host sends its token as soon as the connection is up. When the cap of
-// connections without a welcome (in all, or from this address) is reached,
-// the one that has waited longest for its token gives its place to the new
-// one: a crowd of idle sockets can delay a host by no more than its own
-// token's way, and welcomed connections are never touched.
+// At a cap of connections without a welcome, the ones that waited longest
+// make room (see admission.h); welcomed connections are never touched.
 void LinkServer::makeRoomForNewcomer(const QString& address) {
     upgrading_.removeIf([](const QPointer<ClientStream>& stream) {
         return !stream || stream->socket()->state() != QAbstractSocket::ConnectedState;
     });
-    for (const bool sameAddress : {true, false}) {
-        const int cap = sameAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed;
-        for (;;) {
-            // The oldest of those still upgrading and those upgraded but not welcomed.
-            int waiting = 0;
-            qint64 oldestSince = 0;
-            QTcpSocket* oldestUpgrading = nullptr;
-            QWebSocket* oldestUpgraded = nullptr;
-            for (const QPointer<ClientStream>& stream : std::as_const(upgrading_)) {
-                if (sameAddress && stream->socket()->peerAddress().toString() != address) continue;
-                if (waiting++ == 0 || stream->since() < oldestSince) {
-                    oldestSince = stream->since();
-                    oldestUpgrading = stream->socket();
-                }
-            }
-            for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
-                if (it->who || (sameAddress && it->address != address)) continue;
-                if (waiting++ == 0 || it->since < oldestSince) {
-                    oldestSince = it->since;
-                    oldestUpgraded = it.key();
-                    oldestUpgrading = nullptr;
-                }
-            }
-            if (waiting < cap) break;
-            const QString why =
-                QStringLiteral(
-                    "no token yet, and its place went to a newer connection (%1 "
-                    "without a welcome%2)")
-                    .arg(cap)
-                    .arg(sameAddress ? QStringLiteral(" from ") + address : QString());
-            if (oldestUpgraded) {
-                drop(oldestUpgraded, why);
-            } else {
-                qCWarning(lcRemote).noquote()
-                    << "closed" << oldestUpgrading->peerAddress().toString() << ":" << why;
-                upgrading_.removeAll(oldestUpgrading->findChild<ClientStream*>());
-                oldestUpgrading->abort();
-            }
+    // Those still upgrading, then those upgraded and waiting for their token.
+    QList<WaitingConnection> waiting;
+    QList<QObject*> sockets;
+    for (const QPointer<ClientStream>& stream : std::as_const(upgrading_)) {
+        waiting.append({stream->since(), stream->socket()->peerAddress().toString()});
+        sockets.append(stream->socket());
+    }
+    for (auto it = connections_.cbegin(); it != connections_.cend(); ++it) {
+        if (it->who) continue;
+        waiting.append({it->since, it->address});
+        sockets.append(it.key());
+    }
+    for (const Eviction& eviction :
+         makeRoom(waiting, address, limits_.maxUnwelcomed, limits_.maxUnwelcomedPerAddress)) {
+        const QString why =
+            QStringLiteral(
+                "no token yet, and its place went to a newer connection (%1 without a "
+                "welcome%2)")
+                .arg(eviction.forAddress ? limits_.maxUnwelcomedPerAddress : limits_.maxUnwelcomed)
+                .arg(eviction.forAddress ? QStringLiteral(" from ") + address : QString());
+        QObject* socket = sockets[eviction.index];
+        if (auto* upgraded = qobject_cast<QWebSocket*>(socket)) {
+            drop(upgraded, why);
+        } else if (auto* upgrading = qobject_cast<QTcpSocket*>(socket)) {
+            qCWarning(lcRemote).noquote()
+                << "closed" << upgrading->peerAddress().toString() << ":" << why;
+            upgrading_.removeAll(upgrading->findChild<ClientStream*>());
+            upgrading->abort();
         }
     }
 }
@@ -293,6 +233,7 @@ void LinkServer::makeRoomForNewcomer(const QString& address) {
 // between rounds: many requests on one connection delay the others by one
 // answer, not by all of theirs.
 void LinkServer::onMessage(QWebSocket* socket, const QString& message) {
+    if (operatorsCheck_) operatorsCheck_();  // may close this very connection
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& connection = *it;
@@ -315,6 +256,10 @@ void LinkServer::serveRound() {
     for (QWebSocket* socket : connections_.keys()) {
         auto it = connections_.find(socket);
         if (it == connections_.end() || it->waiting.isEmpty()) continue;
+        // A message that waited is judged by the operator's entry as it is now.
+        if (operatorsCheck_) operatorsCheck_();
+        it = connections_.find(socket);
+        if (it == connections_.end()) continue;
         const QString message = it->waiting.takeFirst();
         it->waitingBytes -= 2 * message.size();
         const jexlink::Welcome who = it->who->welcome;  // serving may close the connection
@@ -326,62 +271,17 @@ void LinkServer::serveRound() {
 }
 
 void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
-    if (const auto request = jexlink::readRequestMessage(message)) {
-        const QString refused =
-            isUpdate(request->text) ? refusal(who.operatorName, true) : QString();
-        if (!refused.isEmpty())
-            return send(socket, jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
-        const auto served = handlers_.request(*request, who);
-        send(socket, jexlink::answerMessage(served.answer));
-        announce(socket, served.changed);
-    } else if (const auto history = jexlink::readHistoryRequest(message)) {
-        const QString refused = refusal(who.operatorName, false);
-        send(socket, jexlink::historyAnswerMessage(
-                         history->id, refused.isEmpty() ? handlers_.history(history->profile)
-                                                        : jexlink::History{{}, {}, refused}));
-    } else if (const auto revert = jexlink::readRevertRequest(message)) {
-        const QString refused = refusal(who.operatorName, true);
-        if (!refused.isEmpty())
-            return send(socket, jexlink::revertAnswerMessage(
-                                    revert->id, jexlink::RevertOutcome{false, refused}));
-        const auto served = handlers_.revert(revert->profile, revert->version, who);
-        send(socket, jexlink::revertAnswerMessage(revert->id, served.answer));
-        announce(socket, served.changed);
-    } else if (const auto kept = jexlink::readKeptSettingsRequest(message)) {
-        const QString refused = refusal(who.operatorName, false);
-        send(socket,
-             jexlink::keptSettingsAnswerMessage(
-                 kept->id, refused.isEmpty() ? handlers_.keptSettings(kept->profile, kept->version)
-                                             : jexlink::KeptSettings{{}, refused}));
-    } else if (jexlink::hasBadId(message)) {
-        drop(socket, QStringLiteral("an id that is not a whole number from 0 to 2^53"));
-    } else {
-        drop(socket, QStringLiteral("not a well-formed request, history, revert or kept-version "
-                                    "message (%1 characters)")
-                         .arg(message.size()));
-    }
-}
-
-QString LinkServer::refusal(const QString& operatorName, bool update) {
-    Turns& turns = turns_[operatorName];
-    const RateLimit& limit = update ? limits_.updates : limits_.history;
-    if ((update ? turns.updates : turns.history).take(limit, clock_.elapsed())) {
-        turns.refusalLogged = false;
-        return {};
-    }
-    const QString why =
-        QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
-            .arg(operatorName,
-                 update ? QStringLiteral("updates") : QStringLiteral("history requests"))
-            .arg(limit.perSecond);
-    if (!std::exchange(turns.refusalLogged, true))
-        qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
-    return why;
+    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed());
+    if (!outcome.closing.isEmpty()) return drop(socket, outcome.closing);
+    send(socket, outcome.answer);
+    announce(socket, outcome.changed);
 }
 
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {
     const auto token = jexlink::readTokenMessage(message);
     const Operator* who = token ? operatorWithToken(operators_, *token) : nullptr;
+    if (who && !loginsOpen_)
+        return drop(socket, QStringLiteral("the token file is gone or holds no operator"));
     if (!who) {
         drop(socket, token ? QStringLiteral("a wrong token")
                            : QStringLiteral("a first message that is no token message"));
@@ -433,6 +333,7 @@ void LinkServer::drop(QWebSocket* socket, const QString& why) {
 }
 
 void LinkServer::tick() {
+    if (operatorsCheck_) operatorsCheck_();  // should a notice of the file's change go astray
     const qint64 now = clock_.elapsed();
     for (QWebSocket* socket : connections_.keys()) {
         Connection& connection = connections_[socket];

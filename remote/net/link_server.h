@@ -8,15 +8,17 @@
 // number from 0 to 2^53, a connection beyond a limit, silence after pings,
 // answers left unread past a bound, an operator taken out of the token file.
 //
-// Connections not yet welcomed have a small cap of their own, and one per
-// peer address, so that they never take a welcomed host's place (at the cap,
-// the one waiting longest for its token makes room for a new one); welcomed
-// ones are capped in all and per operator. Updates (and reverts) and history
-// requests are limited per operator: the excess is refused at once with the
-// reason, so a busy operator costs the others nothing. After a stored change
-// every other welcomed connection is told; a notice counts against the same
-// bound of unread bytes as an answer, so a host that does not read loses its
-// connection rather than hold up the others.
+// Connections not yet welcomed have caps of their own, in all and per peer
+// address, so that they never take a welcomed host's place (see admission.h),
+// and an upgrade not finished in time is closed; welcomed ones are capped in
+// all and per operator. Before a token or a message is judged the operators
+// are brought up to date, so a change to the token file reaches every request
+// sent after it. Updates (and reverts) and history requests are limited per
+// operator: the excess is refused at once with the reason, so a busy operator
+// costs the others nothing. After a stored change every other welcomed
+// connection is told; a notice counts against the same bound of unread bytes
+// as an answer, so a host that does not read loses its connection rather than
+// hold up the others.
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -30,6 +32,7 @@
 #include <memory>
 #include <optional>
 
+#include "remote/net/link_dispatcher.h"
 #include "remote/net/operators.h"
 #include "remote/net/rate_limit.h"
 #include "remote/served.h"
@@ -46,15 +49,18 @@ class ClientStream;
 
 struct LinkLimits {
     qint64 maxMessageBytes = jexlink::kDefaultMaxMessageBytes;
-    int maxConnections = 64;           // welcomed, in all
-    int maxPerOperator = 8;            // welcomed, per operator
-    int maxUnwelcomed = 16;            // not yet welcomed, in all
-    int maxUnwelcomedPerAddress = 4;   // not yet welcomed, per peer address
+    int maxConnections = 64;  // welcomed, in all
+    int maxPerOperator = 8;   // welcomed, per operator
+    // Not yet welcomed: room for a console logging in with every token it
+    // holds at once, from one address, and for many such consoles.
+    int maxUnwelcomed = 256;           // in all
+    int maxUnwelcomedPerAddress = 64;  // per peer address
     qint64 maxUnsentBytes = 4 << 20;   // answers a peer has not read; past it, closed
     qint64 maxWaitingBytes = 8 << 20;  // messages received, not yet answered; past it, closed
-    int handshakeMs = 5000;
-    int pingMs = 30000;     // how often every connection is pinged
-    int silenceMs = 90000;  // closed after this long with neither a message nor a pong
+    int upgradeMs = 10000;             // from the connection to the end of the WebSocket upgrade
+    int handshakeMs = 5000;            // the TLS handshake; from the upgrade to the token
+    int pingMs = 30000;                // how often every connection is pinged
+    int silenceMs = 90000;             // closed after this long with neither a message nor a pong
     RateLimit updates{10, 20};
     RateLimit history{5, 10};
 };
@@ -64,17 +70,7 @@ class LinkServer : public QObject {
 public:
     // What the welcomed operator's messages are answered with. A stored
     // change's notice goes to every other welcomed connection.
-    struct Handlers {
-        std::function<Served<jexlink::Envelope>(const jexlink::Envelope& request,
-                                                const jexlink::Welcome& who)>
-            request;
-        std::function<jexlink::History(int profile)> history;
-        std::function<Served<jexlink::RevertOutcome>(int profile, qint64 version,
-                                                     const jexlink::Welcome& who)>
-            revert;
-        // A kept version's settings reply, or why there is none.
-        std::function<jexlink::KeptSettings(int profile, qint64 version)> keptSettings;
-    };
+    using Handlers = LinkHandlers;
 
     LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits limits,
                QObject* parent = nullptr);
@@ -90,8 +86,15 @@ public:
     QUrl url() const;
 
     // Takes a new set of operators: open connections whose token is no longer
-    // in it are closed; those whose operator changed get a new welcome.
+    // in it are closed; those whose operator changed get a new welcome. New
+    // logins are taken again.
     void setOperators(QList<Operator> operators);
+    // Welcomed connections stay, and no new login is taken until the next
+    // set of operators.
+    void refuseLogins();
+    // Asked before a token or a message is judged, and at every tick, to
+    // bring the operators up to date (through setOperators).
+    void setOperatorsCheck(std::function<void()> check);
 
 private:
     struct Connection {
@@ -104,11 +107,6 @@ private:
         QStringList waiting;  // received, not yet answered
         qint64 waitingBytes = 0;
     };
-    struct Turns {
-        RateBucket updates, history;
-        bool refusalLogged = false;  // one log line per run of refusals
-    };
-
     void acceptSockets();
     void acceptConnections();
     void checkOrigin(QWebSocketCorsAuthenticator* authenticator);
@@ -117,8 +115,6 @@ private:
     void welcome(QWebSocket* socket, Connection& connection, const QString& message);
     void serveRound();
     void serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message);
-    // Why the operator may not do this now; empty when a turn was taken.
-    QString refusal(const QString& operatorName, bool update);
     void send(QWebSocket* socket, const QString& message);
     // The notice to every welcomed connection but the sender's.
     void announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice);
@@ -127,14 +123,15 @@ private:
     int count(const std::function<bool(const Connection&)>& which) const;
 
     QList<Operator> operators_;
-    Handlers handlers_;
+    bool loginsOpen_ = true;
+    std::function<void()> operatorsCheck_;
+    LinkDispatcher dispatcher_;
     LinkLimits limits_;
     std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
     std::unique_ptr<QWebSocketServer> server_;  // upgrades the listener's sockets
     bool secure_ = false;
     QList<QPointer<ClientStream>> upgrading_;  // accepted, not yet upgraded
     QHash<QWebSocket*, Connection> connections_;
-    QHash<QString, Turns> turns_;  // per operator name
     QElapsedTimer clock_;
     QTimer ticker_;   // pings and the silence limit
     QTimer serving_;  // the next round of waiting messages

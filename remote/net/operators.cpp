@@ -79,32 +79,62 @@ std::optional<QList<Operator>> parseTokenFile(const QByteArray& text, const QStr
             op.welcome.privileges.append(
                 {QString::fromLatin1(jexlink::kPrivilegeNames[p]), *value});
         }
-        for (const Operator& other : operators)
-            if (other.tokenDigest == op.tokenDigest)
+        for (qsizetype j = 0; j < operators.size(); ++j) {
+            if (operators[j].tokenDigest == op.tokenDigest)
                 return fail(i, QStringLiteral("a token twice"));
+            // Two lines of one name could not be told apart in the log or the audit trail.
+            if (operators[j].welcome.operatorName == op.welcome.operatorName)
+                return fail(i, QStringLiteral("operator %1 is on line %2 already")
+                                   .arg(op.welcome.operatorName)
+                                   .arg(numbers[j]));
+        }
         operators << op;
     }
     return operators;
 }
 
-std::optional<QList<Operator>> readTokenFile(const QString& path, QString* error) {
+TokenFileReading inspectTokenFile(const QString& path) {
+    using Trouble = TokenFileReading::Trouble;
+    TokenFileReading reading;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the token file %1: %2").arg(path, file.errorString());
-        return std::nullopt;
+        reading.trouble = file.exists() ? Trouble::Broken : Trouble::Gone;
+        reading.error =
+            QStringLiteral("cannot read the token file %1: %2").arg(path, file.errorString());
+        return reading;
+    }
+    if (file.size() > kMaxTokenFileBytes) {
+        reading.trouble = Trouble::Broken;
+        reading.error =
+            QStringLiteral("the token file %1 is over %2 bytes").arg(path).arg(kMaxTokenFileBytes);
+        return reading;
+    }
+    const QByteArray text = file.read(kMaxTokenFileBytes);
+    if (const auto operators = parseTokenFile(text, path, &reading.error)) {
+        reading.operators = *operators;
+    } else {
+        const bool noOperator = !QString::fromUtf8(text).contains(QRegularExpression(
+            QStringLiteral("^[ \\t\\r]*[^\\s#]"), QRegularExpression::MultilineOption));
+        reading.trouble = noOperator ? Trouble::NoOperator : Trouble::Broken;
+        return reading;
     }
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
                         QFileDevice::WriteOther;
     if (file.permissions() & others) {
-        *error = QStringLiteral("the token file %1 is open to others (chmod 600 it)").arg(path);
+        reading.trouble = Trouble::OpenToOthers;
+        reading.error =
+            QStringLiteral("the token file %1 is open to others (chmod 600 it)").arg(path);
+    }
+    return reading;
+}
+
+std::optional<QList<Operator>> readTokenFile(const QString& path, QString* error) {
+    auto reading = inspectTokenFile(path);
+    if (reading.trouble != TokenFileReading::Trouble::None) {
+        *error = reading.error;
         return std::nullopt;
     }
-    if (file.size() > kMaxTokenFileBytes) {
-        *error =
-            QStringLiteral("the token file %1 is over %2 bytes").arg(path).arg(kMaxTokenFileBytes);
-        return std::nullopt;
-    }
-    return parseTokenFile(file.read(kMaxTokenFileBytes), path, error);
+    return reading.operators;
 }
 
 const Operator* operatorWithToken(const QList<Operator>& operators, const QString& presented) {

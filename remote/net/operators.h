@@ -6,7 +6,8 @@
 // privileges (0: not granted) in the order of jexlink::kPrivilegeNames. A
 // file whose only line is a bare TOKEN admits one super-administrator named
 // "admin". Blank lines and lines starting with "#" are skipped. Tokens are
-// 16 to 256 printable characters without blanks.
+// 16 to 256 printable characters without blanks; neither a token nor a name
+// may be there twice.
 
 #include <QByteArray>
 #include <QList>
@@ -30,6 +31,18 @@ inline constexpr qint64 kMaxTokenFileBytes = 64 * 1024;
 // `error` (never its token), when a line is not an operator line.
 std::optional<QList<Operator>> parseTokenFile(const QByteArray& text, const QString& fileName,
                                               QString* error);
+
+// What a token file holds, and why it cannot be taken as it is.
+struct TokenFileReading {
+    enum class Trouble { None, Gone, NoOperator, OpenToOthers, Broken };
+    Trouble trouble = Trouble::None;
+    QString error;              // why, when there is trouble (never a token)
+    QList<Operator> operators;  // the file's; also when it is open to others
+};
+
+// Reads a token file whatever its mode: one open to others is read all the
+// same (its removals can be trusted, nothing else in it).
+TokenFileReading inspectTokenFile(const QString& path);
 
 // Reads a token file, which must be readable by its owner only.
 std::optional<QList<Operator>> readTokenFile(const QString& path, QString* error);

@@ -1,11 +1,18 @@
 #include "remote/net/token_file_edit.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +24,69 @@ namespace jexremote {
 namespace {
 
 constexpr int kTokenBytes = 32;
+constexpr int kLockWaitMs = 10000;  // how long an edit waits for another one to end
+
+// Edits of one token file take turns: each holds a lock on FILE.lock beside
+// it from its reading to its renaming, so that none writes over another's
+// change. The lock file stays (removing it would let two edits lock two files).
+class EditLock {
+public:
+    explicit EditLock(const QString& path) : path_(path + QStringLiteral(".lock")) {}
+    ~EditLock() {
+        if (fd_ >= 0) ::close(fd_);  // and the lock with it
+    }
+    EditLock(const EditLock&) = delete;
+    EditLock& operator=(const EditLock&) = delete;
+
+    bool take(QString* error) {
+        fd_ = ::open(QFile::encodeName(path_).constData(),
+                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0) {
+            *error = QStringLiteral("cannot lock the token file: %1: %2")
+                         .arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        for (int waited = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+            if (errno != EWOULDBLOCK || waited >= kLockWaitMs) {
+                *error = QStringLiteral("cannot lock the token file: %1: %2")
+                             .arg(path_, errno == EWOULDBLOCK
+                                             ? QStringLiteral("another change holds it")
+                                             : QString::fromLocal8Bit(std::strerror(errno)));
+                return false;
+            }
+            QThread::msleep(10);
+        }
+        return true;
+    }
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
+bool isOperatorName(const QString& name) {
+    static const QRegularExpression kName(QStringLiteral("^[^\\s#]\\S*$"));
+    return kName.match(name).hasMatch() && name.size() <= jexlink::kMaxOperatorNameLength;
+}
+
+QString nameRule() {
+    return QStringLiteral(
+               "an operator's name is 1 to %1 characters without blanks, not starting with #")
+        .arg(jexlink::kMaxOperatorNameLength);
+}
+
+// Read back after the rename: an edit made by other means than this tool (an
+// editor) may still have come in between.
+bool changeHeld(const QString& path, const std::function<bool(const QList<Operator>&)>& held,
+                QString* error) {
+    const auto now = readTokenFile(path, error);
+    if (now && held(*now)) return true;
+    *error = QStringLiteral(
+                 "the change to %1 did not hold: the file was changed meanwhile (%2); "
+                 "look at it and try again")
+                 .arg(path, now ? QStringLiteral("by other means") : *error);
+    return false;
+}
 
 // The command line's names of the five privileges, in the token file's order.
 constexpr std::array<const char*, 5> kShortPrivilegeNames = {"session", "players", "dedicated",
@@ -29,12 +99,8 @@ const QRegularExpression& blanks() {
 
 std::optional<QByteArray> operatorLine(const QString& token, const NewOperator& who,
                                        QString* error) {
-    static const QRegularExpression kName(QStringLiteral("^[^\\s#]\\S*$"));
-    if (!kName.match(who.name).hasMatch() || who.name.size() > jexlink::kMaxOperatorNameLength) {
-        *error = QStringLiteral(
-                     "an operator's name is 1 to %1 characters without blanks, not "
-                     "starting with #")
-                     .arg(jexlink::kMaxOperatorNameLength);
+    if (!isOperatorName(who.name)) {
+        *error = nameRule();
         return std::nullopt;
     }
     QStringList fields{token, who.name, who.superAdmin ? QStringLiteral("1") : QStringLiteral("0")};
@@ -107,6 +173,8 @@ std::optional<QString> addOperator(const QString& path, const NewOperator& who, 
     const QString token = newToken();
     const auto line = operatorLine(token, who, error);
     if (!line) return std::nullopt;
+    EditLock lock(path);
+    if (!lock.take(error)) return std::nullopt;
     QByteArray text;
     if (QFileInfo::exists(path)) {
         QList<Operator> operators;
@@ -124,10 +192,24 @@ std::optional<QString> addOperator(const QString& path, const NewOperator& who, 
         text = "# token name super session players dedicated skins novalogin\n";
     }
     if (!replaceChecked(path, text + *line, error)) return std::nullopt;
+    const bool held = changeHeld(
+        path,
+        [&](const QList<Operator>& now) {
+            const Operator* added = operatorWithToken(now, token);
+            return added && added->welcome.operatorName == who.name;
+        },
+        error);
+    if (!held) return std::nullopt;
     return token;
 }
 
 bool removeOperator(const QString& path, const QString& name, QString* error) {
+    if (!isOperatorName(name)) {
+        *error = nameRule();
+        return false;
+    }
+    EditLock lock(path);
+    if (!lock.take(error)) return false;
     QList<Operator> operators;
     const auto old = checkedText(path, &operators, error);
     if (!old) return false;
@@ -138,7 +220,15 @@ bool removeOperator(const QString& path, const QString& name, QString* error) {
         *error = QStringLiteral("no operator %1 in %2").arg(name, path);
         return false;
     }
-    return replaceChecked(path, lines.join('\n'), error);
+    return replaceChecked(path, lines.join('\n'), error) &&
+           changeHeld(
+               path,
+               [&](const QList<Operator>& now) {
+                   return std::none_of(now.begin(), now.end(), [&](const Operator& op) {
+                       return op.welcome.operatorName == name;
+                   });
+               },
+               error);
 }
 
 }  // namespace jexremote

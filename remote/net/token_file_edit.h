@@ -1,8 +1,10 @@
 #pragma once
 // Changes to a token file from the command line: an operator added with a new
 // random token, or removed by name. Every other line stays as it was; the
-// file is replaced atomically and stays readable by its owner only. A running
-// service notices the change by itself.
+// file is replaced atomically and stays readable by its owner only. Changes
+// take turns (a lock on FILE.lock beside it, from reading to renaming), and
+// each is read back after its rename. A running service notices the change by
+// itself.
 
 #include <QByteArray>
 #include <QString>

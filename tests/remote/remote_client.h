@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <optional>
+
 #include "link/link_messages.h"
 
 namespace jextest {
@@ -35,12 +37,20 @@ struct Client {
         return QTest::qWaitFor([&] { return !received.isEmpty() || closed; }, kRemoteWaitMs) &&
                jexlink::readWelcomeMessage(received.value(0)).has_value();
     }
-    // The answer to one request text; empty when the connection closes first.
+    // The answer to one request text, past any welcome or notice that comes
+    // first; empty when the connection closes before it.
     QString ask(const QString& request) {
         const qsizetype before = received.size();
         socket.sendTextMessage(jexlink::requestMessage(before, request));
-        (void)QTest::qWaitFor([&] { return received.size() > before || closed; }, kRemoteWaitMs);
-        const auto answer = jexlink::readAnswerMessage(received.value(before));
+        std::optional<jexlink::Envelope> answer;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (qsizetype i = before; i < received.size() && !answer; ++i)
+                    if (auto a = jexlink::readAnswerMessage(received[i]); a && a->id == before)
+                        answer = a;
+                return answer || closed;
+            },
+            kRemoteWaitMs);
         return answer ? answer->text : QString();
     }
 };
