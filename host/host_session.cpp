@@ -123,7 +123,10 @@ void HostSession::linkChanged(const QString& key, const servers::LinkStatus& sta
     servers_->setLinkStatus(serversOfLink_.value(key), status);
     const auto open = server(openId_);
     if (!open || linkKey(*open) != key) return;
+    emit openLinkChanged();
     if (awaitingWelcome_ && status.state != LinkState::Connecting) return finishOpen();
+    if (panelState_ == PanelState::Shown && starved_ && status.state == LinkState::Connected)
+        return emit panelMissedData(openId_);
     if (panelState_ == PanelState::Shown || panelState_ == PanelState::NoPanel) return;
     if (status.state == LinkState::Connected) {
         // The remote side is back: the panel fetches what it could not.
@@ -192,6 +195,7 @@ void HostSession::serversEdited(const QString& changedId) {
     // What was handed from its old remote says nothing of its new one.
     handed_.remove(changedId);
     changedVersion_.remove(changedId);
+    noticesSince_.remove(changedId);
     servers_->setChangeMark(changedId, {});
     // Its token file may have changed: the next use reads it again.
     if (const auto changed = server(changedId)) links_->forget(linkKey(*changed));
@@ -313,6 +317,7 @@ PanelState stateAfter(LinkFailure failure) {
         case LinkFailure::TimedOut:
             return PanelState::TimedOut;
         case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
             return PanelState::Unreachable;
         case LinkFailure::None:
             break;
@@ -334,12 +339,18 @@ void HostSession::deliver(const QString& serverId, const QString& command,
         setPanelState(PanelState::Shown);
     } else if (command == kdrsm::wire::kGetSettings) {
         setPanelState(stateAfter(failure));
+    } else if (command == kdrsm::wire::kSetSettings) {
+        updateHanded(serverId, answer);
     }
+    starved_ = answer.text.isEmpty() || answer.text == jexremote::kFailedAnswer;
     PluginClient* plugin = openPlugin_;
     plugin->remoteData(answer.text);
-    if (serverId != openId_) return;
-    if (command == kdrsm::wire::kSetSettings && answer.text == jexremote::kUpdatedAnswer)
-        emit updateStored(serverId);
+    if (serverId != openId_) return;  // the box's loop closed or replaced the panel
+    if (command == kdrsm::wire::kSetSettings) {
+        const bool stored = answer.text == jexremote::kUpdatedAnswer;
+        if (stored) emit updateStored(serverId);
+        emit updateAnswered(serverId, stored);
+    }
     emit answerApplied(serverId, settings);
 }
 
@@ -347,11 +358,27 @@ void HostSession::deliver(const QString& serverId, const QString& command,
 // marked in the list that they include is no longer news.
 void HostSession::settingsHanded(const QString& serverId, const jexlink::Envelope& answer) {
     handed_.insert(serverId, {answer.text, answer.version});
+    auto& since = noticesSince_[serverId];
+    since.removeIf([&](const jexlink::ChangedNotice& notice) {
+        return !answer.version || notice.version <= *answer.version;
+    });
     const auto marked = changedVersion_.constFind(serverId);
     if (marked != changedVersion_.cend() && (!answer.version || *answer.version >= *marked)) {
         changedVersion_.erase(marked);
         servers_->setChangeMark(serverId, {});
     }
+}
+
+// The form now holds what the stored update made: the panel's next update
+// is made from that version, so it never conflicts with its own last one.
+// When someone else's change came meanwhile, the update was merged with it
+// and the form lacks it: the old base stays, and the merge keeps working.
+void HostSession::updateHanded(const QString& serverId, const jexlink::Envelope& answer) {
+    const auto handed = handed_.find(serverId);
+    if (answer.text != jexremote::kUpdatedAnswer || !answer.version || handed == handed_.end() ||
+        changedSinceHanded(serverId))
+        return;
+    if (!handed->version || *handed->version < *answer.version) handed->version = answer.version;
 }
 
 // A notice names its remote's profile: every server of that link and profile
@@ -364,6 +391,9 @@ void HostSession::noticeCame(const QString& key, const jexlink::ChangedNotice& n
         const auto handed = handedVersion(entry.id);
         if (handed && *handed >= notice.version) continue;  // its panel has that already
         changedVersion_.insert(entry.id, notice.version);
+        auto& since = noticesSince_[entry.id];
+        since.append(notice);
+        if (since.size() > 64) since.removeFirst();  // a review names the newest
         servers_->setChangeMark(entry.id, sync::changedMark(notice, QDateTime::currentDateTime()));
         emit changedElsewhere(entry.id, notice);
     }
@@ -378,8 +408,20 @@ void HostSession::applyWelcome(const QString& key, const jexlink::Welcome& welco
         granted_->superAdmin == welcome.superAdmin && granted_->privileges == welcome.privileges)
         return;
     qCInfo(lcHost) << "the operator's privileges changed; applying them";
+    const auto grants = [](const jexlink::Welcome& by, const QString& privilege) {
+        if (by.superAdmin) return true;
+        for (const auto& [name, value] : by.privileges)
+            if (name == privilege) return value != 0;
+        return false;
+    };
+    QStringList lowered;
+    for (const char* name : jexlink::kPrivilegeNames)
+        if (granted_ && grants(*granted_, QString::fromLatin1(name)) &&
+            !grants(welcome, QString::fromLatin1(name)))
+            lowered << QString::fromLatin1(name);
     granted_ = welcome;
     openPlugin_->setPrivileges(welcome);
+    if (!lowered.isEmpty()) emit privilegesLowered(openId_, lowered);
 }
 
 }  // namespace jexhost
