@@ -20,7 +20,7 @@ export JEX_COMPONENT_PATH="$PWD/$tree/stage/components"
 # The panel finds its host's root once per process: one process per walk.
 walks=('Outage/BoxLeftOpenThroughTheOutage.*/NoDataBox'
        'Outage/BoxLeftOpenThroughTheOutage.*/ReviewDialog'
-       'RemoteOutage.QuitWithAnEditWhileDownThenUpdateKeepsTheConsoleAndTheEdit')
+       'Outage/UnsentEditWhileDown.*/Quit')
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 for ((run = 1; run <= runs; run++)); do

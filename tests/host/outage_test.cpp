@@ -182,22 +182,33 @@ INSTANTIATE_TEST_SUITE_P(
                       HeldCase{"ReviewDialog", true, jexhost::changes::kReviewTitle}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Quitting asks first; the update chosen cannot be stored while the remote
-// is down, so the console stays with the edit. Quitting again and dropping
-// it closes the console, which leaves no lock behind.
-TEST_F(RemoteOutage, QuitWithAnEditWhileDownThenUpdateKeepsTheConsoleAndTheEdit) {
+struct UnsentCase {
+    const char* name;
+    bool quit;          // quit, or Refresh
+    QString notStored;  // the status line once the update chosen failed
+};
+
+class UnsentEditWhileDown : public RemoteOutage, public ::testing::WithParamInterface<UnsentCase> {};
+
+// The question is answered with Update; the update cannot be stored while
+// the remote is down, so the console neither quits nor fetches the form
+// again: the edit stays. Quitting and dropping it then closes the console,
+// which leaves no lock behind.
+TEST_P(UnsentEditWhileDown, UpdateChosenAndNotStoredKeepsTheConsoleAndTheEdit) {
     auto by = std::make_unique<Operator>(link);
     by->holdFirst = QStringLiteral("No Data Recieved!");
     by->unsentAnswer = QStringLiteral("Update");
     type("Night Ops");
-    console->window().close();
-    ASSERT_TRUE(shown(by, "No Data Recieved!")) << by->texts.join(u'/').toStdString();
-    const QString notStored =
-        "Not quitting: the update of Far away was not stored; your changes are still in the form.";
+    if (GetParam().quit)
+        console->window().close();
+    else
+        console->window().refresh();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return console->window().statusBar()->currentMessage() == notStored; },
+        [&] { return console->window().statusBar()->currentMessage() == GetParam().notStored; },
         3 * kHostWaitMs))
         << console->window().statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(by->held);
+    EXPECT_EQ(by->texts.first(), "The settings of Far away were changed and not sent to the server.");
     EXPECT_TRUE(console->window().isVisible());
     EXPECT_EQ(console->shownName(), "Night Ops");
     EXPECT_TRUE(console->window().hasUnsentEdits());
@@ -209,5 +220,15 @@ TEST_F(RemoteOutage, QuitWithAnEditWhileDownThenUpdateKeepsTheConsoleAndTheEdit)
     session.reset();
     EXPECT_FALSE(host.exists("jexhost.lock"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Outage, UnsentEditWhileDown,
+    ::testing::Values(UnsentCase{"Quit", true,
+                                 "Not quitting: the update of Far away was not stored; your "
+                                 "changes are still in the form."},
+                      UnsentCase{"Refresh", false,
+                                 "The update of Far away was not stored; your changes are still "
+                                 "in the form."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
