@@ -187,7 +187,7 @@ private:
     bool awaitingWelcome_ = false;             // the open server's panel waits for its link
     std::optional<jexlink::Welcome> granted_;  // what the open panel was given
     PanelState panelState_ = PanelState::Closed;
-    QString openFailure_;  // why no panel could be shown
+    QString openFailure_;   // why no panel could be shown
     bool starved_ = false;  // the panel's last answer carried no data
 
     struct Handed {

@@ -104,15 +104,14 @@ void ConcurrentEdits::resolve(sync::Keep keep) {
     resolving_ = true;
     bar_.setBusy(true);
     const Refused refused = *refused_;
-    session_.router()->fetchSettings(
-        *entry, [this, self = QPointer(this), refused, keep](const jexlink::Envelope& current,
-                                                              LinkFailure) {
-            if (!self) return;  // the window closed meanwhile
-            if (current.text.isEmpty() || current.text == jexremote::kFailedAnswer)
-                return finishResolving(
-                    {}, tr("The settings could not be fetched again; nothing was stored."));
-            resend(refused, current, keep);
-        });
+    session_.router()->fetchSettings(*entry, [this, self = QPointer(this), refused, keep](
+                                                 const jexlink::Envelope& current, LinkFailure) {
+        if (!self) return;  // the window closed meanwhile
+        if (current.text.isEmpty() || current.text == jexremote::kFailedAnswer)
+            return finishResolving(
+                {}, tr("The settings could not be fetched again; nothing was stored."));
+        resend(refused, current, keep);
+    });
 }
 
 void ConcurrentEdits::resend(const Refused& refused, const jexlink::Envelope& current,
@@ -130,8 +129,8 @@ void ConcurrentEdits::resend(const Refused& refused, const jexlink::Envelope& cu
             tr("%1 holds their values; nothing of yours was left to store.").arg(entry->name));
     session_.router()->sendUpdate(
         *entry, resolved.body, current.version,
-        [this, self = QPointer(this), refused, current, body = resolved.body,
-         name = entry->name](const jexlink::Envelope& answer, LinkFailure) {
+        [this, self = QPointer(this), refused, current, body = resolved.body, name = entry->name](
+            const jexlink::Envelope& answer, LinkFailure) {
             if (!self) return;
             if (answer.text == jexremote::kUpdatedAnswer)
                 return finishResolving(refused.serverId,

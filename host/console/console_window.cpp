@@ -358,8 +358,8 @@ bool ConsoleWindow::reviewUpdate(const servers::ServerEntry& server, const QStri
         others.unchecked = true;
     }
     return changes::reviewUpdate(
-        this, changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched),
-                                   others));
+        this,
+        changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched), others));
 }
 
 void ConsoleWindow::storedElsewhere(const QStringList& ids) {

@@ -2,9 +2,9 @@
 // Whether the operator changed the open form since it was last filled with
 // its server's settings: the form lives in this process, so its setting
 // controls (those named "sav...", the restriction lists and the auto-load box)
-// are watched from the moment a fill has been delivered. A new fill, or an update the server stored, starts afresh. It
-// also tells which settings differ from the fill: their controls' values are
-// noted when it is delivered.
+// are watched from the moment a fill has been delivered. A new fill, or an update the server
+// stored, starts afresh. It also tells which settings differ from the fill: their controls' values
+// are noted when it is delivered.
 
 #include <QList>
 #include <QMetaObject>

@@ -18,11 +18,7 @@ namespace jexhost {
 
 UnsentEdits::UnsentEdits(HostSession& session, EditWatch& edits, QWidget* window,
                          QWidget* panelHost)
-    : QObject(window),
-      session_(session),
-      edits_(edits),
-      window_(window),
-      panelHost_(panelHost) {
+    : QObject(window), session_(session), edits_(edits), window_(window), panelHost_(panelHost) {
     connect(&session_, &HostSession::panelMissedData, this, &UnsentEdits::missedData);
     connect(&session_, &HostSession::answerApplied, this, &UnsentEdits::filled);
     connect(&session_, &HostSession::panelOpened, this, [this](const QString& id) {
@@ -37,10 +33,10 @@ bool UnsentEdits::settle(bool quitting) {
     const QString id = session_.openId();
     const auto entry = session_.server(id);
     const QString name = entry ? entry->name : tr("the open server");
-    auto* box = new QMessageBox(QMessageBox::Question, tr("Changes not sent"),
-                                tr("The settings of %1 were changed and not sent to the server.")
-                                    .arg(name),
-                                QMessageBox::NoButton, window_);
+    auto* box =
+        new QMessageBox(QMessageBox::Question, tr("Changes not sent"),
+                        tr("The settings of %1 were changed and not sent to the server.").arg(name),
+                        QMessageBox::NoButton, window_);
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setObjectName(QStringLiteral("unsentEdits"));
     box->setInformativeText(tr("Update sends them now; Discard drops them."));
@@ -101,8 +97,8 @@ bool UnsentEdits::sendAndWait(const QString& id) {
 // As the operator does it: the panel acts when the mouse is released over
 // its Update button.
 void UnsentEdits::pressUpdate() {
-    auto* button = panelHost_ ? panelHost_->findChild<QWidget*>(QStringLiteral("cmdUpdate"))
-                              : nullptr;
+    auto* button =
+        panelHost_ ? panelHost_->findChild<QWidget*>(QStringLiteral("cmdUpdate")) : nullptr;
     if (!button) return;
     const QPointF centre = QRectF(button->rect()).center();
     const QPointF global = button->mapToGlobal(centre);

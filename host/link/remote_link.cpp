@@ -240,7 +240,8 @@ void RemoteLink::drop(const QString& reason, LinkFailure failure) {
                       << "- next attempt in" << wait << "ms";
     // A refused login waits for a new token or Retry; one turned away keeps
     // its requests for the next attempt, within their own time.
-    const bool again = options_.stayOpen || (failure == LinkFailure::TurnedAway && !pending_.isEmpty());
+    const bool again =
+        options_.stayOpen || (failure == LinkFailure::TurnedAway && !pending_.isEmpty());
     if (again && refusal_.isEmpty()) retry_.start(wait);
     emit down(reason);
     if (failure != LinkFailure::TurnedAway) answerEveryPending(failure);

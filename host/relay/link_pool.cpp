@@ -107,7 +107,8 @@ void LinkPool::reportDown(const QString& key, RemoteLink* link) {
 void LinkPool::watchTokenFile(const QString& key) {
     const auto made = made_.constFind(key);
     if (made == made_.cend()) return;
-    const QString file = made->first == servers::kEmbeddedRemote ? embeddedTokenFile_ : made->second;
+    const QString file =
+        made->first == servers::kEmbeddedRemote ? embeddedTokenFile_ : made->second;
     const QStringList paths{file, QFileInfo(file).absolutePath()};
     for (const QString& path : paths)
         if (!tokenWatch_.files().contains(path) && !tokenWatch_.directories().contains(path))

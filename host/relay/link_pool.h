@@ -8,9 +8,9 @@
 
 #include <QFileSystemWatcher>
 #include <QHash>
-#include <QTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include "host/link/remote_link.h"

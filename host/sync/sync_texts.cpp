@@ -57,12 +57,11 @@ QString whoChangedWhat(const QList<jexlink::ChangedNotice>& notices) {
     }
     QStringList said;
     for (qsizetype i = 0; i < operators.size(); ++i)
-        said << (theirs[i].isEmpty()
-                     ? QStringLiteral("%1 stored the settings again")
-                           .arg(model::oneLine(operators[i], 64))
-                     : QStringLiteral("%1 changed %2")
-                           .arg(model::oneLine(operators[i], 64),
-                                theirs[i].join(QStringLiteral(", "))));
+        said << (theirs[i].isEmpty() ? QStringLiteral("%1 stored the settings again")
+                                           .arg(model::oneLine(operators[i], 64))
+                                     : QStringLiteral("%1 changed %2")
+                                           .arg(model::oneLine(operators[i], 64),
+                                                theirs[i].join(QStringLiteral(", "))));
     return said.join(QStringLiteral("; "));
 }
 

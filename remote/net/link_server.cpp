@@ -392,8 +392,7 @@ void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QStri
     const auto token = jexlink::readTokenMessage(message);
     const Operator* who = token ? operatorWithToken(operators_, *token) : nullptr;
     if (!who) {
-        if (!token)
-            return drop(socket, QStringLiteral("a first message that is no token message"));
+        if (!token) return drop(socket, QStringLiteral("a first message that is no token message"));
         if (const Operator* gone = operatorWithToken(removed_, *token)) {
             const QString name = boundedText(gone->welcome.operatorName);
             return refuseLogin(socket, jexlink::kOperatorRemovedCode,

@@ -47,9 +47,8 @@ const QString kKept = "someone else's, kept";
 class MergedReview : public testing::TestWithParam<MergeCase> {};
 
 TEST_P(MergedReview, ListsYoursTheirsAndTheConflicts) {
-    const MergeReview review =
-        reviewMerge(changed({}), changed(GetParam().theirs), changed(GetParam().yours),
-                    GetParam().others);
+    const MergeReview review = reviewMerge(changed({}), changed(GetParam().theirs),
+                                           changed(GetParam().yours), GetParam().others);
     EXPECT_EQ(review.rows, GetParam().rows);
     EXPECT_EQ(review.summary, GetParam().summary);
 }

@@ -452,7 +452,12 @@ TEST_P(ChangedElsewhere, TheListMarksItAndThePanelFetchesAgainOrTellsWhatTheUpda
 INSTANTIATE_TEST_SUITE_P(
     Console, ChangedElsewhere,
     testing::Values(
-        NoticeCase{"AnUneditedPanelFetchesAgainSaysWhoAndTheMarkGoes", false, {"Max Players:"}, "", 2, "",
+        NoticeCase{"AnUneditedPanelFetchesAgainSaysWhoAndTheMarkGoes",
+                   false,
+                   {"Max Players:"},
+                   "",
+                   2,
+                   "",
                    "Fake: alice changed Max Players. The panel shows it now."},
         NoticeCase{"OverOtherEditsTheUpdateMerges",
                    true,

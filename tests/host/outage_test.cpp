@@ -40,11 +40,11 @@ public:
         connect(&timer_, &QTimer::timeout, this, &Operator::poll);
         timer_.start(5);
     }
-    QString holdFirst;         // box text, or kReviewTitle for the review dialog
-    QString unsentAnswer;      // Update, Discard or Cancel
-    QStringList texts;         // every box's text, in order
-    bool held = false;         // the held box or dialog was held and closed
-    QString reviewed;          // the first review's summary
+    QString holdFirst;     // box text, or kReviewTitle for the review dialog
+    QString unsentAnswer;  // Update, Discard or Cancel
+    QStringList texts;     // every box's text, in order
+    bool held = false;     // the held box or dialog was held and closed
+    QString reviewed;      // the first review's summary
 
 private:
     bool holding(const QString& what) {
@@ -130,8 +130,8 @@ protected:
     // settings again.
     void remoteBack() {
         ASSERT_TRUE(remote.start()) << remote.log().toStdString();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return console->linkText(kFar) == "connected as ops"; }, 3 * kHostWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return console->linkText(kFar) == "connected as ops"; },
+                                    3 * kHostWaitMs));
     }
 
     jextest::TempHost host;
@@ -143,8 +143,8 @@ protected:
 
 struct HeldCase {
     const char* name;
-    bool review;      // Review changes before Update is on
-    QString held;     // what stays open past the timeout
+    bool review;   // Review changes before Update is on
+    QString held;  // what stays open past the timeout
 };
 
 class BoxLeftOpenThroughTheOutage : public RemoteOutage,
@@ -161,8 +161,9 @@ TEST_P(BoxLeftOpenThroughTheOutage, OkThenTheNextUpdateAfterTheOutageIsStored) {
     ASSERT_TRUE(shown(by, "No Data Recieved!")) << by->texts.join(u'/').toStdString();
     ASSERT_TRUE(by->held);
     if (GetParam().review) {
-        EXPECT_EQ(by->reviewed, "1 change of yours; others' changes could not be checked: the "
-                                "server could not be reached");
+        EXPECT_EQ(by->reviewed,
+                  "1 change of yours; others' changes could not be checked: the "
+                  "server could not be reached");
     }
     EXPECT_TRUE(console->window().isVisible());
     EXPECT_EQ(console->shownName(), "Night Ops");
@@ -188,7 +189,8 @@ struct UnsentCase {
     QString notStored;  // the status line once the update chosen failed
 };
 
-class UnsentEditWhileDown : public RemoteOutage, public ::testing::WithParamInterface<UnsentCase> {};
+class UnsentEditWhileDown : public RemoteOutage,
+                            public ::testing::WithParamInterface<UnsentCase> {};
 
 // The question is answered with Update; the update cannot be stored while
 // the remote is down, so the console neither quits nor fetches the form
@@ -208,7 +210,8 @@ TEST_P(UnsentEditWhileDown, UpdateChosenAndNotStoredKeepsTheConsoleAndTheEdit) {
         3 * kHostWaitMs))
         << console->window().statusBar()->currentMessage().toStdString();
     EXPECT_TRUE(by->held);
-    EXPECT_EQ(by->texts.first(), "The settings of Far away were changed and not sent to the server.");
+    EXPECT_EQ(by->texts.first(),
+              "The settings of Far away were changed and not sent to the server.");
     EXPECT_TRUE(console->window().isVisible());
     EXPECT_EQ(console->shownName(), "Night Ops");
     EXPECT_TRUE(console->window().hasUnsentEdits());
