@@ -41,6 +41,12 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
     const auto lost = [this] {
         switch (state_) {
             case State::Connecting:
+                // Taken, then closed before the upgrade: the remote side is
+                // there and turned the connection away for now.
+                if (socket_.error() == QAbstractSocket::RemoteHostClosedError)
+                    return drop(QStringLiteral("closed by the remote side before the upgrade "
+                                               "(too many connections?)"),
+                                LinkFailure::TurnedAway);
                 return drop(socket_.errorString());
             case State::Handshaking:
                 return refusedAtLogin();

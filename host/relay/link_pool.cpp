@@ -56,7 +56,16 @@ RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
         report(key, status);
         return nullptr;
     }
-    tokenDigests_.insert(key, digestOf(*token));
+    const QByteArray digest = digestOf(*token);
+    tokenDigests_.insert(key, digest);
+    // Token files of one operator on one remote share its connection.
+    for (auto other = links_.cbegin(); other != links_.cend(); ++other)
+        if (made_.value(other.key()).first == remote &&
+            tokenDigests_.value(other.key()) == digest) {
+            links_.insert(key, other.value());
+            states_.insert(key, states_.value(other.key()));
+            return other.value();
+        }
     LinkOptions options;
     options.url = embedded ? embeddedUrl_ : QUrl(remote);
     options.token = *token;
@@ -64,16 +73,21 @@ RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
     options.keepAliveMs = keepAliveMs_;
     options.stayOpen = true;
     auto* link = new RemoteLink(options, this);
-    connect(link, &RemoteLink::welcomed, this, [this, key](const jexlink::Welcome& welcome) {
+    connect(link, &RemoteLink::welcomed, this, [this, link](const jexlink::Welcome& welcome) {
         LinkStatus status;
         status.state = LinkState::Connected;
         status.operatorName = welcome.operatorName;
-        report(key, status);
-        emit welcomed(key, welcome);
+        for (const QString& key : links_.keys(link)) {
+            report(key, status);
+            emit welcomed(key, welcome);
+        }
     });
-    connect(link, &RemoteLink::down, this, [this, key, link] { reportDown(key, link); });
-    connect(link, &RemoteLink::changed, this,
-            [this, key](const jexlink::ChangedNotice& notice) { emit changed(key, notice); });
+    connect(link, &RemoteLink::down, this, [this, link] {
+        for (const QString& key : links_.keys(link)) reportDown(key, link);
+    });
+    connect(link, &RemoteLink::changed, this, [this, link](const jexlink::ChangedNotice& notice) {
+        for (const QString& key : links_.keys(link)) emit changed(key, notice);
+    });
     links_.insert(key, link);
     return link;
 }
@@ -169,7 +183,7 @@ void LinkPool::open(const QString& remote, const QString& tokenFile, bool atOnce
 void LinkPool::forget(const QString& key) {
     RemoteLink* link = links_.take(key);
     states_.remove(key);
-    if (!link) return;
+    if (!link || !links_.keys(link).isEmpty()) return;  // other token files still use it
     link->disconnect(this);
     link->close(QStringLiteral("no longer used by the server list"));  // waiting requests end now
     link->deleteLater();

@@ -1,8 +1,9 @@
 #pragma once
 // One link per identity the servers name: a remote side and the token the
-// host presents there. Two servers on one remote with different token files
-// get a link each, each welcomed as its own operator; servers that share both
-// share the link. Links stay open by themselves: one that fails is tried
+// host presents there. Two servers on one remote with different tokens get a
+// link each, each welcomed as its own operator; servers that share both
+// share the link, also when their token files are two (each token file is
+// still a key of its own). Links stay open by themselves: one that fails is tried
 // again after a wait that grows to a cap. The pool reports each link's state
 // as the server list shows it.
 

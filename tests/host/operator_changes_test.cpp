@@ -118,3 +118,58 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+struct ManyCase {
+    const char* name;
+    bool oneOperator;  // every token file holds the same token; else each its own
+    int welcomed;      // connections the remote side welcomed
+};
+
+class SixteenTokenFiles : public ::testing::TestWithParam<ManyCase> {};
+
+// jexhost --status over sixteen servers on one remote, each with a token file
+// of its own: a login turned away at the crowd's door is tried again, so none
+// is called unreachable, and one operator's files share one connection.
+TEST_P(SixteenTokenFiles, EveryServerIsConnectedAndOneOperatorHasOneConnection) {
+    jextest::TempHost host;
+    jextest::prepareHostRoot(host);
+    QByteArray operators, servers;
+    for (int i = 0; i < 16; ++i) {
+        const QByteArray token =
+            "0123456789abcdef-" + QByteArray::number(GetParam().oneOperator ? 0 : i);
+        if (i == 0 || !GetParam().oneOperator)
+            operators += token + " op" + QByteArray::number(i) + " 0 1 1 1 1 1\n";
+        jextest::writeTokenFile(host.path(QStringLiteral("settings/t%1.token").arg(i)),
+                                token + "\n");
+    }
+    jextest::writeTokenFile(host.path("remote.tokens"), operators);
+    jextest::RemoteProcess remote(host.path("remote.tokens"), host.path("state"));
+    ASSERT_TRUE(remote.start()) << remote.log().toStdString();
+    for (int i = 0; i < 16; ++i)
+        servers += "[s" + QByteArray::number(i) + "]\nName=S" + QByteArray::number(i) +
+                   "\nGame=Delta Force,  V1.5.0.5\nRemote=" + remote.url().toString().toUtf8() +
+                   "\nTokenFile=t" + QByteArray::number(i) + ".token\nProfile=0\nTag=t" +
+                   QByteArray::number(i) + "\n";
+    host.write("settings/servers.ini", servers);
+
+    QProcess status;
+    status.start(QStringLiteral(JEXHOST_PATH),
+                 {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
+    ASSERT_TRUE(status.waitForFinished(3 * kHostWaitMs));
+    const QString out = QString::fromUtf8(status.readAllStandardOutput());
+    EXPECT_EQ(out.count(QStringLiteral("\"link\": \"connected\"")), 16) << out.toStdString();
+    EXPECT_EQ(status.exitCode(), 0);
+    remote.kill();  // and its log read to the end
+    EXPECT_EQ(QString::fromLocal8Bit(remote.log()).count(QStringLiteral(" as operator ")),
+              GetParam().welcomed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Remote, SixteenTokenFiles,
+                         ::testing::Values(ManyCase{"OneOperatorsFilesShareOneConnection", true, 1},
+                                           ManyCase{"SixteenOperatorsAtOnceAreAllLetIn", false,
+                                                    16}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
