@@ -123,7 +123,10 @@ void HostSession::linkChanged(const QString& key, const servers::LinkStatus& sta
     servers_->setLinkStatus(serversOfLink_.value(key), status);
     const auto open = server(openId_);
     if (!open || linkKey(*open) != key) return;
+    emit openLinkChanged();
     if (awaitingWelcome_ && status.state != LinkState::Connecting) return finishOpen();
+    if (panelState_ == PanelState::Shown && starved_ && status.state == LinkState::Connected)
+        return emit panelMissedData(openId_);
     if (panelState_ == PanelState::Shown || panelState_ == PanelState::NoPanel) return;
     if (status.state == LinkState::Connected) {
         // The remote side is back: the panel fetches what it could not.
@@ -192,6 +195,7 @@ void HostSession::serversEdited(const QString& changedId) {
     // What was handed from its old remote says nothing of its new one.
     handed_.remove(changedId);
     changedVersion_.remove(changedId);
+    noticesSince_.remove(changedId);
     servers_->setChangeMark(changedId, {});
     // Its token file may have changed: the next use reads it again.
     if (const auto changed = server(changedId)) links_->forget(linkKey(*changed));
@@ -313,6 +317,7 @@ PanelState stateAfter(LinkFailure failure) {
         case LinkFailure::TimedOut:
             return PanelState::TimedOut;
         case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
             return PanelState::Unreachable;
         case LinkFailure::None:
             break;
@@ -334,39 +339,19 @@ void HostSession::deliver(const QString& serverId, const QString& command,
         setPanelState(PanelState::Shown);
     } else if (command == kdrsm::wire::kGetSettings) {
         setPanelState(stateAfter(failure));
+    } else if (command == kdrsm::wire::kSetSettings) {
+        updateHanded(serverId, answer);
     }
+    starved_ = answer.text.isEmpty() || answer.text == jexremote::kFailedAnswer;
     PluginClient* plugin = openPlugin_;
     plugin->remoteData(answer.text);
-    if (serverId != openId_) return;
-    if (command == kdrsm::wire::kSetSettings && answer.text == jexremote::kUpdatedAnswer)
-        emit updateStored(serverId);
+    if (serverId != openId_) return;  // the box's loop closed or replaced the panel
+    if (command == kdrsm::wire::kSetSettings) {
+        const bool stored = answer.text == jexremote::kUpdatedAnswer;
+        if (stored) emit updateStored(serverId);
+        emit updateAnswered(serverId, stored);
+    }
     emit answerApplied(serverId, settings);
-}
-
-// The panel's updates are made from these settings from now on; a change
-// marked in the list that they include is no longer news.
-void HostSession::settingsHanded(const QString& serverId, const jexlink::Envelope& answer) {
-    handed_.insert(serverId, {answer.text, answer.version});
-    const auto marked = changedVersion_.constFind(serverId);
-    if (marked != changedVersion_.cend() && (!answer.version || *answer.version >= *marked)) {
-        changedVersion_.erase(marked);
-        servers_->setChangeMark(serverId, {});
-    }
-}
-
-// A notice names its remote's profile: every server of that link and profile
-// is marked.
-void HostSession::noticeCame(const QString& key, const jexlink::ChangedNotice& notice) {
-    qCInfo(lcHost).noquote() << "profile" << notice.profile << "changed to version"
-                             << notice.version << "by" << notice.operatorName;
-    for (const auto& entry : servers_->servers()) {
-        if (linkKey(entry) != key || entry.profile != notice.profile) continue;
-        const auto handed = handedVersion(entry.id);
-        if (handed && *handed >= notice.version) continue;  // its panel has that already
-        changedVersion_.insert(entry.id, notice.version);
-        servers_->setChangeMark(entry.id, sync::changedMark(notice, QDateTime::currentDateTime()));
-        emit changedElsewhere(entry.id, notice);
-    }
 }
 
 // A later welcome of the open server's link (the operator's privileges
@@ -378,8 +363,20 @@ void HostSession::applyWelcome(const QString& key, const jexlink::Welcome& welco
         granted_->superAdmin == welcome.superAdmin && granted_->privileges == welcome.privileges)
         return;
     qCInfo(lcHost) << "the operator's privileges changed; applying them";
+    const auto grants = [](const jexlink::Welcome& by, const QString& privilege) {
+        if (by.superAdmin) return true;
+        for (const auto& [name, value] : by.privileges)
+            if (name == privilege) return value != 0;
+        return false;
+    };
+    QStringList lowered;
+    for (const char* name : jexlink::kPrivilegeNames)
+        if (granted_ && grants(*granted_, QString::fromLatin1(name)) &&
+            !grants(welcome, QString::fromLatin1(name)))
+            lowered << QString::fromLatin1(name);
     granted_ = welcome;
     openPlugin_->setPrivileges(welcome);
+    if (!lowered.isEmpty()) emit privilegesLowered(openId_, lowered);
 }
 
 }  // namespace jexhost

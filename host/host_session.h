@@ -120,6 +120,11 @@ public:
     // Whether someone else stored a change newer than what server `id`'s
     // panel was last handed (its list mark is set).
     bool changedSinceHanded(const QString& id) const { return changedVersion_.contains(id); }
+    // Others' changes of server `id` newer than what its panel was handed,
+    // oldest first.
+    QList<jexlink::ChangedNotice> noticesSinceHanded(const QString& id) const {
+        return noticesSince_.value(id);
+    }
 
 signals:
     void panelOpened(const QString& id);
@@ -129,8 +134,17 @@ signals:
     void answerApplied(const QString& id, bool settings = false);
     // An update of the open panel was stored ("1").
     void updateStored(const QString& id);
+    // The answer to an update of the open panel reached it: stored or not.
+    void updateAnswered(const QString& id, bool stored);
+    // The open panel was last told that no data came (so it refuses to send
+    // an update until data comes again), and its link is back.
+    void panelMissedData(const QString& id);
     // What the panel area shows changed (or its text, as the next try nears).
     void panelStateChanged();
+    // The link of the open server changed state.
+    void openLinkChanged();
+    // The remote side took privileges of the open server's operator away.
+    void privilegesLowered(const QString& id, const QStringList& names);
     // Someone else stored a change of server `id`'s settings.
     void changedElsewhere(const QString& id, const jexlink::ChangedNotice& notice);
 
@@ -143,6 +157,7 @@ private:
                  LinkFailure failure);
     void noticeCame(const QString& key, const jexlink::ChangedNotice& notice);
     void settingsHanded(const QString& serverId, const jexlink::Envelope& answer);
+    void updateHanded(const QString& serverId, const jexlink::Envelope& answer);
     void applyWelcome(const QString& key, const jexlink::Welcome& welcome);
     void linkChanged(const QString& key, const servers::LinkStatus& status);
     void setPanelState(PanelState state);
@@ -172,7 +187,8 @@ private:
     bool awaitingWelcome_ = false;             // the open server's panel waits for its link
     std::optional<jexlink::Welcome> granted_;  // what the open panel was given
     PanelState panelState_ = PanelState::Closed;
-    QString openFailure_;  // why no panel could be shown
+    QString openFailure_;   // why no panel could be shown
+    bool starved_ = false;  // the panel's last answer carried no data
 
     struct Handed {
         QString reply;
@@ -180,6 +196,7 @@ private:
     };
     QHash<QString, Handed> handed_;          // by server id
     QHash<QString, qint64> changedVersion_;  // the newest change marked, by server id
+    QHash<QString, QList<jexlink::ChangedNotice>> noticesSince_;  // by server id
 };
 
 }  // namespace jexhost

@@ -284,7 +284,8 @@ std::optional<RevertRequest> readRevertRequest(const QString& message) {
 }
 
 QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome) {
-    const QJsonObject body{{kOk, outcome.ok}, {kReason, outcome.reason}};
+    QJsonObject body{{kOk, outcome.ok}, {kReason, outcome.reason}};
+    if (outcome.ok && outcome.version) body.insert(kVersion, *outcome.version);
     return compact({{kId, id}, {kRevert, body}});
 }
 
@@ -294,7 +295,12 @@ std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& mess
     const QJsonObject body = object->value(kRevert).toObject();
     const auto id = wholeNumber(object->value(kId), 0, kMaxId);
     if (!id || !body.value(kOk).isBool() || !body.value(kReason).isString()) return std::nullopt;
-    return qMakePair(*id, RevertOutcome{body.value(kOk).toBool(), body.value(kReason).toString()});
+    RevertOutcome outcome{body.value(kOk).toBool(), body.value(kReason).toString()};
+    if (body.contains(kVersion)) {
+        outcome.version = wholeNumber(body.value(kVersion), 1, kMaxId);
+        if (!outcome.version) return std::nullopt;
+    }
+    return qMakePair(*id, outcome);
 }
 
 QString keptSettingsRequestMessage(const KeptSettingsRequest& request) {

@@ -10,6 +10,8 @@
 //                                    fleet batch ID; both optional)
 //   remote -> host:                  {"id": N, "answer": TEXT}
 //                                    {"id": N, "answer": TEXT, "version": V} (settings served)
+//                                    {"id": N, "answer": "1", "version": V} (update stored
+//                                     as version V, or holding V already)
 //                                    {"id": N, "answer": "0", "reason": TEXT} (refused)
 //                                    {"id": N, "answer": "0", "conflict": [{"setting": LABEL,
 //                                     "base": TEXT, "theirs": TEXT, "yours": TEXT,
@@ -21,6 +23,7 @@
 //                                    {"id": N, "history": {"reason": TEXT}} (refused)
 //   host -> remote:                  {"id": N, "revert": {"profile": P, "version": V}}
 //   remote -> host:                  {"id": N, "revert": {"ok": BOOL, "reason": TEXT}}
+//                                    (stored: "ok" true and "version": V, the version made)
 //   host -> remote:                  {"id": N, "settings": {"profile": P, "version": V}}
 //   remote -> host:                  {"id": N, "settings": {"answer": TEXT}} (the settings
 //                                    reply of kept version V, as a fetch answers it)
@@ -41,6 +44,17 @@
 #include <optional>
 
 namespace jexlink {
+
+// A login the remote side refuses is closed with one of these WebSocket
+// close codes and a reason the host shows: a token it does not know ("a wrong
+// token"), or the token of an operator taken out of the token file since the
+// remote side started ("operator bob was removed from this remote"). Neither
+// is tried again until the token file changes or the operator says Retry; a
+// connection closed at login without either code was turned away for the
+// moment (too many connections) and is tried again after a wait.
+inline constexpr int kTokenRefusedCode = 4001;
+inline constexpr int kOperatorRemovedCode = 4002;
+inline constexpr int kMaxCloseReasonLength = 123;  // what a close frame carries
 
 // Bounds on what a peer may send.
 inline constexpr qint64 kDefaultMaxMessageBytes = 1 << 20;
@@ -138,7 +152,8 @@ struct RevertRequest {
 
 struct RevertOutcome {
     bool ok = false;
-    QString reason;  // why it was refused; empty when ok
+    QString reason;                   // why it was refused; empty when ok
+    std::optional<qint64> version{};  // when ok: the version the revert stored
 };
 
 // The id and profile of a history request.

@@ -168,6 +168,7 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
     const auto stored = history_.store(profile, current, next, origin, &error);
     if (!stored) return finish(QStringLiteral("not stored"), error);
     served.answer.text = kUpdatedAnswer;
+    served.answer.version = stored->version;  // the sender's next update is made from it
     served.changed = noticeOf(profile, *stored, current, next);
     return finish(QStringLiteral("stored"), changedSettings(current, next));
 }
@@ -229,7 +230,7 @@ Served<jexlink::RevertOutcome> ServerManager::revert(int profile, qint64 version
     event.outcome = QStringLiteral("stored");
     event.detail = changedSettings(*current, next);
     logRequest(event);
-    return {{true, {}}, noticeOf(profile, *stored, *current, next)};
+    return {{true, {}, stored->version}, noticeOf(profile, *stored, *current, next)};
 }
 
 }  // namespace jexremote

@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "exchange/model/setting_names.h"
+#include "exchange/model/setting_text.h"
 #include "exchange/model/settings_merge.h"
 
 namespace jexhost::changes {
@@ -13,7 +14,18 @@ namespace {
 
 constexpr int kMaxRows = 300;
 const QString kYours = QStringLiteral("yours");
-const QString kTheirs = QStringLiteral("someone else's, kept");
+const QString kSomeoneElse = QStringLiteral("someone else");
+
+// Who changed the setting of this row last, as the notices tell it.
+QString whoChanged(const QString& label, const OthersSince& others) {
+    for (auto notice = others.notices.crbegin(); notice != others.notices.crend(); ++notice)
+        for (const QString& setting : notice->settings) {
+            const QString name = setting.endsWith(u':') ? setting.chopped(1) : setting;
+            if (label == setting || label.startsWith(name + u':'))
+                return model::oneLine(notice->operatorName, 64);
+        }
+    return kSomeoneElse;
+}
 
 ReviewRow rowOf(const SettingChange& change, const QString& note) {
     const bool secret = change.kind == ChangeKind::Secret;
@@ -27,7 +39,8 @@ QString counted(qsizetype count, const char* one, const char* many) {
 
 }  // namespace
 
-MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Snapshot& yours) {
+MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Snapshot& yours,
+                        const OthersSince& others) {
     MergeReview review;
     for (const Snapshot* side : {&base, &current, &yours})
         if (const auto* fault = std::get_if<model::Fault>(side)) {
@@ -55,18 +68,21 @@ MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Sna
         rows.append({model::conflictLabel(conflict),
                      model::shownConflictValue(conflict, conflict.theirs),
                      model::shownConflictValue(conflict, conflict.yours),
-                     QStringLiteral("conflict: changed by someone else since you fetched it%1; "
+                     QStringLiteral("conflict: changed by %1 since you fetched it%2; "
                                     "Update will be refused")
-                         .arg(was)});
+                         .arg(whoChanged(model::conflictLabel(conflict), others), was)});
     }
     qsizetype mine = 0, theirs = 0;
+    QStringList whose;
     for (const SettingChange& change : model::differences(now, merge.merged)) {
         rows.append(rowOf(change, kYours));
         ++mine;
     }
     for (const SettingChange& change : model::differences(was, now)) {
         if (conflicting.contains(model::changeLabel(change))) continue;
-        rows.append(rowOf(change, kTheirs));
+        const QString who = whoChanged(model::changeLabel(change), others);
+        rows.append(rowOf(change, who + QStringLiteral("'s, kept")));
+        if (!whose.contains(who)) whose << who;
         ++theirs;
     }
     if (rows.size() > kMaxRows) {
@@ -78,11 +94,15 @@ MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Sna
     QStringList said;
     if (mine > 0) said << counted(mine, "1 change of yours", "%1 changes of yours");
     if (theirs > 0)
-        said << counted(theirs, "1 change by someone else since you fetched, kept",
-                        "%1 changes by someone else since you fetched, kept");
+        said << counted(theirs, "1 change by %2 since you fetched, kept",
+                        "%1 changes by %2 since you fetched, kept")
+                    .arg(whose.join(QStringLiteral(", ")));
     if (!merge.conflicts.isEmpty())
         said << counted(merge.conflicts.size(), "1 conflict: Update will be refused",
                         "%1 conflicts: Update will be refused");
+    if (others.unchecked)
+        said << QStringLiteral(
+            "others' changes could not be checked: the server could not be reached");
     review.summary = said.isEmpty() ? kNothingChanged : said.join(QStringLiteral("; "));
     if (review.omittedRows > 0)
         review.summary += QStringLiteral(" (%1 more not listed)").arg(review.omittedRows);

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "host/changes/settings_difference.h"
+#include "link/link_messages.h"
 
 namespace jexhost::changes {
 
@@ -16,7 +17,7 @@ struct ReviewRow {
     QString setting;
     QString before;  // on the server now (someone else's change: as fetched)
     QString after;   // once the update is stored (someone else's change: now)
-    QString note;    // "yours", "someone else's, kept", "conflict: ..."
+    QString note;    // "yours", "alice's, kept" ("someone else's"), "conflict: ..."
     friend bool operator==(const ReviewRow&, const ReviewRow&) = default;
 };
 
@@ -27,8 +28,18 @@ struct MergeReview {
     int omittedRows = 0;  // beyond the shown bound
 };
 
+// What the console knows of others' changes since the operator's fetch.
+struct OthersSince {
+    // The remote side's notices, oldest first: a change is named after the
+    // newest operator whose notice names its setting ("someone else" when none).
+    QList<jexlink::ChangedNotice> notices;
+    // The server could not be asked what it holds now: `current` is the fetch.
+    bool unchecked = false;
+};
+
 // `base` is what the operator fetched, `current` what the server holds now,
 // `yours` the update applied to `base`.
-MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Snapshot& yours);
+MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Snapshot& yours,
+                        const OthersSince& others = {});
 
 }  // namespace jexhost::changes

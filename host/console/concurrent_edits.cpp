@@ -1,6 +1,7 @@
 #include "host/console/concurrent_edits.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -71,7 +72,10 @@ void ConcurrentEdits::follow() {
     }
     if (QApplication::activeModalWidget())
         return QTimer::singleShot(250, this, &ConcurrentEdits::follow);
-    if (session_.panelState() == PanelState::Shown) refetch();
+    if (session_.panelState() != PanelState::Shown) return;
+    if (const auto entry = session_.server(session_.openId()))
+        emit outcome(sync::reloadedText(entry->name, notices_));
+    refetch();
 }
 
 void ConcurrentEdits::conflicted(const QString& id, const QString& body,
@@ -100,13 +104,14 @@ void ConcurrentEdits::resolve(sync::Keep keep) {
     resolving_ = true;
     bar_.setBusy(true);
     const Refused refused = *refused_;
-    session_.router()->fetchSettings(
-        *entry, [this, refused, keep](const jexlink::Envelope& current, LinkFailure) {
-            if (current.text.isEmpty() || current.text == jexremote::kFailedAnswer)
-                return finishResolving(
-                    {}, tr("The settings could not be fetched again; nothing was stored."));
-            resend(refused, current, keep);
-        });
+    session_.router()->fetchSettings(*entry, [this, self = QPointer(this), refused, keep](
+                                                 const jexlink::Envelope& current, LinkFailure) {
+        if (!self) return;  // the window closed meanwhile
+        if (current.text.isEmpty() || current.text == jexremote::kFailedAnswer)
+            return finishResolving(
+                {}, tr("The settings could not be fetched again; nothing was stored."));
+        resend(refused, current, keep);
+    });
 }
 
 void ConcurrentEdits::resend(const Refused& refused, const jexlink::Envelope& current,
@@ -124,8 +129,9 @@ void ConcurrentEdits::resend(const Refused& refused, const jexlink::Envelope& cu
             tr("%1 holds their values; nothing of yours was left to store.").arg(entry->name));
     session_.router()->sendUpdate(
         *entry, resolved.body, current.version,
-        [this, refused, current, body = resolved.body, name = entry->name](
+        [this, self = QPointer(this), refused, current, body = resolved.body, name = entry->name](
             const jexlink::Envelope& answer, LinkFailure) {
+            if (!self) return;
             if (answer.text == jexremote::kUpdatedAnswer)
                 return finishResolving(refused.serverId,
                                        tr("Your changes to %1 are stored.").arg(name));

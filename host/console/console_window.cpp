@@ -1,14 +1,12 @@
 #include "host/console/console_window.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -25,7 +23,9 @@
 #include "host/changes/review_dialog.h"
 #include "host/console/concurrent_edits.h"
 #include "host/console/keyboard_order.h"
+#include "host/console/link_note.h"
 #include "host/console/sync_bar.h"
+#include "host/console/unsent_edits.h"
 #include "host/fleet_ui/fleet_actions.h"
 #include "host/history/history_dialog.h"
 #include "host/host_options.h"
@@ -96,6 +96,11 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     layout->addWidget(openLabel_);
     syncBar_->setFixedWidth(kPanelSize.width());
     layout->addWidget(syncBar_, 0, Qt::AlignHCenter);
+    auto* linkLine = new QLabel;
+    linkLine->setFixedWidth(kPanelSize.width());
+    layout->addWidget(linkLine, 0, Qt::AlignHCenter);
+    connect(new LinkNote(session_, linkLine, panelHost_, this), &LinkNote::outcome, this,
+            &ConsoleWindow::showOutcome);
     layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();
     // The panel keeps its own size; a smaller window scrolls it.
@@ -112,16 +117,17 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     concurrent_ = new ConcurrentEdits(session_, edits_, *syncBar_, this);
     connect(concurrent_, &ConcurrentEdits::outcome, this, &ConsoleWindow::showOutcome);
     connect(&session_, &HostSession::answerApplied, this, [this](const QString&, bool settings) {
-        quitAfterUpdate_ = false;  // not stored: the panel said why, the window stays
         if (!settings) return;
         edits_.filled(panelHost_);
         concurrent_->filled();
     });
     connect(&session_, &HostSession::updateStored, this, [this] {
         edits_.settled();
-        if (quitAfterUpdate_) return void(close());
         concurrent_->stored();
     });
+    // After the fill: it puts the changes kept through an outage back.
+    unsent_ = new UnsentEdits(session_, edits_, this, panelHost_);
+    connect(unsent_, &UnsentEdits::outcome, this, &ConsoleWindow::showOutcome);
     showPanelState();
 
     serverList_->setKnownGames(session.catalogue().games());
@@ -198,6 +204,9 @@ void ConsoleWindow::buildMenus() {
     fleet_ = new fleet_ui::FleetActions(session_, serverList_, this);
     fleet_->addTo(server);
     connect(fleet_, &fleet_ui::FleetActions::notice, this, &ConsoleWindow::showOutcome);
+    connect(fleet_, &fleet_ui::FleetActions::noticeOver, this, [this](const QString& text) {
+        if (statusBar()->currentMessage() == text) statusBar()->clearMessage();
+    });
     connect(fleet_, &fleet_ui::FleetActions::settingsStored, this, &ConsoleWindow::storedElsewhere);
 
     QToolBar* tools = addToolBar(tr("Server"));
@@ -287,45 +296,7 @@ void ConsoleWindow::refresh() {
 }
 
 bool ConsoleWindow::settleEdits() {
-    updatePressed_ = false;
-    if (!edits_.edited()) return true;
-    const auto entry = session_.server(session_.openId());
-    QMessageBox box(QMessageBox::Question, tr("Changes not sent"),
-                    tr("The settings of %1 were changed and not sent to the server.")
-                        .arg(entry ? entry->name : tr("the open server")),
-                    QMessageBox::NoButton, this);
-    box.setObjectName(QStringLiteral("unsentEdits"));
-    box.setInformativeText(tr("Update sends them now; Discard drops them."));
-    QPushButton* update = box.addButton(tr("Update"), QMessageBox::AcceptRole);
-    box.addButton(QMessageBox::Discard);
-    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(update);
-    box.setEscapeButton(cancel);
-    box.exec();
-    updatePressed_ = box.clickedButton() == update;
-    if (updatePressed_) {
-        pressUpdate();
-        edits_.settled();
-        return true;
-    }
-    if (box.clickedButton() == cancel || box.clickedButton() == nullptr) return false;
-    edits_.settled();
-    return true;
-}
-
-// As the operator does it: the panel acts when the mouse is released over
-// its Update button.
-void ConsoleWindow::pressUpdate() {
-    auto* button = panelHost_->findChild<QWidget*>(QStringLiteral("cmdUpdate"));
-    if (!button) return;
-    const QPointF centre = QRectF(button->rect()).center();
-    const QPointF global = button->mapToGlobal(centre);
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, centre, global, Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(button, &event);
-    }
+    return unsent_->settle();
 }
 
 void ConsoleWindow::showPanelState() {
@@ -397,9 +368,14 @@ bool ConsoleWindow::reviewUpdate(const servers::ServerEntry& server, const QStri
                                  const QString& currentReply) {
     const changes::Snapshot fetched = session_.traffic()->settingsMemory().lastFetched(server.name);
     changes::Snapshot current = changes::snapshotOfReply(currentReply);
-    if (std::holds_alternative<kdrsm::model::Fault>(current)) current = fetched;
+    changes::OthersSince others{session_.noticesSinceHanded(server.id), false};
+    if (std::holds_alternative<kdrsm::model::Fault>(current)) {
+        current = fetched;
+        others.unchecked = true;
+    }
     return changes::reviewUpdate(
-        this, changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched)));
+        this,
+        changes::reviewMerge(fetched, current, changes::snapshotOfUpdate(body, fetched), others));
 }
 
 void ConsoleWindow::storedElsewhere(const QStringList& ids) {
@@ -416,16 +392,10 @@ void ConsoleWindow::showOutcome(const QString& text) {
     statusBar()->showMessage(text, 10000);
 }
 
+// An update chosen in the question goes first; the window closes once it is
+// stored, and stays with the changes when it is not.
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
-    if (!quitAfterUpdate_) {
-        const bool unsent = edits_.edited();
-        if (!settleEdits()) return event->ignore();
-        if (unsent && updatePressed_) {
-            // The update goes first; the window closes once it is stored.
-            quitAfterUpdate_ = true;
-            return event->ignore();
-        }
-    }
+    if (!unsent_->settle(true)) return event->ignore();
     settings_.setValue(kGeometryKey, saveGeometry());
     settings_.setValue(kStateKey, saveState());
     settings_.sync();

@@ -26,6 +26,7 @@ namespace jexhost {
 class HostSession;
 class SyncBar;
 class ConcurrentEdits;
+class UnsentEdits;
 namespace servers {
 class ServerListPanel;
 struct ServerEntry;
@@ -84,10 +85,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Asks about changes not sent: Update sends them, Discard drops them.
-    // False when the operator cancels.
+    // Asks about changes not sent (see UnsentEdits). False when they stay.
     bool settleEdits();
-    void pressUpdate();
     void showPanelState();
     void buildMenus();
     void addPluginMenus(QMenu* serverMenu, QMenu* helpMenu);
@@ -108,8 +107,7 @@ private:
     EditWatch edits_;
     SyncBar* syncBar_;
     ConcurrentEdits* concurrent_ = nullptr;
-    bool updatePressed_ = false;    // the last question was answered with Update
-    bool quitAfterUpdate_ = false;  // closing waits for that update to be stored
+    UnsentEdits* unsent_ = nullptr;
     servers::ServerListPanel* serverList_;
     traffic::TrafficDock* trafficDock_;
     QLabel* openLabel_;

@@ -1,6 +1,7 @@
 #include "host/console/edit_watch.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,15 +19,37 @@ QString valueOf(const QWidget* control) {
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(control)) return plain->toPlainText();
     if (auto* combo = qobject_cast<const QComboBox*>(control))
         return QString::number(combo->currentIndex()) + u' ' + combo->currentText();
+    if (auto* box = qobject_cast<const QCheckBox*>(control))
+        return QString::number(box->checkState());
     if (auto* button = qobject_cast<const QAbstractButton*>(control))
         return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     if (auto* list = qobject_cast<const QListWidget*>(control)) {
-        QString value = QString::number(list->currentRow());
+        QString value = QString::number(list->currentRow()) + u';';
         for (int row = 0; row < list->count(); ++row)
             value += QString::number(list->item(row)->checkState());
         return value;
     }
     return {};
+}
+
+// The reverse of valueOf: the control takes the value as the operator would
+// have set it.
+void setValueOf(QWidget* control, const QString& value) {
+    if (auto* line = qobject_cast<QLineEdit*>(control)) return line->setText(value);
+    if (auto* text = qobject_cast<QTextEdit*>(control)) return text->setPlainText(value);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) return plain->setPlainText(value);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        return combo->setCurrentIndex(value.section(u' ', 0, 0).toInt());
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        return box->setCheckState(Qt::CheckState(value.toInt()));
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->setChecked(value == u"1");
+    if (auto* list = qobject_cast<QListWidget*>(control)) {
+        const QString states = value.section(u';', 1);
+        for (int row = 0; row < list->count() && row < states.size(); ++row)
+            list->item(row)->setCheckState(Qt::CheckState(states[row].digitValue()));
+        list->setCurrentRow(value.section(u';', 0, 0).toInt());
+    }
 }
 
 // The setting controls: those named "sav...", and the restriction lists and
@@ -72,6 +95,19 @@ QStringList EditWatch::changedKeys() const {
         if (watched.control && valueOf(watched.control) != watched.filledValue)
             keys << watched.control->objectName().mid(3);
     return keys;
+}
+
+EditWatch::Held EditWatch::held() const {
+    Held held;
+    for (const Watched& watched : watched_)
+        if (watched.control && valueOf(watched.control) != watched.filledValue)
+            held.append({watched.control->objectName(), valueOf(watched.control)});
+    return held;
+}
+
+void EditWatch::putBack(QWidget* area, const Held& held) {
+    for (const auto& [name, value] : held)
+        if (auto* control = area->findChild<QWidget*>(name)) setValueOf(control, value);
 }
 
 void EditWatch::stop() {

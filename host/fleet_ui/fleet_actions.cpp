@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 
 #include "host/fleet/fleet_run.h"
 #include "host/fleet_ui/batches_dialog.h"
@@ -88,9 +89,13 @@ void FleetActions::copySettings() {
         return emit notice(tr("Select the servers to copy the settings of %1 to.").arg(from->name));
     auto* run = new fleet::FleetRun(*session_.links(), session_.serversFile(), nullptr, this);
     run->setTraffic(session_.traffic());
-    emit notice(tr("Fetching the settings of %1…").arg(from->name));
-    run->fetch(*from, [this, run, name = from->name, targets](const fleet::Fetched& fetched) {
+    const QString fetching = tr("Fetching the settings of %1…").arg(from->name);
+    emit notice(fetching);
+    run->fetch(*from, [this, self = QPointer(this), run, name = from->name, targets,
+                       fetching](const fleet::Fetched& fetched) {
+        if (!self) return;  // the window closed meanwhile, and the run with it
         run->deleteLater();
+        emit noticeOver(fetching);
         if (!fetched.settings) {
             QMessageBox::warning(
                 window_, tr("Copy settings to servers"),

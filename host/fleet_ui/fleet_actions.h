@@ -43,6 +43,9 @@ public:
 
 signals:
     void notice(const QString& text);
+    // The work a notice told of is over: the notice goes, unless another
+    // took its place.
+    void noticeOver(const QString& text);
     // A dialog opened (tests and pictures drive it).
     void dialogOpened(QWidget* dialog);
     // Settings were stored on these servers.

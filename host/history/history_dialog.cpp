@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -215,7 +216,8 @@ void HistoryDialog::revertSelected() {
     QMessageBox confirm(QMessageBox::Question, kBoxTitle, question,
                         QMessageBox::Ok | QMessageBox::Cancel, this);
     confirm.setDefaultButton(QMessageBox::Cancel);
-    if (confirm.exec() != QMessageBox::Ok) return;
+    const QPointer<HistoryDialog> self(this);  // the box's loop may close this dialog
+    if (confirm.exec() != QMessageBox::Ok || !self) return;
     revertVersion_ = version;
     send(Pending::Revert, QStringLiteral("Reverting to version %1…").arg(version));
     source_->requestRevert(profile_, version);
@@ -361,7 +363,8 @@ void HistoryDialog::putBackSelected() {
                             .arg(change->text(3), serverName_, change->text(4)),
                         QMessageBox::Ok | QMessageBox::Cancel, this);
     confirm.setDefaultButton(QMessageBox::Cancel);
-    if (confirm.exec() != QMessageBox::Ok) return;
+    const QPointer<HistoryDialog> self(this);
+    if (confirm.exec() != QMessageBox::Ok || !self) return;
     send(Pending::Settings, QStringLiteral("Fetching the current settings…"));
     source_->requestSettings(profile_);
 }

@@ -1,5 +1,6 @@
 #include "host/link/remote_link.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkRequest>
@@ -40,10 +41,15 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
     const auto lost = [this] {
         switch (state_) {
             case State::Connecting:
+                // Taken, then closed before the upgrade: the remote side is
+                // there and turned the connection away for now.
+                if (socket_.error() == QAbstractSocket::RemoteHostClosedError)
+                    return drop(QStringLiteral("closed by the remote side before the upgrade "
+                                               "(too many connections?)"),
+                                LinkFailure::TurnedAway);
                 return drop(socket_.errorString());
             case State::Handshaking:
-                return drop(QStringLiteral("closed without a welcome (is the token right?)"),
-                            LinkFailure::Refused);
+                return refusedAtLogin();
             default:
                 return drop(QStringLiteral("closed by the remote side"));
         }
@@ -62,6 +68,19 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
 RemoteLink::~RemoteLink() {
     socket_.disconnect(this);
     socket_.abort();
+}
+
+// The close frame says whether the token was refused or its operator
+// removed; a login closed without either was turned away for now.
+void RemoteLink::refusedAtLogin() {
+    const int code = socket_.closeCode();
+    if (code != jexlink::kTokenRefusedCode && code != jexlink::kOperatorRemovedCode)
+        return drop(QStringLiteral("closed at login without a welcome (too many connections?)"),
+                    LinkFailure::TurnedAway);
+    removed_ = code == jexlink::kOperatorRemovedCode;
+    refusal_ = socket_.closeReason().left(jexlink::kMaxCloseReasonLength);
+    drop(removed_ ? refusal_ : QStringLiteral("closed without a welcome (is the token right?)"),
+         LinkFailure::Refused);
 }
 
 void RemoteLink::send(const QString& request, AnswerCallback onAnswer) {
@@ -91,6 +110,7 @@ void RemoteLink::enqueue(const ComposeMessage& compose, ReplyCallback onReply, b
     });
     deadline->start(options_.timeoutMs);
     pending_.insert(id, {std::move(onReply), deadline, whole});
+    if (!refusal_.isEmpty()) return finish(id, QString(), LinkFailure::Refused);  // held
     queue_.append({id, compose(id)});
     if (state_ == State::Ready)
         flushQueue();
@@ -99,12 +119,14 @@ void RemoteLink::enqueue(const ComposeMessage& compose, ReplyCallback onReply, b
 }
 
 void RemoteLink::open() {
-    if (state_ != State::Closed || retry_.isActive()) return;
+    if (state_ != State::Closed || retry_.isActive() || !refusal_.isEmpty()) return;
     retry_.start(static_cast<int>(retryAt_.remainingTime()));
 }
 
 void RemoteLink::openAtOnce() {
     if (state_ != State::Closed) return;
+    refusal_.clear();
+    removed_ = false;
     retry_.stop();
     openNow();
 }
@@ -149,6 +171,8 @@ void RemoteLink::onWelcome(const QString& message) {
     if (!welcome) return drop(QStringLiteral("the first message was not a welcome"));
     handshakeDeadline_.stop();
     state_ = State::Ready;
+    refusal_.clear();
+    removed_ = false;
     failuresInARow_ = 0;
     retryAt_ = QDeadlineTimer(0);
     ++linksOpened_;
@@ -188,15 +212,23 @@ void RemoteLink::flushQueue() {
         if (pending_.contains(id)) socket_.sendTextMessage(message);
 }
 
-// Takes the request out before calling back: the callback may open a modal
-// box, whose event loop can deliver further answers to this link.
+// The callback runs from the event loop, never from here: it may open a box,
+// and the box's event loop would run with the socket's own signal (an error,
+// a message) still on the stack below it. A new attempt made meanwhile
+// replaces the socket's connection under that signal, and the box's OK
+// returns into a connection that is gone. The deadline stops at once: a timer
+// merely marked for deletion still fires inside such a loop.
 void RemoteLink::finish(qint64 id, const QString& answer, LinkFailure failure) {
     const auto found = pending_.constFind(id);
     if (found == pending_.cend()) return;  // answered already, or timed out
     const Pending request = *found;
     pending_.erase(found);
+    request.deadline->stop();
     request.deadline->deleteLater();
-    request.onReply(answer, failure);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [onReply = request.onReply, answer, failure] { onReply(answer, failure); },
+        Qt::QueuedConnection);
 }
 
 void RemoteLink::drop(const QString& reason, LinkFailure failure) {
@@ -212,9 +244,13 @@ void RemoteLink::drop(const QString& reason, LinkFailure failure) {
     retryAt_ = QDeadlineTimer(wait);
     qCWarning(lcHost) << "link to" << options_.url.toString() << "down:" << reason
                       << "- next attempt in" << wait << "ms";
-    if (options_.stayOpen) retry_.start(wait);
+    // A refused login waits for a new token or Retry; one turned away keeps
+    // its requests for the next attempt, within their own time.
+    const bool again =
+        options_.stayOpen || (failure == LinkFailure::TurnedAway && !pending_.isEmpty());
+    if (again && refusal_.isEmpty()) retry_.start(wait);
     emit down(reason);
-    answerEveryPending(failure);
+    if (failure != LinkFailure::TurnedAway) answerEveryPending(failure);
 }
 
 void RemoteLink::answerEveryPending(LinkFailure failure) {

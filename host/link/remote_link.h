@@ -11,7 +11,9 @@
 // A request never goes unanswered: while the link is opening it waits in a
 // queue; when the link cannot be opened, is refused, drops, or the answer
 // does not come within the timeout, the callback gets an empty answer (which
-// the panel shows as "no data received") and a late answer is ignored. A
+// the panel shows as "no data received") and a late answer is ignored. Every
+// callback is called from the event loop, never from inside the socket's own
+// signals, so that a box it opens cannot outlive the connection under it. A
 // timeout aborts the link, since the socket may hang: the next request opens
 // a fresh one. Each failure in a row makes the next attempt wait longer, up to
 // a cap; a welcome resets the wait. An idle open link is pinged, and one whose
@@ -41,7 +43,8 @@ enum class LinkFailure {
     None,
     TimedOut,     // no answer within the timeout
     Unreachable,  // the link could not be opened or dropped
-    Refused,      // the remote side closed the link at the token
+    Refused,      // the remote side refused the token, or its operator was removed
+    TurnedAway,   // closed at login without a refusal (too many connections): tried again
 };
 // The answer and, when it is empty for want of one, why.
 using ReplyCallback = std::function<void(const QString& answer, LinkFailure failure)>;
@@ -86,6 +89,11 @@ public:
     bool isClosed() const { return state_ == State::Closed; }
     // Why the link last went down; None before the first failure.
     LinkFailure lastFailure() const { return lastFailure_; }
+    // When the remote side refused the login: its words ("a wrong token",
+    // "operator bob was removed from this remote"). Such a link waits for
+    // openAtOnce (Retry, or its token file changed) instead of trying again.
+    const QString& refusal() const { return refusal_; }
+    bool removed() const { return removed_; }
     // The latest welcome; nothing before the first.
     const std::optional<jexlink::Welcome>& welcome() const { return welcome_; }
     // Links opened and welcomed so far.
@@ -114,6 +122,7 @@ private:
     void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole);
     void openNow();
     void onConnected();
+    void refusedAtLogin();
     void onMessage(const QString& message);
     void onWelcome(const QString& message);
     void onWelcomeAgain(jexlink::Welcome welcome);
@@ -130,6 +139,8 @@ private:
     State state_ = State::Closed;
     std::optional<jexlink::Welcome> welcome_;
     LinkFailure lastFailure_ = LinkFailure::None;
+    QString refusal_;
+    bool removed_ = false;
     int failuresInARow_ = 0;
     int linksOpened_ = 0;
     QDateTime failingSince_;

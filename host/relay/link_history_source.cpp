@@ -15,6 +15,7 @@ QString linkFailureText(LinkFailure failure) {
         case LinkFailure::Refused:
             return QStringLiteral("the remote side did not accept the host's token");
         case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
         case LinkFailure::None:
             break;
     }

@@ -1,14 +1,17 @@
 #pragma once
 // One link per identity the servers name: a remote side and the token the
-// host presents there. Two servers on one remote with different token files
-// get a link each, each welcomed as its own operator; servers that share both
-// share the link. Links stay open by themselves: one that fails is tried
+// host presents there. Two servers on one remote with different tokens get a
+// link each, each welcomed as its own operator; servers that share both
+// share the link, also when their token files are two (each token file is
+// still a key of its own). Links stay open by themselves: one that fails is tried
 // again after a wait that grows to a cap. The pool reports each link's state
 // as the server list shows it.
 
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include "host/link/remote_link.h"
@@ -59,6 +62,10 @@ signals:
     void changed(const QString& key, const jexlink::ChangedNotice& notice);
 
 private:
+    // A refused link waits for its token file to change (or for Retry): then
+    // it is made anew from the file and tried at once.
+    void watchTokenFile(const QString& key);
+    void tokenFilesChanged();
     void report(const QString& key, servers::LinkStatus status);
     void reportDown(const QString& key, RemoteLink* link);
     void markConnecting(const QString& key, RemoteLink* link, bool evenAfterFailures);
@@ -69,6 +76,10 @@ private:
     QString embeddedTokenFile_;
     QHash<QString, RemoteLink*> links_;  // children of the pool
     QHash<QString, servers::LinkStatus> states_;
+    QHash<QString, std::pair<QString, QString>> made_;  // key: remote and token file as given
+    QHash<QString, QByteArray> tokenDigests_;           // key: what its link presents, hashed
+    QFileSystemWatcher tokenWatch_;
+    QTimer tokenSettle_;  // a file is often written in steps: look once they are done
 };
 
 }  // namespace jexhost

@@ -57,8 +57,12 @@ void RequestRouter::review(const servers::ServerEntry& server, const QString& te
         fetchSettings(server, [this, self, server, text, body](const jexlink::Envelope& current,
                                                                LinkFailure) {
             if (!self) return;
-            if (!review_ || review_(server, body, current.text))
-                return send(server, text, kdrsm::wire::kSetSettings);
+            // A copy: the dialog's loop may replace or drop the review, and
+            // the router itself may go with the session.
+            const UpdateReview review = review_;
+            const bool approved = !review || review(server, body, current.text);
+            if (!self) return;
+            if (approved) return send(server, text, kdrsm::wire::kSetSettings);
             qCInfo(lcHost) << "update for" << server.name << "cancelled by the operator";
             if (traffic_) traffic_->cancelled(traffic_->requestSent(server.name, text));
             jexlink::Envelope refused;

@@ -35,7 +35,9 @@ QString linkStatusText(const LinkStatus& status) {
                         : QStringLiteral("unreachable")) +
                    nextTry(status);
         case LinkState::Refused:
-            return QStringLiteral("token refused") + nextTry(status);
+            return (status.removed ? QStringLiteral("operator removed")
+                                   : QStringLiteral("token refused")) +
+                   nextTry(status);
         case LinkState::TimedOut:
             return QStringLiteral("timed out") + nextTry(status);
     }

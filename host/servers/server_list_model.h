@@ -30,6 +30,8 @@ struct LinkStatus {
     QString detail;        // refused: by which remote, or why no token was presented
     QDateTime since;       // the first failure of the current run
     QDateTime nextTry;     // the next attempt; invalid when none is planned
+    QString refusal = {};  // refused: the remote side's words ("operator bob was removed ...")
+    bool removed = false;  // refused: the operator was taken out of the remote's token file
     friend bool operator==(const LinkStatus&, const LinkStatus&) = default;
 };
 

@@ -42,12 +42,10 @@ QString changedMark(const jexlink::ChangedNotice& notice, const QDateTime& recei
         .arg(model::oneLine(notice.operatorName, 64), clockOf(notice.time, received));
 }
 
-QString changedElsewhereText(const QList<jexlink::ChangedNotice>& notices,
-                             const QStringList& yourEdits) {
-    // Each operator once, with every setting they changed, in the order they came.
+// Each operator once, with every setting they changed, in the order they came.
+QString whoChangedWhat(const QList<jexlink::ChangedNotice>& notices) {
     QStringList operators;
     QList<QStringList> theirs;
-    QStringList both;
     for (const auto& notice : notices) {
         qsizetype at = operators.indexOf(notice.operatorName);
         if (at < 0) {
@@ -55,17 +53,30 @@ QString changedElsewhereText(const QList<jexlink::ChangedNotice>& notices,
             theirs.append(QStringList());
             at = operators.size() - 1;
         }
-        for (const QString& label : notice.settings) {
-            const QString name = settingName(label);
-            addOnce(theirs[at], name);
-            if (yourEdits.contains(name)) addOnce(both, name);
-        }
+        for (const QString& label : notice.settings) addOnce(theirs[at], settingName(label));
     }
     QStringList said;
     for (qsizetype i = 0; i < operators.size(); ++i)
-        said << QStringLiteral("%1 changed %2")
-                    .arg(model::oneLine(operators[i], 64), theirs[i].join(QStringLiteral(", ")));
-    const QString what = said.join(QStringLiteral("; ")) + u'.';
+        said << (theirs[i].isEmpty() ? QStringLiteral("%1 stored the settings again")
+                                           .arg(model::oneLine(operators[i], 64))
+                                     : QStringLiteral("%1 changed %2")
+                                           .arg(model::oneLine(operators[i], 64),
+                                                theirs[i].join(QStringLiteral(", "))));
+    return said.join(QStringLiteral("; "));
+}
+
+QString reloadedText(const QString& server, const QList<jexlink::ChangedNotice>& notices) {
+    return QStringLiteral("%1: %2. The panel shows it now.")
+        .arg(model::oneLine(server, 64), whoChangedWhat(notices));
+}
+
+QString changedElsewhereText(const QList<jexlink::ChangedNotice>& notices,
+                             const QStringList& yourEdits) {
+    QStringList both;
+    for (const auto& notice : notices)
+        for (const QString& label : notice.settings)
+            if (yourEdits.contains(settingName(label))) addOnce(both, settingName(label));
+    const QString what = whoChangedWhat(notices) + u'.';
     if (both.isEmpty())
         return what + QStringLiteral(" Your Update will keep their changes and yours.");
     return what + QStringLiteral(

@@ -30,6 +30,14 @@ QString changedMark(const jexlink::ChangedNotice& notice, const QDateTime& recei
 QString changedElsewhereText(const QList<jexlink::ChangedNotice>& notices,
                              const QStringList& yourEdits);
 
+// Who changed what, each operator once: "alice changed Max Players, Name; lee
+// changed Password" ("lee stored the settings again" for a change of nothing).
+QString whoChangedWhat(const QList<jexlink::ChangedNotice>& notices);
+
+// The status bar's words when an open panel was filled again for others'
+// changes: "Lobby: alice changed Max Players. The panel shows it now."
+QString reloadedText(const QString& server, const QList<jexlink::ChangedNotice>& notices);
+
 // One line per conflicting setting:
 // "Name: you fetched Lobby; alice made it Arena at 16:02; yours is Night Ops";
 // a password without its values: "Password: changed by alice at 16:02 and by you (values hidden)".

@@ -87,6 +87,15 @@ void LinkServer::refuseLogins() {
 }
 
 void LinkServer::setOperators(QList<Operator> operators) {
+    for (const Operator& was : std::as_const(operators_))
+        if (!operatorWithDigest(operators, was.tokenDigest) &&
+            !operatorWithDigest(removed_, was.tokenDigest))
+            removed_.append(was);
+    removed_.removeIf([&](const Operator& gone) {
+        return operatorWithDigest(operators, gone.tokenDigest) != nullptr;
+    });
+    constexpr int kRemovedKept = 1000;  // a bound on what a churning file can make us keep
+    if (removed_.size() > kRemovedKept) removed_.remove(0, removed_.size() - kRemovedKept);
     operators_ = std::move(operators);
     loginsOpen_ = true;
     for (QWebSocket* socket : connections_.keys()) {
@@ -283,9 +292,15 @@ void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QStri
     if (who && !loginsOpen_)
         return drop(socket, QStringLiteral("the token file is gone or holds no operator"));
     if (!who) {
-        drop(socket, token ? QStringLiteral("a wrong token")
-                           : QStringLiteral("a first message that is no token message"));
-        return;
+        if (!token) return drop(socket, QStringLiteral("a first message that is no token message"));
+        if (const Operator* gone = operatorWithToken(removed_, *token)) {
+            const QString name = boundedText(gone->welcome.operatorName);
+            return refuseLogin(socket, jexlink::kOperatorRemovedCode,
+                               QStringLiteral("operator %1 was removed from this remote").arg(name),
+                               QStringLiteral("the token of operator %1, removed").arg(name));
+        }
+        return refuseLogin(socket, jexlink::kTokenRefusedCode, QStringLiteral("a wrong token"),
+                           QStringLiteral("a wrong token"));
     }
     const QString name = who->welcome.operatorName;
     if (count([](const Connection& c) { return c.who.has_value(); }) >= limits_.maxConnections)
@@ -329,6 +344,17 @@ void LinkServer::drop(QWebSocket* socket, const QString& why) {
     if (!socket || !connections_.remove(socket)) return;
     qCWarning(lcRemote).noquote() << "closed" << peerOf(socket) << ":" << why;
     socket->abort();
+    socket->deleteLater();
+}
+
+// The close frame carries the reason to the host; the socket goes once it
+// is out.
+void LinkServer::refuseLogin(QWebSocket* socket, int code, const QString& reason,
+                             const QString& why) {
+    if (!connections_.remove(socket)) return;
+    qCWarning(lcRemote).noquote() << "closed" << peerOf(socket) << ":" << why;
+    socket->close(QWebSocketProtocol::CloseCode(code), reason.left(jexlink::kMaxCloseReasonLength));
+    socket->flush();
     socket->deleteLater();
 }
 

@@ -86,8 +86,10 @@ public:
     QUrl url() const;
 
     // Takes a new set of operators: open connections whose token is no longer
-    // in it are closed; those whose operator changed get a new welcome. New
-    // logins are taken again.
+    // in it are closed; those whose operator changed get a new welcome. The
+    // tokens taken out are remembered (their digests, in memory) so that a
+    // later login with one is told that its operator was removed. New logins
+    // are taken again.
     void setOperators(QList<Operator> operators);
     // Welcomed connections stay, and no new login is taken until the next
     // set of operators.
@@ -119,6 +121,9 @@ private:
     // The notice to every welcomed connection but the sender's.
     void announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice);
     void drop(QWebSocket* socket, const QString& why);
+    // Closes a login with a close frame the host reads: `code` and `reason`
+    // (see jexlink::kTokenRefusedCode); `why` goes to the log.
+    void refuseLogin(QWebSocket* socket, int code, const QString& reason, const QString& why);
     void tick();
     int count(const std::function<bool(const Connection&)>& which) const;
 
@@ -126,6 +131,7 @@ private:
     bool loginsOpen_ = true;
     std::function<void()> operatorsCheck_;
     LinkDispatcher dispatcher_;
+    QList<Operator> removed_;  // taken out of the token file since the start, newest last
     LinkLimits limits_;
     std::unique_ptr<QTcpServer> listener_;      // TCP or TLS
     std::unique_ptr<QWebSocketServer> server_;  // upgrades the listener's sockets

@@ -39,6 +39,7 @@ struct MergeCase {
     std::map<int, QString> theirs, yours;  // changes since the fetch
     QList<ReviewRow> rows;
     QString summary;
+    OthersSince others = {};
 };
 
 const QString kKept = "someone else's, kept";
@@ -46,8 +47,8 @@ const QString kKept = "someone else's, kept";
 class MergedReview : public testing::TestWithParam<MergeCase> {};
 
 TEST_P(MergedReview, ListsYoursTheirsAndTheConflicts) {
-    const MergeReview review =
-        reviewMerge(changed({}), changed(GetParam().theirs), changed(GetParam().yours));
+    const MergeReview review = reviewMerge(changed({}), changed(GetParam().theirs),
+                                           changed(GetParam().yours), GetParam().others);
     EXPECT_EQ(review.rows, GetParam().rows);
     EXPECT_EQ(review.summary, GetParam().summary);
 }
@@ -78,6 +79,31 @@ INSTANTIATE_TEST_SUITE_P(
                     "Update will be refused"},
                    {"Max Players:", "16", "24", "yours"}},
                   "1 change of yours; 1 conflict: Update will be refused"},
+        MergeCase{"TheNoticesNameWhoseChangesAreKept",
+                  {{0, "Arena"}, {4, "31"}},
+                  {{3, "n3w"}},
+                  {{"Password:", "", "changed", "yours"},
+                   {"Name:", "My server", "Arena", "alice's, kept"},
+                   {"Max Players:", "16", "32", "lee's, kept"}},
+                  "1 change of yours; 2 changes by alice, lee since you fetched, kept",
+                  {{{0, 2, "lee", {}, {"Name:"}},
+                    {0, 3, "alice", {}, {"Name:"}},
+                    {0, 4, "lee", {}, {"Max Players:"}}}}},
+        MergeCase{"AConflictNamesWhoMadeIt",
+                  {{0, "Arena"}},
+                  {{0, "Night Ops"}},
+                  {{"Name:", "Arena", "Night Ops",
+                    "conflict: changed by alice since you fetched it (it was My server); "
+                    "Update will be refused"}},
+                  "1 conflict: Update will be refused",
+                  {{{0, 2, "alice", {}, {"Max Players:", "Name:"}}}}},
+        MergeCase{"AnUnreachableServerLeavesOthersUnchecked",
+                  {},
+                  {{4, "23"}},
+                  {{"Max Players:", "16", "24", "yours"}},
+                  "1 change of yours; others' changes could not be checked: the server could "
+                  "not be reached",
+                  {{}, true}},
         MergeCase{"APasswordConflictShowsNoPassword",
                   {{3, "theirs!"}},
                   {{3, "mine!"}},

@@ -25,6 +25,7 @@
 #include "fake_remote.h"
 #include "host/changes/review_dialog.h"
 #include "host/console/sync_bar.h"
+#include "host/fleet_ui/fleet_actions.h"
 #include "host/history/history_dialog.h"
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
@@ -182,6 +183,36 @@ INSTANTIATE_TEST_SUITE_P(Console, ReviewBeforeUpdate,
                                                     "Could Not Update Server Settings!",
                                                     "NovaWorld Affiliate", "cancelled by you"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Alone on a server: each update is made from the version the one before it
+// stored, so none is refused as a conflict with the operator's own change.
+TEST_F(RunningConsole, TenUpdatesInARowOfOneSettingAreEachStored) {
+    ASSERT_TRUE(console->open(kAffiliate));
+    auto* lives = console->control<QLineEdit>("savLives");
+    ASSERT_NE(lives, nullptr);
+    for (const char* value : {"90", "80", "70", "60", "50", "40", "30", "20", "10", "5"}) {
+        modal = std::make_unique<jextest::ModalDriver>();
+        lives->setText(QString::fromLatin1(value));
+        QTest::mouseClick(console->control<QLabel>("cmdUpdate"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !modal->texts().isEmpty(); }, kHostWaitMs));
+        EXPECT_EQ(modal->texts(), QStringList{"Server Settings Updated."}) << value;
+        EXPECT_EQ(session.embeddedRemote()->settings(1)->fields[22], value);
+    }
+}
+
+// "Fetching the settings of ..." says what the console is doing, not what it did.
+TEST_F(RunningConsole, CopySettingsLeavesNoFetchingLineOnceItsDialogIsOpen) {
+    ASSERT_TRUE(console->open(kAffiliate));
+    console->window().serverList()->view()->selectAll();
+    QWidget* opened = nullptr;
+    QObject::connect(console->window().fleetActions(),
+                     &jexhost::fleet_ui::FleetActions::dialogOpened,
+                     [&](QWidget* dialog) { opened = dialog; });
+    console->window().fleetActions()->copySettings();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened != nullptr; }, kHostWaitMs));
+    EXPECT_EQ(console->window().statusBar()->currentMessage(), "");
+    opened->close();
+}
 
 TEST_F(RunningConsole, HistoryListsAnUpdateAndItsRevertBringsTheOldNameBackToThePanel) {
     ASSERT_TRUE(console->open(kAffiliate));
@@ -388,6 +419,7 @@ struct NoticeCase {
     QString bar;
     int fetches;
     QString mark;
+    QString status;  // the status bar once the panel settled
 };
 
 class ChangedElsewhere : public ConsoleOnAMergingRemote,
@@ -409,22 +441,31 @@ TEST_P(ChangedElsewhere, TheListMarksItAndThePanelFetchesAgainOrTellsWhatTheUpda
                    // The Changed column is shown while some server has a mark.
                    console->window().serverList()->view()->isColumnHidden(
                        jexhost::servers::ServerListModel::ChangedColumn) ==
-                       GetParam().mark.isEmpty();
+                       GetParam().mark.isEmpty() &&
+                   console->window().statusBar()->currentMessage() == GetParam().status;
         },
         kHostWaitMs))
-        << fetches() << " fetches, bar: " << bar().toStdString();
+        << fetches() << " fetches, bar: " << bar().toStdString()
+        << ", status: " << console->window().statusBar()->currentMessage().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Console, ChangedElsewhere,
     testing::Values(
-        NoticeCase{"AnUneditedPanelFetchesAgainAndTheMarkGoes", false, {"Max Players:"}, "", 2, ""},
+        NoticeCase{"AnUneditedPanelFetchesAgainSaysWhoAndTheMarkGoes",
+                   false,
+                   {"Max Players:"},
+                   "",
+                   2,
+                   "",
+                   "Fake: alice changed Max Players. The panel shows it now."},
         NoticeCase{"OverOtherEditsTheUpdateMerges",
                    true,
                    {"Max Players:"},
                    "alice changed Max Players. Your Update will keep their changes and yours.",
                    1,
-                   "changed by alice 16:02"},
+                   "changed by alice 16:02",
+                   ""},
         NoticeCase{"AnEditOfTheSameSettingIsNamed",
                    true,
                    {"Max Players:", "Name:"},
@@ -432,7 +473,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "differs from theirs, Update will be refused and show both; their other "
                    "changes are kept.",
                    1,
-                   "changed by alice 16:02"}),
+                   "changed by alice 16:02",
+                   ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ConflictCase {

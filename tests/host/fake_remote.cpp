@@ -31,7 +31,10 @@ FakeRemote::FakeRemote(QString token)
         connect(client, &QWebSocket::textMessageReceived, client,
                 [this, client, welcomed = false](const QString& message) mutable {
                     if (!welcomed) {
-                        if (jexlink::readTokenMessage(message) != token_) return client->close();
+                        if (jexlink::readTokenMessage(message) != token_)
+                            return client->close(
+                                QWebSocketProtocol::CloseCode(jexlink::kTokenRefusedCode),
+                                QStringLiteral("a wrong token"));
                         welcomed = true;
                         welcomed_ << client;
                         client->sendTextMessage(welcome);

@@ -210,7 +210,7 @@ TEST(LinkPool, AForgottenLinkAnswersItsWaitingRequestAtOnce) {
     jextest::writeTokenFile(host.path("tokens"), kToken.toUtf8() + "\n");
     FakeRemote remote(kToken);
     remote.silentRequests = 1;
-    jexhost::LinkPool pool(kWaitMs, 15000);
+    jexhost::LinkPool pool(100 * kWaitMs, 15000);  // no answer comes from the request's own time
     const QString url = remote.url().toString();
     QString answer = QStringLiteral("none yet");
     std::optional<LinkFailure> failure;
@@ -221,6 +221,7 @@ TEST(LinkPool, AForgottenLinkAnswersItsWaitingRequestAtOnce) {
               });
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.requests.size() == 1; }, kWaitMs));
     pool.forget(jexhost::LinkPool::keyOf(url, host.path("tokens")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, kWaitMs));
     EXPECT_EQ(failure, LinkFailure::Unreachable);
     EXPECT_EQ(answer, "");
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum class Reader { Request, Answer, Changed };
+enum class Reader { Request, Answer, Changed, Revert };
 
 struct ReaderCase {
     const char* name;
@@ -45,6 +45,12 @@ TEST_P(LinkReaders, ReadOnlyWellFormedMessages) {
         EXPECT_EQ(jexlink::readChangedMessage(row.message).has_value(), row.readable);
         return;
     }
+    if (row.reader == Reader::Revert) {
+        const auto revert = jexlink::readRevertAnswer(row.message);
+        EXPECT_EQ(revert.has_value(), row.readable);
+        EXPECT_EQ(revert ? revert->second.version : std::nullopt, row.version);
+        return;
+    }
     const auto envelope = row.reader == Reader::Request ? jexlink::readRequestMessage(row.message)
                                                         : jexlink::readAnswerMessage(row.message);
     EXPECT_EQ(envelope.has_value(), row.readable);
@@ -68,6 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
                    QStringLiteral(R"({"id": 1, "request": "x", "batch": "%1b"})").arg(kBatch64), false},
         ReaderCase{"AnswerTakesVersionNotBase", Reader::Answer,
                    R"({"id": 1, "answer": "x", "base": 3, "version": 12})", true, 12},
+        ReaderCase{"StoredRevertNamesItsVersion", Reader::Revert,
+                   R"({"id": 5, "revert": {"ok": true, "reason": "", "version": 9}})", true, 9},
+        ReaderCase{"RevertWithoutVersion", Reader::Revert, R"({"id": 5, "revert": {"ok": false, "reason": "no"}})", true},
+        ReaderCase{"RevertVersionZero", Reader::Revert,
+                   R"({"id": 5, "revert": {"ok": true, "reason": "", "version": 0}})", false},
         ReaderCase{"AnswerWithConflicts", Reader::Answer, conflictAnswer(u'[' + repeated(kConflict, 64) + u']'), true},
         ReaderCase{"ConflictListTooLong", Reader::Answer, conflictAnswer(u'[' + repeated(kConflict, 65) + u']'), false},
         ReaderCase{"ConflictListNotAList", Reader::Answer, conflictAnswer(kConflict), false},

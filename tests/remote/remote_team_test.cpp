@@ -97,7 +97,9 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     const TeamCase& row = GetParam();
     Team team(row.secondToken);
     EXPECT_EQ(fetch(team.b).version, 1) << "the state file as found";
-    ASSERT_EQ(send(team.a, jexlink::requestMessage(2, updateText(row.first), 1)).text, "1");
+    const auto rootsAnswer = send(team.a, jexlink::requestMessage(2, updateText(row.first), 1));
+    ASSERT_EQ(rootsAnswer.text, "1");
+    EXPECT_EQ(rootsAnswer.version, 2) << "a stored update names the version it made";
     const auto rootsChange = next<jexlink::ChangedNotice>(team.b, 0, jexlink::readChangedMessage);
     ASSERT_TRUE(rootsChange);
     EXPECT_EQ(rootsChange->version, 2);
@@ -121,9 +123,10 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
 
     const bool answered = answer.text == u"1";
     const bool stored = answered && !row.noChange;
-    if (row.noChange) {
-        EXPECT_EQ(answer.version, 2) << "the version the server holds";
-    }
+    // A stored update names the version it made; one that changed nothing the
+    // version the server holds; a refusal none.
+    EXPECT_EQ(answer.version,
+              stored ? std::optional<qint64>(3) : answered ? std::optional<qint64>(2) : std::nullopt);
     EXPECT_EQ(fetch(team.a).version, stored ? 3 : 2);
     EXPECT_EQ(notices(team.a).size(), stored ? 1 : 0) << "never of root's own change";
     team.a.socket.sendTextMessage(jexlink::historyRequestMessage(3, 0));
@@ -179,6 +182,7 @@ TEST(TeamNotices, RevertReachesEveryOtherConnection) {
     const auto reverted =
         next<QPair<qint64, jexlink::RevertOutcome>>(team.b, 0, jexlink::readRevertAnswer);
     ASSERT_TRUE(reverted && reverted->second.ok);
+    EXPECT_EQ(reverted->second.version, 3) << "a stored revert names the version it made";
     const jexlink::ChangedNotice renamed{0, 2, "root", {}, {"Name:"}};
     const jexlink::ChangedNotice revert{0, 3, "lee", {}, {"Name:"}};
     EXPECT_TRUE(QTest::qWaitFor([&] { return notices(c).size() == 2; }, jextest::kRemoteWaitMs));
