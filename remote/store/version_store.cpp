@@ -63,6 +63,25 @@ QString VersionStore::folderOf(int profile) const {
 }
 
 QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
+    // The folder is listed once; from then on every write, keep, prune and
+    // discard updates the list, so an update costs no listing of a folder
+    // that a week of changes may have filled.
+    auto& known = suffix == kKeptSuffix ? keptIds_ : stagedIds_;
+    if (const auto cached = known.constFind(profile); cached != known.cend()) return *cached;
+    QList<qint64> found = listIds(profile, suffix);
+    known.insert(profile, found);
+    return found;
+}
+
+void VersionStore::noteId(int profile, qint64 version, const QString& suffix, bool present) {
+    auto& known = suffix == kKeptSuffix ? keptIds_ : stagedIds_;
+    const auto cached = known.find(profile);
+    if (cached == known.end()) return;  // listed when next asked
+    cached->removeAll(version);
+    if (present) cached->insert(std::lower_bound(cached->begin(), cached->end(), version), version);
+}
+
+QList<qint64> VersionStore::listIds(int profile, const QString& suffix) const {
     QList<qint64> found;
     // Most servers of a large fleet were never changed here: one stat says
     // so. A link in the folder's place is not listed through.
@@ -207,8 +226,10 @@ bool VersionStore::write(int folder, int profile, const VersionInfo& info,
     if (const auto failure = jex::fs::writeFileDurablyAt(
             folder, name, QDir(folderOf(profile)).filePath(name), text)) {
         *error = failure->text;
+        forgetIds(profile);  // what a failed write left is listed again
         return false;
     }
+    noteId(profile, info.version, kept ? kKeptSuffix : kStagedSuffix, true);
     return true;
 }
 
@@ -239,8 +260,11 @@ bool VersionStore::keep(int profile, qint64 version, QString* error) {
                    fileName(version, kKeptSuffix).constData()) != 0) {
         *error = QStringLiteral("cannot keep %1: %2")
                      .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
+        forgetIds(profile);
         return false;
     }
+    noteId(profile, version, kStagedSuffix, false);
+    noteId(profile, version, kKeptSuffix, true);
     if (::fsync(folder.fd) != 0) {
         *error = QStringLiteral("cannot sync the folder of %1: %2")
                      .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
@@ -264,8 +288,12 @@ void VersionStore::prune(int folder, int profile) {
             QDateTime::fromString(infoOf(profile, oldest).time, Qt::ISODateWithMs);
         // A version of a clock set back (a time still to come) stays, too.
         if (keepDays_ > 0 && time.isValid() && time >= oldestKept) break;
-        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0) break;
+        // One already gone (removed by hand) counts as removed.
+        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0 &&
+            errno != ENOENT)
+            break;
         all.removeFirst();
+        noteId(profile, oldest, kKeptSuffix, false);
         if (const auto cached = listed_.find(profile); cached != listed_.end())
             cached->removeIf([oldest](const VersionInfo& info) { return info.version == oldest; });
     }
@@ -275,6 +303,12 @@ void VersionStore::discard(int profile, qint64 version) {
     QString error;
     const FolderFd folder{openFolder(profile, false, &error)};
     if (folder.fd >= 0) ::unlinkat(folder.fd, fileName(version, kStagedSuffix).constData(), 0);
+    forgetIds(profile);
+}
+
+void VersionStore::forgetIds(int profile) {
+    keptIds_.remove(profile);
+    stagedIds_.remove(profile);
 }
 
 }  // namespace jexremote

@@ -103,7 +103,12 @@ private:
                bool kept, QString* error);
     VersionInfo infoOf(int profile, qint64 version) const;
     void prune(int folder, int profile);
+    // The ids of the kept or staged versions, oldest first: listed once, then
+    // kept up to date by every change made here.
     QList<qint64> ids(int profile, const QString& suffix) const;
+    QList<qint64> listIds(int profile, const QString& suffix) const;
+    void noteId(int profile, qint64 version, const QString& suffix, bool present);
+    void forgetIds(int profile);
     std::variant<StoredVersion, QString> read(int profile, qint64 version,
                                               const QString& suffix) const;
 
@@ -113,6 +118,7 @@ private:
     UtcClock clock_;
     mutable QHash<int, QList<VersionInfo>> listed_;  // newest first
     QHash<int, qint64> used_;                        // the highest id the trail names
+    mutable QHash<int, QList<qint64>> keptIds_, stagedIds_;
 };
 
 }  // namespace jexremote
