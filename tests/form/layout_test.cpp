@@ -155,7 +155,7 @@ TEST_F(FormTest, EverySettingControlIsItsRow) {
                                                [](const auto& row) { return row.control; });
         ASSERT_NE(setting, kdrsm::wire::kSettings.end());
         EXPECT_EQ(setting->formPlace, place++);
-        EXPECT_EQ(captionOf(control(rows[i - 1].name)), setting->caption);
+        EXPECT_EQ(captionOf(control(rows[i - 1].name)), QString::fromLatin1(setting->caption));
         QWidget* box = control(rows[i].name);
         switch (setting->kind) {
             case kdrsm::wire::SettingKind::List:
