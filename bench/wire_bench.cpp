@@ -24,13 +24,13 @@ BENCHMARK(BM_SplitSettingsReply)->Arg(40)->Arg(1000);
 // Every number of section 0 through its reply conversion.
 void BM_NumbersFromReply(benchmark::State& state) {
     const wire::SettingsReply reply = wire::splitSettingsReply(sampleSettingsReply(40));
-    QList<const wire::WireField*> numeric;
-    for (const wire::WireField& field : wire::kWireFields)
+    QList<const wire::Setting*> numeric;
+    for (const wire::Setting& field : wire::kSettings)
         if (field.reply != wire::ReplyForm::Decoded && field.reply != wire::ReplyForm::Text &&
             field.reply != wire::ReplyForm::GamePort)
             numeric << &field;
     for (auto _ : state)
-        for (const wire::WireField* field : numeric)
+        for (const wire::Setting* field : numeric)
             benchmark::DoNotOptimize(
                 wire::numberFromReply(field->reply, reply.fields[field->index]));
     state.SetItemsProcessed(state.iterations() * numeric.size());

@@ -1,21 +1,23 @@
 #include "exchange/privileges.h"
 
 #include "diagnostics/error_trap.h"
+#include "exchange/wire/setting_schema.h"
 #include "form/frmrcKDRSM.h"
 #include "jex/collection.h"
 #include "jex/convert.h"
 #include "jex/latebound.h"
+#include "link/privilege_names.h"
 #include "plugin/module_state.h"
 
 namespace kdrsm {
 
-const std::array<GuardedSetting, 5> kGuardedSettings = {{
-    {"Change Session Type", "savSession"},
-    {"Change Max Players", "savPlayers"},
-    {"Change Dedicated Mode", "savDedicated"},
-    {"Change Custom Skins Option", "savSkins"},
-    {"Change Req Nova Login Option", "savNovaLogin"},
-}};
+// Each privilege with the control its setting's row says it guards.
+constinit const std::array<GuardedSetting, 5> kGuardedSettings = [] {
+    std::array<GuardedSetting, 5> guarded{};
+    for (size_t p = 0; p < guarded.size(); ++p)
+        guarded[p] = {jexlink::kPrivilegeNames[p], wire::guardedBy(static_cast<int>(p))->control};
+    return guarded;
+}();
 
 namespace {
 

@@ -31,7 +31,7 @@ QString decode(const QString& encoded) {
     return jex::call(mdl().objMemory, "Dec64", {encoded}).toString();
 }
 
-void applyField(frmrcKDRSM& form, const wire::WireField& field, const QString& value) {
+void applyField(frmrcKDRSM& form, const wire::Setting& field, const QString& value) {
     QWidget* control = form.control(QString::fromLatin1(field.control));
     switch (field.reply) {
         case wire::ReplyForm::Decoded:
@@ -70,7 +70,7 @@ void fillForm(ErrorTrap& trap, const QString& data) {
         form = &formInstance();
     });
     if (!form) return;
-    for (const wire::WireField& field : wire::kWireFields) {
+    for (const wire::Setting& field : wire::kSettings) {
         trap.step(kLineFirstField + field.index,
                   [&] { applyField(*form, field, jex::pieceAt(reply.fields, field.index)); });
     }

@@ -49,7 +49,7 @@ qint32 indexOfEntry(const QWidget* list, const QString& entry) {
 
 // Puts the form right for one field (when its row asks for a correction)
 // and returns the prepared wire field for the forms that need preparing.
-std::optional<QString> prepareField(frmrcKDRSM& form, const wire::WireField& field) {
+std::optional<QString> prepareField(frmrcKDRSM& form, const wire::Setting& field) {
     QWidget* control = form.control(QString::fromLatin1(field.control));
     const QString text = field.text ? QString::fromLatin1(field.text) : QString();
     switch (field.correction) {
@@ -89,7 +89,7 @@ std::optional<QString> prepareField(frmrcKDRSM& form, const wire::WireField& fie
 }
 
 // A field read from the corrected control in its wire form.
-QString currentField(frmrcKDRSM& form, const wire::WireField& field) {
+QString currentField(frmrcKDRSM& form, const wire::Setting& field) {
     const QWidget* control = form.control(QString::fromLatin1(field.control));
     switch (field.update) {
         case wire::UpdateForm::ListIndex:
@@ -107,7 +107,7 @@ QString currentField(frmrcKDRSM& form, const wire::WireField& field) {
 
 wire::UpdateBody buildBody(frmrcKDRSM& form, const QHash<int, QString>& prepared) {
     wire::UpdateBody body;
-    for (const wire::WireField& field : wire::kWireFields) {
+    for (const wire::Setting& field : wire::kSettings) {
         if (field.update == wire::UpdateForm::NotSent) continue;
         body.fields << prepared.value(field.index, currentField(form, field));
     }
@@ -142,7 +142,7 @@ void updateSettings(frmrcKDRSM& form) {
     } else {
         QHash<int, QString> prepared;
         for (int index : wire::kUpdatePreparationOrder) {
-            const wire::WireField& field = wire::kWireFields[static_cast<size_t>(index)];
+            const wire::Setting& field = wire::kSettings[static_cast<size_t>(index)];
             trap.step(kLineFirstPreparation + index, [&] {
                 if (auto value = prepareField(form, field)) prepared.insert(index, *value);
             });

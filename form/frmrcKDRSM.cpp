@@ -12,6 +12,7 @@
 #include "diagnostics/error_trap.h"
 #include "diagnostics/messages.h"
 #include "exchange/update.h"
+#include "exchange/wire/setting_schema.h"
 #include "form/controls.h"
 #include "form/file_dialog.h"
 #include "form/form_style.h"
@@ -167,21 +168,13 @@ void frmrcKDRSM::connectReactions() {
     });
 }
 
+// The numbers each list takes at load, as its setting's row gives them.
 void FillNumberLists(frmrcKDRSM& form) {
-    QWidget* players = form.control(QStringLiteral("savPlayers"));
-    QWidget* maxFF = form.control(QStringLiteral("savMaxFF"));
-    QWidget* time = form.control(QStringLiteral("savTime"));
-    QWidget* pspTime = form.control(QStringLiteral("savPSPTime"));
-    QWidget* respawn = form.control(QStringLiteral("savRespawn"));
-    for (int n = 1; n <= 50; ++n) {
-        ctl::addItem(players, QString::number(n));
-        ctl::addItem(maxFF, QString::number(n));
+    for (const wire::Setting& setting : wire::kSettings) {
+        if (setting.kind != wire::SettingKind::List || setting.first > setting.last) continue;
+        QWidget* list = form.control(QString::fromLatin1(setting.control));
+        for (int n = setting.first; n <= setting.last; ++n) ctl::addItem(list, QString::number(n));
     }
-    for (int n = 1; n <= 100; ++n) {
-        ctl::addItem(time, QString::number(n));
-        ctl::addItem(pspTime, QString::number(n));
-    }
-    for (int n = 0; n <= 120; ++n) ctl::addItem(respawn, QString::number(n));
 }
 
 void frmrcKDRSM::Form_Load() {

@@ -32,7 +32,7 @@ QString textFromInput(QByteArrayView bytes) {
 
 QString checkSettingsReply(const QString& text) {
     const SettingsReply reply = splitSettingsReply(text);
-    for (const WireField& wireField : kWireFields) {
+    for (const Setting& wireField : kSettings) {
         if (wireField.index >= reply.fields.size()) break;
         const QString& field = reply.fields[wireField.index];
         const QString broken = raisesOnlyMismatchOrOverflow(

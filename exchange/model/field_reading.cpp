@@ -13,7 +13,7 @@ Read<QString> decodedField(int field, const QString& encoded) {
 }
 
 std::optional<Fault> numberFault(int field, const QString& text) {
-    const wire::ReplyForm form = wire::kWireFields.at(static_cast<size_t>(field)).reply;
+    const wire::ReplyForm form = wire::kSettings.at(static_cast<size_t>(field)).reply;
     if (form != wire::ReplyForm::ListIndex && form != wire::ReplyForm::ListIndexMinus1 &&
         form != wire::ReplyForm::Check && form != wire::ReplyForm::InvertedCheck)
         return std::nullopt;

@@ -13,10 +13,12 @@
 #include <array>
 #include <variant>
 
+#include "exchange/wire/setting_schema.h"
+
 namespace kdrsm::model {
 
-inline constexpr int kFieldCount = 34;        // settings of the reply; the update carries 33
-inline constexpr int kUpdateFieldCount = 33;  // the game port travels one way only
+using wire::kSettingCount;
+using wire::kUpdateFieldCount;
 inline constexpr int kGamePortField = 33;
 inline constexpr int kRoleCount = 4;
 
@@ -27,7 +29,7 @@ struct Restriction {
 };
 
 struct ServerSettings {
-    std::array<QString, kFieldCount> fields;
+    std::array<QString, kSettingCount> fields;
     QList<Restriction> roles;  // the four roles of the panel's role list, in its order
     QList<Restriction> weapons;
     bool autoLoad = false;

@@ -1,25 +1,14 @@
 #pragma once
-// The one table that names every setting: its field on the wire, its key in
+// The names of every setting, read from its row of kSettings: its key in
 // presets and state files (the form's control name without "sav"), the
 // caption the form shows beside it, and whether it is a password. A
 // password's text is never shown, logged or kept outside the settings.
 
 #include <QString>
 
-#include <array>
-
 #include "exchange/model/server_settings.h"
 
 namespace kdrsm::model {
-
-struct SettingName {
-    int field;
-    const char* key;
-    const char* label;
-    bool secret;
-};
-
-extern const std::array<SettingName, kFieldCount> kSettingNames;
 
 // The settings beside the fields: their keys and the captions the form gives them.
 inline constexpr const char* kRolesKey = "Roles";

@@ -39,7 +39,7 @@ QString restrictionText(bool restricted) {
 
 QString shownField(int field, const QString& stored) {
     if (isSecret(field)) return kHidden;
-    const ReplyForm form = wire::kWireFields.at(static_cast<size_t>(field)).reply;
+    const ReplyForm form = wire::kSettings.at(static_cast<size_t>(field)).reply;
     if (form == ReplyForm::Decoded || form == ReplyForm::Text || form == ReplyForm::GamePort)
         return wire::textFromReply(form, stored);
     // Lists and check boxes take the number the panel reads from the field.

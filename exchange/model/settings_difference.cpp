@@ -65,7 +65,7 @@ QString shown(const SettingChange& change, const QString& value) {
 
 QList<SettingChange> differences(const ServerSettings& before, const ServerSettings& after) {
     QList<SettingChange> changes;
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
         const QString& was = before.fields[static_cast<size_t>(i)];
         const QString& now = after.fields[static_cast<size_t>(i)];
         if (sameField(i, was, now)) continue;

@@ -55,7 +55,7 @@ void mergeEntries(const char* key, const std::optional<QList<Restriction>>& base
 MergeResult mergeSettings(const std::optional<ServerSettings>& base, const ServerSettings& theirs,
                           const ServerSettings& yours) {
     MergeResult result{theirs, {}};
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
         const auto at = static_cast<size_t>(i);
         std::optional<QString> before;
         if (base) before = base->fields[at];

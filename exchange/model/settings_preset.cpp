@@ -13,24 +13,24 @@ namespace {
 
 using wire::ReplyForm;
 
-// The setting controls in the order the form creates them, which is the
-// order Save writes and Load reads them in.
-// clang-format off
-constexpr int kFormOrder[kFieldCount] = {
-    12, 10, 11, 13, 9, 8, 7, 6, 5, 4, 2, 1, 3, 0, 33, 31, 32,
-    30, 29, 28, 27, 26, 17, 19, 18, 16, 22, 21, 20, 25, 24, 23, 15, 14};
-// clang-format on
+// The setting fields in the order the form creates their controls, which is
+// the order Save writes and Load reads them in.
+constexpr std::array<int, kSettingCount> kFormOrder = [] {
+    std::array<int, kSettingCount> order{};
+    for (const wire::Setting& setting : wire::kSettings)
+        order[static_cast<size_t>(setting.formPlace)] = setting.index;
+    return order;
+}();
 
 enum class ControlKind { Text, List, Check };
 
+// The country box keeps a list index though its text is what travels.
 ControlKind controlKind(int field) {
-    if (field == 1) return ControlKind::List;  // the Country box keeps a list index
-    switch (wire::kWireFields[static_cast<size_t>(field)].reply) {
-        case ReplyForm::ListIndex:
-        case ReplyForm::ListIndexMinus1:
+    switch (wire::kSettings[static_cast<size_t>(field)].kind) {
+        case wire::SettingKind::List:
+        case wire::SettingKind::Code:
             return ControlKind::List;
-        case ReplyForm::Check:
-        case ReplyForm::InvertedCheck:
+        case wire::SettingKind::Check:
             return ControlKind::Check;
         default:
             return ControlKind::Text;
@@ -39,9 +39,10 @@ ControlKind controlKind(int field) {
 
 // The list index the form shows for a stored list field.
 int listIndexOf(int field, const QString& stored) {
-    if (field == 1) return static_cast<int>(wire::listEntries(1).indexOf(stored));
+    if (wire::kSettings[static_cast<size_t>(field)].kind == wire::SettingKind::Code)
+        return static_cast<int>(wire::listEntries(field).indexOf(stored));
     try {
-        return wire::numberFromReply(wire::kWireFields[static_cast<size_t>(field)].reply, stored);
+        return wire::numberFromReply(wire::kSettings[static_cast<size_t>(field)].reply, stored);
     } catch (const jex::Error&) {
         return -1;
     }
@@ -50,7 +51,7 @@ int listIndexOf(int field, const QString& stored) {
 // The control value the form shows for a stored field: list index, check
 // value or text.
 QString controlValue(int field, const QString& stored) {
-    const ReplyForm form = wire::kWireFields[static_cast<size_t>(field)].reply;
+    const ReplyForm form = wire::kSettings[static_cast<size_t>(field)].reply;
     switch (controlKind(field)) {
         case ControlKind::List:
             return QString::number(listIndexOf(field, stored));
@@ -87,7 +88,7 @@ Read<int> loadedNumber(int field, const QString& value) {
 // What Update makes of a list index Load left: the corrected index as the
 // wire carries it (players by the "50" entry rule, the two by-entry lists
 // one higher).
-QString updatedListField(const wire::WireField& field, int index) {
+QString updatedListField(const wire::Setting& field, int index) {
     switch (field.correction) {
         case wire::Correction::ListRange:
             index = wire::listIndexInRange(field, index);
@@ -105,7 +106,7 @@ QString updatedListField(const wire::WireField& field, int index) {
 }
 
 // What Update makes of a text Load left, as the remote side stores it.
-QString updatedTextField(const wire::WireField& field, const QString& text) {
+QString updatedTextField(const wire::Setting& field, const QString& text) {
     switch (field.update) {
         case wire::UpdateForm::Encoded:
             if (field.correction == wire::Correction::BlankText)
@@ -137,7 +138,7 @@ QList<PresetEntry> presetEntries(const ServerSettings& settings) {
 Read<ServerSettings> settingsOfPreset(const PresetLookup& preset, const ServerSettings& server) {
     ServerSettings next = server;
     for (int field : kFormOrder) {
-        const wire::WireField& row = wire::kWireFields[static_cast<size_t>(field)];
+        const wire::Setting& row = wire::kSettings[static_cast<size_t>(field)];
         if (row.update == wire::UpdateForm::NotSent) continue;  // loaded, never sent
         const QString value = preset(kServerSection, settingKey(field));
         QString& stored = next.fields[static_cast<size_t>(field)];
@@ -148,9 +149,9 @@ Read<ServerSettings> settingsOfPreset(const PresetLookup& preset, const ServerSe
         const Read<int> number = loadedNumber(field, value);
         if (const Fault* fault = std::get_if<Fault>(&number)) return *fault;
         const int loaded = std::get<int>(number);
-        if (field == 1) {
+        if (row.kind == wire::SettingKind::Code) {
             // The chosen code is the text sent; no choice leaves the box empty.
-            stored = loaded < 0 ? QString() : wire::listEntries(1)[loaded];
+            stored = loaded < 0 ? QString() : wire::listEntries(field)[loaded];
         } else if (row.update == wire::UpdateForm::Check) {
             stored = QString::number(loaded);
         } else if (row.update == wire::UpdateForm::InvertedCheck) {

@@ -18,7 +18,7 @@ Fault replyFault(const QString& reason) {
 
 QString replyText(const ServerSettings& settings) {
     QStringList fields;
-    for (const wire::WireField& field : wire::kWireFields) {
+    for (const wire::Setting& field : wire::kSettings) {
         const QString& value = settings.fields[static_cast<size_t>(field.index)];
         fields << (field.reply == wire::ReplyForm::Decoded ? jex::encodeText64(value) : value);
     }
@@ -37,7 +37,7 @@ Read<ServerSettings> settingsOfReply(const QString& text) {
     const wire::SettingsReply reply = wire::splitSettingsReply(text);
     if (reply.sectionCount < 4)
         return replyFault(QStringLiteral("has %1 sections, not 4").arg(reply.sectionCount));
-    if (reply.fields.size() < kFieldCount)
+    if (reply.fields.size() < kSettingCount)
         return replyFault(QStringLiteral("has %1 fields, not 34").arg(reply.fields.size()));
     if (reply.roles.size() < kRoleCount)
         return replyFault(QStringLiteral("has %1 role flags, not 4").arg(reply.roles.size()));
@@ -45,10 +45,10 @@ Read<ServerSettings> settingsOfReply(const QString& text) {
         return replyFault(QStringLiteral("lists more than %1 weapons").arg(kMaxReplyWeapons));
 
     ServerSettings settings;
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
         QString& value = settings.fields[static_cast<size_t>(i)];
         value = reply.fields[i];
-        if (wire::kWireFields[i].reply == wire::ReplyForm::Decoded) {
+        if (wire::kSettings[i].reply == wire::ReplyForm::Decoded) {
             auto text = decodedField(i, value);
             if (auto* fault = std::get_if<Fault>(&text)) return *fault;
             value = std::get<QString>(text);

@@ -23,7 +23,7 @@ QString updateBody(const ServerSettings& settings) {
     for (int i = 0; i < kUpdateFieldCount; ++i) {
         const QString& value = settings.fields[static_cast<size_t>(i)];
         const bool encoded =
-            wire::kWireFields[static_cast<size_t>(i)].update == wire::UpdateForm::Encoded;
+            wire::kSettings[static_cast<size_t>(i)].update == wire::UpdateForm::Encoded;
         body.fields << (!encoded              ? value
                         : jex::isBlank(value) ? QString()
                                               : jex::encodeText64(value));
@@ -52,7 +52,7 @@ Read<ServerSettings> settingsOfUpdate(const QString& text, const ServerSettings&
     ServerSettings next = base;
     for (int i = 0; i < kUpdateFieldCount; ++i) {
         QString value = body->fields[i];
-        if (wire::kWireFields[static_cast<size_t>(i)].update == wire::UpdateForm::Encoded) {
+        if (wire::kSettings[static_cast<size_t>(i)].update == wire::UpdateForm::Encoded) {
             auto decoded = decodedField(i, value);
             if (auto* fault = std::get_if<Fault>(&decoded)) return *fault;
             value = std::get<QString>(decoded);

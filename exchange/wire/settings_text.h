@@ -14,13 +14,12 @@
 #include <array>
 #include <optional>
 
+#include "exchange/wire/setting_schema.h"
+
 namespace kdrsm::wire {
 
 inline const QString kSectionSeparator = QStringLiteral("[-]");
 inline const QString kFieldSeparator = QStringLiteral("|");
-
-constexpr int kReplyFieldCount = 34;
-constexpr int kUpdateFieldCount = 33;
 
 // A settings reply split into its sections. Sections the text lacks are
 // absent (sectionCount tells how many there were); pieces are kept raw.

@@ -20,7 +20,7 @@ const QString kSomeoneElse = QStringLiteral("someone else");
 QString whoChanged(const QString& label, const OthersSince& others) {
     for (auto notice = others.notices.crbegin(); notice != others.notices.crend(); ++notice)
         for (const QString& setting : notice->settings) {
-            const QString name = setting.endsWith(u':') ? setting.chopped(1) : setting;
+            const QString name = model::captionWords(setting);
             if (label == setting || label.startsWith(name + u':'))
                 return model::oneLine(notice->operatorName, 64);
         }

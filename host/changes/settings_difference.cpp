@@ -44,7 +44,7 @@ QString reasonOf(const model::Fault& fault) {
 
 Snapshot snapshotOf(model::Read<model::ServerSettings> settings) {
     if (auto* read = std::get_if<model::ServerSettings>(&settings))
-        for (int i = 0; i < model::kFieldCount; ++i)
+        for (int i = 0; i < model::kSettingCount; ++i)
             if (model::isSecret(i))
                 read->fields[static_cast<size_t>(i)] =
                     fingerprint(read->fields[static_cast<size_t>(i)]);

@@ -7,6 +7,7 @@
 #include <array>
 #include <utility>
 
+#include "exchange/model/setting_names.h"
 #include "exchange/model/settings_difference.h"
 
 namespace jexhost::fleet {
@@ -54,8 +55,7 @@ QList<ShownChange> shownChanges(const model::ServerSettings& before,
                                 const model::ServerSettings& after) {
     QList<ShownChange> shown;
     for (const model::SettingChange& change : model::differences(before, after)) {
-        QString label = model::changeLabel(change);
-        if (label.endsWith(u':')) label.chop(1);
+        const QString label = model::captionWords(model::changeLabel(change));
         const bool secret = change.kind == model::ChangeKind::Secret;
         shown.append({label, model::shownBefore(change),
                       secret ? QStringLiteral("changed") : model::shownAfter(change)});

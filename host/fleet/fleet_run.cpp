@@ -39,8 +39,7 @@ QString failureText(LinkFailure failure, const QString& remote) {
 QString conflictText(const QList<jexlink::Conflict>& conflicts) {
     QStringList parts;
     for (const jexlink::Conflict& conflict : conflicts) {
-        QString setting = conflict.setting;
-        if (setting.endsWith(u':')) setting.chop(1);  // the form's colon
+        const QString setting = model::captionWords(conflict.setting);
         QString part = QStringLiteral("%1 (theirs %2").arg(setting, conflict.theirs);
         if (!conflict.operatorName.isEmpty())
             part += QStringLiteral(" by ") + conflict.operatorName;

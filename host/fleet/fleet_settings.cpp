@@ -19,18 +19,12 @@ namespace {
 const QString kRoles = QString::fromLatin1(model::kRolesKey);
 const QString kWeapons = QString::fromLatin1(model::kWeaponsKey);
 
-// The caption without the form's colon: "Max Players".
-QString plainLabel(QString label) {
-    if (label.endsWith(u':')) label.chop(1);
-    return label;
-}
-
 QList<SettingChoice> makeChoices() {
     QList<SettingChoice> choices;
-    for (const model::SettingName& name : model::kSettingNames) {
-        if (name.field == model::kGamePortField) continue;
-        choices.append({QString::fromLatin1(name.key), plainLabel(QString::fromLatin1(name.label)),
-                        name.secret});
+    for (int field = 0; field < model::kSettingCount; ++field) {
+        if (field == model::kGamePortField) continue;
+        choices.append({model::settingKey(field), model::captionWords(model::settingLabel(field)),
+                        model::isSecret(field)});
     }
     choices.append({kRoles, QString::fromLatin1(model::kRolesLabel), false});
     choices.append({kWeapons, QString::fromLatin1(model::kWeaponsLabel), false});

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "exchange/model/setting_names.h"
 #include "exchange/model/settings_difference.h"
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
@@ -331,8 +332,7 @@ void HistoryDialog::takeVersion(qint64 version, const QString& settingsReply) {
     const auto changes = kdrsm::model::differences(*a, *b);
     for (const kdrsm::model::SettingChange& change : changes) {
         const bool secret = change.kind == kdrsm::model::ChangeKind::Secret;
-        QString label = kdrsm::model::changeLabel(change);
-        if (label.endsWith(u':')) label.chop(1);
+        const QString label = kdrsm::model::captionWords(kdrsm::model::changeLabel(change));
         compare_->addTopLevelItem(new QTreeWidgetItem(
             {label,
              secret ? QString() : shownText(kdrsm::model::shownBefore(change), kMaxShownText),

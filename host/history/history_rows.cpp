@@ -20,7 +20,7 @@ const QString kUnreadable = QStringLiteral("(unreadable)");
 const QString kNotListed = QStringLiteral("(not listed)");
 
 QString withoutColon(const QString& caption) {
-    return caption.endsWith(u':') ? caption.chopped(1) : caption;
+    return model::captionWords(caption);
 }
 
 // A stored field value as the form shows it.

@@ -10,8 +10,8 @@ namespace {
 namespace model = kdrsm::model;
 
 bool isPasswordName(const QString& name) {
-    for (const auto& setting : model::kSettingNames)
-        if (setting.secret && settingName(QString::fromLatin1(setting.label)) == name) return true;
+    for (int field = 0; field < model::kSettingCount; ++field)
+        if (model::isSecret(field) && settingName(model::settingLabel(field)) == name) return true;
     return false;
 }
 
@@ -28,8 +28,7 @@ void addOnce(QStringList& list, const QString& item) {
 }  // namespace
 
 QString settingName(const QString& label) {
-    const QString name = label.trimmed();
-    return name.endsWith(u':') ? name.chopped(1) : name;
+    return model::captionWords(label.trimmed());
 }
 
 QString clockOf(const QString& isoTime, const QDateTime& fallback) {

@@ -219,8 +219,8 @@ const SettingMapping* GameDefinition::mappingOf(const QString& setting) const {
 
 QStringList settingKeysToCover() {
     QStringList keys;
-    for (const kdrsm::model::SettingName& name : kdrsm::model::kSettingNames)
-        keys << QString::fromLatin1(name.key);
+    for (int field = 0; field < kdrsm::model::kSettingCount; ++field)
+        keys << kdrsm::model::settingKey(field);
     keys << QString::fromLatin1(kdrsm::model::kRolesKey)
          << QString::fromLatin1(kdrsm::model::kWeaponsKey);
     return keys;

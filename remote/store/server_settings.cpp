@@ -15,7 +15,7 @@ constexpr const char* kGameWeapons[] = {
 
 ServerSettings defaultSettings() {
     ServerSettings settings;
-    for (int i = 0; i < kdrsm::model::kFieldCount; ++i)
+    for (int i = 0; i < kdrsm::model::kSettingCount; ++i)
         settings.fields[i] = QString::fromUtf8(kFieldRules[i].initial);
     settings.roles = kdrsm::model::gameRoles();
     for (const char* weapon : kGameWeapons)

@@ -152,7 +152,7 @@ QString stateFilePath(const QString& folder, int profile) {
 
 QByteArray stateFileText(const ServerSettings& settings) {
     CSimpleIniCaseA ini(true);
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i)
+    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i)
         ini.SetValue(kSettings, kdrsm::model::settingKey(i).toUtf8().constData(),
                      escapeValue(settings.fields[i]).toUtf8().constData());
     for (const Restriction& role : settings.roles)
@@ -183,7 +183,7 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
     for (const Entry& entry : file.entries(settingsSection))
         if (kdrsm::model::fieldOfKey(entry.key) < 0)
             return refusal(fileName, entry.line, entry.key, QStringLiteral("unknown setting"));
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
+    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i) {
         const QString name = kdrsm::model::settingKey(i);
         const Entry* entry = file.find(settingsSection, name);
         if (!entry) return refusal(fileName, 0, name, QStringLiteral("missing"));

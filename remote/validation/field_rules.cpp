@@ -1,6 +1,6 @@
 #include "remote/validation/field_rules.h"
 
-#include "exchange/wire/fields.h"
+#include "exchange/wire/setting_schema.h"
 #include "jex/convert.h"
 
 namespace jexremote {
@@ -20,50 +20,53 @@ std::optional<int> plainDecimal(const QString& text) {
     return text.toInt();
 }
 
+// A new server's values, in wire order.
+// clang-format off
+constexpr std::array<const char*, kdrsm::wire::kSettingCount> kInitialValues = {
+    "Delta Force Server", "US", "0", "", "31", "30", "2", "2", "8", "1", "1", "0", "0",
+    "Welcome! Play fair and have fun.", "", "", "1", "6", "1", "1", "15", "210", "100",
+    "1", "1", "0", "0", "0", "0", "15000", "0", "0", "1", "17479"};
+// clang-format on
+
+// The rule of a setting, from its row: text is bounded by the longest text
+// its box takes; a list holds an index into its entries, or the entry's
+// number where the wire carries one higher; a check holds a check value,
+// the inverted auto balance only 0 or 1.
+constexpr FieldRule ruleOf(const kdrsm::wire::Setting& setting) {
+    using kdrsm::wire::SettingKind;
+    using kdrsm::wire::UpdateForm;
+    FieldRule rule{kInitialValues[static_cast<size_t>(setting.index)], K::FreeText};
+    switch (setting.kind) {
+        case SettingKind::Text:
+        case SettingKind::Code:
+            rule.maxLength = setting.maxLength;
+            break;
+        case SettingKind::Number:
+            rule.kind = K::NumericText;
+            rule.maxLength = setting.maxLength;
+            break;
+        case SettingKind::List: {
+            rule.kind = K::WholeNumber;
+            rule.low = setting.update == UpdateForm::ListIndexPlus1 ? 1 : 0;
+            rule.high = rule.low + kdrsm::wire::entryCount(setting) - 1;
+            break;
+        }
+        case SettingKind::Check:
+            rule.kind = K::WholeNumber;
+            rule.high = setting.update == UpdateForm::InvertedCheck ? 1 : 2;
+            break;
+    }
+    return rule;
+}
+
 }  // namespace
 
-// List ranges follow the panel's lists: players 1..50 at indexes 0..49, time
-// limit "Infinite" then 1..100, maximum friendly kills and takeover time as
-// their entries' numbers. Text lengths are those of the panel's text boxes;
-// the country box takes any text, bounded here.
-// clang-format off
-const std::array<FieldRule, kdrsm::wire::kReplyFieldCount> kFieldRules{{
-    {"Delta Force Server", K::FreeText, 0, 0, 31},     //  0 ServerName
-    {"US", K::FreeText, 0, 0, 32},                     //  1 Country
-    {"0", K::WholeNumber, 0, 1},                       //  2 Session: NovaWorld, LAN IP
-    {"", K::FreeText, 0, 0, 16},                       //  3 Password
-    {"31", K::WholeNumber, 0, 49},                     //  4 Players: index = players - 1
-    {"30", K::WholeNumber, 0, 100},                    //  5 Time: 0 = Infinite
-    {"2", K::WholeNumber, 0, 3},                       //  6 Delay
-    {"2", K::WholeNumber, 0, 2},                       //  7 Maps: No, Yes, Cycle
-    {"8", K::WholeNumber, 0, 120},                     //  8 Respawn
-    {"1", K::WholeNumber, 0, 2},                       //  9 Dedicated
-    {"1", K::WholeNumber, 0, 2},                       // 10 NovaLogin
-    {"0", K::WholeNumber, 0, 2},                       // 11 Skins
-    {"0", K::WholeNumber, 0, 1},                       // 12 AutoBalance, inverted: 0 = on
-    {"Welcome! Play fair and have fun.", K::FreeText, 0, 0, 85},  // 13 Message
-    {"", K::FreeText, 0, 0, 16},                       // 14 BluePass
-    {"", K::FreeText, 0, 0, 16},                       // 15 RedPass
-    {"1", K::WholeNumber, 0, 2},                       // 16 FFKills
-    {"6", K::WholeNumber, 1, 50},                      // 17 MaxFF: entry number
-    {"1", K::WholeNumber, 0, 2},                       // 18 FFTags
-    {"1", K::WholeNumber, 0, 2},                       // 19 FFWarn
-    {"15", K::WholeNumber, 1, 100},                    // 20 PSPTime: entry number
-    {"210", K::NumericText, 0, 0, 3},                  // 21 FlagReturn
-    {"100", K::NumericText, 0, 0, 3},                  // 22 Lives
-    {"1", K::WholeNumber, 0, 2},                       // 23 Tracers
-    {"1", K::WholeNumber, 0, 2},                       // 24 Clays
-    {"0", K::WholeNumber, 0, 2},                       // 25 AutoRange
-    {"0", K::WholeNumber, 0, 2},                       // 26 MinPingChk
-    {"0", K::NumericText, 0, 0, 3},                    // 27 MinPing
-    {"0", K::WholeNumber, 0, 2},                       // 28 MaxPingChk
-    {"15000", K::NumericText, 0, 0, 5},                // 29 MaxPing
-    {"0", K::WholeNumber, 0, 2},                       // 30 OneShot
-    {"0", K::WholeNumber, 0, 2},                       // 31 FatBullets
-    {"1", K::WholeNumber, 0, 2},                       // 32 DestroyBuildings
-    {"17479", K::NumericText, 0, 0, 5},                // 33 GamePort
-}};
-// clang-format on
+constinit const std::array<FieldRule, kdrsm::wire::kSettingCount> kFieldRules = [] {
+    std::array<FieldRule, kdrsm::wire::kSettingCount> rules{};
+    for (const kdrsm::wire::Setting& setting : kdrsm::wire::kSettings)
+        rules[static_cast<size_t>(setting.index)] = ruleOf(setting);
+    return rules;
+}();
 
 QString fieldFault(int field, const QString& text) {
     const FieldRule& rule = kFieldRules.at(field);

@@ -27,7 +27,7 @@ struct FieldRule {
     int maxLength = 0;  // free and numeric text
 };
 
-extern const std::array<FieldRule, kdrsm::wire::kReplyFieldCount> kFieldRules;
+extern const std::array<FieldRule, kdrsm::wire::kSettingCount> kFieldRules;
 
 // Why `text` is not acceptable for `field`; empty when it is.
 QString fieldFault(int field, const QString& text);

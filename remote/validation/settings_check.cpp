@@ -36,7 +36,7 @@ QString restrictionNameFault(const QString& name) {
 }
 
 std::optional<Fault> checkSettings(const ServerSettings& settings) {
-    for (int i = 0; i < kdrsm::wire::kReplyFieldCount; ++i) {
+    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i) {
         const QString reason = fieldFault(i, settings.fields[i]);
         if (!reason.isEmpty()) return Fault{i, kdrsm::model::settingKey(i), reason};
     }

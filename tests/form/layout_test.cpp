@@ -11,8 +11,14 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <ostream>
+#include <string_view>
 
+#include "exchange/wire/list_entries.h"
+#include "exchange/wire/setting_schema.h"
+#include "form/catalogue.h"
+#include "form/control_widgets.h"
 #include "form_fixture.h"
 
 namespace {
@@ -107,6 +113,13 @@ INSTANTIATE_TEST_SUITE_P(
         return row.name + (row.index >= 0 ? std::to_string(row.index) : std::string());
     });
 
+// The longest text a text box takes.
+int limitOf(QWidget* box) {
+    if (auto* line = qobject_cast<kdrsm::MaxLengthLineEdit*>(box)) return line->limit();
+    if (auto* edit = qobject_cast<kdrsm::MaxLengthTextEdit*>(box)) return edit->limit();
+    return -1;
+}
+
 QString captionOf(QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
     if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
@@ -125,6 +138,40 @@ TEST_F(FormTest, CaptionsAreShownExactly) {
     // clang-format on
     for (const auto& [name, index, caption] : captions)
         EXPECT_EQ(captionOf(control(name, index)), caption) << name << index;
+}
+
+// Every setting's control, built and loaded, is what its setting's row says:
+// the caption on the label created just before it, its place among the
+// settings, the entries of its list and the longest text its box takes.
+TEST_F(FormTest, EverySettingControlIsItsRow) {
+    form->Form_Load();
+    const auto rows = kdrsm::catalogue::rows();
+    int place = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const std::string_view name = rows[i].name;
+        if (!name.starts_with("sav")) continue;
+        SCOPED_TRACE(rows[i].name);
+        const auto setting = std::ranges::find(kdrsm::wire::kSettings, name,
+                                               [](const auto& row) { return row.control; });
+        ASSERT_NE(setting, kdrsm::wire::kSettings.end());
+        EXPECT_EQ(setting->formPlace, place++);
+        EXPECT_EQ(captionOf(control(rows[i - 1].name)), QString::fromLatin1(setting->caption));
+        QWidget* box = control(rows[i].name);
+        switch (setting->kind) {
+            case kdrsm::wire::SettingKind::List:
+            case kdrsm::wire::SettingKind::Code:
+                EXPECT_EQ(entries(box), kdrsm::wire::listEntries(setting->index));
+                break;
+            case kdrsm::wire::SettingKind::Text:
+            case kdrsm::wire::SettingKind::Number:
+                EXPECT_EQ(limitOf(box), setting->maxLength);
+                break;
+            case kdrsm::wire::SettingKind::Check:
+                EXPECT_TRUE(qobject_cast<QAbstractButton*>(box));
+                break;
+        }
+    }
+    EXPECT_EQ(place, kdrsm::wire::kSettingCount);
 }
 
 TEST_F(FormTest, SizeFontAndPanelColours) {

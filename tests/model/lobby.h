@@ -23,7 +23,7 @@ inline kdrsm::model::ServerSettings lobby() {
         "",      "",      "1", "6",      "1",  "1",    "15",
         "210",   "100",   "1", "1",      "0",  "0",    "0",
         "0",     "15000", "0", "0",      "1",  "17479"};
-    for (int i = 0; i < kdrsm::model::kFieldCount; ++i)
+    for (int i = 0; i < kdrsm::model::kSettingCount; ++i)
         s.fields[static_cast<size_t>(i)] = QString::fromUtf8(fields[i]);
     s.roles = {{"CQB", false}, {"Gunner", false}, {"Medic", true}, {"Sniper", false}};
     s.weapons = {{"M4", true}, {"Claymore", false}};

@@ -3,7 +3,6 @@
 
 #include "exchange/model/setting_names.h"
 #include "exchange/model/setting_text.h"
-#include "exchange/wire/fields.h"
 
 namespace {
 
@@ -55,11 +54,11 @@ TEST_P(ShownValue, IsWhatTheFormShows) {
 INSTANTIATE_TEST_SUITE_P(Fields, ShownValue, testing::ValuesIn(kShown),
                          [](const auto& info) { return info.param.name; });
 
-TEST(SettingNames, EachKeyIsItsControlWithoutSav) {
-    // The key table and the wire's control table name the same fields.
-    for (const SettingName& name : kSettingNames)
-        EXPECT_EQ(QStringLiteral("sav") + name.key,
-                  QLatin1String(kdrsm::wire::kWireFields[static_cast<size_t>(name.field)].control));
+TEST(SettingNames, KeysCaptionsAndSecrets) {
+    EXPECT_EQ(settingKey(0), "ServerName");
+    EXPECT_EQ(settingKey(32), "DestroyBuildings");
+    EXPECT_EQ(settingLabel(10), "Req. Nova Login:");
+    EXPECT_EQ(fieldOfKey(u"GamePort"), 33);
     EXPECT_EQ(fieldOfKey(u"Players"), 4);
     EXPECT_EQ(fieldOfKey(u"players"), -1);
     EXPECT_EQ(fieldOfKey(u"Roles"), -1);
@@ -68,7 +67,7 @@ TEST(SettingNames, EachKeyIsItsControlWithoutSav) {
     EXPECT_EQ(labelOfKey(u"AutoLoad"), "Autoload last known settings on start up.");
     EXPECT_EQ(labelOfKey(u"Nothing"), "");
     QStringList secrets;
-    for (int i = 0; i < kFieldCount; ++i)
+    for (int i = 0; i < kSettingCount; ++i)
         if (isSecret(i)) secrets << settingKey(i);
     EXPECT_EQ(secrets, (QStringList{"Password", "BluePass", "RedPass"}));
 }
