@@ -9,8 +9,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include "exchange/model/settings_reply.h"
 #include "exchange/reply.h"
 #include "form/frmrcKDRSM.h"
+#include "plugin/embedding.h"
 #include "plugin/module_state.h"
 #include "plugin/startup.h"
 
@@ -113,6 +115,34 @@ void BM_RemoteDataThenRepaint(benchmark::State& state) {
     labelled(state);
 }
 BENCHMARK(BM_RemoteDataThenRepaint)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor a reply into the form is measured against: the reply read into
+// settings, no widget touched.
+void BM_ParseReply(benchmark::State& state) {
+    const QString& data = reply(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(kdrsm::model::settingsOfReply(data));
+    labelled(state);
+}
+BENCHMARK(BM_ParseReply)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the operator waits for on opening the panel: the form made, loaded,
+// placed in the host's window and shown, the fetch written. Each round
+// unloads the form first, so every round is a first LoadInterface.
+void BM_FirstLoadInterface(benchmark::State& state) {
+    QWidget host;
+    host.resize(800, 600);
+    host.show();
+    const auto handle = static_cast<qint64>(host.winId());
+    for (auto _ : state) {
+        state.PauseTiming();
+        kdrsm::unloadForm();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        kdrsm::loadInterface(0, handle, {QStringLiteral("bench"), QVariant(), 6000, 7500});
+    }
+    kdrsm::unloadForm();
+}
+BENCHMARK(BM_FirstLoadInterface)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

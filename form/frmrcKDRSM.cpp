@@ -116,6 +116,11 @@ frmrcKDRSM::~frmrcKDRSM() {
 }
 
 QWidget* frmrcKDRSM::control(const QString& name, int index) const {
+    for (QWidget* widget : byName_.value(name)) {
+        if (widget->objectName() != name) continue;
+        if (index < 0 || widget->property("Index") == index) return widget;
+    }
+    // A control named after it was registered.
     for (QWidget* widget : controls_) {
         if (widget->objectName() != name) continue;
         if (index < 0 || widget->property("Index") == index) return widget;
@@ -124,7 +129,9 @@ QWidget* frmrcKDRSM::control(const QString& name, int index) const {
 }
 
 void frmrcKDRSM::registerControl(QWidget* control) {
-    if (control && !controls_.contains(control)) controls_.append(control);
+    if (!control || controls_.contains(control)) return;
+    controls_.append(control);
+    byName_[control->objectName()].append(control);
 }
 
 void frmrcKDRSM::connectReactions() {

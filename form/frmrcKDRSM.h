@@ -3,6 +3,7 @@
 // (catalogue.h) and found by objectName; its own reactions are the handlers
 // below.
 
+#include <QHash>
 #include <QLabel>
 #include <QList>
 #include <QPointer>
@@ -78,6 +79,9 @@ private:
     void releaseFace(const QString& imageName, qint16 button);
 
     QList<QWidget*> controls_;
+    // The controls by the name they were registered under, in order: a reply
+    // looks up some fifty of them by name.
+    QHash<QString, QList<QWidget*>> byName_;
     FileDialog* cdSettings_ = nullptr;
     bool loaded_ = false;
     int mousePointer_ = 0;

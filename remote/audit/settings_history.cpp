@@ -12,6 +12,7 @@
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_changes.h"
 #include "remote/store/server_store.h"
+#include "remote/store/state_file.h"
 
 namespace jexremote {
 
@@ -133,7 +134,9 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
                                                   const ServerSettings& after,
                                                   const ChangeOrigin& origin, QString* error) {
     const VersionInfo info{versions_.nextVersion(profile), now(), origin.operatorName};
-    if (!versions_.stage(profile, info, after, error)) return std::nullopt;
+    // Made once: the staged version and the state file hold the same text.
+    const QByteArray text = stateFileText(after);
+    if (!versions_.stage(profile, info, text, error)) return std::nullopt;
 
     QJsonObject record{{QStringLiteral("time"), info.time},
                        {QStringLiteral("operator"), origin.operatorName},
@@ -149,7 +152,7 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
         return std::nullopt;
     }
 
-    if (!store_.store(profile, after, error)) {
+    if (!store_.store(profile, after, text, error)) {
         QString undoError;
         const QJsonObject undone{{QStringLiteral("time"), now()},
                                  {QStringLiteral("operator"), origin.operatorName},

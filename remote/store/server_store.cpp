@@ -95,7 +95,12 @@ std::optional<ServerSettings> ServerStore::settings(int profile) const {
 }
 
 bool ServerStore::store(int profile, const ServerSettings& settings, QString* error) {
-    if (!writeStateFile(fileOf(profile), settings, error)) {
+    return store(profile, settings, stateFileText(settings), error);
+}
+
+bool ServerStore::store(int profile, const ServerSettings& settings, const QByteArray& text,
+                        QString* error) {
+    if (!writeStateText(fileOf(profile), text, error)) {
         // The file may be in place but not yet safe on disk (its folder could
         // not be synced): the old settings go back, as memory keeps them.
         const auto kept = servers_.constFind(profile);

@@ -30,6 +30,8 @@ public:
     // reason in `error`, when the file cannot be written; the profile then
     // keeps its old settings.
     bool store(int profile, const ServerSettings& settings, QString* error);
+    // The same, given the settings' stateFileText().
+    bool store(int profile, const ServerSettings& settings, const QByteArray& text, QString* error);
 
     QString fileOf(int profile) const;
 

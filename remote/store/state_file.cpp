@@ -228,7 +228,11 @@ std::variant<ServerSettings, QString> readStateFile(const QString& path) {
 }
 
 bool writeStateFile(const QString& path, const ServerSettings& settings, QString* error) {
-    if (const auto failure = jex::fs::writeFileDurably(path, stateFileText(settings))) {
+    return writeStateText(path, stateFileText(settings), error);
+}
+
+bool writeStateText(const QString& path, const QByteArray& text, QString* error) {
+    if (const auto failure = jex::fs::writeFileDurably(path, text)) {
         *error = failure->text;
         return false;
     }

@@ -36,7 +36,9 @@ std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
 std::variant<ServerSettings, QString> readStateFile(const QString& path);
 
 // Writes the file atomically (jex::fs::writeFileDurably), owner-only. False, with the reason in
-// `error`, when it cannot.
+// `error`, when it cannot. The second takes the settings' stateFileText(), for a
+// caller that writes the same text elsewhere too.
 bool writeStateFile(const QString& path, const ServerSettings& settings, QString* error);
+bool writeStateText(const QString& path, const QByteArray& text, QString* error);
 
 }  // namespace jexremote

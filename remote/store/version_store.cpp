@@ -62,26 +62,7 @@ QString VersionStore::folderOf(int profile) const {
     return QDir(folder_).filePath(QStringLiteral("server-%1").arg(profile));
 }
 
-QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
-    // The folder is listed once; from then on every write, keep, prune and
-    // discard updates the list, so an update costs no listing of a folder
-    // that a week of changes may have filled.
-    auto& known = suffix == kKeptSuffix ? keptIds_ : stagedIds_;
-    if (const auto cached = known.constFind(profile); cached != known.cend()) return *cached;
-    QList<qint64> found = listIds(profile, suffix);
-    known.insert(profile, found);
-    return found;
-}
-
-void VersionStore::noteId(int profile, qint64 version, const QString& suffix, bool present) {
-    auto& known = suffix == kKeptSuffix ? keptIds_ : stagedIds_;
-    const auto cached = known.find(profile);
-    if (cached == known.end()) return;  // listed when next asked
-    cached->removeAll(version);
-    if (present) cached->insert(std::lower_bound(cached->begin(), cached->end(), version), version);
-}
-
-QList<qint64> VersionStore::listIds(int profile, const QString& suffix) const {
+QList<qint64> VersionStore::listed(int profile, const QString& suffix) const {
     QList<qint64> found;
     // Most servers of a large fleet were never changed here: one stat says
     // so. A link in the folder's place is not listed through.
@@ -97,6 +78,26 @@ QList<qint64> VersionStore::listIds(int profile, const QString& suffix) const {
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+VersionStore::Known& VersionStore::known(int profile) const {
+    auto it = known_.find(profile);
+    if (it == known_.end())
+        it = known_.insert(profile,
+                           {listed(profile, kKeptSuffix), listed(profile, kStagedSuffix), {}});
+    return *it;
+}
+
+VersionInfo VersionStore::knownInfo(int profile, qint64 version) const {
+    Known& ids = known(profile);
+    auto info = ids.infos.constFind(version);
+    if (info == ids.infos.cend()) info = ids.infos.insert(version, infoOf(profile, version));
+    return *info;
+}
+
+QList<qint64> VersionStore::ids(int profile, const QString& suffix) const {
+    const Known& ids = known(profile);
+    return suffix == kKeptSuffix ? ids.kept : ids.staged;
 }
 
 QList<qint64> VersionStore::staged(int profile) const {
@@ -144,7 +145,7 @@ std::optional<qint64> VersionStore::keepFound(int profile, const ServerSettings&
     }
     const VersionInfo info{nextVersion(profile), utcNow(clock_).toString(Qt::ISODateWithMs),
                            kStateFileOperator};
-    if (!stage(profile, info, current, error) || !keep(profile, info.version, error))
+    if (!stage(profile, info, stateFileText(current), error) || !keep(profile, info.version, error))
         return std::nullopt;
     return info.version;
 }
@@ -209,31 +210,39 @@ QList<VersionInfo> VersionStore::list(int profile) const {
     QList<VersionInfo> versions;
     if (const auto found = foundVersion(profile)) versions.append(*found);
     const QList<qint64> kept = ids(profile, kKeptSuffix);
-    for (auto it = kept.crbegin(); it != kept.crend(); ++it) versions.append(infoOf(profile, *it));
+    for (auto it = kept.crbegin(); it != kept.crend(); ++it)
+        versions.append(knownInfo(profile, *it));
     listed_.insert(profile, versions);
     return versions;
 }
 
 // A version file: written to its final name when `kept`, staged otherwise.
 bool VersionStore::write(int folder, int profile, const VersionInfo& info,
-                         const ServerSettings& settings, bool kept, QString* error) {
+                         const QByteArray& stateText, bool kept, QString* error) {
     const QJsonObject object{{QStringLiteral("version"), info.version},
                              {QStringLiteral("time"), info.time},
                              {QStringLiteral("operator"), info.operatorName},
-                             {QStringLiteral("state"), QString::fromUtf8(stateFileText(settings))}};
+                             {QStringLiteral("state"), QString::fromUtf8(stateText)}};
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
     const QString name = QString::number(info.version) + (kept ? kKeptSuffix : kStagedSuffix);
     if (const auto failure = jex::fs::writeFileDurablyAt(
             folder, name, QDir(folderOf(profile)).filePath(name), text)) {
         *error = failure->text;
-        forgetIds(profile);  // what a failed write left is listed again
+        known_.remove(profile);  // the file may be there or not: list again
         return false;
     }
-    noteId(profile, info.version, kept ? kKeptSuffix : kStagedSuffix, true);
+    Known& ids = known(profile);
+    QList<qint64>& into = kept ? ids.kept : ids.staged;
+    if (!into.contains(info.version)) {
+        into.append(info.version);
+        std::sort(into.begin(), into.end());
+    }
+    ids.infos.insert(info.version, {info.version, info.time,
+                                    info.operatorName.left(jexlink::kMaxOperatorNameLength)});
     return true;
 }
 
-bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSettings& settings,
+bool VersionStore::stage(int profile, const VersionInfo& info, const QByteArray& stateText,
                          QString* error) {
     const FolderFd folder{openFolder(profile, true, error)};
     if (folder.fd < 0) return false;
@@ -243,12 +252,12 @@ bool VersionStore::stage(int profile, const VersionInfo& info, const ServerSetti
             *error = *refusal;
             return false;
         }
-        if (!write(folder.fd, profile, *found, std::get<StoredVersion>(loaded).settings, true,
-                   error))
+        if (!write(folder.fd, profile, *found,
+                   stateFileText(std::get<StoredVersion>(loaded).settings), true, error))
             return false;
         listed_.remove(profile);
     }
-    return write(folder.fd, profile, info, settings, false, error);
+    return write(folder.fd, profile, info, stateText, false, error);
 }
 
 bool VersionStore::keep(int profile, qint64 version, QString* error) {
@@ -258,42 +267,43 @@ bool VersionStore::keep(int profile, qint64 version, QString* error) {
         QDir(folderOf(profile)).filePath(QString::number(version) + kStagedSuffix);
     if (::renameat(folder.fd, fileName(version, kStagedSuffix).constData(), folder.fd,
                    fileName(version, kKeptSuffix).constData()) != 0) {
+        known_.remove(profile);
         *error = QStringLiteral("cannot keep %1: %2")
                      .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
-        forgetIds(profile);
         return false;
     }
-    noteId(profile, version, kStagedSuffix, false);
-    noteId(profile, version, kKeptSuffix, true);
+    Known& ids = known(profile);
+    ids.staged.removeAll(version);
+    if (!ids.kept.contains(version)) {
+        ids.kept.append(version);
+        std::sort(ids.kept.begin(), ids.kept.end());
+    }
     if (::fsync(folder.fd) != 0) {
         *error = QStringLiteral("cannot sync the folder of %1: %2")
                      .arg(staged, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     if (const auto cached = listed_.find(profile); cached != listed_.end())
-        cached->prepend(infoOf(profile, version));  // ids count up: the newest
+        cached->prepend(knownInfo(profile, version));  // ids count up: the newest
     prune(folder.fd, profile);
     return true;
 }
 
 // The oldest versions go while more than kKeptVersions are kept, each only
 // once it is older than the days versions are kept. The oldest that stays
-// ends the pass: one read per kept version in the usual case.
+// ends the pass: one read per version at most, as what is written here is known.
 void VersionStore::prune(int folder, int profile) {
-    QList<qint64> all = ids(profile, kKeptSuffix);
+    Known& ids = known(profile);
     const QDateTime oldestKept = utcNow(clock_).addDays(-keepDays_);
-    while (all.size() > kKeptVersions) {
-        const qint64 oldest = all.first();
+    while (ids.kept.size() > kKeptVersions) {
+        const qint64 oldest = ids.kept.first();
         const QDateTime time =
-            QDateTime::fromString(infoOf(profile, oldest).time, Qt::ISODateWithMs);
+            QDateTime::fromString(knownInfo(profile, oldest).time, Qt::ISODateWithMs);
         // A version of a clock set back (a time still to come) stays, too.
         if (keepDays_ > 0 && time.isValid() && time >= oldestKept) break;
-        // One already gone (removed by hand) counts as removed.
-        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0 &&
-            errno != ENOENT)
-            break;
-        all.removeFirst();
-        noteId(profile, oldest, kKeptSuffix, false);
+        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0) break;
+        ids.kept.removeFirst();
+        ids.infos.remove(oldest);
         if (const auto cached = listed_.find(profile); cached != listed_.end())
             cached->removeIf([oldest](const VersionInfo& info) { return info.version == oldest; });
     }
@@ -302,13 +312,11 @@ void VersionStore::prune(int folder, int profile) {
 void VersionStore::discard(int profile, qint64 version) {
     QString error;
     const FolderFd folder{openFolder(profile, false, &error)};
-    if (folder.fd >= 0) ::unlinkat(folder.fd, fileName(version, kStagedSuffix).constData(), 0);
-    forgetIds(profile);
-}
-
-void VersionStore::forgetIds(int profile) {
-    keptIds_.remove(profile);
-    stagedIds_.remove(profile);
+    if (folder.fd >= 0 &&
+        ::unlinkat(folder.fd, fileName(version, kStagedSuffix).constData(), 0) == 0)
+        known(profile).staged.removeAll(version);
+    else
+        known_.remove(profile);
 }
 
 }  // namespace jexremote

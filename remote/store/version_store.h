@@ -82,10 +82,10 @@ public:
     // reason in `error`, when it cannot be written.
     std::optional<qint64> keepFound(int profile, const ServerSettings& current, QString* error);
 
-    // Writes a staged version (flushed to disk, owner-only), after version 1
-    // when the state file stood for it.
-    bool stage(int profile, const VersionInfo& info, const ServerSettings& settings,
-               QString* error);
+    // Writes a staged version of settings whose stateFileText() is
+    // `stateText` (flushed to disk, owner-only), after version 1 when the
+    // state file stood for it.
+    bool stage(int profile, const VersionInfo& info, const QByteArray& stateText, QString* error);
     // Keeps a staged version, then removes the oldest beyond kKeptVersions
     // that are older than the days versions are kept.
     bool keep(int profile, qint64 version, QString* error);
@@ -99,16 +99,22 @@ private:
     // The server's folder, opened without following links; -1 with the
     // reason in `error` when it cannot be.
     int openFolder(int profile, bool create, QString* error) const;
-    bool write(int folder, int profile, const VersionInfo& info, const ServerSettings& settings,
+    bool write(int folder, int profile, const VersionInfo& info, const QByteArray& stateText,
                bool kept, QString* error);
     VersionInfo infoOf(int profile, qint64 version) const;
     void prune(int folder, int profile);
-    // The ids of the kept or staged versions, oldest first: listed once, then
-    // kept up to date by every change made here.
+    // The ids kept or staged, oldest first, and what is known of those this
+    // process has read or written: the folder is listed once per server,
+    // then followed through every write, rename and removal made here.
+    struct Known {
+        QList<qint64> kept;
+        QList<qint64> staged;
+        QHash<qint64, VersionInfo> infos;
+    };
+    Known& known(int profile) const;
+    QList<qint64> listed(int profile, const QString& suffix) const;
     QList<qint64> ids(int profile, const QString& suffix) const;
-    QList<qint64> listIds(int profile, const QString& suffix) const;
-    void noteId(int profile, qint64 version, const QString& suffix, bool present);
-    void forgetIds(int profile);
+    VersionInfo knownInfo(int profile, qint64 version) const;
     std::variant<StoredVersion, QString> read(int profile, qint64 version,
                                               const QString& suffix) const;
 
@@ -117,8 +123,8 @@ private:
     int keepDays_;
     UtcClock clock_;
     mutable QHash<int, QList<VersionInfo>> listed_;  // newest first
-    QHash<int, qint64> used_;                        // the highest id the trail names
-    mutable QHash<int, QList<qint64>> keptIds_, stagedIds_;
+    mutable QHash<int, Known> known_;
+    QHash<int, qint64> used_;  // the highest id the trail names
 };
 
 }  // namespace jexremote

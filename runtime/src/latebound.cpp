@@ -2,6 +2,8 @@
 
 #include <QMetaMethod>
 
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "jex/boundary.h"
@@ -31,6 +33,29 @@ QVariant convertArgument(const QVariant& arg, QMetaType type) {
     return converted;
 }
 
+// The method a call by name and argument count reaches on a class: -1 when
+// the class has none of that name, -2 when none of that name takes that
+// many arguments. Looked up once per class, name and count: a reply into
+// the form makes a hundred calls.
+int methodIndex(const QMetaObject* meta, const char* name, qsizetype argumentCount) {
+    using Key = std::tuple<const QMetaObject*, QByteArray, qsizetype>;
+    thread_local std::map<Key, int> known;
+    Key key{meta, QByteArray(name), argumentCount};
+    if (const auto it = known.find(key); it != known.end()) return it->second;
+    int index = -1;
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod m = meta->method(i);
+        if (!isCallable(m) || m.name() != name) continue;
+        index = -2;
+        if (m.parameterCount() == argumentCount) {
+            index = i;
+            break;
+        }
+    }
+    known.emplace(std::move(key), index);
+    return index;
+}
+
 }  // namespace
 
 bool hasMethod(const QObject* target, const char* name) {
@@ -46,19 +71,10 @@ bool hasMethod(const QObject* target, const char* name) {
 QVariant call(QObject* target, const char* name, const QVariantList& args) {
     if (!target) raise(err::ObjectNotSet);
     const QMetaObject* meta = target->metaObject();
-    QMetaMethod method;
-    bool nameSeen = false;
-    for (int i = 0; i < meta->methodCount(); ++i) {
-        const QMetaMethod m = meta->method(i);
-        if (!isCallable(m) || m.name() != name) continue;
-        nameSeen = true;
-        if (m.parameterCount() == args.size()) {
-            method = m;
-            break;
-        }
-    }
-    if (!nameSeen) raise(err::NoSuchMethod);
-    if (!method.isValid()) raise(err::WrongArgumentCount);
+    const int index = methodIndex(meta, name, args.size());
+    if (index == -1) raise(err::NoSuchMethod);
+    if (index == -2) raise(err::WrongArgumentCount);
+    const QMetaMethod method = meta->method(index);
 
     // Storage for the converted arguments; argv points into it, so it is
     // sized once and never reallocated.
