@@ -301,7 +301,10 @@ void VersionStore::prune(int folder, int profile) {
             QDateTime::fromString(knownInfo(profile, oldest).time, Qt::ISODateWithMs);
         // A version of a clock set back (a time still to come) stays, too.
         if (keepDays_ > 0 && time.isValid() && time >= oldestKept) break;
-        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0) break;
+        // One already gone (removed by hand) counts as removed.
+        if (::unlinkat(folder, fileName(oldest, kKeptSuffix).constData(), 0) != 0 &&
+            errno != ENOENT)
+            break;
         ids.kept.removeFirst();
         ids.infos.remove(oldest);
         if (const auto cached = listed_.find(profile); cached != listed_.end())
