@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "exchange/wire/request.h"
+#include "host/host_root.h"
 #include "host/log.h"
 #include "host/relay/link_pool.h"
 #include "host/relay/request_carrier.h"
@@ -52,10 +53,17 @@ HostSession::~HostSession() {
 
 bool HostSession::start(QString* error) {
     root_ = jex::hostExecutableFolder();
-    if (!lockRoot(error)) return false;
+    qint64 holder = 0;
+    rootLock_ = lockHostRoot(root_, &holder);
+    if (!rootLock_) {
+        *error = holder ? QStringLiteral("another jexhost (process %1) already uses the folder %2")
+                              .arg(holder)
+                              .arg(root_)
+                        : QStringLiteral("cannot lock the folder %1").arg(root_);
+        return false;
+    }
 
-    serversFile_ = options_.config.isEmpty() ? servers::serversFilePath(root_)
-                                             : QFileInfo(options_.config).absoluteFilePath();
+    serversFile_ = serversFileOf(root_, options_);
     const auto read = servers::openServersFile(serversFile_);
     if (!read.ok()) {
         *error = read.error;
@@ -136,40 +144,14 @@ void HostSession::linkChanged(const QString& key, const servers::LinkStatus& sta
     emit panelStateChanged();  // the next try's time
 }
 
-// One host per root: two would take each other's request files.
-bool HostSession::lockRoot(QString* error) {
-    rootLock_ = std::make_unique<QLockFile>(root_ + QStringLiteral("/jexhost.lock"));
-    rootLock_->setStaleLockTime(0);  // stale only when its process is gone
-    if (rootLock_->tryLock(0)) return true;
-    qint64 pid = 0;
-    QString hostName, application;
-    if (rootLock_->error() == QLockFile::LockFailedError &&
-        rootLock_->getLockInfo(&pid, &hostName, &application)) {
-        *error = QStringLiteral("another jexhost (process %1) already uses the folder %2")
-                     .arg(pid)
-                     .arg(root_);
-    } else {
-        *error = QStringLiteral("cannot lock the folder %1").arg(root_);
-    }
-    return false;
-}
-
-// The host's own remote side keeps its token and state below the root,
-// readable by this user only; the host presents that token like any other.
-// It reads its state folder once, so the embedded servers' profiles are
-// written first.
+// The host presents its own remote side's token like any other. That side
+// reads its state folder once, so the embedded servers' profiles are written
+// first.
 bool HostSession::startEmbeddedRemote(const QList<ServerEntry>& list, QString* error) {
-    const QString folder = root_ + QStringLiteral("/remote");
-    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) {
-        *error = failure->text;
-        return false;
-    }
-    jexremote::RemoteOptions remote;
-    remote.tokenFile = folder + QStringLiteral("/token");
-    remote.stateDir =
-        options_.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options_.stateDir;
-    if (!servers::seedEmbeddedProfiles(remote.stateDir, list, error)) return false;
-    embeddedRemote_ = std::make_unique<jexremote::RemoteService>(remote);
+    const auto remote = ownRemoteOptions(root_, options_, error);
+    if (!remote) return false;
+    if (!servers::seedEmbeddedProfiles(remote->stateDir, list, error)) return false;
+    embeddedRemote_ = std::make_unique<jexremote::RemoteService>(*remote);
     QString reason;
     if (!embeddedRemote_->start(&reason)) {
         *error = QStringLiteral("cannot start the host's own remote side: ") + reason;

@@ -149,7 +149,6 @@ signals:
     void changedElsewhere(const QString& id, const jexlink::ChangedNotice& notice);
 
 private:
-    bool lockRoot(QString* error);
     bool startEmbeddedRemote(const QList<servers::ServerEntry>& list, QString* error);
     PluginClient* pluginFor(const servers::ServerEntry& entry, QString* error);
     void finishOpen();

@@ -141,7 +141,7 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
             return finish(QStringLiteral("conflict"),
                           QStringLiteral("conflicts=[%1]").arg(keys.join(u',')));
         }
-        next = merged.merged;
+        next = *merged.merged;
         if (const auto fault = checkSettings(next))
             return finish(QStringLiteral("refused"),
                           faultDetail(fault->field, fault->setting, fault->reason));

@@ -54,28 +54,29 @@ void mergeEntries(const char* key, const std::optional<QList<Restriction>>& base
 
 MergeResult mergeSettings(const std::optional<ServerSettings>& base, const ServerSettings& theirs,
                           const ServerSettings& yours) {
-    MergeResult result{theirs, {}};
+    MergeResult result;
+    result.keptTheirs_ = theirs;
     for (int i = 0; i < kSettingCount; ++i) {
         const auto at = static_cast<size_t>(i);
         std::optional<QString> before;
         if (base) before = base->fields[at];
         const auto outcome = merged(i, before, theirs.fields[at], yours.fields[at]);
         if (outcome)
-            result.merged.fields[at] = *outcome;
+            result.keptTheirs_.fields[at] = *outcome;
         else
             result.conflicts.append(
                 {settingKey(i), i, {}, before, theirs.fields[at], yours.fields[at]});
     }
     std::optional<QList<Restriction>> baseRoles, baseWeapons;
     if (base) baseRoles = base->roles, baseWeapons = base->weapons;
-    mergeEntries(kRolesKey, baseRoles, result.merged.roles, yours.roles, result.conflicts);
-    mergeEntries(kWeaponsKey, baseWeapons, result.merged.weapons, yours.weapons, result.conflicts);
+    mergeEntries(kRolesKey, baseRoles, result.keptTheirs_.roles, yours.roles, result.conflicts);
+    mergeEntries(kWeaponsKey, baseWeapons, result.keptTheirs_.weapons, yours.weapons, result.conflicts);
     std::optional<QString> baseAutoLoad;
     if (base) baseAutoLoad = flagText(base->autoLoad);
     const auto autoLoad =
         merged(-1, baseAutoLoad, flagText(theirs.autoLoad), flagText(yours.autoLoad));
     if (autoLoad)
-        result.merged.autoLoad = *autoLoad == u"1";
+        result.keptTheirs_.autoLoad = *autoLoad == u"1";
     else
         result.conflicts.append({QString::fromLatin1(kAutoLoadKey),
                                  -1,
@@ -83,7 +84,28 @@ MergeResult mergeSettings(const std::optional<ServerSettings>& base, const Serve
                                  baseAutoLoad,
                                  flagText(theirs.autoLoad),
                                  flagText(yours.autoLoad)});
+    if (result.conflicts.isEmpty()) result.merged = result.keptTheirs_;
     return result;
+}
+
+ServerSettings MergeResult::settled(MergeSide side) const {
+    ServerSettings settings = keptTheirs_;
+    if (side == MergeSide::Theirs) return settings;
+    const auto takeYours = [](QList<Restriction>& entries, const MergeConflict& conflict) {
+        for (Restriction& entry : entries)
+            if (entry.name == conflict.entry) entry.restricted = conflict.yours == u"1";
+    };
+    for (const MergeConflict& conflict : conflicts) {
+        if (conflict.field >= 0)
+            settings.fields[static_cast<size_t>(conflict.field)] = conflict.yours;
+        else if (conflict.key == QLatin1StringView(kRolesKey))
+            takeYours(settings.roles, conflict);
+        else if (conflict.key == QLatin1StringView(kWeaponsKey))
+            takeYours(settings.weapons, conflict);
+        else
+            settings.autoLoad = conflict.yours == u"1";
+    }
+    return settings;
 }
 
 QString conflictLabel(const MergeConflict& conflict) {

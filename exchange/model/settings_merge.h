@@ -27,9 +27,23 @@ struct MergeConflict {
     friend bool operator==(const MergeConflict&, const MergeConflict&) = default;
 };
 
+// Whose value a conflicting setting takes when the conflicts are settled.
+enum class MergeSide { Theirs, Yours };
+
 struct MergeResult {
-    ServerSettings merged;  // meaningful only without conflicts
+    // What the update makes; none when anything conflicts.
+    std::optional<ServerSettings> merged;
     QList<MergeConflict> conflicts;
+
+    // Every setting merged, each conflicting one given `side`'s value:
+    // Theirs keeps the server's, Yours takes the update's.
+    ServerSettings settled(MergeSide side) const;
+
+private:
+    friend MergeResult mergeSettings(const std::optional<ServerSettings>& base,
+                                     const ServerSettings& theirs, const ServerSettings& yours);
+    // The merge with the server's value wherever both changed a setting.
+    ServerSettings keptTheirs_;
 };
 
 // `yours` is the update applied to `base`. Without a base (one no longer

@@ -74,7 +74,8 @@ MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Sna
     }
     qsizetype mine = 0, theirs = 0;
     QStringList whose;
-    for (const SettingChange& change : model::differences(now, merge.merged)) {
+    for (const SettingChange& change :
+         model::differences(now, merge.settled(model::MergeSide::Theirs))) {
         rows.append(rowOf(change, kYours));
         ++mine;
     }

@@ -61,7 +61,6 @@ public:
     bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
-    fleet_ui::FleetActions* fleetActions() const { return fleet_; }
 
     // Opens server `id`'s panel (and selects it in the list), once changes
     // not sent in the open one are settled.

@@ -2,12 +2,12 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <algorithm>
 #include <memory>
 
 #include "host/fleet/fleet_run.h"
+#include "host/host_root.h"
 #include "host/relay/link_pool.h"
 #include "host/servers/servers_file.h"
 #include "host/status/status_report.h"
@@ -69,21 +69,15 @@ int runFleetCommand(const HostOptions& options, QTextStream& out, QTextStream& e
     const QString root = jex::hostExecutableFolder();
     // The run takes the root as a console would: the two would share the
     // console's own remote side and batch journal.
-    QLockFile lock(root + QStringLiteral("/jexhost.lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        qint64 pid = 0;
-        QString host, application;
-        if (lock.getLockInfo(&pid, &host, &application))
-            return refuse(QStringLiteral("a console (process %1) holds the folder %2; close it "
-                                         "first, or use it")
-                              .arg(pid)
-                              .arg(root));
-        return refuse(QStringLiteral("cannot lock the folder %1").arg(root));
-    }
-    const QString serversFile = options.config.isEmpty()
-                                    ? servers::serversFilePath(root)
-                                    : QFileInfo(options.config).absoluteFilePath();
+    qint64 holder = 0;
+    const auto lock = lockHostRoot(root, &holder);
+    if (!lock && holder)
+        return refuse(QStringLiteral("a console (process %1) holds the folder %2; close it "
+                                     "first, or use it")
+                          .arg(holder)
+                          .arg(root));
+    if (!lock) return refuse(QStringLiteral("cannot lock the folder %1").arg(root));
+    const QString serversFile = serversFileOf(root, options);
     const auto read = servers::readServersFile(serversFile);
     if (!read.ok()) return refuse(read.error);
 

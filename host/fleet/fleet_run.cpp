@@ -6,34 +6,22 @@
 
 #include <algorithm>
 
-#include "exchange/model/setting_names.h"
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
 #include "exchange/wire/request.h"
 #include "host/fleet/fleet_run_state.h"
+#include "host/fleet/server_judgement.h"
 #include "host/log.h"
 #include "host/relay/link_pool.h"
 #include "host/relay/link_traffic.h"
 #include "host/servers/servers_file.h"
 #include "host/traffic/traffic_model.h"
-#include "remote/validation/privilege_guard.h"
 
 namespace jexhost::fleet {
 
 namespace model = kdrsm::model;
 namespace wire = kdrsm::wire;
 using servers::ServerEntry;
-
-QString failureText(LinkFailure failure, const QString& remote) {
-    switch (failure) {
-        case LinkFailure::TimedOut:
-            return QStringLiteral("no answer from %1 in time").arg(remote);
-        case LinkFailure::Refused:
-            return QStringLiteral("%1 refused the console's token").arg(remote);
-        default:
-            return QStringLiteral("cannot reach %1").arg(remote);
-    }
-}
 
 // "Max Players (theirs 20 by bob, yours 24)", one per setting.
 QString conflictText(const QList<jexlink::Conflict>& conflicts) {
@@ -62,16 +50,15 @@ void FleetRun::setLeaveOutForbidden(bool leaveOut) {
     d_->leaveOutForbidden = leaveOut;
 }
 
-bool FleetRun::isRunning() const {
-    return d_->running;
-}
-
 const QString& FleetRun::batchId() const {
     return d_->batch;
 }
 
-const QList<ServerOutcome>& FleetRun::outcomes() const {
-    return d_->outcomes;
+QList<ServerOutcome> FleetRun::outcomes() const {
+    QList<ServerOutcome> outcomes;
+    outcomes.reserve(d_->rows.size());
+    for (const RunRow& row : d_->rows) outcomes << row.outcome;
+    return outcomes;
 }
 
 void FleetRun::carry(const ServerEntry& server, const QString& text, std::optional<qint64> base,
@@ -98,7 +85,7 @@ void FleetRun::fetch(const ServerEntry& server, FetchCallback done) {
               Fetched fetched;
               const auto answer = jexlink::readAnswerMessage(message);
               if (failure != LinkFailure::None || !answer) {
-                  fetched.reason = failureText(failure, remote);
+                  fetched.reason = linkFailureText(failure, remote);
                   return done(fetched);
               }
               fetched.version = answer->version;
@@ -123,7 +110,7 @@ void FleetRun::preview(const QList<ServerEntry>& servers, const SettingsSource& 
                        const QStringList& keys) {
     d_->source = source;
     d_->keys = keys;
-    start(static_cast<int>(RunMode::Preview), servers);
+    start(static_cast<int>(RunMode::Preview), rowsOf(servers));
 }
 
 void FleetRun::apply(const QList<ServerEntry>& servers, const SettingsSource& source,
@@ -132,98 +119,80 @@ void FleetRun::apply(const QList<ServerEntry>& servers, const SettingsSource& so
     d_->keys = keys;
     d_->record = {};
     d_->record.summary.source = source.name();
-    start(static_cast<int>(RunMode::Apply), servers);
+    start(static_cast<int>(RunMode::Apply), rowsOf(servers));
 }
 
-void FleetRun::start(int mode, const QList<ServerEntry>& servers) {
+QList<RunRow> FleetRun::rowsOf(const QList<ServerEntry>& servers) {
+    QList<RunRow> rows;
+    for (const ServerEntry& server : servers) rows.append(RunRow{{server}});
+    return rows;
+}
+
+void FleetRun::start(int mode, QList<RunRow> rows) {
     State& d = *d_;
     d.mode = static_cast<RunMode>(mode);
-    d.running = true;
     d.batch = d.mode == RunMode::Preview ? QString() : newBatchId();
-    const auto count = servers.size();
-    d.outcomes.clear();
-    for (const ServerEntry& server : servers) d.outcomes.append({server});
-    d.current = QList<ServerSettings>(count);
-    d.desired = QList<ServerSettings>(count);
-    d.toSend = QList<bool>(count, false);
-    d.retries = QList<int>(count, 0);
+    const auto count = rows.size();
+    d.rows = std::move(rows);
     d.done = 0;
     emit progress(0, static_cast<int>(count));
     if (count == 0) return fetchedAll();
     d.waiting = static_cast<int>(count);
     for (int row = 0; row < count; ++row) {
-        if (d.mode == RunMode::Undo && !d.problems[row].isEmpty()) {
-            d.outcomes[row].reason = d.problems[row];
+        ServerOutcome& outcome = d.rows[row].outcome;
+        if (!d.rows[row].problem.isEmpty()) {
+            outcome.reason = d.rows[row].problem;
             judged(row, Outcome::Refused);
             continue;
         }
-        if (servers[row].remote.isEmpty()) {  // an undo's server no longer in the list
-            d.outcomes[row].reason = QStringLiteral("no longer in the servers file");
+        if (outcome.server.remote.isEmpty()) {  // an undo's server no longer in the list
+            outcome.reason = QStringLiteral("no longer in the servers file");
             judged(row, Outcome::Unreachable);
             continue;
         }
-        fetch(servers[row], [self = QPointer(this), row](const Fetched& fetched) {
+        fetch(outcome.server, [self = QPointer(this), row](const Fetched& fetched) {
             if (self) self->judge(row, fetched);
         });
     }
 }
 
-// Decides what a fetched server gets, before anything is sent.
 void FleetRun::judge(int row, const Fetched& fetched) {
     State& d = *d_;
-    ServerOutcome& outcome = d.outcomes[row];
+    RunRow& run = d.rows[row];
+    ServerOutcome& outcome = run.outcome;
     outcome.versionBefore = fetched.version;
     if (!fetched.settings) {
         outcome.reason = fetched.reason;
         return judged(row, fetched.refused ? Outcome::Refused : Outcome::Unreachable);
     }
-    const ServerSettings& current = d.current[row] = *fetched.settings;
+    run.current = *fetched.settings;
     const RemoteLink* link = d.links.find(LinkPool::keyOf(
         outcome.server.remote, servers::tokenFilePath(outcome.server, d.serversFile)));
     const jexlink::Welcome welcome =
         link && link->welcome() ? *link->welcome() : jexlink::Welcome{};
     outcome.operatorName = welcome.operatorName;
 
-    QStringList keys = d.keys;
-    const auto take = [&] {
-        auto next = d.source.applyTo(current, keys);
-        if (const auto* fault = std::get_if<model::Fault>(&next)) {
-            outcome.reason = QStringLiteral("%1: %2").arg(fault->setting, fault->reason);
-            return false;
-        }
-        d.desired[row] = std::get<ServerSettings>(std::move(next));
-        outcome.changes = shownChanges(current, d.desired[row]);
-        return true;
-    };
+    JudgeInput input{run.current, welcome, d.keys, {}, false};
     if (d.mode == RunMode::Undo) {
-        if (!judgeUndo(row, current)) return;
-    } else if (!take()) {
-        return judged(row, Outcome::Refused);
+        if (!judgeUndo(row, run.current)) return;
+        input.make = [&run](const QStringList&) -> model::Read<ServerSettings> {
+            return run.desired;
+        };
+    } else {
+        input.make = [&d, &run](const QStringList& keys) {
+            return d.source.applyTo(run.current, keys);
+        };
+        input.leaveOutForbidden = d.leaveOutForbidden;
     }
-    if (outcome.changes.isEmpty()) return judged(row, Outcome::Unchanged);
-    const QString who =
-        welcome.operatorName.isEmpty() ? QStringLiteral("the operator") : welcome.operatorName;
-    QStringList leftOut;
-    while (const auto field = jexremote::forbiddenChange(welcome, current, d.desired[row])) {
-        QString label = model::settingLabel(*field);
-        label.chop(1);  // the form's colon
-        if (leftOut.isEmpty())
-            outcome.reason = QStringLiteral("%1 lacks the privilege to change %2").arg(who, label);
-        // Left out, the other chosen settings may still go.
-        if (d.mode == RunMode::Undo || !d.leaveOutForbidden ||
-            !keys.removeOne(model::settingKey(*field)) || !take())
-            return judged(row, Outcome::Refused);
-        leftOut << label;
-        if (outcome.changes.isEmpty()) return judged(row, Outcome::Refused);
-    }
-    if (!leftOut.isEmpty()) {
-        outcome.leftOut = QStringLiteral("left out %1, which %2 may not change")
-                              .arg(leftOut.join(QStringLiteral(", ")), who);
-        outcome.reason.clear();
-    }
-    if (d.mode == RunMode::Preview) return judged(row, Outcome::DryRun);
-    d.toSend[row] = true;
-    judged(row, Outcome::Waiting);
+    Judgement judgement = judgeServer(input);
+    outcome.changes = std::move(judgement.changes);
+    outcome.reason = std::move(judgement.reason);
+    outcome.leftOut = std::move(judgement.leftOut);
+    if (judgement.desired) run.desired = std::move(*judgement.desired);
+    if (judgement.outcome == Outcome::Waiting && d.mode == RunMode::Preview)
+        return judged(row, Outcome::DryRun);
+    run.toSend = judgement.outcome == Outcome::Waiting;
+    judged(row, judgement.outcome);
 }
 
 void FleetRun::judged(int row, Outcome outcome) {
@@ -234,10 +203,10 @@ void FleetRun::judged(int row, Outcome outcome) {
 
 void FleetRun::settle(int row, Outcome outcome) {
     State& d = *d_;
-    d.outcomes[row].outcome = outcome;
+    d.rows[row].outcome.outcome = outcome;
     ++d.done;
-    emit serverFinished(row, d.outcomes[row]);
-    emit progress(d.done, static_cast<int>(d.outcomes.size()));
+    emit serverFinished(row, d.rows[row].outcome);
+    emit progress(d.done, static_cast<int>(d.rows.size()));
 }
 
 void FleetRun::fetchedAll() {
@@ -248,8 +217,8 @@ void FleetRun::fetchedAll() {
     summary.time = QDateTime::currentDateTimeUtc();
     summary.keys = d.keys;
     d.record.servers.clear();
-    for (int row = 0; row < d.outcomes.size(); ++row) {
-        const ServerOutcome& outcome = d.outcomes[row];
+    for (const RunRow& run : d.rows) {
+        const ServerOutcome& outcome = run.outcome;
         if (!outcome.operatorName.isEmpty() && !summary.operators.contains(outcome.operatorName))
             summary.operators << outcome.operatorName;
         BatchServer server{outcome.server.id,
@@ -259,9 +228,9 @@ void FleetRun::fetchedAll() {
                            std::nullopt,
                            {},
                            {}};
-        if (d.toSend[row]) {
-            server.before = chosenValues(d.current[row], d.keys);
-            server.after = chosenValues(d.desired[row], d.keys);
+        if (run.toSend) {
+            server.before = chosenValues(run.current, d.keys);
+            server.after = chosenValues(run.desired, d.keys);
         }
         d.record.servers << server;
     }
@@ -269,31 +238,32 @@ void FleetRun::fetchedAll() {
     QString error;
     if (!d.journal || !d.journal->write(d.record, &error)) {
         if (!d.journal) error = QStringLiteral("no batch journal");
-        for (int row = 0; row < d.outcomes.size(); ++row) {
-            if (!d.toSend[row]) continue;
-            d.toSend[row] = false;
-            d.outcomes[row].reason = QStringLiteral("the batch could not be recorded");
+        for (int row = 0; row < d.rows.size(); ++row) {
+            if (!d.rows[row].toSend) continue;
+            d.rows[row].toSend = false;
+            d.rows[row].outcome.reason = QStringLiteral("the batch could not be recorded");
             settle(row, Outcome::Refused);
         }
         return end(QStringLiteral("the batch could not be recorded: ") + error);
     }
-    d.waiting = static_cast<int>(std::count(d.toSend.begin(), d.toSend.end(), true));
+    d.waiting = static_cast<int>(
+        std::count_if(d.rows.begin(), d.rows.end(), [](const RunRow& run) { return run.toSend; }));
     if (d.waiting == 0) return end({});
-    for (int row = 0; row < d.outcomes.size(); ++row)
-        if (d.toSend[row]) send(row);
+    for (int row = 0; row < d.rows.size(); ++row)
+        if (d.rows[row].toSend) send(row);
 }
 
 void FleetRun::send(int row) {
     State& d = *d_;
-    const ServerEntry& server = d.outcomes[row].server;
+    const ServerEntry& server = d.rows[row].outcome.server;
     // Made from the settings fetched for this run, an undo's as an apply's.
-    const std::optional<qint64> base = d.outcomes[row].versionBefore;
+    const std::optional<qint64> base = d.rows[row].outcome.versionBefore;
     if (base && (*base < 1 || *base > jexlink::kMaxId)) {
-        d.outcomes[row].reason = QStringLiteral("version %1 is no version").arg(*base);
+        d.rows[row].outcome.reason = QStringLiteral("version %1 is no version").arg(*base);
         return sentDone(row, Outcome::Refused);
     }
     const QString text = wire::requestText(wire::kSetSettings, server.tag, server.profile,
-                                           model::updateBody(d.desired[row]));
+                                           model::updateBody(d.rows[row].desired));
     carry(server, text, base, true,
           [self = QPointer(this), row](const QString& message, LinkFailure failure) {
               if (self) self->answered(row, message, failure);
@@ -302,12 +272,12 @@ void FleetRun::send(int row) {
 
 void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
     State& d = *d_;
-    ServerOutcome& outcome = d.outcomes[row];
+    ServerOutcome& outcome = d.rows[row].outcome;
     const auto answer = jexlink::readAnswerMessage(message);
     if (failure != LinkFailure::None || !answer) {
         // Sent but not answered: it may have been stored. The reason says so.
         outcome.reason =
-            failureText(failure, outcome.server.remote) +
+            linkFailureText(failure, outcome.server.remote) +
             QStringLiteral(" after the update was sent; fetch to see whether it was stored");
         return sentDone(row, Outcome::Unreachable);
     }
@@ -317,7 +287,7 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
             outcome.reason = conflictText(answer->conflicts);
             return sentDone(row, Outcome::Conflict);
         }
-        if (answer->reason.endsWith(kRateLimited) && d.retries[row]++ < kMaxRetries) {
+        if (answer->reason.endsWith(kRateLimited) && d.rows[row].retries++ < kMaxRetries) {
             QTimer::singleShot(kRetryMs, this, [this, row] { send(row); });
             return;
         }
@@ -334,7 +304,7 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
     }
     fetch(outcome.server, [self = QPointer(this), row](const Fetched& fetched) {
         if (!self) return;
-        self->d_->outcomes[row].versionAfter = fetched.version;
+        self->d_->rows[row].outcome.versionAfter = fetched.version;
         self->sentDone(row, Outcome::Applied);
     });
 }
@@ -342,7 +312,7 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
 void FleetRun::sentDone(int row, Outcome outcome) {
     State& d = *d_;
     d.record.servers[row].outcome = outcome;
-    d.record.servers[row].versionAfter = d.outcomes[row].versionAfter;
+    d.record.servers[row].versionAfter = d.rows[row].outcome.versionAfter;
     settle(row, outcome);
     if (--d.waiting == 0) end({});
 }
@@ -354,10 +324,11 @@ void FleetRun::end(const QString& error) {
         BatchSummary& summary = d.record.summary;
         summary.servers.clear();
         summary.counts.clear();
-        for (int row = 0; row < d.outcomes.size(); ++row) {
-            summary.servers << d.outcomes[row].server.name;
-            d.record.servers[row].outcome = d.outcomes[row].outcome;
-            ++summary.counts[d.outcomes[row].outcome];
+        for (int row = 0; row < d.rows.size(); ++row) {
+            const ServerOutcome& outcome = d.rows[row].outcome;
+            summary.servers << outcome.server.name;
+            d.record.servers[row].outcome = outcome.outcome;
+            ++summary.counts[outcome.outcome];
         }
         d.record.finished = true;
         QString reason;
@@ -366,7 +337,6 @@ void FleetRun::end(const QString& error) {
             qCWarning(lcHost) << "batch" << d.batch << ":" << failure;
         }
     }
-    d.running = false;
     emit finished(failure);
 }
 

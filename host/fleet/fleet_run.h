@@ -45,6 +45,8 @@ class TrafficModel;
 
 namespace jexhost::fleet {
 
+struct RunRow;
+
 // One server's settings as fetched: nothing with the reason when they could
 // not be.
 struct Fetched {
@@ -87,11 +89,10 @@ public:
     // finishes with the reason.
     void undo(const QString& batchId, const QList<servers::ServerEntry>& list);
 
-    bool isRunning() const;
     // The run's batch id; empty for a preview (and until an apply records).
     const QString& batchId() const;
     // One per server, in the order given (an undo: the batch's order).
-    const QList<ServerOutcome>& outcomes() const;
+    QList<ServerOutcome> outcomes() const;
 
 signals:
     // A server's outcome settled; `row` indexes outcomes().
@@ -103,7 +104,8 @@ signals:
     void finished(const QString& error);
 
 private:
-    void start(int mode, const QList<servers::ServerEntry>& servers);
+    static QList<RunRow> rowsOf(const QList<servers::ServerEntry>& servers);
+    void start(int mode, QList<RunRow> rows);
     void judge(int row, const Fetched& fetched);
     bool judgeUndo(int row, const ServerSettings& current);
     void nameConflicts(int row, QList<kdrsm::model::MergeConflict> conflicts);

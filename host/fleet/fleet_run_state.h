@@ -22,30 +22,33 @@ inline constexpr int kRetryMs = 1000;
 inline constexpr int kMaxRetries = 60;
 inline const QString kNotManaged = QStringLiteral("Failed");
 
-QString failureText(LinkFailure failure, const QString& remote);
 // "Max Players (theirs 20 by bob, yours 24)", one per setting.
 QString conflictText(const QList<jexlink::Conflict>& conflicts);
+
+// One server of a run, from its fetch to its answer.
+struct RunRow {
+    ServerOutcome outcome;
+    ServerSettings current = {};  // as fetched
+    ServerSettings desired = {};  // what the server is sent
+    bool toSend = false;
+    int retries = 0;          // of its requests refused by a rate limit
+    BatchServer undone = {};  // an undo's: the batch's record of the server
+    QString problem = {};     // an undo's: why that record cannot be undone
+};
 
 struct FleetRun::State {
     LinkPool& links;
     QString serversFile;
     const BatchJournal* journal;
     RunMode mode = RunMode::Preview;
-    bool running = false;
     SettingsSource source = SettingsSource::fromSettings({}, {});
     QStringList keys;
     bool leaveOutForbidden = false;
     QString batch;
-    BatchRecord record;         // of an apply or undo
-    QList<BatchServer> undone;  // the batch an undo undoes, by row
-    QStringList problems;       // an undo's: why a row's record cannot be undone
+    BatchRecord record;  // of an apply or undo
     QPointer<traffic::TrafficModel> traffic;
-    QList<ServerOutcome> outcomes;
-    QList<ServerSettings> current;  // as fetched
-    QList<ServerSettings> desired;  // what each server is sent
-    QList<bool> toSend;
-    QList<int> retries;  // of each server's update, refused by a rate limit
-    int waiting = 0;     // requests of the current phase not answered yet
+    QList<RunRow> rows;
+    int waiting = 0;  // requests of the current phase not answered yet
     int done = 0;
 
     State(LinkPool& pool, QString file, const BatchJournal* batches)

@@ -20,7 +20,7 @@ void FleetRun::undo(const QString& batchId, const QList<ServerEntry>& list) {
     QString error;
     const auto undone = d_->journal ? d_->journal->read(batchId, &error) : std::nullopt;
     if (!undone) {
-        d_->outcomes.clear();
+        d_->rows.clear();
         emit finished(d_->journal ? error : QStringLiteral("no batch journal"));
         return;
     }
@@ -28,10 +28,8 @@ void FleetRun::undo(const QString& batchId, const QList<ServerEntry>& list) {
     d_->record = {};
     d_->record.summary.source = undone->summary.source;
     d_->record.summary.undoes = batchId;
-    d_->undone.clear();
-    d_->problems.clear();
     const QMap<QString, QString> putBack = d_->journal->undoneServers(batchId);
-    QList<ServerEntry> servers;
+    QList<RunRow> rows;
     QString earlier;
     for (const BatchServer& server : undone->servers) {
         // A damaged line may have been a server the batch applied.
@@ -45,24 +43,25 @@ void FleetRun::undo(const QString& batchId, const QList<ServerEntry>& list) {
         ServerEntry named;
         named.id = server.id;
         named.name = server.name;
-        servers << (entry == list.end() ? named : *entry);
-        d_->undone << server;
-        d_->problems << undoProblem(server, d_->keys);
+        RunRow row{{entry == list.end() ? named : *entry}};
+        row.undone = server;
+        row.problem = undoProblem(server, d_->keys);
+        rows << row;
     }
-    if (servers.isEmpty() && !earlier.isEmpty()) {
-        d_->outcomes.clear();
+    if (rows.isEmpty() && !earlier.isEmpty()) {
+        d_->rows.clear();
         emit finished(QStringLiteral("batch %1 was undone already (by batch %2); nothing was sent")
                           .arg(batchId, earlier));
         return;
     }
-    start(static_cast<int>(RunMode::Undo), servers);
+    start(static_cast<int>(RunMode::Undo), std::move(rows));
 }
 
 // An undo's judgement of a fetched server; false when it settled it (or
 // will, once it knows who made the conflicting changes).
 bool FleetRun::judgeUndo(int row, const ServerSettings& current) {
     State& d = *d_;
-    ServerOutcome& outcome = d.outcomes[row];
+    ServerOutcome& outcome = d.rows[row].outcome;
     // Its update is made from this version: without one, others' changes
     // made before it lands could not be told from its own.
     if (!outcome.versionBefore) {
@@ -71,9 +70,9 @@ bool FleetRun::judgeUndo(int row, const ServerSettings& current) {
         judged(row, Outcome::Refused);
         return false;
     }
-    UndoJudgement judgement = fleet::judgeUndo(current, d.undone[row]);
-    d.desired[row] = std::move(judgement.next);
-    outcome.changes = shownChanges(current, d.desired[row]);
+    UndoJudgement judgement = fleet::judgeUndo(current, d.rows[row].undone);
+    d.rows[row].desired = std::move(judgement.next);
+    outcome.changes = shownChanges(current, d.rows[row].desired);
     if (judgement.conflicts.isEmpty()) return true;
     nameConflicts(row, std::move(judgement.conflicts));
     return false;
@@ -83,7 +82,7 @@ bool FleetRun::judgeUndo(int row, const ServerSettings& current) {
 // batch; a history that does not come leaves the conflicts unnamed.
 void FleetRun::nameConflicts(int row, QList<model::MergeConflict> conflicts) {
     State& d = *d_;
-    const ServerEntry& server = d.outcomes[row].server;
+    const ServerEntry& server = d.rows[row].outcome.server;
     QPointer<traffic::TrafficModel> shown = d.traffic;
     const QString request = jexlink::historyRequestMessage(0, server.profile);
     const quint64 shownRow = showLinkMessage(shown, server.name, request, d.batch);
@@ -100,13 +99,13 @@ void FleetRun::nameConflicts(int row, QList<model::MergeConflict> conflicts) {
             showLinkAnswer(shown, shownRow, message, failure);
             if (!self) return;
             if (answer && answer->second.refusal.endsWith(kRateLimited) &&
-                self->d_->retries[row]++ < kMaxRetries)
+                self->d_->rows[row].retries++ < kMaxRetries)
                 return QTimer::singleShot(kRetryMs, self, [self, row, conflicts] {
                     self->nameConflicts(row, conflicts);
                 });
-            ServerOutcome& outcome = self->d_->outcomes[row];
+            ServerOutcome& outcome = self->d_->rows[row].outcome;
             outcome.conflicts =
-                namedConflicts(conflicts, records, *self->d_->undone[row].versionAfter);
+                namedConflicts(conflicts, records, *self->d_->rows[row].undone.versionAfter);
             outcome.reason = conflictText(outcome.conflicts);
             self->judged(row, Outcome::Conflict);
         });

@@ -32,7 +32,7 @@ QString undoProblem(const BatchServer& server, const QStringList& keys) {
 UndoJudgement judgeUndo(const model::ServerSettings& now, const BatchServer& batch) {
     model::MergeResult merged =
         model::mergeSettings(withValues(now, batch.after), now, withValues(now, batch.before));
-    return {std::move(merged.merged), std::move(merged.conflicts)};
+    return {merged.settled(model::MergeSide::Theirs), std::move(merged.conflicts)};
 }
 
 QList<jexlink::Conflict> namedConflicts(const QList<model::MergeConflict>& conflicts,

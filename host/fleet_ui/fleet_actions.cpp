@@ -55,7 +55,6 @@ QList<servers::ServerEntry> FleetActions::selectedServers(const QString& leaveOu
 void FleetActions::show(QWidget* dialog) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, SIGNAL(applied(QStringList)), this, SIGNAL(settingsStored(QStringList)));
-    emit dialogOpened(dialog);
     dialog->show();
 }
 

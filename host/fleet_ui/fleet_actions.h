@@ -46,8 +46,6 @@ signals:
     // The work a notice told of is over: the notice goes, unless another
     // took its place.
     void noticeOver(const QString& text);
-    // A dialog opened (tests and pictures drive it).
-    void dialogOpened(QWidget* dialog);
     // Settings were stored on these servers.
     void settingsStored(const QStringList& serverIds);
 

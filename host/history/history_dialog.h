@@ -1,21 +1,16 @@
 #pragma once
 // The "History" dialog of one server: its audit records, newest first, each
 // expandable to the old and new value of every setting it changed, and the
-// kept versions with "Revert" to put one back. It asks its HistorySource for
-// the history when opened and after a revert, one request at a time; while
-// one is outstanding the buttons wait, and no answer within the time limit
-// says so. Two kept versions can be compared in the form's words, and one
-// setting of a record put back: the current settings are fetched, that
-// setting alone takes the record's old value, and the update goes out based
-// on the current version, through the remote side's usual rules.
+// kept versions with "Revert" to put one back. It asks for the history when
+// opened and after a revert; while a request is outstanding the buttons wait.
+// Two kept versions can be compared in the form's words, and one setting of a
+// record put back. The requests and their order are HistoryRequests'; this
+// dialog shows what they bring and asks the operator before each change.
 
 #include <QDialog>
-#include <QTimer>
 
-#include <optional>
-
+#include "host/history/history_requests.h"
 #include "host/history/history_rows.h"
-#include "host/history/history_source.h"
 
 class QLabel;
 class QPushButton;
@@ -30,7 +25,7 @@ public:
                   QWidget* parent = nullptr);
 
     // How long an answer may take; 20 s unless set.
-    void setAnswerTimeout(int milliseconds) { timer_.setInterval(milliseconds); }
+    void setAnswerTimeout(int milliseconds) { requests_->setAnswerTimeout(milliseconds); }
 
     // Asks for the history again.
     void refresh();
@@ -51,32 +46,18 @@ signals:
     void settingPutBack(int profile, const QString& what);
 
 private:
-    enum class Pending { None, History, Revert, Versions, Settings, Update };
-
-    void send(Pending what, const QString& note);
-    void finish();
     void updateButtons();
+    // Asks the operator in a box; false when declined or this dialog closed.
+    bool confirmed(const QString& question);
     void revertSelected();
     void showHistory(const jexlink::History& history);
-    void showOutcome(const jexlink::RevertOutcome& outcome);
-    void showFailure(const QString& reason);
     void compareSelected();
-    void takeVersion(qint64 version, const QString& settingsReply);
+    void showComparison(qint64 older, qint64 newer,
+                        const QList<kdrsm::model::SettingChange>& changes);
     void putBackSelected();
-    void takeSettings(const QString& settingsReply, qint64 version);
-    void takeUpdateAnswer(const jexlink::Envelope& answer);
 
-    HistorySource* source_;
-    int profile_;
     QString serverName_;
-    Pending pending_ = Pending::None;
-    int abandoned_ = 0;  // requests given up on whose answers are still to come
-    qint64 revertVersion_ = 0;
-    QList<qint64> compared_;       // the two versions, older first
-    QStringList comparedReplies_;  // their settings as they arrive
-    std::optional<PutBack> putBackWanted_;
-    QString putBackText_;  // "Max Players back to 16"
-    QTimer timer_;
+    HistoryRequests* requests_;
     QLabel* status_;
     QTreeWidget* records_;
     QTreeWidget* versions_;

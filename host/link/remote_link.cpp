@@ -12,6 +12,20 @@
 
 namespace jexhost {
 
+QString linkFailureText(LinkFailure failure, const QString& remote) {
+    switch (failure) {
+        case LinkFailure::TimedOut:
+            return QStringLiteral("no answer from %1 in time").arg(remote);
+        case LinkFailure::Refused:
+            return QStringLiteral("%1 refused the console's token").arg(remote);
+        case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
+        case LinkFailure::None:
+            break;
+    }
+    return QStringLiteral("cannot reach %1").arg(remote);
+}
+
 int retryDelayMs(int failures, int firstMs, int maxMs) {
     if (failures <= 0) return 0;
     qint64 delay = firstMs;

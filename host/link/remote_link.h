@@ -46,6 +46,9 @@ enum class LinkFailure {
     Refused,      // the remote side refused the token, or its operator was removed
     TurnedAway,   // closed at login without a refusal (too many connections): tried again
 };
+// Why a link message got no answer, in the operator's words, `remote`
+// naming the other end: "no answer from ws://host:port in time".
+QString linkFailureText(LinkFailure failure, const QString& remote);
 // The answer and, when it is empty for want of one, why.
 using ReplyCallback = std::function<void(const QString& answer, LinkFailure failure)>;
 // Makes a link message around the id that will match its answer.

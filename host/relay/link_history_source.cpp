@@ -8,20 +8,6 @@
 
 namespace jexhost {
 
-QString linkFailureText(LinkFailure failure) {
-    switch (failure) {
-        case LinkFailure::TimedOut:
-            return QStringLiteral("the remote side did not answer in time");
-        case LinkFailure::Refused:
-            return QStringLiteral("the remote side did not accept the host's token");
-        case LinkFailure::Unreachable:
-        case LinkFailure::TurnedAway:
-        case LinkFailure::None:
-            break;
-    }
-    return QStringLiteral("the remote side cannot be reached");
-}
-
 LinkHistorySource::LinkHistorySource(LinkPool& pool, QString remote, QString tokenFile,
                                      QObject* parent)
     : HistorySource(parent),
@@ -99,7 +85,8 @@ void LinkHistorySource::send(const ComposeMessage& compose,
                           showLinkAnswer(shown, row, message, failure);
                           if (!self) return;
                           if (failure != LinkFailure::None)
-                              return emit self->failed(linkFailureText(failure));
+                              return emit self->failed(
+                                  linkFailureText(failure, QStringLiteral("the remote side")));
                           onAnswer(message);
                       });
 }

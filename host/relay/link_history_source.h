@@ -16,9 +16,6 @@ namespace jexhost {
 
 class LinkPool;
 
-// Why a link message got no answer, in the operator's words.
-QString linkFailureText(LinkFailure failure);
-
 class LinkHistorySource final : public history::HistorySource {
     Q_OBJECT
 public:

@@ -14,6 +14,20 @@ QString batchMark(const QString& batch) {
 
 }  // namespace
 
+traffic::TrafficState trafficStateOf(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::TimedOut:
+            return traffic::TrafficState::TimedOut;
+        case LinkFailure::Refused:
+            return traffic::TrafficState::Refused;
+        case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
+        case LinkFailure::None:
+            break;
+    }
+    return traffic::TrafficState::Unreachable;
+}
+
 quint64 showLinkMessage(traffic::TrafficModel* model, const QString& server, const QString& message,
                         const QString& batch) {
     if (!model) return 0;
@@ -44,19 +58,9 @@ quint64 showLinkMessage(traffic::TrafficModel* model, const QString& server, con
 void showLinkAnswer(traffic::TrafficModel* model, quint64 row, const QString& answer,
                     LinkFailure failure) {
     if (!model) return;
-    switch (failure) {
-        case LinkFailure::None:
-            break;
-        case LinkFailure::TimedOut:
-            model->failed(row, traffic::TrafficState::TimedOut);
-            return;
-        case LinkFailure::Refused:
-            model->failed(row, traffic::TrafficState::Refused);
-            return;
-        case LinkFailure::Unreachable:
-        case LinkFailure::TurnedAway:
-            model->failed(row, traffic::TrafficState::Unreachable);
-            return;
+    if (failure != LinkFailure::None) {
+        model->failed(row, trafficStateOf(failure));
+        return;
     }
     const qint64 bytes = answer.toUtf8().size();
     if (const auto read = jexlink::readAnswerMessage(answer)) {

@@ -7,12 +7,13 @@
 #include <QString>
 
 #include "host/link/remote_link.h"
+#include "host/traffic/traffic_model.h"
 
 namespace jexhost {
 
-namespace traffic {
-class TrafficModel;
-}
+// How the traffic view shows a request that got `failure` (not None) instead
+// of an answer.
+traffic::TrafficState trafficStateOf(LinkFailure failure);
 
 // The row of `message`, sent to `server`; 0 without a model. `batch` marks a
 // message that carries none itself.

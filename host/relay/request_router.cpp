@@ -5,6 +5,7 @@
 
 #include "host/log.h"
 #include "host/relay/link_pool.h"
+#include "host/relay/link_traffic.h"
 #include "host/relay/request_carrier.h"
 #include "host/servers/servers_file.h"
 #include "host/sync/sync_texts.h"
@@ -12,21 +13,6 @@
 #include "remote/server_manager.h"
 
 namespace jexhost {
-
-namespace {
-
-traffic::TrafficState trafficFailure(LinkFailure failure) {
-    switch (failure) {
-        case LinkFailure::TimedOut:
-            return traffic::TrafficState::TimedOut;
-        case LinkFailure::Refused:
-            return traffic::TrafficState::Refused;
-        default:
-            return traffic::TrafficState::Unreachable;
-    }
-}
-
-}  // namespace
 
 RequestRouter::RequestRouter(LinkPool& pool, traffic::TrafficModel* traffic, QString serversFile,
                              QObject* parent)
@@ -133,7 +119,7 @@ void RequestRouter::dispatch(const servers::ServerEntry& server, const QString& 
                 if (failure == LinkFailure::None)
                     traffic->answered(trafficId, answer.text, conflict, remember);
                 else
-                    traffic->failed(trafficId, trafficFailure(failure));
+                    traffic->failed(trafficId, trafficStateOf(failure));
             }
             onReply(answer, failure);
         });

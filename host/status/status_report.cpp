@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "host/host_root.h"
 #include "host/relay/link_pool.h"
 #include "host/servers/servers_file.h"
 #include "jex/durable_file.h"
@@ -72,29 +73,9 @@ QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus
              connected ? json(welcome->superAdmin) : QStringLiteral("null"), privileges);
 }
 
-std::unique_ptr<jexremote::RemoteService> startOwnRemote(const QString& root,
-                                                         const HostOptions& options, LinkPool& pool,
-                                                         QTextStream& err) {
-    const QString folder = root + QStringLiteral("/remote");
-    jexremote::RemoteOptions remote;
-    remote.tokenFile = folder + QStringLiteral("/token");
-    remote.stateDir =
-        options.stateDir.isEmpty() ? folder + QStringLiteral("/state") : options.stateDir;
-    auto embedded = std::make_unique<jexremote::RemoteService>(remote);
-    QString reason;
-    if (const auto failure = jex::fs::createOwnerOnlyFolder(folder)) reason = failure->text;
-    if (reason.isEmpty() && embedded->start(&reason))
-        pool.setEmbedded(embedded->url(), embedded->tokenFile());
-    else
-        err << "jexhost: the console's own remote side cannot start: " << reason << Qt::endl;
-    return embedded;
-}
-
 int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
     const QString root = jex::hostExecutableFolder();
-    const QString serversFile = options.config.isEmpty()
-                                    ? servers::serversFilePath(root)
-                                    : QFileInfo(options.config).absoluteFilePath();
+    const QString serversFile = serversFileOf(root, options);
     const auto read = servers::readServersFile(serversFile);
     if (!read.ok()) {
         err << "jexhost: " << read.error << Qt::endl;

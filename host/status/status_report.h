@@ -35,13 +35,6 @@ inline constexpr int kStatusNotAllConnected = 3;
 QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus& link,
                    const std::optional<jexlink::Welcome>& welcome);
 
-// The console's own remote side for a run without a window, on the state
-// folder the window's uses, its address handed to `pool`; when it cannot
-// start, the reason goes to `err` and its servers are unreachable.
-std::unique_ptr<jexremote::RemoteService> startOwnRemote(const QString& root,
-                                                         const HostOptions& options, LinkPool& pool,
-                                                         QTextStream& err);
-
 // Runs the whole report; needs an application object, not a display.
 // Returns the exit code (1 when the servers file cannot be read).
 int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err);

@@ -1,6 +1,5 @@
 #include "host/sync/conflict_resolution.h"
 
-#include "exchange/model/setting_names.h"
 #include "exchange/model/settings_merge.h"
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
@@ -8,15 +7,6 @@
 namespace jexhost::sync {
 
 namespace model = kdrsm::model;
-
-namespace {
-
-void takeYours(QList<model::Restriction>& entries, const model::MergeConflict& conflict) {
-    for (auto& entry : entries)
-        if (entry.name == conflict.entry) entry.restricted = conflict.yours == u"1";
-}
-
-}  // namespace
 
 model::Read<Resolution> resolveConflicts(const QString& baseReply, const QString& currentReply,
                                          const QString& body, Keep keep) {
@@ -28,22 +18,12 @@ model::Read<Resolution> resolveConflicts(const QString& baseReply, const QString
     if (const auto* fault = std::get_if<model::Fault>(&yours)) return *fault;
 
     const auto& now = std::get<model::ServerSettings>(current);
-    // The merge keeps the server's value wherever both changed a setting.
-    model::MergeResult merge = model::mergeSettings(std::get<model::ServerSettings>(base), now,
-                                                    std::get<model::ServerSettings>(yours));
-    if (keep == Keep::Mine) {
-        for (const auto& conflict : merge.conflicts) {
-            if (conflict.field >= 0)
-                merge.merged.fields[static_cast<size_t>(conflict.field)] = conflict.yours;
-            else if (conflict.key == QLatin1StringView(model::kRolesKey))
-                takeYours(merge.merged.roles, conflict);
-            else if (conflict.key == QLatin1StringView(model::kWeaponsKey))
-                takeYours(merge.merged.weapons, conflict);
-            else
-                merge.merged.autoLoad = conflict.yours == u"1";
-        }
-    }
-    return Resolution{model::updateBody(merge.merged), merge.merged != now};
+    // Where both changed a setting, the side the operator chose stands.
+    const model::ServerSettings settled =
+        model::mergeSettings(std::get<model::ServerSettings>(base), now,
+                             std::get<model::ServerSettings>(yours))
+            .settled(keep == Keep::Mine ? model::MergeSide::Yours : model::MergeSide::Theirs);
+    return Resolution{model::updateBody(settled), settled != now};
 }
 
 }  // namespace jexhost::sync

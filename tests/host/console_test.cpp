@@ -26,6 +26,7 @@
 #include "host/changes/review_dialog.h"
 #include "host/console/sync_bar.h"
 #include "host/fleet_ui/fleet_actions.h"
+#include "host/fleet_ui/fleet_dialog.h"
 #include "host/history/history_dialog.h"
 #include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
@@ -204,12 +205,18 @@ TEST_F(RunningConsole, TenUpdatesInARowOfOneSettingAreEachStored) {
 TEST_F(RunningConsole, CopySettingsLeavesNoFetchingLineOnceItsDialogIsOpen) {
     ASSERT_TRUE(console->open(kAffiliate));
     console->window().serverList()->view()->selectAll();
+    auto* fleet = console->window().findChild<jexhost::fleet_ui::FleetActions*>();
+    ASSERT_NE(fleet, nullptr);
+    fleet->copySettings();
     QWidget* opened = nullptr;
-    QObject::connect(console->window().fleetActions(),
-                     &jexhost::fleet_ui::FleetActions::dialogOpened,
-                     [&](QWidget* dialog) { opened = dialog; });
-    console->window().fleetActions()->copySettings();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return opened != nullptr; }, kHostWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (qobject_cast<jexhost::fleet_ui::FleetDialog*>(widget) && widget->isVisible())
+                    opened = widget;
+            return opened != nullptr;
+        },
+        kHostWaitMs));
     EXPECT_EQ(console->window().statusBar()->currentMessage(), "");
     opened->close();
 }

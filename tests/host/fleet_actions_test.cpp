@@ -38,7 +38,7 @@ TEST(FleetActions, ApplyPresetOpensWherePresetsAreSavedAndShowsOnesWithoutAnExte
         shown = QDir::match(patterns.split(u' '), QStringLiteral("mine"));
         jextest::ModalDriver::choose(host.path("profiles/0/settings/mine"))(dialog);
     };
-    jexhost::fleet_ui::FleetDialog* dialog = console.window().fleetActions()->applyPreset();
+    jexhost::fleet_ui::FleetDialog* dialog = console.window().findChild<jexhost::fleet_ui::FleetActions*>()->applyPreset();
     EXPECT_EQ(folder, QDir(host.path("profiles/0/settings")).absolutePath());
     EXPECT_TRUE(shown) << "a preset without an extension is listed";
     ASSERT_NE(dialog, nullptr);

@@ -165,10 +165,10 @@ const HistoryCase kHistoryCases[] = {
      "1 versions"},
     {"AnswerOfAnotherIdIsNotItsAnswer", true,
      R"({"id": 9%1, "history": {"records": [], "versions": []}})",
-     "failed: the remote side did not answer in time"},
+     "failed: no answer from the remote side in time"},
     {"UnreadableAnswer", true, R"({"id": %1, "history": 5})",
      "failed: the answer could not be read"},
-    {"Unreachable", false, "", "failed: the remote side cannot be reached"},
+    {"Unreachable", false, "", "failed: cannot reach the remote side"},
 };
 
 class HistorySourceCases : public ::testing::TestWithParam<HistoryCase> {};

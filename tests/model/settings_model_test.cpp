@@ -299,8 +299,9 @@ struct Merge {
     bool baseKept;
     Change theirs;
     Change yours;
-    Change merged;                 // the lobby changed so, when there is no conflict
+    Change merged;                 // the lobby changed so; a conflict keeps theirs
     QList<QStringList> conflicts;  // label, base, theirs, yours as the form shows them
+    Change settledYours = nullptr;  // a conflict's lobby when it takes yours
 };
 
 // clang-format off
@@ -317,12 +318,15 @@ const Merge kMerges[] = {
          s.weapons = {{"M4", false}, {"Claymore", true}};
          s.roles[3].restricted = true;
          s.autoLoad = false; }, {}},
-    {"SameSettingDifferentValues", true, field(4, "31"), field(4, "15"), nullptr,
-     {{"Max Players:", "24", "32", "16"}}},
-    {"PasswordConflictNamesItOnly", true, field(3, "ours"), field(3, "mine"), nullptr,
-     {{"Password:", "changed", "changed", "changed"}}},
-    {"BaseNoLongerKeptConflictsWhereverTheyDiffer", false, field(0, "Renamed"), field(4, "31"), nullptr,
-     {{"Name:", "(not kept)", "Renamed", "Lobby"}, {"Max Players:", "(not kept)", "24", "32"}}},
+    {"SameSettingDifferentValues", true, field(4, "31"), field(4, "15"), field(4, "31"),
+     {{"Max Players:", "24", "32", "16"}}, field(4, "15")},
+    {"PasswordConflictNamesItOnly", true, field(3, "ours"), field(3, "mine"), field(3, "ours"),
+     {{"Password:", "changed", "changed", "changed"}}, field(3, "mine")},
+    {"BaseNoLongerKeptConflictsWhereverTheyDiffer", false, field(0, "Renamed"), field(4, "31"), field(0, "Renamed"),
+     {{"Name:", "(not kept)", "Renamed", "Lobby"}, {"Max Players:", "(not kept)", "24", "32"}}, field(4, "31")},
+    {"RoleConflictSettledEitherWay", false, [](ServerSettings& s) { s.roles[3].restricted = true; },
+     nullptr, [](ServerSettings& s) { s.roles[3].restricted = true; },
+     {{"Role Restrictions: Sniper", "(not kept)", "restricted", "unrestricted"}}, nullptr},
     {"BaseNoLongerKeptSameValuesMerge", false, field(4, "31"), field(4, "31"), field(4, "31"), {}},
 };
 // clang-format on
@@ -339,8 +343,14 @@ TEST_P(MergeOf, KeepsEveryonesChangesOrNamesTheConflicts) {
         conflicts.append({conflictLabel(c), shownConflictValue(c, c.base),
                           shownConflictValue(c, c.theirs), shownConflictValue(c, c.yours)});
     EXPECT_EQ(conflicts, GetParam().conflicts);
-    if (!GetParam().conflicts.isEmpty()) return;
+    EXPECT_EQ(result.settled(MergeSide::Theirs), lobbyWith(GetParam().merged));
+    if (!GetParam().conflicts.isEmpty()) {
+        EXPECT_EQ(result.merged, std::nullopt) << "a merge that conflicts makes nothing";
+        EXPECT_EQ(result.settled(MergeSide::Yours), lobbyWith(GetParam().settledYours));
+        return;
+    }
     EXPECT_EQ(result.merged, lobbyWith(GetParam().merged));
+    EXPECT_EQ(result.settled(MergeSide::Yours), lobbyWith(GetParam().merged));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, MergeOf, testing::ValuesIn(kMerges),
