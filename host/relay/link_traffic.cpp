@@ -54,6 +54,7 @@ void showLinkAnswer(traffic::TrafficModel* model, quint64 row, const QString& an
             model->failed(row, traffic::TrafficState::Refused);
             return;
         case LinkFailure::Unreachable:
+        case LinkFailure::TurnedAway:
             model->failed(row, traffic::TrafficState::Unreachable);
             return;
     }
