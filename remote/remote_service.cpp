@@ -171,7 +171,7 @@ void RemoteService::passSecrets(int profile) {
     const auto settings = store_->settings(profile);
     if (!games_ || !settings) return;
     QStringList secrets;
-    for (int field = 0; field < kdrsm::model::kFieldCount; ++field)
+    for (int field = 0; field < kdrsm::model::kSettingCount; ++field)
         if (kdrsm::model::isSecret(field) && !settings->fields[field].isEmpty())
             secrets << settings->fields[field];
     games_->setSecrets(profile, secrets);
