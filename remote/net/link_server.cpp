@@ -107,7 +107,6 @@ void LinkServer::setOperators(QList<Operator> operators) {
                              .arg(boundedText(connection.who->welcome.operatorName)));
         } else if (now->welcome != connection.who->welcome) {
             connection.who = *now;
-            if (!controlRefusal(now->welcome).isEmpty()) connection.following.clear();
             qCInfo(lcRemote).noquote() << "welcomed" << peerOf(socket) << "again as operator"
                                        << boundedText(now->welcome.operatorName);
             send(socket, jexlink::welcomeMessage(now->welcome));
@@ -281,41 +280,10 @@ void LinkServer::serveRound() {
 }
 
 void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
-    // A late answer goes to the connection only if it is still open.
-    const QPointer<QWebSocket> asker(socket);
-    const auto later = [this, asker](const QString& answer) {
-        if (asker && connections_.contains(asker.data())) send(asker.data(), answer);
-    };
-    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed(), later);
+    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed());
     if (!outcome.closing.isEmpty()) return drop(socket, outcome.closing);
-    if (outcome.follow) {
-        if (const auto it = connections_.find(socket); it != connections_.end()) {
-            if (outcome.follow->second)
-                it->following.insert(outcome.follow->first);
-            else
-                it->following.remove(outcome.follow->first);
-        }
-    }
-    if (!outcome.deferred) send(socket, outcome.answer);
+    send(socket, outcome.answer);
     announce(socket, outcome.changed);
-}
-
-void LinkServer::pushGame(const jexlink::GameStatus& game) {
-    const QString message = jexlink::gamePushMessage(game);
-    for (QWebSocket* socket : connections_.keys())
-        if (const auto it = connections_.constFind(socket); it != connections_.cend() && it->who)
-            send(socket, message);
-}
-
-void LinkServer::pushOutput(int profile, const QStringList& lines) {
-    if (lines.isEmpty()) return;
-    QString message;
-    for (QWebSocket* socket : connections_.keys()) {
-        const auto it = connections_.constFind(socket);
-        if (it == connections_.cend() || !it->who || !it->following.contains(profile)) continue;
-        if (message.isEmpty()) message = jexlink::outputPushMessage(profile, lines);
-        send(socket, message);
-    }
 }
 
 void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QString& message) {
