@@ -177,7 +177,7 @@ void GameSupervisor::control(int profile, const QString& action, ControlDone don
         const bool restart = action == u"restart";
         auto* once = new QObject(this);
         connect(runner, &GameRunner::stopped, once,
-                [this, profile, runner, restart, answer, once, done] {
+                [this, profile, restart, answer, once, done] {
                     once->deleteLater();
                     if (restart) return control(profile, QStringLiteral("start"), done);
                     answer(true, {});
