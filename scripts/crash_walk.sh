@@ -12,11 +12,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tree="${1:-build/default}"
+[[ "$tree" = /* ]] || tree="$PWD/$tree"  # a tree named from here or by its full path
 runs="${2:-10}"
 tests="$tree/tests/host/host_tests"
 [[ -x "$tests" ]] || { echo "crash_walk: no $tests; build the host_tests target first" >&2; exit 2; }
 export QT_QPA_PLATFORM=offscreen
-export JEX_COMPONENT_PATH="$PWD/$tree/stage/components"
+export JEX_COMPONENT_PATH="$tree/stage/components"
 # The panel finds its host's root once per process: one process per walk.
 walks=('Outage/BoxLeftOpenThroughTheOutage.*/NoDataBox'
        'Outage/BoxLeftOpenThroughTheOutage.*/ReviewDialog'
