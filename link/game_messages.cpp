@@ -277,6 +277,13 @@ QString outputAnswerMessage(qint64 id, const QStringList& lines) {
         {{kId, id}, {kOutput, QJsonObject{{kLines, QJsonArray::fromStringList(lines)}}}});
 }
 
+QString outputRefusalMessage(qint64 id, const QString& reason) {
+    return compact({{kId, id},
+                    {kOutput, QJsonObject{{kLines, QJsonArray()},
+                                          {QStringLiteral("ok"), false},
+                                          {QStringLiteral("reason"), reason}}}});
+}
+
 std::optional<QPair<qint64, QStringList>> readOutputAnswer(const QString& message) {
     const auto found = withId(message, kOutput);
     if (!found) return std::nullopt;

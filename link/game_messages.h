@@ -8,7 +8,8 @@
 //                    add "when": "empty" (done once the game has no players)
 //   remote -> host:  {"id": N, "control": {"ok": BOOL, "state": S, "reason": TEXT}}
 //   host -> remote:  {"id": N, "output": {"profile": P, "lines": K, "follow": BOOL}}
-//   remote -> host:  {"id": N, "output": {"lines": [TEXT, ...]}}   the last K (at most 1000)
+//   remote -> host:  {"id": N, "output": {"lines": [TEXT, ...]}}   the last K (at most 1000),
+//                    or {"id": N, "output": {"lines": [], "ok": false, "reason": TEXT}}
 //   remote -> host, unasked, while following:  {"output": {"profile": P, "lines": [TEXT, ...]}}
 //   host -> remote:  {"id": N, "command": {"profile": P, "line": TEXT}}
 //   remote -> host:  {"id": N, "command": {"ok": BOOL, "reason": TEXT}}
@@ -105,6 +106,8 @@ struct OutputRequest {
 QString outputRequestMessage(const OutputRequest& request);
 std::optional<OutputRequest> readOutputRequest(const QString& message);
 QString outputAnswerMessage(qint64 id, const QStringList& lines);
+// An output request refused: {"id": N, "output": {"lines": [], "ok": false, "reason": TEXT}}.
+QString outputRefusalMessage(qint64 id, const QString& reason);
 std::optional<QPair<qint64, QStringList>> readOutputAnswer(const QString& message);
 QString outputPushMessage(int profile, const QStringList& lines);
 std::optional<QPair<int, QStringList>> readOutputPush(const QString& message);

@@ -202,7 +202,7 @@ QString welcomeMessage(const Welcome& welcome) {
     const QJsonObject body{{kOperator, welcome.operatorName},
                            {kSuperAdmin, welcome.superAdmin},
                            {kPrivileges, privileges}};
-    return compact({{kWelcome, body}});
+    return compact({{kWelcome, body}, {QStringLiteral("control"), welcome.control}});
 }
 
 // A welcome names every one of the five privileges with a whole number; the
@@ -227,6 +227,9 @@ std::optional<Welcome> readWelcomeMessage(const QString& message) {
         if (!value.isDouble() || value.toDouble() != double(value.toInt())) return std::nullopt;
         welcome.privileges.append({key, value.toInt()});
     }
+    const QJsonValue control = object->value(QStringLiteral("control"));
+    if (!control.isUndefined() && !control.isBool()) return std::nullopt;
+    welcome.control = control.toBool();
     return welcome;
 }
 

@@ -129,6 +129,9 @@ struct Welcome {
     bool superAdmin = false;
     // Privilege name and value (0 = not granted), in kPrivilegeNames order.
     QList<QPair<QString, int>> privileges;
+    // May start, stop and command the game servers and read their output
+    // (a super-administrator always may); a welcome without it says no.
+    bool control = false;
     bool operator==(const Welcome&) const = default;
 };
 

@@ -10,6 +10,7 @@
 
 #include "remote/audit/audit_log.h"
 #include "remote/audit/audit_trail.h"
+#include "remote/games/set_game.h"
 #include "remote/net/hangup_signal.h"
 #include "remote/net/token_file_edit.h"
 #include "remote/remote_service.h"
@@ -25,6 +26,14 @@ struct TokenFileChange {
     QString path;
     std::optional<jexremote::NewOperator> add;
     QString remove;
+};
+
+// --set-game: a profile bound to a game definition (or unbound), then exit.
+struct GameBindingChange {
+    QString stateDir, gamesFolder;
+    int profile = 0;
+    QString definition;
+    int port = 0;
 };
 
 // A rate: a number of times a second, 0.1 to 10 000.
@@ -55,7 +64,7 @@ bool parseListen(const QString& text, jexremote::RemoteOptions& options) {
     return true;
 }
 
-std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
+std::variant<jexremote::RemoteOptions, TokenFileChange, GameBindingChange, Exit> parseOptions(
     const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -123,15 +132,53 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
     const QCommandLineOption privileges(
         QStringLiteral("privileges"),
         QStringLiteral("With --add-operator: the privileges granted, of session, players, "
-                       "dedicated, skins, novalogin (default none)."),
+                       "dedicated, skins, novalogin, control (default none)."),
         QStringLiteral("a,b,..."));
     const QCommandLineOption removeOperator(
         QStringLiteral("remove-operator"),
         QStringLiteral("Remove an operator from --token-file and exit."), QStringLiteral("NAME"));
+    const QCommandLineOption gamesFolder(
+        QStringLiteral("games"),
+        QStringLiteral("Folder of the game definitions (default %1).")
+            .arg(jexremote::games::defaultGamesFolder()),
+        QStringLiteral("DIR"));
+    const QCommandLineOption setGame(
+        QStringLiteral("set-game"),
+        QStringLiteral("With --state-dir and --definition: bind the profile to a game and exit."),
+        QStringLiteral("PROFILE"));
+    const QCommandLineOption definition(
+        QStringLiteral("definition"),
+        QStringLiteral("With --set-game: the game definition's name, or none to unbind."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption gamePort(
+        QStringLiteral("game-port"),
+        QStringLiteral("With --set-game: the port the game serves players on (default the "
+                       "definition's)."),
+        QStringLiteral("PORT"));
     parser.addOptions({listen, tokens, state, maxMessage, cert, key, insecure, auditDays,
                        keepVersionDays, updates, history, addOperator, superAdmin, privileges,
-                       removeOperator});
+                       removeOperator, gamesFolder, setGame, definition, gamePort});
     parser.process(app);
+    const QString games = parser.isSet(gamesFolder) ? parser.value(gamesFolder)
+                                                    : jexremote::games::defaultGamesFolder();
+
+    if (parser.isSet(setGame)) {
+        if (!parser.isSet(state)) return Exit{QStringLiteral("--state-dir is required")};
+        if (!parser.isSet(definition))
+            return Exit{QStringLiteral("--definition is required with --set-game")};
+        GameBindingChange change{parser.value(state), games, 0, parser.value(definition), 0};
+        bool ok = false;
+        change.profile = parser.value(setGame).toInt(&ok);
+        if (!ok) return Exit{QStringLiteral("bad --set-game: give a profile number")};
+        if (parser.isSet(gamePort)) {
+            change.port = parser.value(gamePort).toInt(&ok);
+            if (!ok || change.port < 1 || change.port > 65535)
+                return Exit{QStringLiteral("bad --game-port: give 1 to 65535")};
+        }
+        return change;
+    }
+    if (parser.isSet(definition) || parser.isSet(gamePort))
+        return Exit{QStringLiteral("--definition and --game-port go with --set-game")};
 
     if (parser.isSet(addOperator) || parser.isSet(removeOperator)) {
         if (parser.isSet(addOperator) == parser.isSet(removeOperator))
@@ -159,6 +206,7 @@ std::variant<jexremote::RemoteOptions, TokenFileChange, Exit> parseOptions(
         return Exit{QStringLiteral("bad --listen: give ADDRESS:PORT")};
     if (!parser.isSet(state)) return Exit{QStringLiteral("--state-dir is required")};
     options.stateDir = parser.value(state);
+    options.gamesFolder = games;
     options.tokenFile = parser.value(tokens);
     if (parser.isSet(maxMessage)) {
         bool ok = false;
@@ -229,6 +277,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (const auto* change = std::get_if<TokenFileChange>(&parsed)) return changeTokenFile(*change);
+    if (const auto* binding = std::get_if<GameBindingChange>(&parsed)) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return jexremote::games::setGame(binding->stateDir, binding->gamesFolder, binding->profile,
+                                         binding->definition, binding->port, out, err);
+    }
     const auto& options = std::get<jexremote::RemoteOptions>(parsed);
     jexremote::RemoteService service(options);
     QString error;

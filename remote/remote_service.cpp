@@ -9,10 +9,13 @@
 
 #include <variant>
 
+#include "exchange/model/setting_names.h"
 #include "exchange/model/settings_reply.h"
 #include "jex/durable_file.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
+#include "remote/games/game_supervisor.h"
+#include "remote/games/settings_mapping.h"
 #include "remote/net/link_server.h"
 #include "remote/net/token_file_edit.h"
 #include "remote/net/token_file_watch.h"
@@ -97,6 +100,7 @@ bool RemoteService::start(QString* error) {
                                                  options_.keepVersionDays);
     if (!history_->open(error)) return false;
     manager_ = std::make_unique<ServerManager>(*store_, *history_);
+    if (!openGames(error)) return false;
     LinkLimits limits;
     limits.maxMessageBytes = options_.maxMessageBytes;
     limits.pingMs = options_.pingMs;
@@ -106,15 +110,30 @@ bool RemoteService::start(QString* error) {
     limits.history = {options_.historyPerSecond, 2 * options_.historyPerSecond};
     LinkServer::Handlers handlers{
         [this](const jexlink::Envelope& request, const jexlink::Welcome& who) {
-            return manager_->answer(request, who);
+            auto served = manager_->answer(request, who);
+            if (served.changed) passSecrets(served.changed->profile);
+            return served;
         },
         [this](int profile) { return manager_->history(profile); },
         [this](int profile, qint64 version, const jexlink::Welcome& who) {
-            return manager_->revert(profile, version, who);
+            auto served = manager_->revert(profile, version, who);
+            if (served.changed) passSecrets(served.changed->profile);
+            return served;
         },
-        [this](int profile, qint64 version) { return keptSettings(profile, version); }};
-    link_ = std::make_unique<LinkServer>(*operators, std::move(handlers), limits);
+        [this](int profile, qint64 version) { return keptSettings(profile, version); },
+        {},
+        {},
+        {},
+        {},
+        {}};  // the games' handlers: see gameHandlers()
+    link_ = std::make_unique<LinkServer>(*operators, gameHandlers(std::move(handlers)), limits);
     if (!link_->listen(options_, error)) return false;
+    if (games_) {
+        connect(games_.get(), &games::GameSupervisor::gameChanged, link_.get(),
+                &LinkServer::pushGame);
+        connect(games_.get(), &games::GameSupervisor::printed, link_.get(),
+                &LinkServer::pushOutput);
+    }
     operatorsWatch_ = std::make_unique<TokenFileWatch>(options_.tokenFile, *operators);
     connect(operatorsWatch_.get(), &TokenFileWatch::operatorsChanged, link_.get(),
             &LinkServer::setOperators);
@@ -122,6 +141,93 @@ bool RemoteService::start(QString* error) {
             &LinkServer::refuseLogins);
     link_->setOperatorsCheck([this] { operatorsWatch_->catchUp(); });
     return true;
+}
+
+bool RemoteService::openGames(QString* error) {
+    if (options_.gamesFolder.isEmpty()) return true;
+    QStringList problems;
+    auto definitions = games::readDefinitions(options_.gamesFolder, &problems);
+    for (const QString& problem : std::as_const(problems))
+        qCWarning(lcRemote).noquote() << "game definition left out:" << problem;
+    games_ = std::make_unique<games::GameSupervisor>(options_.stateDir, std::move(definitions));
+    // With auto-load on, a start writes the stored settings into the game's configuration.
+    games_->setStartSettings([this](int profile, const games::GameDefinition& definition)
+                                 -> std::optional<games::GameSupervisor::StartSettings> {
+        const auto settings = store_->settings(profile);
+        if (!settings || !settings->autoLoad) return std::nullopt;
+        const auto mapped = games::configurationLines(definition, *settings);
+        for (const auto& problem : mapped.problems)
+            qCWarning(lcRemote).noquote() << "profile" << profile << ": setting" << problem.setting
+                                          << "left out:" << problem.reason;
+        return games::GameSupervisor::StartSettings{mapped.lines,
+                                                    history_->currentVersion(profile)};
+    });
+    if (!games_->open(error)) return false;
+    for (const int profile : store_->profiles()) passSecrets(profile);
+    return true;
+}
+
+void RemoteService::passSecrets(int profile) {
+    const auto settings = store_->settings(profile);
+    if (!games_ || !settings) return;
+    QStringList secrets;
+    for (int field = 0; field < kdrsm::model::kSettingCount; ++field)
+        if (kdrsm::model::isSecret(field) && !settings->fields[field].isEmpty())
+            secrets << settings->fields[field];
+    games_->setSecrets(profile, secrets);
+}
+
+QString RemoteService::audit(int profile, const jexlink::Welcome& who, const QString& kind,
+                             const QString& text) {
+    QString error;
+    if (history_->recordGameAction(profile, who.operatorName, kind, text, &error)) return {};
+    qCWarning(lcRemote).noquote() << "profile" << profile << ": no audit record:" << error;
+    return QStringLiteral("the audit record could not be written: %1").arg(error);
+}
+
+LinkHandlers RemoteService::gameHandlers(LinkHandlers handlers) {
+    handlers.profiles = [this] {
+        QList<jexlink::ProfileEntry> out;
+        const int name = kdrsm::model::fieldOfKey(u"ServerName");
+        for (const int profile : store_->profiles()) {
+            const auto settings = store_->settings(profile);
+            out << jexlink::ProfileEntry{profile, settings ? settings->fields[name] : QString(),
+                                         history_->currentVersion(profile),
+                                         games_ ? games_->definitionOf(profile) : QString()};
+        }
+        return out;
+    };
+    if (!games_) return handlers;
+    handlers.games = [this] { return games_->games(); };
+    handlers.control = [this](const jexlink::ControlRequest& request, const jexlink::Welcome& who,
+                              std::function<void(const jexlink::ControlOutcome&)> done) {
+        if (games_->definitionOf(request.profile).isEmpty())
+            return done({false, QString(),
+                         QStringLiteral("profile %1 runs no game here").arg(request.profile)});
+        if (const QString failed =
+                audit(request.profile, who, QStringLiteral("game"), request.action);
+            !failed.isEmpty())
+            return done({false, games_->game(request.profile)->state, failed});
+        qCInfo(lcRemote).noquote() << "operator" << boundedText(who.operatorName) << ":"
+                                   << request.action << "the game of profile" << request.profile;
+        games_->control(request.profile, request.action, std::move(done));
+    };
+    handlers.output = [this](int profile, int lines) -> std::optional<QStringList> {
+        if (games_->definitionOf(profile).isEmpty()) return std::nullopt;
+        return games_->output(profile, lines);
+    };
+    handlers.command = [this](const jexlink::CommandRequest& request,
+                              const jexlink::Welcome& who) -> jexlink::CommandOutcome {
+        if (games_->definitionOf(request.profile).isEmpty())
+            return {false, QStringLiteral("profile %1 runs no game here").arg(request.profile)};
+        if (const QString failed = audit(request.profile, who, QStringLiteral("command"),
+                                         games_->masked(request.profile, request.line));
+            !failed.isEmpty())
+            return {false, failed};
+        const QString reason = games_->command(request.profile, request.line);
+        return {reason.isEmpty(), reason};
+    };
+    return handlers;
 }
 
 jexlink::KeptSettings RemoteService::keptSettings(int profile, qint64 version) const {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "link/link_messages.h"
+#include "remote/net/link_dispatcher.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/version_store.h"
 
@@ -33,6 +34,7 @@ struct RemoteOptions {
     double historyPerSecond = 5;   // per operator, history requests (twice that at once)
     int auditDays = 365;           // audit archives are kept until all their records are older
     int keepVersionDays = kDefaultKeepVersionDays;  // every version this young is kept
+    QString gamesFolder;  // the game definitions; empty: this side runs no game
 };
 
 // Writes a new token file at `path` (owner-only) holding one random token for
@@ -48,6 +50,9 @@ std::optional<QString> keyFileRefusal(const QString& path);
 // embedded remote side). Nothing when the file cannot be read or holds none.
 std::optional<QString> firstToken(const QString& path, QString* error);
 
+namespace games {
+class GameSupervisor;
+}
 class LinkServer;
 class TokenFileWatch;
 class ServerManager;
@@ -85,12 +90,20 @@ public:
 
 private:
     jexlink::KeptSettings keptSettings(int profile, qint64 version) const;
+    bool openGames(QString* error);
+    LinkHandlers gameHandlers(LinkHandlers handlers);
+    // The server's passwords, for its game to mask in its output.
+    void passSecrets(int profile);
+    // Writes the audit record of an operator's action on a game; the reason when it cannot.
+    QString audit(int profile, const jexlink::Welcome& who, const QString& kind,
+                  const QString& text);
 
     RemoteOptions options_;
     bool createdTokenFile_ = false;
     std::unique_ptr<ServerStore> store_;
     std::unique_ptr<SettingsHistory> history_;
     std::unique_ptr<ServerManager> manager_;
+    std::unique_ptr<games::GameSupervisor> games_;
     std::unique_ptr<LinkServer> link_;
     std::unique_ptr<TokenFileWatch> operatorsWatch_;
 };

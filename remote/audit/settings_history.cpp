@@ -188,6 +188,17 @@ bool SettingsHistory::recordUnchanged(int profile, const ChangeOrigin& origin, Q
     return appendRecord(record, error);
 }
 
+bool SettingsHistory::recordGameAction(int profile, const QString& operatorName,
+                                       const QString& kind, const QString& text, QString* error) {
+    const QJsonObject record{{QStringLiteral("time"), now()},
+                             {QStringLiteral("operator"), operatorName},
+                             {kProfile, profile},
+                             {kVersion, currentVersion(profile)},
+                             {QStringLiteral("changes"), QJsonArray()},
+                             {kind, text.left(1024)}};
+    return appendRecord(record, error);
+}
+
 std::optional<VersionInfo> SettingsHistory::lastChange(int profile, qint64 after,
                                                        const QString& key,
                                                        const QString& entry) const {

@@ -71,6 +71,13 @@ public:
     // with the reason in `error`, when the record cannot be written.
     bool recordUnchanged(int profile, const ChangeOrigin& origin, QString* error);
 
+    // Records what an operator did to the profile's game: `kind` "game" with
+    // the action (start, stop, restart, kill) or "command" with the console
+    // line, masked by the caller. The settings are untouched. False, with the
+    // reason in `error`, when the record cannot be written.
+    bool recordGameAction(int profile, const QString& operatorName, const QString& kind,
+                          const QString& text, QString* error);
+
     // The version of the settings the profile holds now; 0 for a profile
     // not managed here.
     qint64 currentVersion(int profile) const { return current_.value(profile); }

@@ -9,6 +9,7 @@
 #include "jex/durable_file.h"
 #include "remote/games/console_line.h"
 #include "remote/games/game_console.h"
+#include "remote/games/game_output.h"
 
 namespace jexremote::games {
 
@@ -55,6 +56,8 @@ struct GameSupervisor::Game {
     GameBinding binding;
     std::unique_ptr<GameRunner> runner;
     std::unique_ptr<GameConsole> console;
+    QStringList secrets;
+    std::optional<qint64> appliedVersion;  // the stored version it was started with
 };
 
 GameSupervisor::GameSupervisor(QString stateFolder, std::map<QString, GameDefinition> definitions,
@@ -124,6 +127,7 @@ jexlink::GameStatus GameSupervisor::statusOf(const Game& game) const {
     if (const auto process = runner.process()) status.pid = process->pid;
     if (runner.process()) status.since = runner.toJson().value(QStringLiteral("since")).toString();
     status.restarts = runner.restarts();
+    status.appliedVersion = game.appliedVersion;
     status.lastExit = runner.state() == GameState::Failed && !runner.reason().isEmpty()
                           ? runner.reason()
                           : runner.lastExit();
@@ -160,6 +164,12 @@ void GameSupervisor::control(int profile, const QString& action, ControlDone don
     };
     if (action == u"start") {
         if (runner->state() == GameState::Running) return answer(true, {});
+        Game& game = *found->second;
+        const auto settings =
+            startSettings_ ? startSettings_(profile, definitions_.at(game.binding.definition))
+                           : std::nullopt;
+        runner->setSettingLines(settings ? settings->lines : QStringList());
+        game.appliedVersion = settings ? std::optional<qint64>(settings->version) : std::nullopt;
         // One answer, when this start is over one way or the other.
         auto* once = new QObject(this);
         connect(runner, &GameRunner::started, once, [answer, once](bool ok, const QString& reason) {
@@ -210,7 +220,23 @@ QString GameSupervisor::command(int profile, const QString& line) {
 
 void GameSupervisor::setSecrets(int profile, const QStringList& secrets) {
     const auto found = games_.find(profile);
-    if (found != games_.end()) found->second->runner->setSecrets(secrets);
+    if (found == games_.end()) return;
+    found->second->secrets = secrets;
+    found->second->runner->setSecrets(secrets);
+}
+
+QString GameSupervisor::masked(int profile, const QString& line) const {
+    const auto found = games_.find(profile);
+    if (found == games_.end()) return line;
+    const GameDefinition& definition = definitions_.at(found->second->binding.definition);
+    const QStringList secrets =
+        found->second->secrets + QStringList{found->second->runner->place().consolePassword};
+    return GameOutput::masked(line, secrets,
+                              GameOutput::secretVariablePattern(definition.secretVariables));
+}
+
+void GameSupervisor::setStartSettings(StartSettingsSource source) {
+    startSettings_ = std::move(source);
 }
 
 }  // namespace jexremote::games

@@ -56,6 +56,19 @@ public:
     QString command(int profile, const QString& line);
     // The server's passwords, masked in its output.
     void setSecrets(int profile, const QStringList& secrets);
+    // The game's secret-variable pattern (see GameOutput::masked), for a
+    // console line that goes anywhere but the game.
+    QString masked(int profile, const QString& line) const;
+
+    // What a start writes into the game's configuration: the lines and the
+    // stored version they come from; nothing to leave the configuration as it is.
+    struct StartSettings {
+        QStringList lines;
+        qint64 version = 0;
+    };
+    using StartSettingsSource =
+        std::function<std::optional<StartSettings>(int profile, const GameDefinition& definition)>;
+    void setStartSettings(StartSettingsSource source);
 
 signals:
     void gameChanged(const jexlink::GameStatus& game);
@@ -70,6 +83,7 @@ private:
     std::map<QString, GameDefinition> definitions_;
     std::map<int, std::unique_ptr<Game>> games_;
     CrashPolicy policy_;
+    StartSettingsSource startSettings_;
 };
 
 }  // namespace jexremote::games

@@ -1,6 +1,7 @@
 #include "remote/net/link_dispatcher.h"
 
 #include "exchange/wire/request.h"
+#include "link/game_messages.h"
 #include "remote/audit/audit_log.h"
 
 namespace jexremote {
@@ -32,8 +33,80 @@ Outcome closing(QString why) {
 LinkDispatcher::LinkDispatcher(LinkHandlers handlers, RateLimit updates, RateLimit history)
     : handlers_(std::move(handlers)), updates_(updates), history_(history) {}
 
+QString controlRefusal(const jexlink::Welcome& who) {
+    if (who.control || who.superAdmin) return {};
+    return QStringLiteral("operator %1 lacks the privilege to control game servers")
+        .arg(boundedText(who.operatorName));
+}
+
+QString LinkDispatcher::stateOf(int profile) const {
+    if (handlers_.games)
+        for (const jexlink::GameStatus& game : handlers_.games())
+            if (game.profile == profile) return game.state;
+    return QStringLiteral("stopped");
+}
+
+// Games and profiles are read by anyone welcomed; control, output and command
+// need the privilege. An output refused answers with no lines and follows nothing.
+std::optional<LinkDispatcher::Outcome> LinkDispatcher::dispatchGame(const QString& message,
+                                                                    const jexlink::Welcome& who,
+                                                                    const Later& later) {
+    if (const auto id = jexlink::readGamesRequest(message))
+        return answered(jexlink::gamesAnswerMessage(
+            *id, handlers_.games ? handlers_.games() : QList<jexlink::GameStatus>()));
+    if (const auto id = jexlink::readProfilesRequest(message))
+        return answered(jexlink::profilesAnswerMessage(
+            *id, handlers_.profiles ? handlers_.profiles() : QList<jexlink::ProfileEntry>()));
+    const QString refused = controlRefusal(who);
+    if (const auto control = jexlink::readControlRequest(message)) {
+        if (!refused.isEmpty() || !handlers_.control || !later) {
+            const QString reason =
+                !refused.isEmpty()
+                    ? refused
+                    : QStringLiteral("profile %1 runs no game here").arg(control->profile);
+            return answered(jexlink::controlAnswerMessage(
+                control->id, {false, stateOf(control->profile), reason}));
+        }
+        const qint64 id = control->id;
+        handlers_.control(*control, who, [later, id](const jexlink::ControlOutcome& outcome) {
+            later(jexlink::controlAnswerMessage(id, outcome));
+        });
+        Outcome outcome;
+        outcome.deferred = true;
+        return outcome;
+    }
+    if (const auto command = jexlink::readCommandRequest(message)) {
+        if (!refused.isEmpty() || !handlers_.command)
+            return answered(jexlink::commandAnswerMessage(
+                command->id,
+                {false,
+                 !refused.isEmpty()
+                     ? refused
+                     : QStringLiteral("profile %1 runs no game here").arg(command->profile)}));
+        return answered(
+            jexlink::commandAnswerMessage(command->id, handlers_.command(*command, who)));
+    }
+    if (const auto output = jexlink::readOutputRequest(message)) {
+        const auto lines = refused.isEmpty() && handlers_.output
+                               ? handlers_.output(output->profile, output->lines)
+                               : std::nullopt;
+        Outcome outcome =
+            answered(jexlink::outputAnswerMessage(output->id, lines.value_or(QStringList())));
+        if (!refused.isEmpty()) {
+            // The lines stay empty and the refusal says why, as for control and command.
+            outcome.answer = jexlink::outputRefusalMessage(output->id, refused);
+            return outcome;
+        }
+        if (lines) outcome.follow = std::pair{output->profile, output->follow};
+        return outcome;
+    }
+    return std::nullopt;
+}
+
 LinkDispatcher::Outcome LinkDispatcher::dispatch(const QString& message,
-                                                 const jexlink::Welcome& who, qint64 nowMs) {
+                                                 const jexlink::Welcome& who, qint64 nowMs,
+                                                 const Later& later) {
+    if (auto game = dispatchGame(message, who, later)) return std::move(*game);
     if (const auto request = jexlink::readRequestMessage(message)) {
         const QString refused =
             isUpdate(request->text) ? refusal(who.operatorName, true, nowMs) : QString();

@@ -107,6 +107,7 @@ void LinkServer::setOperators(QList<Operator> operators) {
                              .arg(boundedText(connection.who->welcome.operatorName)));
         } else if (now->welcome != connection.who->welcome) {
             connection.who = *now;
+            if (!controlRefusal(now->welcome).isEmpty()) connection.following.clear();
             qCInfo(lcRemote).noquote() << "welcomed" << peerOf(socket) << "again as operator"
                                        << boundedText(now->welcome.operatorName);
             send(socket, jexlink::welcomeMessage(now->welcome));
@@ -280,9 +281,22 @@ void LinkServer::serveRound() {
 }
 
 void LinkServer::serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message) {
-    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed());
+    // A late answer goes to the connection only if it is still open.
+    const QPointer<QWebSocket> asker(socket);
+    const auto later = [this, asker](const QString& answer) {
+        if (asker && connections_.contains(asker.data())) send(asker.data(), answer);
+    };
+    const auto outcome = dispatcher_.dispatch(message, who, clock_.elapsed(), later);
     if (!outcome.closing.isEmpty()) return drop(socket, outcome.closing);
-    send(socket, outcome.answer);
+    if (outcome.follow) {
+        if (const auto it = connections_.find(socket); it != connections_.end()) {
+            if (outcome.follow->second)
+                it->following.insert(outcome.follow->first);
+            else
+                it->following.remove(outcome.follow->first);
+        }
+    }
+    if (!outcome.deferred) send(socket, outcome.answer);
     announce(socket, outcome.changed);
 }
 
@@ -329,15 +343,6 @@ void LinkServer::send(QWebSocket* socket, const QString& message) {
     if (socket->bytesToWrite() > limits_.maxUnsentBytes)
         drop(socket,
              QStringLiteral("over %1 bytes of answers left unread").arg(limits_.maxUnsentBytes));
-}
-
-void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice) {
-    if (!notice) return;
-    const QString message = jexlink::changedMessage(*notice);
-    for (QWebSocket* socket : connections_.keys())
-        if (const auto it = connections_.constFind(socket);
-            socket != sender && it != connections_.cend() && it->who)
-            send(socket, message);
 }
 
 void LinkServer::drop(QWebSocket* socket, const QString& why) {

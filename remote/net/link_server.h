@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -98,6 +99,11 @@ public:
     // bring the operators up to date (through setOperators).
     void setOperatorsCheck(std::function<void()> check);
 
+    // A game's new status, to every welcomed connection.
+    void pushGame(const jexlink::GameStatus& game);
+    // A game's new output lines, to the connections that follow that profile.
+    void pushOutput(int profile, const QStringList& lines);
+
 private:
     struct Connection {
         std::optional<Operator> who;  // set once welcomed
@@ -108,6 +114,7 @@ private:
         qint64 lastPingMs = 0;
         QStringList waiting;  // received, not yet answered
         qint64 waitingBytes = 0;
+        QSet<int> following;  // profiles whose output it is sent
     };
     void acceptSockets();
     void acceptConnections();

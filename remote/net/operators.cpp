@@ -56,15 +56,15 @@ std::optional<QList<Operator>> parseTokenFile(const QByteArray& text, const QStr
             return fail(i, QStringLiteral("not a token of 16 to 256 characters"));
         Operator op{digestOf(fields[0]), {}};
         if (fields.size() == 1 && lines.size() == 1) {
-            op.welcome = {QStringLiteral("admin"), true, {}};
+            op.welcome = {QStringLiteral("admin"), true, {}, true};
             for (const char* name : jexlink::kPrivilegeNames)
                 op.welcome.privileges.append({QString::fromLatin1(name), 1});
             operators << op;
             continue;
         }
-        if (fields.size() != kFieldsPerLine)
+        if (fields.size() != kFieldsPerLine && fields.size() != kFieldsPerLine + 1)
             return fail(i, QStringLiteral("not %1 fields (token, name, super-admin flag, five "
-                                          "privileges)")
+                                          "privileges, optionally the control of game servers)")
                                .arg(kFieldsPerLine));
         if (fields[1].size() > jexlink::kMaxOperatorNameLength)
             return fail(i, QStringLiteral("an operator name over %1 characters")
@@ -73,6 +73,11 @@ std::optional<QList<Operator>> parseTokenFile(const QByteArray& text, const QStr
             return fail(i, QStringLiteral("a super-admin flag other than 0 or 1"));
         op.welcome.operatorName = fields[1];
         op.welcome.superAdmin = fields[2] == u"1";
+        if (fields.size() > kFieldsPerLine && fields[kFieldsPerLine] != u"0" &&
+            fields[kFieldsPerLine] != u"1")
+            return fail(i, QStringLiteral("a game-server control flag other than 0 or 1"));
+        op.welcome.control = op.welcome.superAdmin ||
+                             (fields.size() > kFieldsPerLine && fields[kFieldsPerLine] == u"1");
         for (int p = 0; p < int(jexlink::kPrivilegeNames.size()); ++p) {
             const auto value = wholeNumber(fields[3 + p]);
             if (!value) return fail(i, QStringLiteral("a privilege value that is not a number"));

@@ -1,9 +1,11 @@
 #pragma once
 // The operators a token file admits. One operator per line, fields separated
 // by blanks:
-//   TOKEN NAME SUPERADMIN SESSION PLAYERS DEDICATED SKINS NOVALOGIN
-// SUPERADMIN is 1 or 0; the last five are the operator's values of the five
-// privileges (0: not granted) in the order of jexlink::kPrivilegeNames. A
+//   TOKEN NAME SUPERADMIN SESSION PLAYERS DEDICATED SKINS NOVALOGIN [CONTROL]
+// SUPERADMIN is 1 or 0; the next five are the operator's values of the five
+// privileges (0: not granted) in the order of jexlink::kPrivilegeNames;
+// CONTROL, 1 or 0 (0 when left out), grants the control of game servers,
+// which a super-administrator has anyway. A
 // file whose only line is a bare TOKEN admits one super-administrator named
 // "admin". Blank lines and lines starting with "#" are skipped. Tokens are
 // 16 to 256 printable characters without blanks; neither a token nor a name

@@ -92,6 +92,9 @@ bool changeHeld(const QString& path, const std::function<bool(const QList<Operat
 constexpr std::array<const char*, 5> kShortPrivilegeNames = {"session", "players", "dedicated",
                                                              "skins", "novalogin"};
 
+// The command line's name of the control of game servers, the line's ninth field.
+constexpr const char* kControlPrivilege = "control";
+
 const QRegularExpression& blanks() {
     static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
     return kBlanks;
@@ -107,12 +110,14 @@ std::optional<QByteArray> operatorLine(const QString& token, const NewOperator& 
     for (const char* privilege : kShortPrivilegeNames)
         fields << (who.privileges.contains(QLatin1String(privilege)) ? QStringLiteral("1")
                                                                      : QStringLiteral("0"));
+    if (who.privileges.contains(QLatin1String(kControlPrivilege))) fields << QStringLiteral("1");
     for (const QString& asked : who.privileges) {
-        if (std::none_of(kShortPrivilegeNames.begin(), kShortPrivilegeNames.end(),
+        if (asked != QLatin1String(kControlPrivilege) &&
+            std::none_of(kShortPrivilegeNames.begin(), kShortPrivilegeNames.end(),
                          [&](const char* known) { return asked == QLatin1String(known); })) {
             *error = QStringLiteral(
                          "unknown privilege %1 (known: session, players, dedicated, "
-                         "skins, novalogin)")
+                         "skins, novalogin, control)")
                          .arg(asked);
             return std::nullopt;
         }
@@ -151,6 +156,7 @@ bool replaceChecked(const QString& path, const QByteArray& text, QString* error)
 QStringList allPrivileges() {
     QStringList names;
     for (const char* name : kShortPrivilegeNames) names << QString::fromLatin1(name);
+    names << QString::fromLatin1(kControlPrivilege);
     return names;
 }
 

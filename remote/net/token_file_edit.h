@@ -18,11 +18,11 @@ struct NewOperator {
     QString name;
     bool superAdmin = false;
     // Short names of the privileges granted (the others are not):
-    // session, players, dedicated, skins, novalogin.
+    // session, players, dedicated, skins, novalogin, control.
     QStringList privileges;
 };
 
-// The five short names, in the token file's order.
+// The short names of every privilege, in the token file's order.
 QStringList allPrivileges();
 
 // A new random token of 43 URL-safe characters.

@@ -341,7 +341,9 @@ TEST_P(TokenFileEdits, ChangeOnlyTheirLineAndKeepTheFileOwnerOnly) {
 const TokenFileEdit kTokenFileEdits[] = {
     {"AddWithPrivileges", {"--add-operator", "carol", "--privileges", "players,skins"}, 0,
      kTokens + "NEW carol 0 0 1 0 1 0\n"},
-    {"AddSuper", {"--add-operator", "dana", "--super"}, 0, kTokens + "NEW dana 1 1 1 1 1 1\n"},
+    {"AddSuper", {"--add-operator", "dana", "--super"}, 0, kTokens + "NEW dana 1 1 1 1 1 1 1\n"},
+    {"AddGameControl", {"--add-operator", "ana", "--privileges", "players,control"}, 0,
+     kTokens + "NEW ana 0 0 1 0 0 0 1\n"},
     {"AddWithoutPrivileges", {"--add-operator", "eve"}, 0, kTokens + "NEW eve 0 0 0 0 0 0\n"},
     {"Remove", {"--remove-operator", "lee"}, 0, "# team\n" + kRootLine},
     {"AddTakenName", {"--add-operator", "lee"}, 1, kTokens},

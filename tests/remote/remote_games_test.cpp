@@ -1,0 +1,260 @@
+// jexremote running a real Teeworlds server for its operators: bound from the
+// command line, started and stopped over the link, its output followed with
+// the passwords masked, and still running, same pid, after jexremote is killed.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QUdpSocket>
+
+#include <signal.h>
+
+#include "link/game_messages.h"
+#include "remote_fixture.h"
+
+namespace {
+
+using namespace jextest;
+
+const QString kAnaToken = QStringLiteral("ana-token-0123456789abcdef");
+// lee lacks the control of game servers; ana has it from the ninth field.
+const QByteArray kTeamTokens = kRootLine + kLeeLine + kAnaToken.toUtf8() + " ana 0 0 0 0 0 0 1\n";
+const QString kServerPassword = QStringLiteral("s3rverPW77");
+const QString kTypedPassword = QStringLiteral("typedPW4242");
+
+quint16 freeUdpPort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+// The message with this id among what the client received, waiting for it.
+QString answerTo(Client& client, qint64 id, int waitMs = 30000) {
+    QString found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& message : std::as_const(client.received))
+                if (QJsonDocument::fromJson(message.toUtf8()).object().value("id").toInteger(-1) ==
+                    id)
+                    found = message;
+            return !found.isEmpty() || client.closed;
+        },
+        waitMs);
+    return found;
+}
+
+// Alive, not a zombie waiting for a parent to reap it.
+bool processExists(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+struct GameRemote {
+    TempHost host;
+    QString state = host.path(QStringLiteral("state"));
+    RemoteProgram program;
+    qint64 gamePid = 0;  // killed at the end should a test stop half-way
+
+    GameRemote() {
+        QByteArray text = stateText();
+        text.replace("Password=\n", "Password=" + kServerPassword.toUtf8() + "\n");
+        text.replace("AutoLoad=0", "AutoLoad=1");
+        host.write(QStringLiteral("state/server-0.ini"), text);
+        writeTokenFile(host, kTeamTokens);
+    }
+    ~GameRemote() {
+        program.stop();
+        if (processExists(gamePid)) ::kill(pid_t(gamePid), SIGKILL);
+    }
+    // jexremote with these options after --state-dir; its exit status and what it wrote.
+    std::pair<int, QString> run(const QStringList& options) {
+        QProcess process;
+        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
+                      QStringList{QStringLiteral("--state-dir"), state} + options);
+        process.waitForFinished(kRemoteWaitMs);
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError() +
+                                                      process.readAllStandardOutput())};
+    }
+    bool serve() {
+        return program.start({QStringLiteral("--state-dir"), state, QStringLiteral("--token-file"),
+                              host.path(QStringLiteral("tokens"))});
+    }
+};
+
+bool teeworldsInstalled() {
+    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
+}
+
+TEST(RemoteGames, SetGameBindsKnownDefinitionsToServedProfilesOnly) {
+    struct Row {
+        const char* name;
+        QStringList options;
+        int exitCode;
+        const char* says;
+    };
+    const QList<Row> rows = {
+        {"unknown definition",
+         {"--set-game", "0", "--definition", "quake"},
+         1,
+         "no game definition named \"quake\""},
+        {"profile not served", {"--set-game", "7", "--definition", "teeworlds"}, 1, "7"},
+        {"bound",
+         {"--set-game", "0", "--definition", "teeworlds", "--game-port", "18303"},
+         0,
+         "profile 0 runs teeworlds on port 18303"},
+        {"port of another profile",
+         {"--set-game", "1", "--definition", "teeworlds", "--game-port", "18303"},
+         1,
+         "18303"},
+        {"unbound", {"--set-game", "0", "--definition", "none"}, 0, "profile 0 runs no game"},
+    };
+    GameRemote remote;
+    remote.host.write(QStringLiteral("state/server-1.ini"), stateText(QStringLiteral("Dusk")));
+    for (const Row& row : rows) {
+        const auto [code, said] = remote.run(row.options);
+        EXPECT_EQ(code, row.exitCode) << row.name << ": " << said.toStdString();
+        EXPECT_TRUE(said.contains(QLatin1String(row.says)))
+            << row.name << ": " << said.toStdString();
+    }
+}
+
+TEST(RemoteGames, ControlOutputAndCommandNeedThePrivilege) {
+    GameRemote remote;
+    ASSERT_EQ(remote.run({"--set-game", "0", "--definition", "teeworlds"}).first, 0);
+    ASSERT_TRUE(remote.serve());
+    struct Row {
+        const char* name;
+        QString token;
+        QString message;
+        bool control;  // in the welcome
+        QString answer;
+    };
+    const QString leeRefused =
+        QStringLiteral("operator lee lacks the privilege to control game servers");
+    const QList<Row> rows = {
+        {"control refused", kLeeToken,
+         jexlink::controlRequestMessage({5, 0, QStringLiteral("start"), false}), false,
+         R"({"control":{"ok":false,"reason":")" + leeRefused + R"(","state":"stopped"},"id":5})"},
+        {"command refused", kLeeToken,
+         jexlink::commandRequestMessage({6, 0, QStringLiteral("status")}), false,
+         R"({"command":{"ok":false,"reason":")" + leeRefused + R"("},"id":6})"},
+        {"output refused", kLeeToken, jexlink::outputRequestMessage({7, 0, 10, true}), false,
+         R"({"id":7,"output":{"lines":[],"ok":false,"reason":")" + leeRefused + R"("}})"},
+        {"games read without it", kLeeToken, jexlink::gamesRequestMessage(8), false,
+         R"({"games":[{"appliedVersion":null,"definition":"teeworlds","lastExit":null,)"
+         R"("maxPlayers":null,"pid":null,"players":null,"profile":0,"restartNeeded":[],)"
+         R"("restarts":0,"since":null,"state":"stopped"}],"id":8})"},
+        {"profiles read without it", kLeeToken, jexlink::profilesRequestMessage(9), false,
+         R"({"id":9,"profiles":[{"game":"teeworlds","name":"Night Ops","profile":0,"version":1}]})"},
+        {"granted by the ninth field", kAnaToken,
+         jexlink::commandRequestMessage({10, 3, QStringLiteral("status")}), true,
+         R"({"command":{"ok":false,"reason":"profile 3 runs no game here"},"id":10})"},
+        {"a super-administrator has it", kRootToken,
+         jexlink::outputRequestMessage({11, 0, 10, false}), true,
+         R"({"id":11,"output":{"lines":[]}})"},
+    };
+    for (const Row& row : rows) {
+        Client client;
+        ASSERT_TRUE(client.welcomed(remote.program.url, row.token)) << row.name;
+        const auto welcome = jexlink::readWelcomeMessage(client.received.at(0));
+        EXPECT_EQ(welcome->control, row.control) << row.name;
+        client.socket.sendTextMessage(row.message);
+        const qint64 id =
+            QJsonDocument::fromJson(row.message.toUtf8()).object().value("id").toInteger();
+        const QString answer = answerTo(client, id, kRemoteWaitMs);
+        EXPECT_EQ(QJsonDocument::fromJson(answer.toUtf8()).object(),
+                  QJsonDocument::fromJson(row.answer.toUtf8()).object())
+            << row.name << ": " << answer.toStdString();
+    }
+}
+
+// The whole life of one game: started and answered once ready, its change
+// pushed, output followed with both passwords masked, jexremote killed and a
+// new one finding it, then stopped with no process left.
+TEST(RemoteGames, StartFollowReattachAndStop) {
+    if (!teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
+    GameRemote remote;
+    ASSERT_EQ(remote
+                  .run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
+                        QString::number(freeUdpPort())})
+                  .first,
+              0);
+    ASSERT_TRUE(remote.serve());
+    Client root, watcher;
+    ASSERT_TRUE(root.welcomed(remote.program.url, kRootToken));
+    ASSERT_TRUE(watcher.welcomed(remote.program.url, kAnaToken));
+    watcher.socket.sendTextMessage(jexlink::outputRequestMessage({1, 0, 100, true}));
+    ASSERT_FALSE(answerTo(watcher, 1).isEmpty());
+
+    root.socket.sendTextMessage(
+        jexlink::controlRequestMessage({2, 0, QStringLiteral("start"), false}));
+    const auto started = jexlink::readControlAnswer(answerTo(root, 2));
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(started->second.ok) << started->second.reason.toStdString();
+    EXPECT_EQ(started->second.state, QStringLiteral("running"));
+    std::optional<jexlink::GameStatus> pushed;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const QString& message : std::as_const(watcher.received))
+                if (auto game = jexlink::readGamePush(message); game && game->state == "running")
+                    pushed = game;
+            return pushed.has_value();
+        },
+        kRemoteWaitMs));
+    ASSERT_TRUE(pushed->pid);
+    remote.gamePid = *pushed->pid;
+    EXPECT_EQ(pushed->appliedVersion, std::optional<qint64>(1));  // auto-load is on
+
+    // The console logs in just after the ready line: asked again until it takes the line.
+    std::optional<QPair<qint64, jexlink::CommandOutcome>> commanded;
+    for (qint64 id = 100; id < 200 && !(commanded && commanded->second.ok); ++id) {
+        if (commanded) QTest::qWait(50);
+        root.socket.sendTextMessage(
+            jexlink::commandRequestMessage({id, 0, QStringLiteral("password ") + kTypedPassword}));
+        commanded = jexlink::readCommandAnswer(answerTo(root, id));
+    }
+    ASSERT_TRUE(commanded && commanded->second.ok) << commanded->second.reason.toStdString();
+    // The game echoes the command: the echo comes masked.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const QString& message : std::as_const(watcher.received))
+                if (const auto output = jexlink::readOutputPush(message))
+                    for (const QString& line : output->second)
+                        if (line.contains(QLatin1String("password"))) return true;
+            return false;
+        },
+        kRemoteWaitMs));
+    root.socket.sendTextMessage(jexlink::historyRequestMessage(4, 0));
+    const QString history = answerTo(root, 4);
+    EXPECT_TRUE(history.contains(QLatin1String("\"command\""))) << history.toStdString();
+    EXPECT_TRUE(history.contains(QLatin1String("\"game\":\"start\""))) << history.toStdString();
+    for (const QString& said : watcher.received + QStringList{history})
+        for (const QString& secret : {kServerPassword, kTypedPassword})
+            EXPECT_FALSE(said.contains(secret)) << said.toStdString();
+
+    // jexremote killed outright: the game goes on and a new one finds it.
+    remote.program.stop();
+    ASSERT_TRUE(processExists(remote.gamePid));
+    ASSERT_TRUE(remote.serve());
+    Client again;
+    ASSERT_TRUE(again.welcomed(remote.program.url, kRootToken));
+    again.socket.sendTextMessage(jexlink::gamesRequestMessage(5));
+    const auto games = jexlink::readGamesAnswer(answerTo(again, 5));
+    ASSERT_TRUE(games && games->second.size() == 1);
+    EXPECT_EQ(games->second.at(0).state, QStringLiteral("running"));
+    EXPECT_EQ(games->second.at(0).pid, std::optional<qint64>(remote.gamePid));
+
+    again.socket.sendTextMessage(
+        jexlink::controlRequestMessage({6, 0, QStringLiteral("stop"), false}));
+    const auto stopped = jexlink::readControlAnswer(answerTo(again, 6));
+    ASSERT_TRUE(stopped && stopped->second.ok) << stopped->second.reason.toStdString();
+    EXPECT_EQ(stopped->second.state, QStringLiteral("stopped"));
+    EXPECT_FALSE(processExists(remote.gamePid));
+}
+
+}  // namespace
