@@ -141,6 +141,9 @@ QList<HistoryRow> historyRows(const QJsonArray& records) {
         row.version = versionOf(record.value(kVersion));
         row.revertOf = versionOf(record.value(QStringLiteral("revertOf")));
         row.undone = row.version && undone.contains(*row.version);
+        row.gameAction = shownText(record.value(QStringLiteral("game")).toString(), kMaxShownText);
+        row.consoleCommand =
+            shownText(record.value(QStringLiteral("command")).toString(), kMaxCommandText);
         const QJsonArray changes = record.value(QStringLiteral("changes")).toArray();
         for (const QJsonValue& change : changes) {
             if (row.changes.size() >= kMaxChangesPerRow) {
@@ -170,6 +173,9 @@ QList<VersionRow> versionRows(const QJsonArray& versions) {
 }
 
 QString rowSummary(const HistoryRow& row) {
+    if (!row.gameAction.isEmpty()) return QStringLiteral("Game: %1").arg(row.gameAction);
+    if (!row.consoleCommand.isEmpty())
+        return QStringLiteral("Console command: %1").arg(row.consoleCommand);
     QStringList names;
     for (const HistoryChange& change : row.changes)
         if (!names.contains(change.setting)) names.append(change.setting);

@@ -21,6 +21,7 @@ inline constexpr int kMaxVersions = 50;        // the remote side keeps 20
 inline constexpr int kMaxShownText = 100;      // a value, a setting or entry name
 inline constexpr int kMaxOperatorText = 64;    // an operator's name
 inline constexpr int kMaxReasonText = 300;     // why a revert was refused
+inline constexpr int kMaxCommandText = 256;    // a line sent to a game's console
 
 enum class ChangeKind {
     Value,   // before -> after, in the form's terms
@@ -58,6 +59,11 @@ struct HistoryRow {
     QList<HistoryChange> changes;
     QList<std::optional<PutBack>> putBacks;  // one per change
     int omittedChanges = 0;                  // changes beyond kMaxChangesPerRow
+    // An operator's action on the server's game instead of a change of its
+    // settings: "start", "stop", "restart", "kill", or a line sent to the
+    // game's console (masked by the remote side).
+    QString gameAction;
+    QString consoleCommand;
 };
 
 struct VersionRow {

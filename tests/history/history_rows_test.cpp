@@ -40,7 +40,11 @@ const char* const kRecords = R"([
    {"setting": "Password", "changed": true, "old": "hunter2", "new": "s3cret"},
    {"setting": "BluePass", "old": "hunter2", "new": "s3cret"},
    {"setting": "AutoBalance", "old": "0", "new": "1"},
-   {"setting": "Weapons", "entry": "M4", "old": true, "new": false}]}
+   {"setting": "Weapons", "entry": "M4", "old": true, "new": false}]},
+ {"time": "2024-05-01T11:00:00Z", "operator": "kim", "profile": 0, "version": 11,
+  "changes": [], "command": "sv_name \"Night Ops\""},
+ {"time": "2024-05-01T10:00:00Z", "operator": "kim", "profile": 0, "version": 11,
+  "changes": [], "game": "restart"}
 ])";
 
 struct RowCase {
@@ -58,7 +62,7 @@ class HistoryRows : public ::testing::TestWithParam<RowCase> {};
 
 TEST_P(HistoryRows, ReadsTheRecord) {
     const QList<HistoryRow> rows = historyRows(json(kRecords));
-    ASSERT_EQ(rows.size(), 3);
+    ASSERT_EQ(rows.size(), 5);
     const RowCase& want = GetParam();
     const HistoryRow& row = rows[want.at];
     EXPECT_EQ(row.time, want.time);
@@ -95,6 +99,10 @@ const RowCase kRowCases[] = {
       {K::Secret, "Blue Password", {}, {}, {}},
       {K::Value, "Auto Balance", {}, "on", "off"},
       {K::Value, "Weapon Restrictions", "M4", "restricted", "unrestricted"}}},
+    {"ConsoleCommandIsItsLine", 3, utc("2024-05-01T11:00:00Z"), "kim", std::nullopt, false,
+     "Console command: sv_name \"Night Ops\"", {}},
+    {"GameActionIsNamed", 4, utc("2024-05-01T10:00:00Z"), "kim", std::nullopt, false,
+     "Game: restart", {}},
 };
 // clang-format on
 
