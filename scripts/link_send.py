@@ -8,8 +8,7 @@ holding the token alone), prints the welcome, then sends each MESSAGE (a JSON
 object with an "id") once the answer to the one before came, printing every
 message received, answers and pushes alike, one per line. With --follow S it
 goes on printing pushes for S seconds after the last answer. Exit 0 when every
-message was answered, 1 otherwise. Python's standard library only: for scripts
-and walks until the console drives games itself.
+message was answered, 1 otherwise. Python's standard library only.
 """
 import argparse
 import base64
