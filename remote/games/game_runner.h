@@ -75,6 +75,9 @@ public:
     void start();
     void stop();
     void kill();
+    // Reads what the game printed since the last look, now rather than at the
+    // next poll: its console answered, so its output has news.
+    void readOutput();
 
     GameState state() const { return state_; }
     std::optional<ProcessIdentity> process() const { return process_; }
@@ -104,7 +107,6 @@ private:
     void launch();
     void processEnded(std::optional<int> waitStatus);
     void concludeEnd(std::optional<int> waitStatus);
-    void readOutput();
     void readyTimedOut();
     void signalGroup(int sig);
     void recordRun();

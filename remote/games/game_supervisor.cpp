@@ -115,6 +115,9 @@ void GameSupervisor::watchConsole(Game& game) {
                                       game.runner->place().consolePassword);
     GameConsole* console = game.console.get();
     game.runner->setConsoleSender([console](const QString& line) { return console->send(line); });
+    // The game prints a command's echo to its output before its console answers:
+    // read it at once, so a follower sees it without waiting for the next poll.
+    connect(console, &GameConsole::received, game.runner.get(), &GameRunner::readOutput);
     game.console->open();
 }
 
@@ -186,12 +189,11 @@ void GameSupervisor::control(int profile, const QString& action, ControlDone don
     if (action == u"stop" || action == u"kill" || action == u"restart") {
         const bool restart = action == u"restart";
         auto* once = new QObject(this);
-        connect(runner, &GameRunner::stopped, once,
-                [this, profile, restart, answer, once, done] {
-                    once->deleteLater();
-                    if (restart) return control(profile, QStringLiteral("start"), done);
-                    answer(true, {});
-                });
+        connect(runner, &GameRunner::stopped, once, [this, profile, restart, answer, once, done] {
+            once->deleteLater();
+            if (restart) return control(profile, QStringLiteral("start"), done);
+            answer(true, {});
+        });
         if (action == u"kill" && runner->process())
             runner->kill();
         else
