@@ -3,7 +3,8 @@
 // the profiles bound to them, a runner and a console for each, and the
 // actions operators ask for. Each game runs in DIR/games/profile-N/, owner-
 // only, with a console password made up here and never shown. At start every
-// game an earlier manager left running is found again and goes on.
+// game an earlier manager left running is found again and goes on. Our
+// settings reach the games through it (game_supervisor_settings.cpp).
 //
 // Widget-free and socket-free towards the operators: the link server asks it
 // and forwards what it says (game changes, output lines) to its connections.
@@ -103,7 +104,6 @@ private:
     };
     void watchConsole(Game& game);
     void configurationWritten(Game& game, const ConfigWrite& written);
-    void applyLive(Game& game);
     void recordApplied(const Game& game) const;
     void readApplied(Game& game);
     static void logProblems(int profile, const QList<jexlink::ApplyProblem>& problems);

@@ -171,6 +171,7 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(games && games->second.size() == 1);
     EXPECT_EQ(games->second.at(0).state, QStringLiteral("running"));
     EXPECT_EQ(games->second.at(0).pid, std::optional<qint64>(remote.gamePid));
+    EXPECT_EQ(games->second.at(0).appliedVersion, std::optional<qint64>(1));  // kept in its folder
 
     again.socket.sendTextMessage(
         jexlink::controlRequestMessage({6, 0, QStringLiteral("stop"), false}));
