@@ -87,7 +87,10 @@ bool GameSupervisor::open(QString* error) {
         raw->runner->setConfigWatcher(
             [this, raw](const ConfigWrite& written) { configurationWritten(*raw, written); });
         connect(game->runner.get(), &GameRunner::changed, this, [this, raw] {
-            if (raw->runner->state() == GameState::Running && !raw->console) watchConsole(*raw);
+            if (raw->runner->state() == GameState::Running && !raw->console) {
+                watchConsole(*raw);
+                catchUp(*raw);
+            }
             if (raw->runner->state() != GameState::Running &&
                 raw->runner->state() != GameState::Stopping)
                 raw->console.reset();
@@ -97,9 +100,10 @@ bool GameSupervisor::open(QString* error) {
             game->runner.get(), &GameRunner::printed, this,
             [this, raw](const QStringList& lines) { emit printed(raw->binding.profile, lines); });
         games_.emplace(binding.profile, std::move(game));
+        // Found running: its console is opened as it turns running.
         if (raw->runner->attach()) {
             readApplied(*raw);
-            watchConsole(*raw);
+            catchUp(*raw);
         }
     }
     return true;

@@ -106,6 +106,9 @@ private:
     void configurationWritten(Game& game, const ConfigWrite& written);
     void recordApplied(const Game& game) const;
     void readApplied(Game& game);
+    // Settings stored while the game was starting, or while no manager ran,
+    // go to it live once it runs.
+    void catchUp(Game& game);
     static void logProblems(int profile, const QList<jexlink::ApplyProblem>& problems);
     jexlink::GameStatus statusOf(const Game& game) const;
 

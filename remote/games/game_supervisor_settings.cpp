@@ -124,6 +124,12 @@ void GameSupervisor::settingsStored(int profile) {
     apply->start();
 }
 
+void GameSupervisor::catchUp(Game& game) {
+    if (!stored_ || !game.held) return;
+    const auto current = stored_(game.binding.profile, std::nullopt);
+    if (current && current->version != game.held->version) settingsStored(game.binding.profile);
+}
+
 void GameSupervisor::recordApplied(const Game& game) const {
     const QJsonObject record{
         {"appliedVersion", game.appliedVersion ? QJsonValue(*game.appliedVersion) : QJsonValue()},
