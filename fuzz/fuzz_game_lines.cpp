@@ -1,11 +1,14 @@
 // A game's configuration and console lines: whatever a setting holds, its
 // line is one command that sets one value, and reading the value back by the
-// game's rules gives the setting unchanged. The link's game readers take any
-// text without harm.
+// game's rules gives the setting unchanged. The configuration writer puts
+// every one of our settings on a line of its own, and the file it writes
+// reads back as those same settings (no drift). The console line check lets
+// no second line through. The link's game readers take any text without harm.
 #include "fuzz_main.h"
 
 #include "link/game_messages.h"
 #include "remote/games/console_line.h"
+#include "remote/games/settings_mapping.h"
 
 namespace {
 
@@ -61,6 +64,25 @@ QString check(const QString& text) {
         if (!text.contains(u'\n') && !text.contains(u'\r') && value != text)
             return QStringLiteral("the game would read another value: ") + value;
     }
+    // The whole configuration from settings holding the text in each text the game takes.
+    jexremote::games::GameDefinition definition;
+    definition.settings = {
+        plain, motd, number, {.setting = "Password", .variable = "password", .maxBytes = 31}};
+    kdrsm::model::ServerSettings settings;
+    for (const int field : {0, 3, 13}) settings.fields[static_cast<size_t>(field)] = text;
+    settings.fields[4] = QStringLiteral("15");
+    const auto mapped = jexremote::games::configurationLines(definition, settings);
+    if (mapped.lines.size() + mapped.problems.size() != definition.settings.size())
+        return QStringLiteral("a setting neither written nor refused");
+    const QByteArray file = (mapped.lines.join(u'\n') + u'\n').toUtf8();
+    if (file.count('\n') != mapped.lines.size())
+        return QStringLiteral("a configuration line split in two: ") + mapped.lines.join(u'|');
+    if (!jexremote::games::drift(definition, file, settings).isEmpty())
+        return QStringLiteral("the written file reads back otherwise: ") + QString::fromUtf8(file);
+
+    if (jexremote::games::commandLineFault(text).isEmpty() &&
+        (text.contains(u'\n') || text.contains(u'\r')))
+        return QStringLiteral("a console line with a second line let through");
     return {};
 }
 

@@ -22,7 +22,15 @@
 // with "pending": "restart"|"stop" while a "when": "empty" action waits, and
 // "applyProblems": [{"setting": CAPTION, "reason": TEXT}] and "drift": [CAPTION, ...]
 // when there are any. S is one of stopped, starting, running, stopping,
-// crashed, failed. Readers answer nothing for a message not of their kind or
+// crashed, failed. appliedVersion is the stored settings version the game
+// holds: the one it was started with (null when auto-load was off and its
+// configuration file is not ours), then each one given to it live after an
+// update. restartNeeded: captions of stored changes it takes only at a
+// restart (its configuration file holds them already). applyProblems: the
+// settings the game refused or changed (clamped, read back otherwise) at the
+// last apply, or that could not be passed as one value. drift: our settings
+// a configuration file changed by someone else held otherwise; a copy of
+// that file is kept beside it. Readers answer nothing for a message not of their kind or
 // out of its bounds.
 
 #include <QList>

@@ -15,7 +15,6 @@
 #include "remote/audit/audit_log.h"
 #include "remote/audit/settings_history.h"
 #include "remote/games/game_supervisor.h"
-#include "remote/games/settings_mapping.h"
 #include "remote/net/link_server.h"
 #include "remote/net/token_file_edit.h"
 #include "remote/net/token_file_watch.h"
@@ -111,13 +110,13 @@ bool RemoteService::start(QString* error) {
     LinkServer::Handlers handlers{
         [this](const jexlink::Envelope& request, const jexlink::Welcome& who) {
             auto served = manager_->answer(request, who);
-            if (served.changed) passSecrets(served.changed->profile);
+            if (served.changed) settingsStored(served.changed->profile);
             return served;
         },
         [this](int profile) { return manager_->history(profile); },
         [this](int profile, qint64 version, const jexlink::Welcome& who) {
             auto served = manager_->revert(profile, version, who);
-            if (served.changed) passSecrets(served.changed->profile);
+            if (served.changed) settingsStored(served.changed->profile);
             return served;
         },
         [this](int profile, qint64 version) { return keptSettings(profile, version); },
@@ -150,21 +149,31 @@ bool RemoteService::openGames(QString* error) {
     for (const QString& problem : std::as_const(problems))
         qCWarning(lcRemote).noquote() << "game definition left out:" << problem;
     games_ = std::make_unique<games::GameSupervisor>(options_.stateDir, std::move(definitions));
-    // With auto-load on, a start writes the stored settings into the game's configuration.
-    games_->setStartSettings([this](int profile, const games::GameDefinition& definition)
-                                 -> std::optional<games::GameSupervisor::StartSettings> {
-        const auto settings = store_->settings(profile);
-        if (!settings || !settings->autoLoad) return std::nullopt;
-        const auto mapped = games::configurationLines(definition, *settings);
-        for (const auto& problem : mapped.problems)
-            qCWarning(lcRemote).noquote() << "profile" << profile << ": setting" << problem.setting
-                                          << "left out:" << problem.reason;
-        return games::GameSupervisor::StartSettings{mapped.lines,
-                                                    history_->currentVersion(profile)};
+    games_->setStoredSettings([this](int profile, std::optional<qint64> version)
+                                  -> std::optional<games::GameSupervisor::StoredSettings> {
+        if (!version) {
+            const auto settings = store_->settings(profile);
+            if (!settings) return std::nullopt;
+            return games::GameSupervisor::StoredSettings{*settings,
+                                                         history_->currentVersion(profile)};
+        }
+        const auto kept = history_->versions().load(profile, *version);
+        if (const auto* stored = std::get_if<StoredVersion>(&kept))
+            return games::GameSupervisor::StoredSettings{stored->settings, *version};
+        return std::nullopt;
     });
     if (!games_->open(error)) return false;
     for (const int profile : store_->profiles()) passSecrets(profile);
     return true;
+}
+
+void RemoteService::settingsStored(int profile) {
+    passSecrets(profile);
+    // The answer goes first; the game gets the settings after it.
+    if (games_)
+        QMetaObject::invokeMethod(
+            games_.get(), [games = games_.get(), profile] { games->settingsStored(profile); },
+            Qt::QueuedConnection);
 }
 
 void RemoteService::passSecrets(int profile) {

@@ -93,6 +93,7 @@ private:
     bool openGames(QString* error);
     LinkHandlers gameHandlers(LinkHandlers handlers);
     // The server's passwords, for its game to mask in its output.
+    void settingsStored(int profile);
     void passSecrets(int profile);
     // Writes the audit record of an operator's action on a game; the reason when it cannot.
     QString audit(int profile, const jexlink::Welcome& who, const QString& kind,

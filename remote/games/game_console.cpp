@@ -20,6 +20,11 @@ GameConsole::GameConsole(quint16 port, QString password, QObject* parent)
     });
 }
 
+GameConsole::~GameConsole() {
+    socket_.disconnect(this);
+    socket_.abort();
+}
+
 void GameConsole::open() {
     closed_ = false;
     socket_.connectToHost(QHostAddress::LocalHost, port_);

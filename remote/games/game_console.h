@@ -16,6 +16,9 @@ class GameConsole : public QObject {
     Q_OBJECT
 public:
     GameConsole(quint16 port, QString password, QObject* parent = nullptr);
+    // Closes a connection still open without telling anyone: the socket's own
+    // end would otherwise call back into a console half torn down.
+    ~GameConsole() override;
 
     // Connects to 127.0.0.1:port and logs in.
     void open();

@@ -74,6 +74,7 @@ QString GameRunner::filled(QString text) const {
 
 bool GameRunner::writeConfig(QString* reason) {
     QStringList lines;
+    QStringList variables;
     for (const auto& [variable, value] : definition_.fixedLines) {
         // Every value is quoted, the definition's own and the filled-in ones alike.
         const SettingMapping mapping{.setting = {}, .variable = variable};
@@ -84,15 +85,13 @@ bool GameRunner::writeConfig(QString* reason) {
             return false;
         }
         lines << variable + u' ' + *quoted;
+        variables << variable;
     }
-    lines << settingLines_;
-    const QString path = QDir(place_.folder).filePath(definition_.configFile);
-    if (const auto failure =
-            jex::fs::writeFileDurably(path, (lines.join(u'\n') + u'\n').toUtf8())) {
-        *reason = failure->text;
-        return false;
-    }
-    return true;
+    const ConfigWrite written = writeConfiguration(place_.folder, definition_.configFile, lines,
+                                                   variables, settingLines_, settingsVersion_);
+    if (configWatch_) configWatch_(written);
+    if (!written.ok) *reason = written.reason;
+    return written.ok;
 }
 
 void GameRunner::finishStart(bool ok, const QString& reason) {

@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 
+#include "remote/games/config_file.h"
 #include "remote/games/game_definition.h"
 #include "remote/games/game_output.h"
 #include "remote/games/game_process.h"
@@ -61,9 +62,20 @@ public:
     // False when it could not be sent (then the stop goes on to the signal).
     void setConsoleSender(std::function<bool(const QString&)> send) { console_ = std::move(send); }
     // The lines of the configuration file written before each start, after
-    // the definition's fixed lines (the settings, masked nowhere: the file is
-    // owner-only).
-    void setSettingLines(const QStringList& lines) { settingLines_ = lines; }
+    // the definition's fixed lines (the settings of the stored `version`,
+    // masked nowhere: the file is owner-only); nothing keeps the lines the
+    // file holds (see config_file.h).
+    void setSettingLines(std::optional<QStringList> lines, std::optional<qint64> version = {}) {
+        settingLines_ = std::move(lines);
+        settingsVersion_ = version;
+    }
+    // Told of every write of the configuration file, before the game reads it.
+    void setConfigWatcher(std::function<void(const ConfigWrite&)> watch) {
+        configWatch_ = std::move(watch);
+    }
+    // Writes the configuration file now (a start does so first); false, with
+    // the reason, when it could not.
+    bool writeConfig(QString* reason);
     // The server's passwords, masked in its output from now on (the console
     // password always is).
     void setSecrets(const QStringList& secrets);
@@ -103,7 +115,6 @@ signals:
 private:
     void setState(GameState state);
     void finishStart(bool ok, const QString& reason);
-    bool writeConfig(QString* reason);
     void launch();
     void processEnded(std::optional<int> waitStatus);
     void concludeEnd(std::optional<int> waitStatus);
@@ -117,7 +128,9 @@ private:
     RunnerPlace place_;
     CrashPolicy policy_;
     std::function<bool(const QString&)> console_;
-    QStringList settingLines_;
+    std::optional<QStringList> settingLines_;
+    std::optional<qint64> settingsVersion_;
+    std::function<void(const ConfigWrite&)> configWatch_;
     QStringList secrets_;
     GameOutput output_;
     GameState state_ = GameState::Stopped;

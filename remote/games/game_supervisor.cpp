@@ -10,6 +10,7 @@
 #include "remote/games/console_line.h"
 #include "remote/games/game_console.h"
 #include "remote/games/game_output.h"
+#include "remote/games/settings_mapping.h"
 
 namespace jexremote::games {
 
@@ -52,14 +53,6 @@ std::map<QString, GameDefinition> readDefinitions(const QString& folder, QString
     return out;
 }
 
-struct GameSupervisor::Game {
-    GameBinding binding;
-    std::unique_ptr<GameRunner> runner;
-    std::unique_ptr<GameConsole> console;
-    QStringList secrets;
-    std::optional<qint64> appliedVersion;  // the stored version it was started with
-};
-
 GameSupervisor::GameSupervisor(QString stateFolder, std::map<QString, GameDefinition> definitions,
                                QObject* parent)
     : QObject(parent), stateFolder_(std::move(stateFolder)), definitions_(std::move(definitions)) {}
@@ -91,8 +84,13 @@ bool GameSupervisor::open(QString* error) {
         game->runner = std::make_unique<GameRunner>(found->second, place);
         game->runner->setCrashPolicy(policy_);
         Game* raw = game.get();
+        raw->runner->setConfigWatcher(
+            [this, raw](const ConfigWrite& written) { configurationWritten(*raw, written); });
         connect(game->runner.get(), &GameRunner::changed, this, [this, raw] {
-            if (raw->runner->state() == GameState::Running && !raw->console) watchConsole(*raw);
+            if (raw->runner->state() == GameState::Running && !raw->console) {
+                watchConsole(*raw);
+                catchUp(*raw);
+            }
             if (raw->runner->state() != GameState::Running &&
                 raw->runner->state() != GameState::Stopping)
                 raw->console.reset();
@@ -102,7 +100,11 @@ bool GameSupervisor::open(QString* error) {
             game->runner.get(), &GameRunner::printed, this,
             [this, raw](const QStringList& lines) { emit printed(raw->binding.profile, lines); });
         games_.emplace(binding.profile, std::move(game));
-        if (raw->runner->attach()) watchConsole(*raw);
+        // Found running: its console is opened as it turns running.
+        if (raw->runner->attach()) {
+            readApplied(*raw);
+            catchUp(*raw);
+        }
     }
     return true;
 }
@@ -131,6 +133,9 @@ jexlink::GameStatus GameSupervisor::statusOf(const Game& game) const {
     if (runner.process()) status.since = runner.toJson().value(QStringLiteral("since")).toString();
     status.restarts = runner.restarts();
     status.appliedVersion = game.appliedVersion;
+    status.restartNeeded = game.restartNeeded;
+    status.applyProblems = game.applyProblems;
+    status.drift = game.drift;
     status.lastExit = runner.state() == GameState::Failed && !runner.reason().isEmpty()
                           ? runner.reason()
                           : runner.lastExit();
@@ -168,11 +173,15 @@ void GameSupervisor::control(int profile, const QString& action, ControlDone don
     if (action == u"start") {
         if (runner->state() == GameState::Running) return answer(true, {});
         Game& game = *found->second;
-        const auto settings =
-            startSettings_ ? startSettings_(profile, definitions_.at(game.binding.definition))
-                           : std::nullopt;
-        runner->setSettingLines(settings ? settings->lines : QStringList());
-        game.appliedVersion = settings ? std::optional<qint64>(settings->version) : std::nullopt;
+        const auto stored = stored_ ? stored_(profile, std::nullopt) : std::nullopt;
+        if (stored && stored->settings.autoLoad) {
+            const auto mapped =
+                configurationLines(definitions_.at(game.binding.definition), stored->settings);
+            logProblems(profile, mapped.problems);
+            runner->setSettingLines(mapped.lines, stored->version);
+        } else {
+            runner->setSettingLines(std::nullopt);
+        }
         // One answer, when this start is over one way or the other.
         auto* once = new QObject(this);
         connect(runner, &GameRunner::started, once, [answer, once](bool ok, const QString& reason) {
@@ -235,10 +244,6 @@ QString GameSupervisor::masked(int profile, const QString& line) const {
         found->second->secrets + QStringList{found->second->runner->place().consolePassword};
     return GameOutput::masked(line, secrets,
                               GameOutput::secretVariablePattern(definition.secretVariables));
-}
-
-void GameSupervisor::setStartSettings(StartSettingsSource source) {
-    startSettings_ = std::move(source);
 }
 
 }  // namespace jexremote::games

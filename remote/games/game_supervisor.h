@@ -3,26 +3,29 @@
 // the profiles bound to them, a runner and a console for each, and the
 // actions operators ask for. Each game runs in DIR/games/profile-N/, owner-
 // only, with a console password made up here and never shown. At start every
-// game an earlier manager left running is found again and goes on.
+// game an earlier manager left running is found again and goes on. Our
+// settings reach the games through it (game_supervisor_settings.cpp).
 //
 // Widget-free and socket-free towards the operators: the link server asks it
 // and forwards what it says (game changes, output lines) to its connections.
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <map>
 #include <memory>
 
+#include "exchange/model/server_settings.h"
 #include "link/game_messages.h"
+#include "remote/games/console_apply.h"
 #include "remote/games/game_bindings.h"
+#include "remote/games/game_console.h"
 #include "remote/games/game_definition.h"
 #include "remote/games/game_runner.h"
 
 namespace jexremote::games {
-
-class GameConsole;
 
 // The definitions in `folder` (NAME.json each), by name; a file that breaks a
 // rule is left out and named in `problems` ("FILE: reason").
@@ -60,30 +63,60 @@ public:
     // console line that goes anywhere but the game.
     QString masked(int profile, const QString& line) const;
 
-    // What a start writes into the game's configuration: the lines and the
-    // stored version they come from; nothing to leave the configuration as it is.
-    struct StartSettings {
-        QStringList lines;
+    // A profile's stored settings: its current ones (no version), or those
+    // of a kept version; nothing when they cannot be had.
+    struct StoredSettings {
+        kdrsm::model::ServerSettings settings;
         qint64 version = 0;
     };
-    using StartSettingsSource =
-        std::function<std::optional<StartSettings>(int profile, const GameDefinition& definition)>;
-    void setStartSettings(StartSettingsSource source);
+    using StoredSource =
+        std::function<std::optional<StoredSettings>(int profile, std::optional<qint64> version)>;
+    // With auto-load on, a start writes the current ones into the game's
+    // configuration first; updates are compared with what the game holds.
+    void setStoredSettings(StoredSource source);
+    // The profile's stored settings changed (an update, a revert): a running
+    // game gets what changed, live, and is asked to confirm it; a restart-
+    // only setting is listed in restartNeeded. A stopped game gets nothing.
+    void settingsStored(int profile);
 
 signals:
     void gameChanged(const jexlink::GameStatus& game);
     void printed(int profile, const QStringList& lines);
 
 private:
-    struct Game;
+    struct Game {
+        GameBinding binding;
+        std::unique_ptr<GameRunner> runner;
+        std::unique_ptr<GameConsole> console;
+        QStringList secrets;
+        std::optional<qint64> appliedVersion;  // the stored version the game holds
+        // Of our settings: what the game holds as far as we know (updates are
+        // compared with it), and what it was started with (restart-only
+        // settings are); each with its stored version.
+        std::optional<StoredSettings> held;
+        std::optional<StoredSettings> startedWith;
+        QStringList restartNeeded;
+        QList<jexlink::ApplyProblem> applyProblems;
+        QStringList drift;
+        QPointer<ConsoleApply> applying;
+        bool applyAgain = false;  // stored again while applying
+        bool updating = false;    // the configuration is written for an update, not a start
+    };
     void watchConsole(Game& game);
+    void configurationWritten(Game& game, const ConfigWrite& written);
+    void recordApplied(const Game& game) const;
+    void readApplied(Game& game);
+    // Settings stored while the game was starting, or while no manager ran,
+    // go to it live once it runs.
+    void catchUp(Game& game);
+    static void logProblems(int profile, const QList<jexlink::ApplyProblem>& problems);
     jexlink::GameStatus statusOf(const Game& game) const;
 
     QString stateFolder_;
     std::map<QString, GameDefinition> definitions_;
     std::map<int, std::unique_ptr<Game>> games_;
     CrashPolicy policy_;
-    StartSettingsSource startSettings_;
+    StoredSource stored_;
 };
 
 }  // namespace jexremote::games

@@ -71,6 +71,8 @@ LiveChange liveChange(const GameDefinition& definition, const kdrsm::model::Serv
         if (const auto line = settingLine(mapping, now, &reason)) {
             out.lines << *line;
             out.variables << mapping.variable;
+            out.captions << captionOf(mapping.setting);
+            out.expected << plainValue(line->mid(mapping.variable.size() + 1));
         } else {
             out.problems.append({captionOf(mapping.setting), reason});
         }

@@ -28,6 +28,8 @@ MappedLines configurationLines(const GameDefinition& definition,
 struct LiveChange {
     QStringList lines;          // for the game's console, now
     QStringList variables;      // read back afterwards, in the same order
+    QStringList captions;       // of each variable's setting
+    QStringList expected;       // what each variable holds once the line is taken
     QStringList restartNeeded;  // captions of changed settings the game takes at a start only
     QList<jexlink::ApplyProblem> problems;
 };

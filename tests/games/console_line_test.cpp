@@ -40,6 +40,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, SettingLine, ::testing::Values(
     LineCase{"QuoteEndsNothing", &kName, R"(a" ; shutdown)", R"(sv_name "a\" ; shutdown")", ""},
     LineCase{"BackslashBeforeQuote", &kName, R"(a\";x)", R"(sv_name "a\\\";x")", ""},
     LineCase{"SemicolonAndHash", &kName, "x;echo #1", R"(sv_name "x;echo #1")", ""},
+    LineCase{"HashFirstIsNoComment", &kName, "#x", R"(sv_name "#x")", ""},
+    LineCase{"TrailingBackslashKeepsTheClosingQuote", &kName, "a\\", R"(sv_name "a\\")", ""},
+    LineCase{"QuoteThenLineBreakThenCommand", &kMotd, "\"\nshutdown",
+             R"(sv_motd "\"\\nshutdown")", ""},
     LineCase{"LineBreakAsTheGamesEscape", &kMotd, "one\ntwo", R"(sv_motd "one\\ntwo")", ""},
     LineCase{"CrLfIsOneBreak", &kMotd, "one\r\ntwo\rthree", R"(sv_motd "one\\ntwo\\nthree")", ""},
     LineCase{"LineBreakWhereNoEscape", &kName, "a\nshutdown", "",
@@ -74,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandLine, ::testing::Values(
     CommandCase{"Say", "say hello", ""},
     CommandCase{"Blank", "   ", "the command is empty"},
     CommandCase{"SecondLine", "say hi\nshutdown", "the command holds a control character"},
+    CommandCase{"CarriageReturn", "say hi\rshutdown", "the command holds a control character"},
     CommandCase{"LongestTaken", QString(256, 'a'), ""},
     CommandCase{"OneTooLong", QString(257, 'a'), "the command is longer than 256 characters"}),
     [](const auto& info) { return info.param.name; });

@@ -78,7 +78,7 @@ TEST_F(Runner, ReadyLineMakesItRunningAndAStopLeavesNoProcess) {
 
 TEST_F(Runner, ConfigurationWrittenOwnerOnlyWithEveryValueQuoted) {
     auto game = runner("echo ready; exec sleep 60");
-    game->setSettingLines({QStringLiteral("sv_name \"Lobby\"")});
+    game->setSettingLines(QStringList{QStringLiteral("sv_name \"Lobby\"")});
     ASSERT_TRUE(startsReady(*game));
     QFile config(dir_.filePath("game-0/game.cfg"));
     ASSERT_TRUE(config.open(QIODevice::ReadOnly));

@@ -57,6 +57,8 @@ TEST(SettingsMapping, UpdateGoesLiveOrWaitsForARestart) {
     LiveChange change = liveChange(definition, lobby(), after);
     EXPECT_EQ(change.lines, (QStringList{R"(sv_name "Night \"Ops\"")", "sv_max_clients 8"}));
     EXPECT_EQ(change.variables, (QStringList{"sv_name", "sv_max_clients"}));
+    EXPECT_EQ(change.captions, (QStringList{"Name", "Max Players"}));
+    EXPECT_EQ(change.expected, (QStringList{R"(Night "Ops")", "8"}));  // as the game shows them
     EXPECT_TRUE(change.restartNeeded.isEmpty());
 
     definition.settings[1].live = false;  // a game that takes its player count at a start only

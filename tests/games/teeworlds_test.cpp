@@ -47,7 +47,7 @@ TEST(Teeworlds, ReadyCommandedMaskedAndShutDown) {
     GameRunner game(definition, {0, dir.filePath("game-0"), freeUdpPort(), consolePort,
                                  QStringLiteral("c0ns0le-pw")});
     game.setSecrets({QStringLiteral("hunter2")});
-    game.setSettingLines({QStringLiteral("sv_name \"Lobby; shutdown\"")});
+    game.setSettingLines(QStringList{QStringLiteral("sv_name \"Lobby; shutdown\"")});
     QSignalSpy started(&game, &GameRunner::started);
     game.start();
     ASSERT_TRUE(started.wait(30000));

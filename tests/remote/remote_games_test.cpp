@@ -3,92 +3,15 @@
 // the passwords masked, and still running, same pid, after jexremote is killed.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QUdpSocket>
 
-#include <signal.h>
-
+#include "game_remote.h"
 #include "link/game_messages.h"
-#include "remote_fixture.h"
 
 namespace {
 
 using namespace jextest;
-
-const QString kAnaToken = QStringLiteral("ana-token-0123456789abcdef");
-// lee lacks the control of game servers; ana has it from the ninth field.
-const QByteArray kTeamTokens = kRootLine + kLeeLine + kAnaToken.toUtf8() + " ana 0 0 0 0 0 0 1\n";
-const QString kServerPassword = QStringLiteral("s3rverPW77");
-const QString kTypedPassword = QStringLiteral("typedPW4242");
-
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
-// The message with this id among what the client received, waiting for it.
-QString answerTo(Client& client, qint64 id, int waitMs = 30000) {
-    QString found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(client.received))
-                if (QJsonDocument::fromJson(message.toUtf8()).object().value("id").toInteger(-1) ==
-                    id)
-                    found = message;
-            return !found.isEmpty() || client.closed;
-        },
-        waitMs);
-    return found;
-}
-
-// Alive, not a zombie waiting for a parent to reap it.
-bool processExists(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (pid <= 0 || !stat.open(QIODevice::ReadOnly)) return false;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
-}
-
-struct GameRemote {
-    TempHost host;
-    QString state = host.path(QStringLiteral("state"));
-    RemoteProgram program;
-    qint64 gamePid = 0;  // killed at the end should a test stop half-way
-
-    GameRemote() {
-        QByteArray text = stateText();
-        text.replace("Password=\n", "Password=" + kServerPassword.toUtf8() + "\n");
-        text.replace("AutoLoad=0", "AutoLoad=1");
-        host.write(QStringLiteral("state/server-0.ini"), text);
-        writeTokenFile(host, kTeamTokens);
-    }
-    ~GameRemote() {
-        program.stop();
-        if (processExists(gamePid)) ::kill(pid_t(gamePid), SIGKILL);
-    }
-    // jexremote with these options after --state-dir; its exit status and what it wrote.
-    std::pair<int, QString> run(const QStringList& options) {
-        QProcess process;
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                      QStringList{QStringLiteral("--state-dir"), state} + options);
-        process.waitForFinished(kRemoteWaitMs);
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError() +
-                                                      process.readAllStandardOutput())};
-    }
-    bool serve() {
-        return program.start({QStringLiteral("--state-dir"), state, QStringLiteral("--token-file"),
-                              host.path(QStringLiteral("tokens"))});
-    }
-};
-
-bool teeworldsInstalled() {
-    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
-}
 
 TEST(RemoteGames, SetGameBindsKnownDefinitionsToServedProfilesOnly) {
     struct Row {
@@ -248,6 +171,7 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(games && games->second.size() == 1);
     EXPECT_EQ(games->second.at(0).state, QStringLiteral("running"));
     EXPECT_EQ(games->second.at(0).pid, std::optional<qint64>(remote.gamePid));
+    EXPECT_EQ(games->second.at(0).appliedVersion, std::optional<qint64>(1));  // kept in its folder
 
     again.socket.sendTextMessage(
         jexlink::controlRequestMessage({6, 0, QStringLiteral("stop"), false}));

@@ -1,0 +1,124 @@
+#pragma once
+// A jexremote program with a state folder whose profile 0 can run a real
+// Teeworlds server, and what the game tests ask of it.
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QUdpSocket>
+
+#include <signal.h>
+
+#include <functional>
+
+#include "link/game_messages.h"
+#include "remote_fixture.h"
+
+namespace jextest {
+
+inline const QString kAnaToken = QStringLiteral("ana-token-0123456789abcdef");
+// lee lacks the control of game servers; ana has it from the ninth field.
+inline const QByteArray kTeamTokens =
+    kRootLine + kLeeLine + kAnaToken.toUtf8() + " ana 0 0 0 0 0 0 1\n";
+inline const QString kServerPassword = QStringLiteral("s3rverPW77");
+inline const QString kTypedPassword = QStringLiteral("typedPW4242");
+
+inline quint16 freeUdpPort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+// The message with this id among what the client received, waiting for it.
+inline QString answerTo(Client& client, qint64 id, int waitMs = 30000) {
+    QString found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& message : std::as_const(client.received))
+                if (QJsonDocument::fromJson(message.toUtf8()).object().value("id").toInteger(-1) ==
+                    id)
+                    found = message;
+            return !found.isEmpty() || client.closed;
+        },
+        waitMs);
+    return found;
+}
+
+// Alive, not a zombie waiting for a parent to reap it.
+inline bool processExists(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+struct GameRemote {
+    TempHost host;
+    QString state = host.path(QStringLiteral("state"));
+    RemoteProgram program;
+    qint64 gamePid = 0;  // killed at the end should a test stop half-way
+    QString games;       // the definitions folder, when not the shipped one
+
+    GameRemote() {
+        QByteArray text = stateText();
+        text.replace("Password=\n", "Password=" + kServerPassword.toUtf8() + "\n");
+        text.replace("AutoLoad=0", "AutoLoad=1");
+        host.write(QStringLiteral("state/server-0.ini"), text);
+        writeTokenFile(host, kTeamTokens);
+    }
+    ~GameRemote() {
+        program.stop();
+        if (processExists(gamePid)) ::kill(pid_t(gamePid), SIGKILL);
+    }
+    // jexremote with these options after --state-dir; its exit status and what it wrote.
+    std::pair<int, QString> run(const QStringList& options) {
+        QProcess process;
+        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
+                      QStringList{QStringLiteral("--state-dir"), state} + options + gamesOption());
+        process.waitForFinished(kRemoteWaitMs);
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError() +
+                                                      process.readAllStandardOutput())};
+    }
+    bool serve() {
+        return program.start(QStringList{QStringLiteral("--state-dir"), state,
+                                         QStringLiteral("--token-file"),
+                                         host.path(QStringLiteral("tokens"))} +
+                             gamesOption());
+    }
+    // A definitions folder of the test's own: the shipped Teeworlds one with `change` made.
+    void useDefinition(const std::function<void(QJsonObject&)>& change) {
+        QFile shipped(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
+        EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
+        QJsonObject definition = QJsonDocument::fromJson(shipped.readAll()).object();
+        change(definition);
+        host.write(QStringLiteral("games/teeworlds.json"), QJsonDocument(definition).toJson());
+        games = host.path(QStringLiteral("games"));
+    }
+    // Binds profile 0 on a free port, serves it and starts its game through
+    // `client` (welcomed as root); the port, or 0 when any step failed.
+    quint16 startGame(Client& client) {
+        const quint16 port = freeUdpPort();
+        if (run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
+                 QString::number(port)})
+                    .first != 0 ||
+            !serve() || !client.welcomed(program.url, kRootToken))
+            return 0;
+        client.socket.sendTextMessage(
+            jexlink::controlRequestMessage({9000, 0, QStringLiteral("start"), false}));
+        const auto started = jexlink::readControlAnswer(answerTo(client, 9000));
+        EXPECT_TRUE(started && started->second.ok)
+            << (started ? started->second.reason.toStdString() : "no answer");
+        return started && started->second.ok ? port : 0;
+    }
+    QStringList gamesOption() const {
+        return games.isEmpty() ? QStringList() : QStringList{QStringLiteral("--games"), games};
+    }
+};
+
+inline bool teeworldsInstalled() {
+    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
+}
+
+}  // namespace jextest
