@@ -32,6 +32,7 @@
 #include <functional>
 #include <optional>
 
+#include "link/game_messages.h"
 #include "link/link_messages.h"
 
 namespace jexhost {
@@ -77,7 +78,10 @@ public:
     void send(const QString& request, ReplyCallback onReply);
     // Sends the message `compose` makes; `onReply` gets the whole answer
     // message with its id, or an empty text and the failure, as a request.
-    void sendMessage(const ComposeMessage& compose, ReplyCallback onReply);
+    // `timeoutMs` above 0 replaces the link's own timeout for this message,
+    // 0 sets none (an answer that comes when a game empties; a link that
+    // goes down still answers it empty).
+    void sendMessage(const ComposeMessage& compose, ReplyCallback onReply, int timeoutMs = -1);
     // Opens the link now (or after the current wait) without a request.
     void open();
     // Opens a closed link at once, skipping the wait after failures.
@@ -114,6 +118,10 @@ signals:
     void down(const QString& reason);
     // The remote side stored a change someone else made to a server's settings.
     void changed(const jexlink::ChangedNotice& notice);
+    // The remote side's unasked word on a game: its GAME changed.
+    void gamePushed(const jexlink::GameStatus& game);
+    // New lines of a game's output, while this link follows it.
+    void outputPushed(int profile, const QStringList& lines);
 
 private:
     enum class State { Closed, Connecting, Handshaking, Ready };
@@ -122,7 +130,8 @@ private:
         QTimer* deadline = nullptr;
         bool whole = false;  // the callback takes the whole answer message
     };
-    void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole);
+    void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole,
+                 int timeoutMs = -1);
     void openNow();
     void onConnected();
     void refusedAtLogin();

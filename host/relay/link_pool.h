@@ -44,7 +44,7 @@ public:
               ReplyCallback onReply);
     // The same for another link message (see RemoteLink::sendMessage).
     void sendMessage(const QString& remote, const QString& tokenFile, const ComposeMessage& compose,
-                     ReplyCallback onReply);
+                     ReplyCallback onReply, int timeoutMs = -1);
     // Opens the link when it is closed: at once (Retry), or after the wait
     // that follows failures.
     void open(const QString& remote, const QString& tokenFile, bool atOnce);
@@ -60,6 +60,9 @@ signals:
     void welcomed(const QString& key, const jexlink::Welcome& welcome);
     // A change someone else stored, as that link's remote side reported it.
     void changed(const QString& key, const jexlink::ChangedNotice& notice);
+    // A game's GAME, and new lines of its output, as that link's remote side pushed them.
+    void gamePushed(const QString& key, const jexlink::GameStatus& game);
+    void outputPushed(const QString& key, int profile, const QStringList& lines);
 
 private:
     // A refused link waits for its token file to change (or for Retry): then
