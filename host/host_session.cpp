@@ -73,6 +73,7 @@ bool HostSession::start(QString* error) {
     servers_ = std::make_unique<servers::ServerListModel>();
     servers_->setServers(read.servers);
     traffic_ = std::make_unique<traffic::TrafficModel>();
+    traffic_->useLedger(&ledger_, [this](const QString& name) { return idOfName(name); });
 
     links_ = std::make_unique<LinkPool>(options_.timeoutMs, options_.keepAliveMs);
     if (!startEmbeddedRemote(read.servers, error)) return false;
@@ -88,7 +89,7 @@ bool HostSession::start(QString* error) {
 
     router_ = std::make_unique<RequestRouter>(*links_, traffic_.get(), serversFile_);
     router_->setServers(read.servers);
-    router_->setBaseLookup([this](const QString& id) { return handedVersion(id); });
+    router_->setBaseLookup([this](const QString& id) { return ledger_.version(id); });
     // Added servers are routed at once; edits and removals see serversEdited.
     connect(servers_.get(), &QAbstractItemModel::modelReset, this, [this] {
         router_->setServers(servers_->servers());
@@ -175,9 +176,7 @@ void HostSession::serversEdited(const QString& changedId) {
     if (changedId.isEmpty()) return;
     if (changedId == openId_) closePanel();
     // What was handed from its old remote says nothing of its new one.
-    handed_.remove(changedId);
-    changedVersion_.remove(changedId);
-    noticesSince_.remove(changedId);
+    ledger_.forget(changedId);
     servers_->setChangeMark(changedId, {});
     // Its token file may have changed: the next use reads it again.
     if (const auto changed = server(changedId)) links_->forget(linkKey(*changed));
@@ -245,8 +244,10 @@ void HostSession::finishOpen() {
     const auto entry = server(openId_);
     if (!entry || !openPlugin_) return;
     const RemoteLink* link = links_->find(linkKey(*entry));
-    granted_ = link && link->isReady() && link->welcome() ? *link->welcome() : nothingGranted();
-    openPlugin_->setPrivileges(*granted_);
+    const jexlink::Welcome granted =
+        link && link->isReady() && link->welcome() ? *link->welcome() : nothingGranted();
+    ledger_.grant(openId_, granted);
+    openPlugin_->setPrivileges(granted);
     openPlugin_->loadInterface(entry->profile, place_.handle, entry->tag,
                                pixelsToTwips(place_.pixels.height(), place_.dpiY),
                                pixelsToTwips(place_.pixels.width(), place_.dpiX));
@@ -272,10 +273,10 @@ void HostSession::retry(const QString& id) {
 void HostSession::closePanel() {
     if (openPlugin_ && !awaitingWelcome_) openPlugin_->hideInterface();
     openPlugin_ = nullptr;
+    ledger_.revoke(openId_);
     openId_.clear();
     openFailure_.clear();
     awaitingWelcome_ = false;
-    granted_.reset();
     setPanelState(PanelState::Closed);
 }
 
@@ -317,12 +318,12 @@ void HostSession::deliver(const QString& serverId, const QString& command,
     const bool settings = command == kdrsm::wire::kGetSettings && !answer.text.isEmpty() &&
                           answer.text != jexremote::kFailedAnswer;
     if (settings) {
-        settingsHanded(serverId, answer);
+        if (ledger_.handed(serverId, answer)) servers_->setChangeMark(serverId, {});
         setPanelState(PanelState::Shown);
     } else if (command == kdrsm::wire::kGetSettings) {
         setPanelState(stateAfter(failure));
     } else if (command == kdrsm::wire::kSetSettings) {
-        updateHanded(serverId, answer);
+        ledger_.stored(serverId, answer);
     }
     starved_ = answer.text.isEmpty() || answer.text == jexremote::kFailedAnswer;
     PluginClient* plugin = openPlugin_;
@@ -341,24 +342,11 @@ void HostSession::deliver(const QString& serverId, const QString& command,
 void HostSession::applyWelcome(const QString& key, const jexlink::Welcome& welcome) {
     const auto entry = server(openId_);
     if (!entry || linkKey(*entry) != key || !openPlugin_ || awaitingWelcome_) return;
-    if (granted_ && granted_->operatorName == welcome.operatorName &&
-        granted_->superAdmin == welcome.superAdmin && granted_->privileges == welcome.privileges)
-        return;
+    const auto lowered = ledger_.grant(openId_, welcome);
+    if (!lowered) return;  // nothing changed
     qCInfo(lcHost) << "the operator's privileges changed; applying them";
-    const auto grants = [](const jexlink::Welcome& by, const QString& privilege) {
-        if (by.superAdmin) return true;
-        for (const auto& [name, value] : by.privileges)
-            if (name == privilege) return value != 0;
-        return false;
-    };
-    QStringList lowered;
-    for (const char* name : jexlink::kPrivilegeNames)
-        if (granted_ && grants(*granted_, QString::fromLatin1(name)) &&
-            !grants(welcome, QString::fromLatin1(name)))
-            lowered << QString::fromLatin1(name);
-    granted_ = welcome;
     openPlugin_->setPrivileges(welcome);
-    if (!lowered.isEmpty()) emit privilegesLowered(openId_, lowered);
+    if (!lowered->isEmpty()) emit privilegesLowered(openId_, *lowered);
 }
 
 }  // namespace jexhost

@@ -12,11 +12,12 @@
 // panel state says what the window shows instead of the form. An answer
 // meant for a server whose panel is no longer open is dropped.
 //
-// Other operators may change a server meanwhile. The session keeps, per
-// server, the settings answer it last handed to that server's panel and its
-// version: each update of the panel is sent as made from that version. A
-// change stored by someone else marks the server in the list until its panel
-// has been handed settings at least that new.
+// Other operators may change a server meanwhile. The session writes in the
+// ledger (servers/server_ledger.h), per server, the settings answer it last
+// handed to that server's panel and its version: each update of the panel is
+// sent as made from that version. A change stored by someone else marks the
+// server in the list until its panel has been handed settings at least that
+// new.
 
 #include <QHash>
 #include <QLockFile>
@@ -34,6 +35,7 @@
 #include "host/panel_state.h"
 #include "host/plugin_client.h"
 #include "host/servers/server_entry.h"
+#include "host/servers/server_ledger.h"
 
 namespace jexremote {
 class RemoteService;
@@ -110,21 +112,10 @@ public:
     // What the panel area shows in place of the form; empty while it is shown.
     QString panelStateText() const;
     // The privileges handed to the open panel (nothing while none is open).
-    const std::optional<jexlink::Welcome>& granted() const { return granted_; }
-    // The settings answer last handed to server `id`'s panel, and its version
-    // (none when the remote side sent none).
-    QString handedReply(const QString& id) const { return handed_.value(id).reply; }
-    std::optional<qint64> handedVersion(const QString& id) const {
-        return handed_.value(id).version;
-    }
-    // Whether someone else stored a change newer than what server `id`'s
-    // panel was last handed (its list mark is set).
-    bool changedSinceHanded(const QString& id) const { return changedVersion_.contains(id); }
-    // Others' changes of server `id` newer than what its panel was handed,
-    // oldest first.
-    QList<jexlink::ChangedNotice> noticesSinceHanded(const QString& id) const {
-        return noticesSince_.value(id);
-    }
+    const std::optional<jexlink::Welcome>& granted() const { return ledger_.privileges(openId_); }
+    // What the console knows of each server: what its panel was handed, the
+    // version its updates are made from, others' changes since.
+    const servers::ServerLedger& ledger() const { return ledger_; }
 
 signals:
     void panelOpened(const QString& id);
@@ -155,8 +146,8 @@ private:
     void deliver(const QString& serverId, const QString& command, const jexlink::Envelope& answer,
                  LinkFailure failure);
     void noticeCame(const QString& key, const jexlink::ChangedNotice& notice);
-    void settingsHanded(const QString& serverId, const jexlink::Envelope& answer);
-    void updateHanded(const QString& serverId, const jexlink::Envelope& answer);
+    // The id of the server named `name`; empty when there is none.
+    QString idOfName(const QString& name) const;
     void applyWelcome(const QString& key, const jexlink::Welcome& welcome);
     void linkChanged(const QString& key, const servers::LinkStatus& status);
     void setPanelState(PanelState state);
@@ -169,6 +160,7 @@ private:
     std::unique_ptr<QLockFile> rootLock_;
     std::unique_ptr<jexremote::RemoteService> embeddedRemote_;
     QSet<int> embeddedProfiles_;
+    servers::ServerLedger ledger_;  // read by the traffic view, so made before it
     std::unique_ptr<servers::ServerListModel> servers_;
     std::unique_ptr<traffic::TrafficModel> traffic_;
     catalogue::Catalogue catalogue_;
@@ -183,19 +175,10 @@ private:
     QHash<QString, QStringList> serversOfLink_;
     PluginClient* openPlugin_ = nullptr;
     PanelPlace place_;
-    bool awaitingWelcome_ = false;             // the open server's panel waits for its link
-    std::optional<jexlink::Welcome> granted_;  // what the open panel was given
+    bool awaitingWelcome_ = false;  // the open server's panel waits for its link
     PanelState panelState_ = PanelState::Closed;
     QString openFailure_;   // why no panel could be shown
     bool starved_ = false;  // the panel's last answer carried no data
-
-    struct Handed {
-        QString reply;
-        std::optional<qint64> version;
-    };
-    QHash<QString, Handed> handed_;          // by server id
-    QHash<QString, qint64> changedVersion_;  // the newest change marked, by server id
-    QHash<QString, QList<jexlink::ChangedNotice>> noticesSince_;  // by server id
 };
 
 }  // namespace jexhost

@@ -43,19 +43,16 @@ MergeReview reviewMerge(const Snapshot& base, const Snapshot& current, const Sna
                         const OthersSince& others) {
     MergeReview review;
     for (const Snapshot* side : {&base, &current, &yours})
-        if (const auto* fault = std::get_if<model::Fault>(side)) {
-            review.error = fault->setting.isEmpty()
-                               ? fault->reason
-                               : fault->setting + QStringLiteral(": ") + fault->reason;
+        if (const auto* fault = side->fault()) {
+            review.error = faultText(*fault);
             review.summary = QStringLiteral("cannot compare: ") + review.error;
             return review;
         }
-    const auto& was = std::get<model::ServerSettings>(base);
-    const auto& now = std::get<model::ServerSettings>(current);
+    const auto& was = *base.masked();
+    const auto& now = *current.masked();
     // Where both changed a setting the merge keeps the server's value, so
     // the operator's other changes are those of the merge against now.
-    const model::MergeResult merge =
-        model::mergeSettings(was, now, std::get<model::ServerSettings>(yours));
+    const model::MergeResult merge = model::mergeSettings(was, now, *yours.masked());
 
     QList<ReviewRow> rows;
     QSet<QString> conflicting;

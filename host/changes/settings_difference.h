@@ -1,17 +1,16 @@
 #pragma once
 // What a settings update changes against the settings last fetched, in the
 // form's words (see exchange/model/settings_difference.h), as the traffic
-// view, the review before an update and the console's notices show it. The
-// console keeps settings only as snapshots: every password replaced by a
-// keyed fingerprint whose key lives in this process alone, so a password
-// only ever "changed" and its text, in any encoding, is in no snapshot.
+// view, the review before an update and the console's notices show it. Both
+// sides are snapshots (see settings_snapshot.h), so a password only ever
+// "changed".
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include "exchange/model/server_settings.h"
 #include "exchange/model/settings_difference.h"
+#include "host/changes/settings_snapshot.h"
 
 namespace jexhost::changes {
 
@@ -19,15 +18,6 @@ inline const QString kNothingChanged = QStringLiteral("No settings changed");
 
 using kdrsm::model::ChangeKind;
 using kdrsm::model::SettingChange;
-
-// Settings with their passwords as fingerprints, or why they could not be read.
-using Snapshot = kdrsm::model::Read<kdrsm::model::ServerSettings>;
-
-Snapshot snapshotOf(kdrsm::model::Read<kdrsm::model::ServerSettings> settings);
-// A settings reply ("GetSettingsRem" answer).
-Snapshot snapshotOfReply(const QString& reply);
-// An update body ("SetSettingsRem" data) applied to the settings last fetched.
-Snapshot snapshotOfUpdate(const QString& body, const Snapshot& lastFetched);
 
 struct SettingsDifference {
     QString error;  // not empty: the two could not be compared, and why

@@ -42,7 +42,7 @@ void ConcurrentEdits::refetch() {
 void ConcurrentEdits::filled() {
     reset();
     const QString open = session_.openId();
-    if (session_.changedSinceHanded(open) && caughtUp_) {
+    if (session_.ledger().changedSinceHanded(open) && caughtUp_) {
         caughtUp_ = false;
         return refetch();
     }
@@ -81,7 +81,7 @@ void ConcurrentEdits::follow() {
 void ConcurrentEdits::conflicted(const QString& id, const QString& body,
                                  const QList<jexlink::Conflict>& conflicts) {
     if (id != session_.openId()) return;
-    refused_ = Refused{id, session_.handedReply(id), body};
+    refused_ = Refused{id, session_.ledger().handedReply(id), body};
     showConflicts(conflicts);
 }
 

@@ -283,10 +283,11 @@ void ConsoleWindow::setReviewUpdates(bool on) {
 // now (or with the fetch itself, when the server could not be asked).
 bool ConsoleWindow::reviewUpdate(const servers::ServerEntry& server, const QString& body,
                                  const QString& currentReply) {
-    const changes::Snapshot fetched = session_.traffic()->settingsMemory().lastFetched(server.name);
+    const servers::ServerLedger& ledger = session_.ledger();
+    const changes::Snapshot fetched = ledger.lastSeen(server.id);
     changes::Snapshot current = changes::snapshotOfReply(currentReply);
-    changes::OthersSince others{session_.noticesSinceHanded(server.id), false};
-    if (std::holds_alternative<kdrsm::model::Fault>(current)) {
+    changes::OthersSince others{ledger.noticesSinceHanded(server.id), false};
+    if (current.fault()) {
         current = fetched;
         others.unchecked = true;
     }

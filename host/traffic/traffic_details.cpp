@@ -28,15 +28,15 @@ QString restrictedNames(const QList<model::Restriction>& entries) {
     return names.join(QStringLiteral(", "));
 }
 
-QList<FieldLine> updateFields(const model::ServerSettings& settings) {
+QList<FieldLine> updateFields(const changes::Snapshot& settings) {
     QList<FieldLine> lines;
     for (int i = 0; i < model::kUpdateFieldCount; ++i)
-        lines.append({model::settingLabel(i), model::oneLine(model::shownField(
-                                                  i, settings.fields[static_cast<size_t>(i)]))});
-    lines.append({QString::fromLatin1(model::kWeaponsLabel), restrictedNames(settings.weapons)});
-    lines.append({QString::fromLatin1(model::kRolesLabel), restrictedNames(settings.roles)});
-    lines.append(
-        {QString::fromLatin1(model::kAutoLoadLabel), model::checkText(settings.autoLoad ? 1 : 0)});
+        lines.append(
+            {model::settingLabel(i), model::oneLine(model::shownField(i, settings.field(i)))});
+    lines.append({QString::fromLatin1(model::kWeaponsLabel), restrictedNames(settings.weapons())});
+    lines.append({QString::fromLatin1(model::kRolesLabel), restrictedNames(settings.roles())});
+    lines.append({QString::fromLatin1(model::kAutoLoadLabel),
+                  model::checkText(settings.autoLoad() ? 1 : 0)});
     return lines;
 }
 
@@ -60,21 +60,18 @@ RequestDetails describeRequest(const std::optional<wire::Request>& request, qsiz
     if (request->command == wire::kGetSettings) {
         details.summary = QStringLiteral("settings fetch, %1").arg(profile);
     } else if (request->command == wire::kSetSettings && update) {
-        if (const auto* fault = std::get_if<model::Fault>(update)) {
-            details.summary =
-                QStringLiteral("settings update, %1, body not readable (%2)")
-                    .arg(profile, fault->setting.isEmpty()
-                                      ? fault->reason
-                                      : fault->setting + QStringLiteral(": ") + fault->reason);
+        if (const auto* fault = update->fault()) {
+            details.summary = QStringLiteral("settings update, %1, body not readable (%2)")
+                                  .arg(profile, changes::faultText(*fault));
         } else {
-            const auto& settings = std::get<model::ServerSettings>(*update);
+            const auto weapons = update->weapons();
             const auto restricted =
-                std::count_if(settings.weapons.cbegin(), settings.weapons.cend(),
+                std::count_if(weapons.cbegin(), weapons.cend(),
                               [](const model::Restriction& weapon) { return weapon.restricted; });
             details.summary = QStringLiteral("settings update, %1, %2 restricted weapons")
                                   .arg(profile)
                                   .arg(restricted);
-            details.fields = updateFields(settings);
+            details.fields = updateFields(*update);
         }
     } else {
         // Another command's data has no known shape, so none of it is shown.

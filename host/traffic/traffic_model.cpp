@@ -91,6 +91,15 @@ QString cellText(const TrafficRow& row, TrafficModel::Column column) {
 TrafficModel::TrafficModel(int maxRows, TrafficClock clock, QObject* parent)
     : QAbstractTableModel(parent), maxRows_(std::max(1, maxRows)), clock_(std::move(clock)) {}
 
+void TrafficModel::useLedger(servers::ServerLedger* ledger, LedgerKey keyOf) {
+    ledger_ = ledger ? ledger : &ownLedger_;
+    keyOf_ = ledger ? std::move(keyOf) : LedgerKey();
+}
+
+QString TrafficModel::ledgerKey(const QString& server) const {
+    return keyOf_ ? keyOf_(server) : server;
+}
+
 quint64 TrafficModel::requestSent(const QString& server, const QString& requestText,
                                   const QString& batch) {
     TrafficRow row;
@@ -100,7 +109,7 @@ quint64 TrafficModel::requestSent(const QString& server, const QString& requestT
     const auto request = kdrsm::wire::parseRequestText(requestText);
     std::optional<changes::Snapshot> update;
     if (request && request->command == kdrsm::wire::kSetSettings) {
-        const changes::Snapshot last = settings_.lastFetched(server);
+        const changes::Snapshot last = ledger_->lastSeen(ledgerKey(server));
         update = changes::snapshotOfUpdate(request->data, last);
         row.changes = changes::compare(last, *update);
     }
@@ -147,7 +156,7 @@ bool TrafficModel::answered(quint64 id, const QString& answerText, const QString
     const TrafficRow& request = trafficRow(row);
     if (remember && request.state == TrafficState::Sent &&
         request.request.command == kdrsm::wire::kGetSettings)
-        settings_.remember(request.server, answerText);
+        ledger_->seen(ledgerKey(request.server), answerText);
     if (!conflict.isEmpty())
         return finish(row, TrafficState::Conflicted, answerText.toUtf8().size(), conflict);
     return finish(row, TrafficState::Answered, answerText.toUtf8().size(),

@@ -4,7 +4,8 @@
 // it and each outcome when it knows it; rows beyond the bound are dropped
 // oldest first. No request or answer text is kept (see traffic_details.h).
 // A settings update also shows what it changes against the settings last
-// fetched from its server, which the model remembers without passwords. A
+// seen of its server, which the model reads from the console's ledger and
+// a settings answer writes there (as snapshots, without passwords). A
 // request of a fleet batch names the batch in its details.
 
 #include <QAbstractTableModel>
@@ -16,7 +17,7 @@
 #include <optional>
 
 #include "host/changes/settings_difference.h"
-#include "host/changes/settings_memory.h"
+#include "host/servers/server_ledger.h"
 #include "host/traffic/traffic_details.h"
 
 namespace jexhost::traffic {
@@ -90,10 +91,13 @@ public:
     bool cancelled(quint64 id);
     void clear();
 
+    // The ledger the model reads and writes each server's settings last seen
+    // in, and how it finds a server there by the name its rows show. A model
+    // given none keeps its own, by that name.
+    using LedgerKey = std::function<QString(const QString& server)>;
+    void useLedger(servers::ServerLedger* ledger, LedgerKey keyOf);
+
     int maxRows() const { return maxRows_; }
-    // The settings last fetched per server, as the review before an update
-    // needs them too.
-    const changes::SettingsMemory& settingsMemory() const { return settings_; }
     const TrafficRow& trafficRow(int row) const { return rows_[static_cast<size_t>(row)]; }
     // The row of a request, or -1 when it was dropped.
     int rowOf(quint64 id) const;
@@ -106,13 +110,16 @@ public:
 
 private:
     quint64 append(TrafficRow row);
+    QString ledgerKey(const QString& server) const;
     bool finish(int row, TrafficState state, qint64 receivedBytes, const QString& answer);
 
     int maxRows_;
     TrafficClock clock_;
     quint64 nextId_ = 1;
     std::deque<TrafficRow> rows_;
-    changes::SettingsMemory settings_;
+    servers::ServerLedger ownLedger_;
+    servers::ServerLedger* ledger_ = &ownLedger_;
+    LedgerKey keyOf_;
 };
 
 // The text of a cell as the CSV file shows it (the view shows the same, but

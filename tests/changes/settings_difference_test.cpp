@@ -1,15 +1,23 @@
 // What an update changes against the settings last fetched, in the form's
 // terms; a password says "changed" and nothing else; a text that cannot be
-// read says why.
+// read says why. And the ledger that keeps, per server, the settings its
+// panel was handed, their version, the settings last seen, others' changes
+// since and the privileges in force.
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
+#include "exchange/model/settings_update.h"
 #include "host/changes/settings_difference.h"
-#include "host/changes/settings_memory.h"
+#include "host/servers/server_ledger.h"
+#include "link/privilege_names.h"
 
 namespace {
 
@@ -82,11 +90,21 @@ SettingsDifference difference(const QString& reply, const QString& body) {
 
 // Every text a snapshot holds.
 QStringList textsOf(const Snapshot& snapshot) {
-    if (const auto* fault = std::get_if<kdrsm::model::Fault>(&snapshot))
-        return {fault->setting, fault->reason};
-    const auto& settings = std::get<kdrsm::model::ServerSettings>(snapshot);
-    return QStringList(settings.fields.cbegin(), settings.fields.cend());
+    if (const auto* fault = snapshot.fault()) return {fault->setting, fault->reason};
+    QStringList texts;
+    for (int i = 0; i < kdrsm::model::kSettingCount; ++i) texts << snapshot.field(i);
+    return texts;
 }
+
+// A snapshot, whose passwords are fingerprints, turns into nothing an update
+// body is made from.
+template <typename T>
+concept ReadWhole = requires(const T& snapshot) {
+    std::get<kdrsm::model::ServerSettings>(snapshot);
+};
+static_assert(!ReadWhole<Snapshot>);
+static_assert(!std::is_convertible_v<Snapshot, kdrsm::model::ServerSettings>);
+static_assert(!std::is_invocable_v<decltype(&kdrsm::model::updateBody), Snapshot>);
 
 class Difference : public testing::TestWithParam<Case> {};
 
@@ -111,30 +129,145 @@ TEST_P(Difference, ShowsEachChangeInTheFormsTerms) {
 INSTANTIATE_TEST_SUITE_P(Updates, Difference, testing::ValuesIn(kCases),
                          [](const auto& info) { return info.param.name; });
 
-// The max-players field of what is remembered for a server, or why nothing is.
-QString playersKept(const SettingsMemory& memory, const QString& server) {
-    const Snapshot kept = memory.lastFetched(server);
-    if (const auto* fault = std::get_if<kdrsm::model::Fault>(&kept)) return fault->reason;
-    return std::get<kdrsm::model::ServerSettings>(kept).fields[4];
+// ---------------------------------------------------------------------------
+// The ledger, step by step.
+
+using jexhost::servers::ServerLedger;
+
+enum class Op { Handed, Stored, Seen, Noticed, Grant, Revoke, Forget };
+
+struct Step {
+    Op op;
+    QString text = {};  // a reply or an answer; for Grant the five privileges ("10110") or "super"
+    std::optional<qint64> version = {};
+    QString said = {};  // what the step answers, in words
+    QString server = "A";
+};
+
+struct LedgerCase {
+    std::string name;
+    std::vector<Step> steps;
+    std::map<QString, QString> states;  // by server, as stateOf words it
+};
+
+const QString kNone = "seen: no settings fetched from this server";
+
+QString doStep(ServerLedger& ledger, const Step& step) {
+    const jexlink::Envelope answer{0, step.text, {}, step.version};
+    switch (step.op) {
+        case Op::Handed:
+            return ledger.handed(step.server, answer) ? "mark ends" : "";
+        case Op::Stored:
+            ledger.stored(step.server, answer);
+            break;
+        case Op::Seen:
+            ledger.seen(step.server, step.text);
+            break;
+        case Op::Noticed:
+            return ledger.noticed(step.server, {0, *step.version, "bob", {}, {"Max Players:"}})
+                       ? "marked"
+                       : "";
+        case Op::Grant: {
+            jexlink::Welcome welcome{"bob", step.text == "super", {}};
+            for (int i = 0; i < 5 && step.text != "super"; ++i)
+                welcome.privileges.append({QString::fromLatin1(jexlink::kPrivilegeNames[i]),
+                                           step.text[i] == u'1' ? 1 : 0});
+            const auto lowered = ledger.grant(step.server, welcome);
+            if (!lowered) return "unchanged";
+            return "lowered: " + (lowered->isEmpty() ? "nothing" : lowered->join(", "));
+        }
+        case Op::Revoke:
+            ledger.revoke(step.server);
+            break;
+        case Op::Forget:
+            ledger.forget(step.server);
+            break;
+    }
+    return {};
 }
 
-// The remembered settings are per server, replaced by each good fetch and
-// kept through a failed or empty one.
-TEST(SettingsMemory, KeepsTheLastGoodFetchOfEachServer) {
-    SettingsMemory memory;
-    EXPECT_EQ(playersKept(memory, "Alpha"), "no settings fetched from this server");
-    memory.remember("Alpha", reply());
-    memory.remember("Bravo", reply({{4, "23"}}));
-    memory.remember("Alpha", "Failed");
-    memory.remember("Alpha", "");
-    EXPECT_EQ(playersKept(memory, "Alpha"), "15");
-    EXPECT_EQ(playersKept(memory, "Bravo"), "23");
-    memory.remember("Alpha", reply({{4, "31"}}));
-    EXPECT_EQ(playersKept(memory, "Alpha"), "31");
-    memory.forget("Alpha");
-    EXPECT_EQ(playersKept(memory, "Alpha"), "no settings fetched from this server");
-    EXPECT_EQ(playersKept(memory, "Bravo"), "23");
+QString players(const Snapshot& snapshot) {
+    return snapshot.fault() ? snapshot.fault()->reason : snapshot.field(4);
 }
+
+QString stateOf(const ServerLedger& ledger, const QString& server) {
+    QStringList said;
+    const QString handed = ledger.handedReply(server);
+    said << (handed.isEmpty() ? "nothing handed" : "handed " + players(snapshotOfReply(handed)));
+    const auto version = ledger.version(server);
+    said << (version ? QString("version %1").arg(*version) : "no version");
+    said << "seen: " + players(ledger.lastSeen(server));
+    if (ledger.changedSinceHanded(server)) said << "marked";
+    for (const auto& notice : ledger.noticesSinceHanded(server))
+        said << QString("notice %1").arg(notice.version);
+    if (const auto& privileges = ledger.privileges(server))
+        said << (privileges->superAdmin
+                     ? "super"
+                     : QString("%1 privileges")
+                           .arg(std::count_if(privileges->privileges.cbegin(),
+                                              privileges->privileges.cend(),
+                                              [](const auto& p) { return p.second; })));
+    return said.join(", ");
+}
+
+// clang-format off
+const LedgerCase kLedgerCases[] = {
+    {"HandedReplyThenAnotherOperatorsChange",
+     {{Op::Handed, reply(), 5}, {Op::Noticed, {}, 6, "marked"}, {Op::Noticed, {}, 5}},
+     {{"A", "handed 15, version 5, seen: 15, marked, notice 6"},
+      {"B", "nothing handed, no version, " + kNone}}},
+    {"OnlySettingsAsNewAsTheMarkEndIt",
+     {{Op::Handed, reply(), 5}, {Op::Noticed, {}, 6, "marked"}, {Op::Noticed, {}, 7, "marked"},
+      {Op::Handed, reply({{4, "23"}}), 6}},
+     {{"A", "handed 23, version 6, seen: 23, marked, notice 7"}}},
+    {"HandedTheMarkedVersion",
+     {{Op::Handed, reply(), 5}, {Op::Noticed, {}, 6, "marked"}, {Op::Handed, reply({{4, "23"}}), 6, "mark ends"}},
+     {{"A", "handed 23, version 6, seen: 23"}}},
+    {"StoredUpdateMovesTheVersion",
+     {{Op::Handed, reply(), 5}, {Op::Stored, "1", 7}, {Op::Stored, "0", 9}, {Op::Stored, "1", 6},
+      {Op::Stored, "1"}},
+     {{"A", "handed 15, version 7, seen: 15"}}},
+    // The update was merged with bob's change, which the form lacks.
+    {"StoredUpdateAfterAnotherOperatorsChangeKeepsTheVersion",
+     {{Op::Handed, reply(), 5}, {Op::Noticed, {}, 6, "marked"}, {Op::Stored, "1", 7}},
+     {{"A", "handed 15, version 5, seen: 15, marked, notice 6"}}},
+    {"StoredWithNothingHandedNamesNoVersion",
+     {{Op::Seen, reply()}, {Op::Stored, "1", 7}},
+     {{"A", "nothing handed, no version, seen: 15"}}},
+    {"PrivilegesLowered",
+     {{Op::Grant, "11111", {}, "lowered: nothing"},
+      {Op::Grant, "10110", {}, "lowered: Change Max Players, Change Req Nova Login Option"},
+      {Op::Grant, "10110", {}, "unchanged"}, {Op::Grant, "super", {}, "lowered: nothing"},
+      {Op::Grant, "01000", {}, "lowered: Change Session Type, Change Dedicated Mode, "
+                               "Change Custom Skins Option, Change Req Nova Login Option"}},
+     {{"A", "nothing handed, no version, " + kNone + ", 1 privileges"}}},
+    {"ClosedPanelHasNoPrivileges",
+     {{Op::Grant, "super", {}, "lowered: nothing"}, {Op::Revoke}, {Op::Grant, "00000", {}, "lowered: nothing"}},
+     {{"A", "nothing handed, no version, " + kNone + ", 0 privileges"}}},
+    // A failed or empty fetch keeps the last good one, per server.
+    {"LastGoodSettingsSeenPerServer",
+     {{Op::Seen, reply()}, {Op::Seen, reply({{4, "23"}}), {}, {}, "B"}, {Op::Seen, "Failed"},
+      {Op::Seen, ""}},
+     {{"A", "nothing handed, no version, seen: 15"}, {"B", "nothing handed, no version, seen: 23"}}},
+    {"ForgottenServerKeepsNothing",
+     {{Op::Handed, reply(), 5}, {Op::Noticed, {}, 6, "marked"}, {Op::Grant, "11111", {}, "lowered: nothing"},
+      {Op::Seen, reply({{4, "23"}}), {}, {}, "B"}, {Op::Forget}},
+     {{"A", "nothing handed, no version, " + kNone}, {"B", "nothing handed, no version, seen: 23"}}},
+};
+// clang-format on
+
+class Ledger : public testing::TestWithParam<LedgerCase> {};
+
+TEST_P(Ledger, KeepsWhatTheConsoleKnowsOfEachServer) {
+    ServerLedger ledger;
+    for (const Step& step : GetParam().steps)
+        EXPECT_EQ(doStep(ledger, step), step.said) << step.text.left(20).toStdString();
+    for (const auto& [server, state] : GetParam().states)
+        EXPECT_EQ(stateOf(ledger, server), state) << server.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, Ledger, testing::ValuesIn(kLedgerCases),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(SettingsDifference, BoundsLongValuesAndManyWeapons) {
     const QString longName = QString::fromLatin1(QByteArray(300, 'a').toBase64());
