@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "link/link_messages.h"
+#include "remote/audit/settings_history.h"
 #include "remote/net/link_dispatcher.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/version_store.h"
@@ -95,8 +96,7 @@ private:
     // The server's passwords, for its game to mask in its output.
     void passSecrets(int profile);
     // Writes the audit record of an operator's action on a game; the reason when it cannot.
-    QString audit(int profile, const jexlink::Welcome& who, const QString& kind,
-                  const QString& text);
+    QString audit(int profile, const jexlink::Welcome& who, const GameAction& action);
 
     RemoteOptions options_;
     bool createdTokenFile_ = false;
