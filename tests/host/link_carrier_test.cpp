@@ -289,7 +289,7 @@ TEST_P(CarrierCases, TakesOnlyThisHostsRequests) {
     host.write(kMarkerFile, again.toUtf8());
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.contains("echo:" + again); }, kWaitMs));
     EXPECT_EQ(carried.size(), expected + 1);
-    EXPECT_TRUE(answers.contains("echo:" + marker));
+    EXPECT_TRUE(answers.contains("echo:" + marker)) << answers.join(u"|").toStdString();
     EXPECT_EQ(host.exists(kRowFile), GetParam().fileLeft);
     EXPECT_FALSE(host.exists(kMarkerFile));
 }
