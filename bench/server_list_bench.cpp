@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 
 #include "host/servers/server_list_model.h"
-#include "host/servers/server_list_panel.h"
 #include "host/servers/servers_file.h"
+#include "host/servers_ui/server_list_panel.h"
 
 namespace {
 

@@ -7,51 +7,17 @@
 
 #include "link/json_fields.h"
 #include "link/link_messages.h"
+#include "link/link_words.h"
 
 namespace jexlink {
 
-using json::boundedText;
-using json::compact;
-using json::objectOf;
-using json::wholeNumber;
+using namespace json;
+using namespace field;
 
 const QStringList kGameStates{"stopped", "starting", "running", "stopping", "crashed", "failed"};
 const QStringList kControlActions{"start", "stop", "restart", "kill"};
 
 namespace {
-
-const QString kId = QStringLiteral("id");
-const QString kGames = QStringLiteral("games");
-const QString kGame = QStringLiteral("game");
-const QString kControl = QStringLiteral("control");
-const QString kOutput = QStringLiteral("output");
-const QString kCommand = QStringLiteral("command");
-const QString kProfiles = QStringLiteral("profiles");
-const QString kProfile = QStringLiteral("profile");
-const QString kAction = QStringLiteral("action");
-const QString kWhen = QStringLiteral("when");
-const QString kEmpty = QStringLiteral("empty");
-const QString kOk = QStringLiteral("ok");
-const QString kState = QStringLiteral("state");
-const QString kReason = QStringLiteral("reason");
-const QString kLines = QStringLiteral("lines");
-const QString kFollow = QStringLiteral("follow");
-const QString kLine = QStringLiteral("line");
-const QString kName = QStringLiteral("name");
-const QString kVersion = QStringLiteral("version");
-const QString kDefinition = QStringLiteral("definition");
-const QString kPid = QStringLiteral("pid");
-const QString kSince = QStringLiteral("since");
-const QString kPlayers = QStringLiteral("players");
-const QString kMaxPlayers = QStringLiteral("maxPlayers");
-const QString kRestarts = QStringLiteral("restarts");
-const QString kLastExit = QStringLiteral("lastExit");
-const QString kRestartNeeded = QStringLiteral("restartNeeded");
-const QString kAppliedVersion = QStringLiteral("appliedVersion");
-const QString kPending = QStringLiteral("pending");
-const QString kApplyProblems = QStringLiteral("applyProblems");
-const QString kSetting = QStringLiteral("setting");
-const QString kDrift = QStringLiteral("drift");
 
 QJsonValue orNull(const QString& text) {
     return text.isEmpty() ? QJsonValue() : QJsonValue(text);
@@ -278,10 +244,9 @@ QString outputAnswerMessage(qint64 id, const QStringList& lines) {
 }
 
 QString outputRefusalMessage(qint64 id, const QString& reason) {
-    return compact({{kId, id},
-                    {kOutput, QJsonObject{{kLines, QJsonArray()},
-                                          {QStringLiteral("ok"), false},
-                                          {QStringLiteral("reason"), reason}}}});
+    return compact(
+        {{kId, id},
+         {kOutput, QJsonObject{{kLines, QJsonArray()}, {kOk, false}, {kReason, reason}}}});
 }
 
 std::optional<QPair<qint64, QStringList>> readOutputAnswer(const QString& message) {

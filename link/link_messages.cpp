@@ -1,68 +1,20 @@
 #include "link/link_messages.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <climits>
 
+#include "link/json_fields.h"
+#include "link/link_words.h"
 #include "link/privilege_names.h"
 
 namespace jexlink {
 
+using namespace json;
+using namespace field;
+
 namespace {
-
-const QString kId = QStringLiteral("id");
-const QString kRequest = QStringLiteral("request");
-const QString kAnswer = QStringLiteral("answer");
-const QString kToken = QStringLiteral("token");
-const QString kWelcome = QStringLiteral("welcome");
-const QString kOperator = QStringLiteral("operator");
-const QString kSuperAdmin = QStringLiteral("superAdmin");
-const QString kPrivileges = QStringLiteral("privileges");
-const QString kHistory = QStringLiteral("history");
-const QString kRecords = QStringLiteral("records");
-const QString kVersions = QStringLiteral("versions");
-const QString kRevert = QStringLiteral("revert");
-const QString kProfile = QStringLiteral("profile");
-const QString kVersion = QStringLiteral("version");
-const QString kOk = QStringLiteral("ok");
-const QString kReason = QStringLiteral("reason");
-const QString kBase = QStringLiteral("base");
-const QString kBatch = QStringLiteral("batch");
-const QString kConflict = QStringLiteral("conflict");
-const QString kSetting = QStringLiteral("setting");
-const QString kTheirs = QStringLiteral("theirs");
-const QString kYours = QStringLiteral("yours");
-const QString kTime = QStringLiteral("time");
-const QString kChanged = QStringLiteral("changed");
-const QString kSettings = QStringLiteral("settings");
-
-QString compact(const QJsonObject& object) {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-std::optional<QJsonObject> objectOf(const QString& message) {
-    const QJsonDocument document = QJsonDocument::fromJson(message.toUtf8());
-    if (!document.isObject()) return std::nullopt;
-    return document.object();
-}
-
-// A whole number that fits the type it is read into; JSON numbers are doubles.
-// The range is checked first: a double beyond qint64 has no qint64 to compare.
-std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 high) {
-    if (!value.isDouble()) return std::nullopt;
-    const double number = value.toDouble();
-    if (!(number >= double(low) && number <= double(high)) || number != double(qint64(number)))
-        return std::nullopt;
-    return qint64(number);
-}
-
-// A string of at most `limit` characters.
-std::optional<QString> boundedText(const QJsonValue& value, int limit) {
-    if (!value.isString() || value.toString().size() > limit) return std::nullopt;
-    return value.toString();
-}
 
 QJsonObject conflictObject(const Conflict& conflict) {
     return {{kSetting, conflict.setting},       {kBase, conflict.base},
@@ -119,6 +71,23 @@ std::optional<Envelope> readEnvelope(const QString& message, const QString& key,
     if (!id || !text.isString() || !version || !batch || !conflicts) return std::nullopt;
     return Envelope{*id,      text.toString(), object->value(kReason).toString(),
                     *version, *batch,          *conflicts};
+}
+
+// {"id": N, KIND: {"profile": P, "version": V}}: a request about one kept version.
+QString versionRequestMessage(const QString& kind, const VersionRequest& request) {
+    const QJsonObject body{{kProfile, request.profile}, {kVersion, request.version}};
+    return compact({{kId, request.id}, {kind, body}});
+}
+
+std::optional<VersionRequest> readVersionRequest(const QString& message, const QString& kind) {
+    const auto object = objectOf(message);
+    if (!object) return std::nullopt;
+    const QJsonObject body = object->value(kind).toObject();
+    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
+    const auto profile = wholeNumber(body.value(kProfile), INT_MIN, INT_MAX);
+    const auto version = wholeNumber(body.value(kVersion), 1, kMaxId);
+    if (!id || !profile || !version) return std::nullopt;
+    return VersionRequest{*id, int(*profile), *version};
 }
 
 }  // namespace
@@ -202,7 +171,7 @@ QString welcomeMessage(const Welcome& welcome) {
     const QJsonObject body{{kOperator, welcome.operatorName},
                            {kSuperAdmin, welcome.superAdmin},
                            {kPrivileges, privileges}};
-    return compact({{kWelcome, body}, {QStringLiteral("control"), welcome.control}});
+    return compact({{kWelcome, body}, {kControl, welcome.control}});
 }
 
 // A welcome names every one of the five privileges with a whole number; the
@@ -227,7 +196,7 @@ std::optional<Welcome> readWelcomeMessage(const QString& message) {
         if (!value.isDouble() || value.toDouble() != double(value.toInt())) return std::nullopt;
         welcome.privileges.append({key, value.toInt()});
     }
-    const QJsonValue control = object->value(QStringLiteral("control"));
+    const QJsonValue control = object->value(kControl);
     if (!control.isUndefined() && !control.isBool()) return std::nullopt;
     welcome.control = control.toBool();
     return welcome;
@@ -271,19 +240,11 @@ std::optional<QPair<qint64, History>> readHistoryAnswer(const QString& message) 
 }
 
 QString revertRequestMessage(const RevertRequest& request) {
-    const QJsonObject body{{kProfile, request.profile}, {kVersion, request.version}};
-    return compact({{kId, request.id}, {kRevert, body}});
+    return versionRequestMessage(kRevert, request);
 }
 
 std::optional<RevertRequest> readRevertRequest(const QString& message) {
-    const auto object = objectOf(message);
-    if (!object) return std::nullopt;
-    const QJsonObject body = object->value(kRevert).toObject();
-    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
-    const auto profile = wholeNumber(body.value(kProfile), INT_MIN, INT_MAX);
-    const auto version = wholeNumber(body.value(kVersion), 1, kMaxId);
-    if (!id || !profile || !version) return std::nullopt;
-    return RevertRequest{*id, int(*profile), *version};
+    return readVersionRequest(message, kRevert);
 }
 
 QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome) {
@@ -307,19 +268,11 @@ std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& mess
 }
 
 QString keptSettingsRequestMessage(const KeptSettingsRequest& request) {
-    const QJsonObject body{{kProfile, request.profile}, {kVersion, request.version}};
-    return compact({{kId, request.id}, {kSettings, body}});
+    return versionRequestMessage(kSettings, request);
 }
 
 std::optional<KeptSettingsRequest> readKeptSettingsRequest(const QString& message) {
-    const auto object = objectOf(message);
-    if (!object) return std::nullopt;
-    const QJsonObject body = object->value(kSettings).toObject();
-    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
-    const auto profile = wholeNumber(body.value(kProfile), INT_MIN, INT_MAX);
-    const auto version = wholeNumber(body.value(kVersion), 1, kMaxId);
-    if (!id || !profile || !version) return std::nullopt;
-    return KeptSettingsRequest{*id, int(*profile), *version};
+    return readVersionRequest(message, kSettings);
 }
 
 QString keptSettingsAnswerMessage(qint64 id, const KeptSettings& kept) {

@@ -147,11 +147,16 @@ struct History {
         {};  // set: the request was refused, for this reason, and both lists are empty
 };
 
-struct RevertRequest {
+// A request about one kept version of a server's settings: to put it back
+// (a revert) or to read it (to compare two versions).
+struct VersionRequest {
     qint64 id = 0;
     int profile = 0;
     qint64 version = 0;
+    bool operator==(const VersionRequest&) const = default;
 };
+using RevertRequest = VersionRequest;
+using KeptSettingsRequest = VersionRequest;
 
 struct RevertOutcome {
     bool ok = false;
@@ -175,14 +180,6 @@ QString revertRequestMessage(const RevertRequest& request);
 std::optional<RevertRequest> readRevertRequest(const QString& message);
 QString revertAnswerMessage(qint64 id, const RevertOutcome& outcome);
 std::optional<QPair<qint64, RevertOutcome>> readRevertAnswer(const QString& message);
-
-// A kept version of a server's settings, asked for to compare two versions.
-struct KeptSettingsRequest {
-    qint64 id = 0;
-    int profile = 0;
-    qint64 version = 0;
-    bool operator==(const KeptSettingsRequest&) const = default;
-};
 
 // The settings reply text of a kept version, or (refusal set) why there is none.
 struct KeptSettings {

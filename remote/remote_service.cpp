@@ -186,10 +186,9 @@ void RemoteService::passSecrets(int profile) {
     games_->setSecrets(profile, secrets);
 }
 
-QString RemoteService::audit(int profile, const jexlink::Welcome& who, const QString& kind,
-                             const QString& text) {
+QString RemoteService::audit(int profile, const jexlink::Welcome& who, const GameAction& action) {
     QString error;
-    if (history_->recordGameAction(profile, who.operatorName, kind, text, &error)) return {};
+    if (history_->recordGameAction(profile, who.operatorName, action, &error)) return {};
     qCWarning(lcRemote).noquote() << "profile" << profile << ": no audit record:" << error;
     return QStringLiteral("the audit record could not be written: %1").arg(error);
 }
@@ -214,7 +213,7 @@ LinkHandlers RemoteService::gameHandlers(LinkHandlers handlers) {
             return done({false, QString(),
                          QStringLiteral("profile %1 runs no game here").arg(request.profile)});
         if (const QString failed =
-                audit(request.profile, who, QStringLiteral("game"), request.action);
+                audit(request.profile, who, {GameAction::Control, request.action});
             !failed.isEmpty())
             return done({false, games_->game(request.profile)->state, failed});
         qCInfo(lcRemote).noquote() << "operator" << boundedText(who.operatorName) << ":"
@@ -229,8 +228,9 @@ LinkHandlers RemoteService::gameHandlers(LinkHandlers handlers) {
                               const jexlink::Welcome& who) -> jexlink::CommandOutcome {
         if (games_->definitionOf(request.profile).isEmpty())
             return {false, QStringLiteral("profile %1 runs no game here").arg(request.profile)};
-        if (const QString failed = audit(request.profile, who, QStringLiteral("command"),
-                                         games_->masked(request.profile, request.line));
+        if (const QString failed =
+                audit(request.profile, who,
+                      {GameAction::Command, games_->masked(request.profile, request.line)});
             !failed.isEmpty())
             return {false, failed};
         const QString reason = games_->command(request.profile, request.line);

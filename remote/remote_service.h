@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "link/link_messages.h"
+#include "remote/audit/settings_history.h"
 #include "remote/net/link_dispatcher.h"
 #include "remote/store/server_settings.h"
 #include "remote/store/version_store.h"
@@ -96,8 +97,7 @@ private:
     void settingsStored(int profile);
     void passSecrets(int profile);
     // Writes the audit record of an operator's action on a game; the reason when it cannot.
-    QString audit(int profile, const jexlink::Welcome& who, const QString& kind,
-                  const QString& text);
+    QString audit(int profile, const jexlink::Welcome& who, const GameAction& action);
 
     RemoteOptions options_;
     bool createdTokenFile_ = false;

@@ -51,7 +51,7 @@ QString ServerManager::answer(const QString& requestText, const jexlink::Welcome
 
 Served<jexlink::Envelope> ServerManager::answer(const jexlink::Envelope& message,
                                                 const jexlink::Welcome& who) {
-    Served<jexlink::Envelope> served{{message.id, kFailedAnswer}};
+    Served<jexlink::Envelope> served{{message.id, jexlink::kFailedAnswer}};
     const QString& requestText = message.text;
     const auto request = wire::parseRequestText(requestText);
     if (!request) {
@@ -98,7 +98,7 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
     const int profile = request.profileIndex;
     RequestEvent event{wire::kSetSettings,  request.hostTag,           profile,
                        message.text.size(), QStringLiteral("refused"), {}};
-    Served<jexlink::Envelope> served{{message.id, kRefusedAnswer}};
+    Served<jexlink::Envelope> served{{message.id, jexlink::kRefusedAnswer}};
     const ServerSettings current = *store_.settings(profile);
     const qint64 currentVersion = history_.currentVersion(profile);
     const std::optional<qint64> base = message.version;
@@ -160,14 +160,14 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
         // the version the server holds.
         if (!history_.recordUnchanged(profile, origin, &error))
             return finish(QStringLiteral("not stored"), error);
-        served.answer.text = kUpdatedAnswer;
+        served.answer.text = jexlink::kUpdatedAnswer;
         served.answer.version = currentVersion;
         return finish(QStringLiteral("no change"),
                       QStringLiteral("version %1").arg(currentVersion));
     }
     const auto stored = history_.store(profile, current, next, origin, &error);
     if (!stored) return finish(QStringLiteral("not stored"), error);
-    served.answer.text = kUpdatedAnswer;
+    served.answer.text = jexlink::kUpdatedAnswer;
     served.answer.version = stored->version;  // the sender's next update is made from it
     served.changed = noticeOf(profile, *stored, current, next);
     return finish(QStringLiteral("stored"), changedSettings(current, next));

@@ -21,6 +21,7 @@
 #include "exchange/model/settings_merge.h"
 #include "exchange/wire/request.h"
 #include "link/link_messages.h"
+#include "link/link_words.h"
 #include "remote/served.h"
 #include "remote/store/server_settings.h"
 
@@ -29,9 +30,10 @@ namespace jexremote {
 class ServerStore;
 class SettingsHistory;
 
-inline const QString kFailedAnswer = QStringLiteral("Failed");
-inline const QString kUpdatedAnswer = QStringLiteral("1");
-inline const QString kRefusedAnswer = QStringLiteral("0");
+// The answers' words are the link's.
+using jexlink::kFailedAnswer;
+using jexlink::kRefusedAnswer;
+using jexlink::kUpdatedAnswer;
 
 class ServerManager {
 public:

@@ -11,7 +11,7 @@
 #include "host/host_session.h"
 #include "host/relay/request_router.h"
 #include "host/sync/sync_texts.h"
-#include "remote/server_manager.h"
+#include "link/link_words.h"
 
 namespace jexhost {
 
@@ -107,7 +107,7 @@ void ConcurrentEdits::resolve(sync::Keep keep) {
     session_.router()->fetchSettings(*entry, [this, self = QPointer(this), refused, keep](
                                                  const jexlink::Envelope& current, LinkFailure) {
         if (!self) return;  // the window closed meanwhile
-        if (current.text.isEmpty() || current.text == jexremote::kFailedAnswer)
+        if (current.text.isEmpty() || current.text == jexlink::kFailedAnswer)
             return finishResolving(
                 {}, tr("The settings could not be fetched again; nothing was stored."));
         resend(refused, current, keep);
@@ -132,7 +132,7 @@ void ConcurrentEdits::resend(const Refused& refused, const jexlink::Envelope& cu
         [this, self = QPointer(this), refused, current, body = resolved.body, name = entry->name](
             const jexlink::Envelope& answer, LinkFailure) {
             if (!self) return;
-            if (answer.text == jexremote::kUpdatedAnswer)
+            if (answer.text == jexlink::kUpdatedAnswer)
                 return finishResolving(refused.serverId,
                                        tr("Your changes to %1 are stored.").arg(name));
             if (!answer.conflicts.isEmpty()) {

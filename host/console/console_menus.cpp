@@ -8,12 +8,12 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "host/catalogue/plugins_dialog.h"
+#include "host/catalogue_ui/plugins_dialog.h"
 #include "host/console/console_window.h"
 #include "host/fleet_ui/fleet_actions.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
-#include "host/servers/server_list_panel.h"
+#include "host/servers_ui/server_list_panel.h"
 
 namespace jexhost {
 

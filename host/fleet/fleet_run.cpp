@@ -89,7 +89,7 @@ void FleetRun::fetch(const ServerEntry& server, FetchCallback done) {
                   return done(fetched);
               }
               fetched.version = answer->version;
-              if (answer->text == kNotManaged) {
+              if (answer->text == jexlink::kFailedAnswer) {
                   fetched.reason =
                       QStringLiteral("%1 does not manage profile %2").arg(remote).arg(profile);
                   fetched.refused = true;
@@ -281,13 +281,13 @@ void FleetRun::answered(int row, const QString& message, LinkFailure failure) {
             QStringLiteral(" after the update was sent; fetch to see whether it was stored");
         return sentDone(row, Outcome::Unreachable);
     }
-    if (answer->text != kStored) {
+    if (answer->text != jexlink::kUpdatedAnswer) {
         outcome.conflicts = answer->conflicts;
         if (!answer->conflicts.isEmpty()) {
             outcome.reason = conflictText(answer->conflicts);
             return sentDone(row, Outcome::Conflict);
         }
-        if (answer->reason.endsWith(kRateLimited) && d.rows[row].retries++ < kMaxRetries) {
+        if (jexlink::isRateLimitReason(answer->reason) && d.rows[row].retries++ < kMaxRetries) {
             QTimer::singleShot(kRetryMs, this, [this, row] { send(row); });
             return;
         }

@@ -8,19 +8,17 @@
 
 #include "host/fleet/fleet_run.h"
 #include "host/traffic/traffic_model.h"
+#include "link/link_words.h"
 
 namespace jexhost::fleet {
 
 enum class RunMode { Preview, Apply, Undo };
 
-inline const QString kStored = QStringLiteral("1");
-// The remote side's word for a request refused by its rate limit only.
-inline const QString kRateLimited = QStringLiteral("try again shortly");
-// Such a request is sent again after a second, for at most a minute: a
+// A request refused by the remote side's rate limit only
+// (jexlink::isRateLimitReason) is sent again after a second, for at most a minute: a
 // remote side lets an operator only so many updates a second.
 inline constexpr int kRetryMs = 1000;
 inline constexpr int kMaxRetries = 60;
-inline const QString kNotManaged = QStringLiteral("Failed");
 
 // "Max Players (theirs 20 by bob, yours 24)", one per setting.
 QString conflictText(const QList<jexlink::Conflict>& conflicts);

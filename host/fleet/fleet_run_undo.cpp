@@ -98,7 +98,7 @@ void FleetRun::nameConflicts(int row, QList<model::MergeConflict> conflicts) {
             const QJsonArray records = answer ? answer->second.records : QJsonArray();
             showLinkAnswer(shown, shownRow, message, failure);
             if (!self) return;
-            if (answer && answer->second.refusal.endsWith(kRateLimited) &&
+            if (answer && jexlink::isRateLimitReason(answer->second.refusal) &&
                 self->d_->rows[row].retries++ < kMaxRetries)
                 return QTimer::singleShot(kRetryMs, self, [self, row, conflicts] {
                     self->nameConflicts(row, conflicts);

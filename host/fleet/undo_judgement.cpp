@@ -3,6 +3,7 @@
 #include <QJsonObject>
 
 #include "host/fleet/fleet_settings.h"
+#include "link/audit_record.h"
 
 namespace jexhost::fleet {
 
@@ -37,26 +38,23 @@ UndoJudgement judgeUndo(const model::ServerSettings& now, const BatchServer& bat
 
 QList<jexlink::Conflict> namedConflicts(const QList<model::MergeConflict>& conflicts,
                                         const QJsonArray& records, qint64 since) {
-    const auto changedBy = [&](const model::MergeConflict& conflict) -> QJsonObject {
-        for (const QJsonValue& value : records) {
-            const QJsonObject record = value.toObject();
-            if (record.value(QStringLiteral("version")).toInteger(-1) <= since) continue;
-            for (const QJsonValue& change : record.value(QStringLiteral("changes")).toArray())
-                if (change[QStringLiteral("setting")].toString() == conflict.key &&
-                    change[QStringLiteral("entry")].toString() == conflict.entry)
-                    return record;
-        }
-        return {};
+    QList<jexlink::AuditRecord> read;
+    for (const QJsonValue& value : records)
+        if (auto record = jexlink::readAuditRecord(value.toObject());
+            record.version.value_or(-1) > since)
+            read.append(std::move(record));
+    const auto changedBy = [&](const model::MergeConflict& conflict) {
+        for (const jexlink::AuditRecord& record : read)
+            if (jexlink::touchesSetting(record, conflict.key, conflict.entry)) return record;
+        return jexlink::AuditRecord{};
     };
     QList<jexlink::Conflict> listed;
     for (const model::MergeConflict& conflict : conflicts) {
-        const QJsonObject by = changedBy(conflict);
-        listed.append({model::conflictLabel(conflict),
-                       model::shownConflictValue(conflict, conflict.base),
-                       model::shownConflictValue(conflict, conflict.theirs),
-                       model::shownConflictValue(conflict, conflict.yours),
-                       by.value(QStringLiteral("operator")).toString(),
-                       by.value(QStringLiteral("time")).toString()});
+        const jexlink::AuditRecord by = changedBy(conflict);
+        listed.append(
+            {model::conflictLabel(conflict), model::shownConflictValue(conflict, conflict.base),
+             model::shownConflictValue(conflict, conflict.theirs),
+             model::shownConflictValue(conflict, conflict.yours), by.operatorName, by.time});
     }
     return listed;
 }

@@ -10,7 +10,7 @@
 #include "host/fleet_ui/batches_dialog.h"
 #include "host/fleet_ui/fleet_dialog.h"
 #include "host/host_session.h"
-#include "host/servers/server_list_panel.h"
+#include "host/servers_ui/server_list_panel.h"
 
 namespace jexhost::fleet_ui {
 

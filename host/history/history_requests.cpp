@@ -5,6 +5,7 @@
 #include "exchange/model/settings_reply.h"
 #include "exchange/model/settings_update.h"
 #include "host/history/history_rows.h"
+#include "link/link_words.h"
 
 namespace jexhost::history {
 
@@ -173,7 +174,7 @@ void HistoryRequests::takeSettings(const QString& settingsReply, qint64 version)
 void HistoryRequests::takeUpdateAnswer(const jexlink::Envelope& answer) {
     if (pending_ != Pending::Update) return;
     finish();
-    if (answer.text == u"1") {
+    if (answer.text == jexlink::kUpdatedAnswer) {
         emit status(QStringLiteral("Stored: %1.").arg(putBackText_));
         emit settingPutBack(profile_, putBackText_);
         return refresh();

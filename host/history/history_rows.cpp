@@ -5,6 +5,7 @@
 
 #include "exchange/model/setting_names.h"
 #include "exchange/model/setting_text.h"
+#include "link/audit_record.h"
 
 namespace jexhost::history {
 
@@ -12,16 +13,8 @@ namespace model = kdrsm::model;
 
 namespace {
 
-const QString kSetting = QStringLiteral("setting");
-const QString kVersion = QStringLiteral("version");
-const QString kOld = QStringLiteral("old");
-const QString kNew = QStringLiteral("new");
 const QString kUnreadable = QStringLiteral("(unreadable)");
 const QString kNotListed = QStringLiteral("(not listed)");
-
-QString withoutColon(const QString& caption) {
-    return model::captionWords(caption);
-}
 
 // A stored field value as the form shows it.
 QString storedText(const QJsonValue& value, int field) {
@@ -30,76 +23,69 @@ QString storedText(const QJsonValue& value, int field) {
                      kMaxShownText);
 }
 
-QString flagText(const QJsonObject& change, const QString& key, const QString& mark) {
-    if (change.value(mark).toBool()) return kNotListed;
-    const QJsonValue value = change.value(key);
+// A restriction flag as the form shows it; `notListed` when the entry was
+// not there on that side of the change.
+QString shownFlag(const QJsonValue& value, bool notListed) {
+    if (notListed) return kNotListed;
     if (!value.isBool()) return kUnreadable;
     return model::restrictionText(value.toBool());
 }
 
-HistoryChange changeOf(const QJsonObject& object) {
-    const QString name = object.value(kSetting).toString();
+bool isRestriction(const QString& key) {
+    return key == QLatin1StringView(model::kRolesKey) ||
+           key == QLatin1StringView(model::kWeaponsKey);
+}
+
+HistoryChange changeOf(const jexlink::AuditChange& audited) {
+    const QString& name = audited.setting;
     HistoryChange change;
     const int field = model::fieldOfKey(name);
     const QString label = model::labelOfKey(name);
     if (!label.isEmpty())
-        change.setting = withoutColon(label);
+        change.setting = model::captionWords(label);
     else
         change.setting = name.isEmpty() ? kUnreadable : shownText(name, kMaxShownText);
-    const bool restriction = name == QLatin1StringView(model::kRolesKey) ||
-                             name == QLatin1StringView(model::kWeaponsKey);
-    const bool autoLoad = name == QLatin1StringView(model::kAutoLoadKey);
 
     // A password says it changed and nothing more, whatever else came with it.
-    if (model::isSecret(field) || object.value(QStringLiteral("changed")).toBool()) {
+    if (model::isSecret(field) || audited.secret) {
         change.kind = ChangeKind::Secret;
         return change;
     }
-    if (restriction) {
-        change.entry = shownText(object.value(QStringLiteral("entry")).toString(), kMaxShownText);
-        change.before = flagText(object, kOld, QStringLiteral("added"));
-        change.after = flagText(object, kNew, QStringLiteral("removed"));
-    } else if (autoLoad) {
+    if (isRestriction(name)) {
+        change.entry = shownText(audited.entry.value_or(QString()), kMaxShownText);
+        change.before = shownFlag(audited.before, audited.added);
+        change.after = shownFlag(audited.after, audited.removed);
+    } else if (name == QLatin1StringView(model::kAutoLoadKey)) {
         const auto onOff = [](const QJsonValue& v) {
-            return v == QJsonValue(QStringLiteral("1"))   ? model::checkText(1)
-                   : v == QJsonValue(QStringLiteral("0")) ? model::checkText(0)
-                                                          : kUnreadable;
+            return v == QJsonValue(model::flagText(true))    ? model::checkText(1)
+                   : v == QJsonValue(model::flagText(false)) ? model::checkText(0)
+                                                             : kUnreadable;
         };
-        change.before = onOff(object.value(kOld));
-        change.after = onOff(object.value(kNew));
+        change.before = onOff(audited.before);
+        change.after = onOff(audited.after);
     } else {
-        change.before = storedText(object.value(kOld), field);
-        change.after = storedText(object.value(kNew), field);
+        change.before = storedText(audited.before, field);
+        change.after = storedText(audited.after, field);
     }
     return change;
 }
 
-std::optional<PutBack> putBackOf(const QJsonObject& object) {
-    const QString key = object.value(kSetting).toString();
-    const QJsonValue old = object.value(kOld);
-    if (object.value(QStringLiteral("changed")).toBool() || model::labelOfKey(key).isEmpty() ||
+std::optional<PutBack> putBackOf(const jexlink::AuditChange& audited) {
+    const QString& key = audited.setting;
+    const QJsonValue& old = audited.before;
+    if (audited.secret || model::labelOfKey(key).isEmpty() ||
         model::isSecret(model::fieldOfKey(key)))
         return std::nullopt;
-    if (key == QLatin1StringView(model::kRolesKey) ||
-        key == QLatin1StringView(model::kWeaponsKey)) {
-        if (!old.isBool() || object.value(QStringLiteral("added")).toBool() ||
-            object.value(QStringLiteral("removed")).toBool())
-            return std::nullopt;
-        return PutBack{key, object.value(QStringLiteral("entry")).toString(),
-                       old.toBool() ? QStringLiteral("1") : QStringLiteral("0")};
+    if (isRestriction(key)) {
+        if (!old.isBool() || audited.added || audited.removed) return std::nullopt;
+        return PutBack{key, audited.entry.value_or(QString()), model::flagText(old.toBool())};
     }
     if (!old.isString()) return std::nullopt;
     return PutBack{key, {}, old.toString()};
 }
 
-std::optional<qint64> versionOf(const QJsonValue& value) {
-    const qint64 version = value.toInteger(-1);
-    return version >= 0 ? std::optional<qint64>(version) : std::nullopt;
-}
-
-QDateTime utcOf(const QJsonValue& value) {
+QDateTime utcOf(const QString& text) {
     // An ISO time with milliseconds is 24 characters; anything far longer is no time.
-    const QString text = value.toString();
     if (text.size() > 40) return {};
     const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
     return time.isValid() ? time.toUTC() : QDateTime();
@@ -122,36 +108,34 @@ QString shownText(const QString& text, int limit) {
 }
 
 QList<HistoryRow> historyRows(const QJsonArray& records) {
+    QList<jexlink::AuditRecord> read;
     QSet<qint64> undone;
     for (const QJsonValue& value : records) {
-        const QJsonObject record = value.toObject();
-        const auto version = versionOf(record.value(kVersion));
-        if (record.value(QStringLiteral("undone")).toBool() && version) undone.insert(*version);
+        if (value.toObject().isEmpty()) continue;
+        read.append(jexlink::readAuditRecord(value.toObject()));
+        if (read.last().undone && read.last().version) undone.insert(*read.last().version);
     }
 
     QList<HistoryRow> rows;
-    for (const QJsonValue& value : records) {
+    for (const jexlink::AuditRecord& record : read) {
         if (rows.size() >= kMaxRows) break;
-        const QJsonObject record = value.toObject();
-        if (record.isEmpty() || record.value(QStringLiteral("undone")).toBool()) continue;
+        if (record.undone) continue;
         HistoryRow row;
-        row.time = utcOf(record.value(QStringLiteral("time")));
-        row.operatorName =
-            shownText(record.value(QStringLiteral("operator")).toString(), kMaxOperatorText);
-        row.version = versionOf(record.value(kVersion));
-        row.revertOf = versionOf(record.value(QStringLiteral("revertOf")));
+        row.time = utcOf(record.time);
+        row.operatorName = shownText(record.operatorName, kMaxOperatorText);
+        row.version = record.version;
+        row.revertOf = record.revertOf;
         row.undone = row.version && undone.contains(*row.version);
-        row.gameAction = shownText(record.value(QStringLiteral("game")).toString(), kMaxShownText);
-        row.consoleCommand =
-            shownText(record.value(QStringLiteral("command")).toString(), kMaxCommandText);
-        const QJsonArray changes = record.value(QStringLiteral("changes")).toArray();
-        for (const QJsonValue& change : changes) {
+        row.gameAction = shownText(record.game.value_or(QString()), kMaxShownText);
+        row.consoleCommand = shownText(record.command.value_or(QString()), kMaxCommandText);
+        for (const jexlink::AuditChange& change :
+             record.changes.value_or(QList<jexlink::AuditChange>())) {
             if (row.changes.size() >= kMaxChangesPerRow) {
                 ++row.omittedChanges;
                 continue;
             }
-            row.changes.append(changeOf(change.toObject()));
-            row.putBacks.append(putBackOf(change.toObject()));
+            row.changes.append(changeOf(change));
+            row.putBacks.append(putBackOf(change));
         }
         rows.append(row);
     }
@@ -162,12 +146,10 @@ QList<VersionRow> versionRows(const QJsonArray& versions) {
     QList<VersionRow> rows;
     for (const QJsonValue& value : versions) {
         if (rows.size() >= kMaxVersions) break;
-        const QJsonObject object = value.toObject();
-        const auto version = versionOf(object.value(kVersion));
-        if (!version) continue;  // nothing a revert could name
+        const jexlink::KeptVersionEntry kept = jexlink::readKeptVersion(value.toObject());
+        if (!kept.version) continue;  // nothing a revert could name
         rows.append(
-            {*version, utcOf(object.value(QStringLiteral("time"))),
-             shownText(object.value(QStringLiteral("operator")).toString(), kMaxOperatorText)});
+            {*kept.version, utcOf(kept.time), shownText(kept.operatorName, kMaxOperatorText)});
     }
     return rows;
 }

@@ -10,6 +10,7 @@
 #include "host/link/remote_link.h"
 #include "host/log.h"
 #include "link/link_messages.h"
+#include "link/link_words.h"
 
 namespace jexhost {
 
@@ -36,9 +37,10 @@ std::optional<QString> readRequest(const QString& path) {
 
 QString answerOutcome(const QString& command, const QString& answer) {
     if (answer.isEmpty()) return QStringLiteral("no answer");
-    if (answer == u"Failed") return QStringLiteral("failed");
+    if (answer == jexlink::kFailedAnswer) return QStringLiteral("failed");
     if (command == kdrsm::wire::kSetSettings)
-        return answer == u"1" ? QStringLiteral("updated") : QStringLiteral("refused");
+        return answer == jexlink::kUpdatedAnswer ? QStringLiteral("updated")
+                                                 : QStringLiteral("refused");
     return QStringLiteral("%1 characters").arg(answer.size());
 }
 

@@ -10,7 +10,7 @@
 #include "host/servers/servers_file.h"
 #include "host/sync/sync_texts.h"
 #include "host/traffic/traffic_model.h"
-#include "remote/server_manager.h"
+#include "link/link_words.h"
 
 namespace jexhost {
 
@@ -52,7 +52,7 @@ void RequestRouter::review(const servers::ServerEntry& server, const QString& te
             qCInfo(lcHost) << "update for" << server.name << "cancelled by the operator";
             if (traffic_) traffic_->cancelled(traffic_->requestSent(server.name, text));
             jexlink::Envelope refused;
-            refused.text = jexremote::kRefusedAnswer;
+            refused.text = jexlink::kRefusedAnswer;
             emit answered(server.id, kdrsm::wire::kSetSettings, refused, LinkFailure::None);
         });
     });

@@ -4,6 +4,7 @@
 
 #include "exchange/model/setting_names.h"
 #include "exchange/wire/settings_text.h"
+#include "link/link_words.h"
 
 namespace jexhost::traffic {
 
@@ -45,7 +46,7 @@ QString characters(qsizetype count) {
 }
 
 bool isNoData(const QString& answer) {
-    return answer.isEmpty() || answer == QStringLiteral("Failed");
+    return answer.isEmpty() || answer == jexlink::kFailedAnswer;
 }
 
 }  // namespace
@@ -92,8 +93,8 @@ QString describeAnswer(const QString& command, const QString& answerText) {
     }
     if (command == wire::kSetSettings) {
         if (isNoData(answerText)) return QStringLiteral("no data");
-        return answerText == QStringLiteral("1") ? QStringLiteral("updated")
-                                                 : QStringLiteral("not updated");
+        return answerText == jexlink::kUpdatedAnswer ? QStringLiteral("updated")
+                                                     : QStringLiteral("not updated");
     }
     return characters(answerText.size());
 }

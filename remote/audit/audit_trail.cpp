@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "jex/durable_file.h"
+#include "link/link_words.h"
 #include "remote/audit/audit_log.h"
 #include "remote/audit/gzip_text.h"
 
@@ -58,7 +59,7 @@ void forEachLine(const QByteArray& text, Visit visit) {
 
 QDateTime timeOf(const QJsonObject& record) {
     const QDateTime time =
-        QDateTime::fromString(record.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+        QDateTime::fromString(record.value(jexlink::field::kTime).toString(), Qt::ISODateWithMs);
     return time.isValid() ? time.toUTC() : QDateTime();
 }
 

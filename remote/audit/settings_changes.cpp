@@ -1,7 +1,5 @@
 #include "remote/audit/settings_changes.h"
 
-#include <QJsonObject>
-
 #include "exchange/model/settings_difference.h"
 
 namespace jexremote {
@@ -11,44 +9,43 @@ namespace {
 using kdrsm::model::ChangeKind;
 using kdrsm::model::SettingChange;
 
-const QString kOld = QStringLiteral("old");
-const QString kNew = QStringLiteral("new");
-
-QJsonObject record(const SettingChange& change) {
-    QJsonObject object{{QStringLiteral("setting"), change.key}};
+jexlink::AuditChange auditChange(const SettingChange& change) {
+    jexlink::AuditChange audited{change.key};
+    const bool wasOn = change.before == u"1", isOn = change.after == u"1";
     switch (change.kind) {
         case ChangeKind::Secret:
-            object.insert(QStringLiteral("changed"), true);
+            audited.secret = true;
             break;
         case ChangeKind::Value:
-            object.insert(kOld, change.before);
-            object.insert(kNew, change.after);
+            audited.before = change.before;
+            audited.after = change.after;
             break;
         case ChangeKind::Restriction:
-            object.insert(QStringLiteral("entry"), change.entry);
-            object.insert(kOld, change.before == u"1");
-            object.insert(kNew, change.after == u"1");
+            audited.entry = change.entry;
+            audited.before = wasOn;
+            audited.after = isOn;
             break;
         case ChangeKind::EntryAdded:
-            object.insert(QStringLiteral("entry"), change.entry);
-            object.insert(QStringLiteral("added"), true);
-            object.insert(kNew, change.after == u"1");
+            audited.entry = change.entry;
+            audited.added = true;
+            audited.after = isOn;
             break;
         case ChangeKind::EntryRemoved:
-            object.insert(QStringLiteral("entry"), change.entry);
-            object.insert(QStringLiteral("removed"), true);
-            object.insert(kOld, change.before == u"1");
+            audited.entry = change.entry;
+            audited.removed = true;
+            audited.before = wasOn;
             break;
     }
-    return object;
+    return audited;
 }
 
 }  // namespace
 
-QJsonArray settingsChanges(const ServerSettings& before, const ServerSettings& after) {
-    QJsonArray changes;
+QList<jexlink::AuditChange> settingsChanges(const ServerSettings& before,
+                                            const ServerSettings& after) {
+    QList<jexlink::AuditChange> changes;
     for (const SettingChange& change : kdrsm::model::differences(before, after))
-        changes.append(record(change));
+        changes.append(auditChange(change));
     return changes;
 }
 

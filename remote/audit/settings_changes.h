@@ -1,20 +1,17 @@
 #pragma once
-// What one stored update changed, as the audit trail keeps it: one JSON
-// object per change of the settings model's difference, in its order.
-//   {"setting": "Players", "old": "31", "new": "15"}    a field, as stored
-//   {"setting": "Password", "changed": true}            a password: never its text
-//   {"setting": "Roles", "entry": "Medic", "old": false, "new": true}
-//   {"setting": "Weapons", "entry": "M4", "added": true, "new": true}
-//   {"setting": "Weapons", "entry": "M4", "removed": true, "old": false}
-//   {"setting": "AutoLoad", "old": "0", "new": "1"}
-// Role and weapon values are their restriction flags.
+// What one stored update changed, as the audit trail keeps it: one change
+// per change of the settings model's difference, in its order (the record's
+// form is link/audit_record.h's). A field is kept as stored, a password only
+// as changed, a role or weapon by its restriction flags.
 
-#include <QJsonArray>
+#include <QList>
 
+#include "link/audit_record.h"
 #include "remote/store/server_settings.h"
 
 namespace jexremote {
 
-QJsonArray settingsChanges(const ServerSettings& before, const ServerSettings& after);
+QList<jexlink::AuditChange> settingsChanges(const ServerSettings& before,
+                                            const ServerSettings& after);
 
 }  // namespace jexremote

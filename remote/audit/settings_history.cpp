@@ -6,7 +6,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <climits>
 #include <variant>
 
 #include "remote/audit/audit_log.h"
@@ -18,36 +17,31 @@ namespace jexremote {
 
 namespace {
 
-const QString kProfile = QStringLiteral("profile");
-const QString kVersion = QStringLiteral("version");
-const QString kUndone = QStringLiteral("undone");
+using jexlink::AuditRecord;
+using jexlink::readAuditRecord;
 
-qint64 versionOf(const QJsonObject& record) {
-    return record.value(kVersion).toInteger(-1);
+// The version a record names; -1 when it names none.
+qint64 versionOf(const AuditRecord& record) {
+    return record.version.value_or(-1);
 }
 
 // A few records beyond one answer: records of updates that were undone are
 // left out of answers.
 constexpr int kUndoneSlack = 16;
 
+// A game action's line is cut to this many characters in its record.
+constexpr int kMaxActionText = 1024;
+
 // The versions whose update could not be stored after its record was written.
 template <typename Windows>
 QSet<qint64> undoneVersions(const Windows& windows) {
     QSet<qint64> undone;
     for (const auto& window : windows)
-        for (const auto& indexed : window.records)
-            if (indexed.record.value(kUndone).toBool()) undone.insert(versionOf(indexed.record));
+        for (const auto& indexed : window.records) {
+            const AuditRecord record = readAuditRecord(indexed.record);
+            if (record.undone) undone.insert(versionOf(record));
+        }
     return undone;
-}
-
-bool touches(const QJsonObject& record, const QString& key, const QString& entry) {
-    for (const QJsonValue& change : record.value(QStringLiteral("changes")).toArray()) {
-        const QJsonObject object = change.toObject();
-        if (object.value(QStringLiteral("setting")).toString() == key &&
-            object.value(QStringLiteral("entry")).toString() == entry)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -73,9 +67,10 @@ bool SettingsHistory::finishStaged(int profile, QString* error) {
         qint64 lastSeq = -1;
         for (const Window& window : index_.value(profile))
             for (const Indexed& indexed : window.records)
-                if (versionOf(indexed.record) == version && indexed.seq > lastSeq) {
+                if (const AuditRecord record = readAuditRecord(indexed.record);
+                    versionOf(record) == version && indexed.seq > lastSeq) {
                     lastSeq = indexed.seq;
-                    made = !indexed.record.value(kUndone).toBool();
+                    made = !record.undone;
                 }
         const auto loaded = versions_.loadStaged(profile, version);
         if (!made || !std::holds_alternative<StoredVersion>(loaded)) {
@@ -94,14 +89,13 @@ bool SettingsHistory::finishStaged(int profile, QString* error) {
     return true;
 }
 
-void SettingsHistory::remember(const QJsonObject& record, qint64 bytes) {
-    const QJsonValue value = record.value(kProfile);
-    const qint64 profile = value.toInteger();
-    if (!value.isDouble() || profile < INT_MIN || profile > INT_MAX) return;
+void SettingsHistory::remember(const QJsonObject& object, qint64 bytes) {
+    const AuditRecord record = readAuditRecord(object);
+    if (!record.profile) return;
     // An id in the trail stays used, even one whose update was undone.
-    versions_.noteUsed(int(profile), versionOf(record));
-    Window& window = index_[int(profile)][record.value(QStringLiteral("operator")).toString()];
-    window.records.append({nextSeq_++, bytes, record});
+    versions_.noteUsed(*record.profile, versionOf(record));
+    Window& window = index_[*record.profile][record.operatorName];
+    window.records.append({nextSeq_++, bytes, object});
     window.bytes += bytes;
     while (window.records.size() > kMaxHistoryRecords + kUndoneSlack ||
            (window.records.size() > 1 &&
@@ -111,9 +105,10 @@ void SettingsHistory::remember(const QJsonObject& record, qint64 bytes) {
     }
 }
 
-bool SettingsHistory::appendRecord(const QJsonObject& record, QString* error) {
-    if (!audit_.append(record, error)) return false;
-    remember(record, QJsonDocument(record).toJson(QJsonDocument::Compact).size());
+bool SettingsHistory::appendRecord(const AuditRecord& record, QString* error) {
+    const QJsonObject object = jexlink::auditRecordObject(record);
+    if (!audit_.append(object, error)) return false;
+    remember(object, QJsonDocument(object).toJson(QJsonDocument::Compact).size());
     return true;
 }
 
@@ -138,15 +133,11 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
     const QByteArray text = stateFileText(after);
     if (!versions_.stage(profile, info, text, error)) return std::nullopt;
 
-    QJsonObject record{{QStringLiteral("time"), info.time},
-                       {QStringLiteral("operator"), origin.operatorName},
-                       {QStringLiteral("tag"), origin.tag.left(kMaxLoggedTag)},
-                       {kProfile, profile},
-                       {kVersion, info.version},
-                       {QStringLiteral("changes"), settingsChanges(before, after)}};
-    if (origin.revertOf) record.insert(QStringLiteral("revertOf"), *origin.revertOf);
-    if (origin.mergedWith) record.insert(QStringLiteral("mergedWith"), *origin.mergedWith);
-    if (!origin.batch.isEmpty()) record.insert(QStringLiteral("batch"), origin.batch);
+    AuditRecord record{info.time, origin.operatorName, origin.tag.left(kMaxLoggedTag),
+                       profile,   info.version,        settingsChanges(before, after)};
+    record.revertOf = origin.revertOf;
+    record.mergedWith = origin.mergedWith;
+    record.batch = origin.batch;
     if (!appendRecord(record, error)) {
         versions_.discard(profile, info.version);
         return std::nullopt;
@@ -154,12 +145,9 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
 
     if (!store_.store(profile, after, text, error)) {
         QString undoError;
-        const QJsonObject undone{{QStringLiteral("time"), now()},
-                                 {QStringLiteral("operator"), origin.operatorName},
-                                 {kProfile, profile},
-                                 {kVersion, info.version},
-                                 {kUndone, true},
-                                 {QStringLiteral("reason"), QStringLiteral("not stored")}};
+        AuditRecord undone{now(), origin.operatorName, {}, profile, info.version};
+        undone.undone = true;
+        undone.reason = QStringLiteral("not stored");
         if (!appendRecord(undone, &undoError))
             qCCritical(lcRemote).noquote() << "profile" << profile << ": version" << info.version
                                            << "was not stored and its record stays:" << undoError;
@@ -176,26 +164,20 @@ std::optional<VersionInfo> SettingsHistory::store(int profile, const ServerSetti
 }
 
 bool SettingsHistory::recordUnchanged(int profile, const ChangeOrigin& origin, QString* error) {
-    QJsonObject record{{QStringLiteral("time"), now()},
-                       {QStringLiteral("operator"), origin.operatorName},
-                       {QStringLiteral("tag"), origin.tag.left(kMaxLoggedTag)},
-                       {kProfile, profile},
-                       {kVersion, currentVersion(profile)},
-                       {QStringLiteral("changes"), QJsonArray()},
-                       {QStringLiteral("noChange"), true}};
-    if (origin.mergedWith) record.insert(QStringLiteral("mergedWith"), *origin.mergedWith);
-    if (!origin.batch.isEmpty()) record.insert(QStringLiteral("batch"), origin.batch);
+    AuditRecord record{now(),   origin.operatorName,     origin.tag.left(kMaxLoggedTag),
+                       profile, currentVersion(profile), QList<jexlink::AuditChange>()};
+    record.noChange = true;
+    record.mergedWith = origin.mergedWith;
+    record.batch = origin.batch;
     return appendRecord(record, error);
 }
 
 bool SettingsHistory::recordGameAction(int profile, const QString& operatorName,
-                                       const QString& kind, const QString& text, QString* error) {
-    const QJsonObject record{{QStringLiteral("time"), now()},
-                             {QStringLiteral("operator"), operatorName},
-                             {kProfile, profile},
-                             {kVersion, currentVersion(profile)},
-                             {QStringLiteral("changes"), QJsonArray()},
-                             {kind, text.left(1024)}};
+                                       const GameAction& action, QString* error) {
+    AuditRecord record{
+        now(), operatorName, {}, profile, currentVersion(profile), QList<jexlink::AuditChange>()};
+    (action.kind == GameAction::Control ? record.game : record.command) =
+        action.text.left(kMaxActionText);
     return appendRecord(record, error);
 }
 
@@ -208,15 +190,16 @@ std::optional<VersionInfo> SettingsHistory::lastChange(int profile, qint64 after
     const Indexed* newest = nullptr;
     for (const Window& window : *windows)
         for (const Indexed& indexed : window.records) {
-            const qint64 version = versionOf(indexed.record);
+            if (newest && indexed.seq < newest->seq) continue;
+            const AuditRecord record = readAuditRecord(indexed.record);
+            const qint64 version = versionOf(record);
             if (version > after && !undone.contains(version) &&
-                (!newest || indexed.seq > newest->seq) && touches(indexed.record, key, entry))
+                jexlink::touchesSetting(record, key, entry))
                 newest = &indexed;
         }
     if (!newest) return std::nullopt;
-    return VersionInfo{versionOf(newest->record),
-                       newest->record.value(QStringLiteral("time")).toString(),
-                       newest->record.value(QStringLiteral("operator")).toString()};
+    const AuditRecord record = readAuditRecord(newest->record);
+    return VersionInfo{versionOf(record), record.time, record.operatorName};
 }
 
 jexlink::History SettingsHistory::history(int profile) const {
@@ -228,7 +211,7 @@ jexlink::History SettingsHistory::history(int profile) const {
     for (const Window& window : windows) {
         QList<const Indexed*> shown;
         for (auto it = window.records.crbegin(); it != window.records.crend(); ++it)
-            if (!undone.contains(versionOf(it->record))) shown.append(&*it);
+            if (!undone.contains(versionOf(readAuditRecord(it->record)))) shown.append(&*it);
         if (!shown.isEmpty()) byOperator.append(shown);
     }
     std::sort(byOperator.begin(), byOperator.end(),
@@ -259,9 +242,8 @@ jexlink::History SettingsHistory::history(int profile) const {
     const QList<VersionInfo> kept = versions_.list(profile);
     for (const VersionInfo& version :
          kept.first(std::min<qsizetype>(kept.size(), kMaxListedVersions)))
-        history.versions.append(QJsonObject{{kVersion, version.version},
-                                            {QStringLiteral("time"), version.time},
-                                            {QStringLiteral("operator"), version.operatorName}});
+        history.versions.append(
+            jexlink::keptVersionObject({version.version, version.time, version.operatorName}));
     return history;
 }
 

@@ -26,6 +26,7 @@
 
 #include <optional>
 
+#include "link/audit_record.h"
 #include "link/link_messages.h"
 #include "remote/audit/audit_trail.h"
 #include "remote/store/server_settings.h"
@@ -42,6 +43,13 @@ struct ChangeOrigin {
     std::optional<qint64> revertOf;         // the version a revert restores
     QString batch = {};                     // the fleet batch the request belongs to
     std::optional<qint64> mergedWith = {};  // the later version an update was merged with
+};
+
+// What an operator did to a profile's game: an action (start, stop, restart,
+// kill) or a console line, masked by the caller.
+struct GameAction {
+    enum Kind { Control, Command } kind;
+    QString text;
 };
 
 // At most this many records, and about this many bytes of them, in one history.
@@ -71,12 +79,11 @@ public:
     // with the reason in `error`, when the record cannot be written.
     bool recordUnchanged(int profile, const ChangeOrigin& origin, QString* error);
 
-    // Records what an operator did to the profile's game: `kind` "game" with
-    // the action (start, stop, restart, kill) or "command" with the console
-    // line, masked by the caller. The settings are untouched. False, with the
-    // reason in `error`, when the record cannot be written.
-    bool recordGameAction(int profile, const QString& operatorName, const QString& kind,
-                          const QString& text, QString* error);
+    // Records what an operator did to the profile's game. The settings are
+    // untouched. False, with the reason in `error`, when the record cannot be
+    // written.
+    bool recordGameAction(int profile, const QString& operatorName, const GameAction& action,
+                          QString* error);
 
     // The version of the settings the profile holds now; 0 for a profile
     // not managed here.
@@ -107,7 +114,7 @@ private:
     };
 
     bool finishStaged(int profile, QString* error);
-    bool appendRecord(const QJsonObject& record, QString* error);
+    bool appendRecord(const jexlink::AuditRecord& record, QString* error);
     void remember(const QJsonObject& record, qint64 bytes);
 
     QString now() const;

@@ -2,6 +2,7 @@
 
 #include "exchange/wire/request.h"
 #include "link/game_messages.h"
+#include "link/link_words.h"
 #include "remote/audit/audit_log.h"
 
 namespace jexremote {
@@ -111,7 +112,7 @@ LinkDispatcher::Outcome LinkDispatcher::dispatch(const QString& message,
         const QString refused =
             isUpdate(request->text) ? refusal(who.operatorName, true, nowMs) : QString();
         if (!refused.isEmpty())
-            return answered(jexlink::answerMessage(request->id, QStringLiteral("0"), refused));
+            return answered(jexlink::answerMessage(request->id, jexlink::kRefusedAnswer, refused));
         const auto served = handlers_.request(*request, who);
         return answered(jexlink::answerMessage(served.answer), served.changed);
     }
@@ -149,11 +150,10 @@ QString LinkDispatcher::refusal(const QString& operatorName, bool update, qint64
         turns.refusalLogged = false;
         return {};
     }
-    const QString why =
-        QStringLiteral("operator %1: too many %2 (the limit is %3 a second); try again shortly")
-            .arg(operatorName,
-                 update ? QStringLiteral("updates") : QStringLiteral("history requests"))
-            .arg(limit.perSecond);
+    const QString why = jexlink::rateLimitReason(
+        operatorName,
+        update ? jexlink::LimitedKind::Updates : jexlink::LimitedKind::HistoryRequests,
+        limit.perSecond);
     if (!std::exchange(turns.refusalLogged, true))
         qCWarning(lcRemote).noquote() << "refused:" << boundedText(why);
     return why;

@@ -10,7 +10,7 @@
 
 #include "catalogue_fixture.h"
 #include "host/catalogue/catalogue.h"
-#include "host/catalogue/plugins_dialog.h"
+#include "host/catalogue_ui/plugins_dialog.h"
 #include "jex/boundary.h"
 #include "support/modal_driver.h"
 #include "support/printers.h"

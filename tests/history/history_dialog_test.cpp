@@ -12,7 +12,7 @@
 
 #include <functional>
 
-#include "host/history/history_dialog.h"
+#include "host/history_ui/history_dialog.h"
 #include "model/lobby.h"
 #include "support/modal_driver.h"
 

@@ -9,7 +9,7 @@
 
 #include "host/fleet_ui/fleet_actions.h"
 #include "host/fleet_ui/fleet_dialog.h"
-#include "host/servers/server_list_panel.h"
+#include "host/servers_ui/server_list_panel.h"
 #include "host_fixture.h"
 #include "support/modal_driver.h"
 
@@ -38,7 +38,8 @@ TEST(FleetActions, ApplyPresetOpensWherePresetsAreSavedAndShowsOnesWithoutAnExte
         shown = QDir::match(patterns.split(u' '), QStringLiteral("mine"));
         jextest::ModalDriver::choose(host.path("profiles/0/settings/mine"))(dialog);
     };
-    jexhost::fleet_ui::FleetDialog* dialog = console.window().findChild<jexhost::fleet_ui::FleetActions*>()->applyPreset();
+    jexhost::fleet_ui::FleetDialog* dialog =
+        console.window().findChild<jexhost::fleet_ui::FleetActions*>()->applyPreset();
     EXPECT_EQ(folder, QDir(host.path("profiles/0/settings")).absolutePath());
     EXPECT_TRUE(shown) << "a preset without an extension is listed";
     ASSERT_NE(dialog, nullptr);

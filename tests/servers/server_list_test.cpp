@@ -17,9 +17,9 @@
 #include <optional>
 #include <ostream>
 
-#include "host/servers/server_dialog.h"
 #include "host/servers/server_list_model.h"
-#include "host/servers/server_list_panel.h"
+#include "host/servers_ui/server_dialog.h"
+#include "host/servers_ui/server_list_panel.h"
 #include "support/temp_host.h"
 
 namespace jexhost::servers {

@@ -1,4 +1,4 @@
-#include "host/catalogue/plugins_dialog.h"
+#include "host/catalogue_ui/plugins_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

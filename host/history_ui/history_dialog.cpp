@@ -1,4 +1,4 @@
-#include "host/history/history_dialog.h"
+#include "host/history_ui/history_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "host/servers/server_list_panel.h"
+#include "host/servers_ui/server_list_panel.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -13,10 +13,10 @@
 
 #include <algorithm>
 
-#include "host/servers/server_dialog.h"
 #include "host/servers/server_filter.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
+#include "host/servers_ui/server_dialog.h"
 
 namespace jexhost::servers {
 

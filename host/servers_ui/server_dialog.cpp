@@ -1,4 +1,4 @@
-#include "host/servers/server_dialog.h"
+#include "host/servers_ui/server_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
