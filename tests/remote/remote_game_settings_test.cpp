@@ -104,6 +104,8 @@ TEST(RemoteGameSettings, StartWritesTheStoredSettingsOnlyWithAutoLoad) {
         Client root;
         const quint16 port = remote.startGame(root);
         ASSERT_NE(port, 0) << row.name;
+        const jexlink::GameStatus game = gameOf(root, 1);
+        remote.gamePid = game.pid.value_or(0);
         const auto info = queryTeeworlds(port);
         ASSERT_TRUE(info) << row.name;
         EXPECT_EQ(info->name, row.gameName) << row.name;
@@ -115,8 +117,6 @@ TEST(RemoteGameSettings, StartWritesTheStoredSettingsOnlyWithAutoLoad) {
         ASSERT_TRUE(queried) << row.name;
         EXPECT_EQ(queried->players, std::optional<int>(0)) << row.name;
         EXPECT_EQ(queried->maxPlayers, std::optional<int>(row.maxClients)) << row.name;
-        const jexlink::GameStatus game = gameOf(root, 1);
-        remote.gamePid = game.pid.value_or(0);
         EXPECT_EQ(game.appliedVersion, row.appliedVersion) << row.name;
         EXPECT_EQ(game.drift, kAllOurs) << row.name;
         EXPECT_EQ(keptCopies(remote), QList<QByteArray>{kHandEdited}) << row.name;
