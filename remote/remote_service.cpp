@@ -213,12 +213,14 @@ LinkHandlers RemoteService::gameHandlers(LinkHandlers handlers) {
             return done({false, QString(),
                          QStringLiteral("profile %1 runs no game here").arg(request.profile)});
         if (const QString failed =
-                audit(request.profile, who, {GameAction::Control, request.action});
+                audit(request.profile, who,
+                      {GameAction::Control,
+                       request.action + (request.whenEmpty ? QStringLiteral(" when empty") : "")});
             !failed.isEmpty())
             return done({false, games_->game(request.profile)->state, failed});
         qCInfo(lcRemote).noquote() << "operator" << boundedText(who.operatorName) << ":"
                                    << request.action << "the game of profile" << request.profile;
-        games_->control(request.profile, request.action, std::move(done));
+        games_->control(request.profile, request.action, std::move(done), request.whenEmpty);
     };
     handlers.output = [this](int profile, int lines) -> std::optional<QStringList> {
         if (games_->definitionOf(profile).isEmpty()) return std::nullopt;

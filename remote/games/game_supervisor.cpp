@@ -91,9 +91,26 @@ bool GameSupervisor::open(QString* error) {
                 watchConsole(*raw);
                 catchUp(*raw);
             }
+            if (raw->runner->state() == GameState::Running) {
+                followQuery(*raw);
+            } else {
+                // Its answer may be what stopped the game: gone once that answer is handled.
+                if (raw->query) {
+                    raw->query->disconnect(this);
+                    raw->query.release()->deleteLater();
+                }
+                raw->players.reset();
+                raw->maxPlayers.reset();
+            }
             if (raw->runner->state() != GameState::Running &&
                 raw->runner->state() != GameState::Stopping)
                 raw->console.reset();
+            // Nobody plays on a game that stopped or gave up: what waited for that is due.
+            if (!raw->pending.isEmpty() && (raw->runner->state() == GameState::Stopped ||
+                                            raw->runner->state() == GameState::Failed))
+                QTimer::singleShot(0, this, [this, raw] {
+                    if (!raw->pending.isEmpty()) carryOutPending(*raw);
+                });
             emit gameChanged(statusOf(*raw));
         });
         connect(
@@ -136,6 +153,9 @@ jexlink::GameStatus GameSupervisor::statusOf(const Game& game) const {
     status.restartNeeded = game.restartNeeded;
     status.applyProblems = game.applyProblems;
     status.drift = game.drift;
+    status.players = game.players;
+    status.maxPlayers = game.maxPlayers;
+    status.pending = game.pending;
     status.lastExit = runner.state() == GameState::Failed && !runner.reason().isEmpty()
                           ? runner.reason()
                           : runner.lastExit();
@@ -159,13 +179,17 @@ QString GameSupervisor::definitionOf(int profile) const {
     return found == games_.end() ? QString() : found->second->binding.definition;
 }
 
-void GameSupervisor::control(int profile, const QString& action, ControlDone done) {
+void GameSupervisor::control(int profile, const QString& action, ControlDone done, bool whenEmpty) {
     const auto found = games_.find(profile);
     if (found == games_.end()) {
         done({false, QStringLiteral("stopped"),
               QStringLiteral("profile %1 runs no game here").arg(profile)});
         return;
     }
+    if (whenEmpty && (action == u"stop" || action == u"restart") &&
+        holdUntilEmpty(*found->second, action, done))
+        return;
+    if (replacePending(*found->second, action)) emit gameChanged(statusOf(*found->second));
     GameRunner* runner = found->second->runner.get();
     const auto answer = [runner, done](bool ok, const QString& reason) {
         done({ok, stateName(runner->state()), reason});

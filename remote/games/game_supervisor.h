@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -23,6 +24,7 @@
 #include "remote/games/game_bindings.h"
 #include "remote/games/game_console.h"
 #include "remote/games/game_definition.h"
+#include "remote/games/game_query.h"
 #include "remote/games/game_runner.h"
 
 namespace jexremote::games {
@@ -52,7 +54,10 @@ public:
     using ControlDone = std::function<void(const jexlink::ControlOutcome&)>;
     // Carries out `action` on the profile's game and calls `done` once it is
     // done (a start once ready, a stop once no process is left) or refused.
-    void control(int profile, const QString& action, ControlDone done);
+    // With `whenEmpty` (stop and restart), a running game carries the action
+    // as pending until its query says nobody plays (game_supervisor_players.cpp);
+    // any later action replaces a pending one, which is answered so.
+    void control(int profile, const QString& action, ControlDone done, bool whenEmpty = false);
     // The last `count` output lines, masked.
     QStringList output(int profile, int count) const;
     // Passes one line to the game's console; the reason when it cannot.
@@ -101,6 +106,12 @@ private:
         QPointer<ConsoleApply> applying;
         bool applyAgain = false;  // stored again while applying
         bool updating = false;    // the configuration is written for an update, not a start
+        // Live state from the game's own query while it runs; the last answer is kept.
+        std::unique_ptr<GameQuery> query;
+        std::optional<int> players;
+        std::optional<int> maxPlayers;
+        QString pending;  // "stop" or "restart" once the game is empty
+        ControlDone pendingDone;
     };
     void watchConsole(Game& game);
     void configurationWritten(Game& game, const ConfigWrite& written);
@@ -111,12 +122,22 @@ private:
     void catchUp(Game& game);
     static void logProblems(int profile, const QList<jexlink::ApplyProblem>& problems);
     jexlink::GameStatus statusOf(const Game& game) const;
+    // The game's query, asked as it turns running and at each poll; dropped
+    // with what it said once the game stops running.
+    void followQuery(Game& game);
+    void queryAnswered(Game& game, const QueryInfo& info);
+    // Answers a pending action as replaced by `by`; false when none waits.
+    bool replacePending(Game& game, const QString& by);
+    // Takes a "when empty" action; false when it is carried out at once instead.
+    bool holdUntilEmpty(Game& game, const QString& action, ControlDone& done);
+    void carryOutPending(Game& game);
 
     QString stateFolder_;
     std::map<QString, GameDefinition> definitions_;
     std::map<int, std::unique_ptr<Game>> games_;
     CrashPolicy policy_;
     StoredSource stored_;
+    QTimer queryPoll_;
 };
 
 }  // namespace jexremote::games

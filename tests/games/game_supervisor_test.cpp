@@ -31,9 +31,11 @@ std::map<QString, GameDefinition> standIn() {
     return {{QStringLiteral("teeworlds"), *definition}};
 }
 
-jexlink::ControlOutcome controlled(GameSupervisor& games, int profile, const QString& action) {
+jexlink::ControlOutcome controlled(GameSupervisor& games, int profile, const QString& action,
+                                   bool whenEmpty = false) {
     std::optional<jexlink::ControlOutcome> outcome;
-    games.control(profile, action, [&outcome](const jexlink::ControlOutcome& o) { outcome = o; });
+    games.control(
+        profile, action, [&outcome](const jexlink::ControlOutcome& o) { outcome = o; }, whenEmpty);
     for (int i = 0; i < 200 && !outcome; ++i) QTest::qWait(50);
     return outcome.value_or(jexlink::ControlOutcome{false, "", "no answer"});
 }
@@ -62,6 +64,23 @@ TEST_F(Supervisor, ActionsAreAnsweredOnceDone) {
     EXPECT_EQ(controlled(*games, 0, "kill"), (jexlink::ControlOutcome{true, "stopped", ""}));
     EXPECT_EQ(games->game(0)->lastExit, QStringLiteral("killed by signal 9 (Killed)"));
     EXPECT_EQ(controlled(*games, 0, "stop"), (jexlink::ControlOutcome{true, "stopped", ""}));
+}
+
+// The stand-in never answers the query: not known to be empty, its
+// when-empty restart waits, pending, until a later action takes its place.
+TEST_F(Supervisor, WhenEmptyWaitsForAnEmptyGameAndALaterActionReplacesIt) {
+    auto games = opened();
+    ASSERT_TRUE(controlled(*games, 0, "start").ok);
+    std::optional<jexlink::ControlOutcome> waiting;
+    games->control(
+        0, "restart", [&](const jexlink::ControlOutcome& o) { waiting = o; }, true);
+    EXPECT_EQ(games->game(0)->pending, QStringLiteral("restart"));
+    EXPECT_FALSE(waiting);
+    EXPECT_EQ(controlled(*games, 0, "stop"), (jexlink::ControlOutcome{true, "stopped", ""}));
+    EXPECT_EQ(waiting, (jexlink::ControlOutcome{false, "running", "replaced by stop"}));
+    EXPECT_EQ(games->game(0)->pending, QString());
+    // Nobody plays on a stopped game: done at once.
+    EXPECT_EQ(controlled(*games, 0, "stop", true), (jexlink::ControlOutcome{true, "stopped", ""}));
 }
 
 TEST_F(Supervisor, RefusalsSayWhy) {

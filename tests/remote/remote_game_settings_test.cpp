@@ -2,7 +2,8 @@
 // game's own query: written at a start with auto-load on (a hand-edited file
 // kept as a copy, or kept as it is with auto-load off), handed live to the
 // running game on an update, restart-only settings listed until a restart,
-// a value the game clamps named, and hostile text passed as that one value.
+// a value the game clamps named, and hostile text passed as that one value;
+// GAME's players and maxPlayers as the query says, a restart when empty.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -46,19 +47,25 @@ jexlink::GameStatus gameOf(Client& client, qint64 id) {
     return games && games->second.size() == 1 ? games->second.at(0) : jexlink::GameStatus{};
 }
 
-// The first game pushed to `client` that says the game holds `version`.
-std::optional<jexlink::GameStatus> pushedWith(Client& client, qint64 version) {
+// The first game pushed to `client` that `fits`.
+std::optional<jexlink::GameStatus> pushedWhere(
+    Client& client, const std::function<bool(const jexlink::GameStatus&)>& fits) {
     std::optional<jexlink::GameStatus> found;
     (void)QTest::qWaitFor(
         [&] {
             for (const QString& message : std::as_const(client.received))
-                if (auto game = jexlink::readGamePush(message);
-                    game && game->appliedVersion == version && !found)
+                if (auto game = jexlink::readGamePush(message); game && fits(*game) && !found)
                     found = game;
             return found.has_value();
         },
         kRemoteWaitMs);
     return found;
+}
+
+// The first game pushed to `client` that says the game holds `version`.
+std::optional<jexlink::GameStatus> pushedWith(Client& client, qint64 version) {
+    return pushedWhere(client,
+                       [version](const auto& game) { return game.appliedVersion == version; });
 }
 
 kdrsm::wire::UpdateBody changed(const QString& name, const QString& players, const QString& time,
@@ -97,13 +104,19 @@ TEST(RemoteGameSettings, StartWritesTheStoredSettingsOnlyWithAutoLoad) {
         Client root;
         const quint16 port = remote.startGame(root);
         ASSERT_NE(port, 0) << row.name;
+        const jexlink::GameStatus game = gameOf(root, 1);
+        remote.gamePid = game.pid.value_or(0);
         const auto info = queryTeeworlds(port);
         ASSERT_TRUE(info) << row.name;
         EXPECT_EQ(info->name, row.gameName) << row.name;
         EXPECT_EQ(info->password, row.password) << row.name;
-        EXPECT_EQ(info->maxClients, row.maxClients) << row.name;
-        const jexlink::GameStatus game = gameOf(root, 1);
-        remote.gamePid = game.pid.value_or(0);
+        EXPECT_EQ(info->maxPlayers, row.maxClients) << row.name;
+        // GAME says what the game's query says.
+        const auto queried =
+            pushedWhere(root, [](const auto& game) { return game.maxPlayers.has_value(); });
+        ASSERT_TRUE(queried) << row.name;
+        EXPECT_EQ(queried->players, std::optional<int>(0)) << row.name;
+        EXPECT_EQ(queried->maxPlayers, std::optional<int>(row.maxClients)) << row.name;
         EXPECT_EQ(game.appliedVersion, row.appliedVersion) << row.name;
         EXPECT_EQ(game.drift, kAllOurs) << row.name;
         EXPECT_EQ(keptCopies(remote), QList<QByteArray>{kHandEdited}) << row.name;
@@ -142,7 +155,7 @@ TEST(RemoteGameSettings, UpdateReachesTheRunningGameLiterally) {
     const auto info = queryTeeworlds(port);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->name, hostile);
-    EXPECT_EQ(info->maxClients, 16);
+    EXPECT_EQ(info->maxPlayers, 16);
     EXPECT_TRUE(info->password);
 }
 
@@ -171,10 +184,13 @@ TEST(RemoteGameSettings, RestartOnlySettingWaitsForTheRestartAndAClampIsNamed) {
                   {"Max Players", "sv_max_clients is 64 in the game, not 70"}}));
     EXPECT_TRUE(configuration(remote).contains("\nsv_timelimit 45\n"));
 
+    // Restarted when empty: held as pending, carried out as the query finds nobody on it.
     root.socket.sendTextMessage(
-        jexlink::controlRequestMessage({2, 0, QStringLiteral("restart"), false}));
+        jexlink::controlRequestMessage({2, 0, QStringLiteral("restart"), true}));
+    EXPECT_TRUE(pushedWhere(root, [](const auto& game) { return game.pending == u"restart"; }));
     const auto restarted = jexlink::readControlAnswer(answerTo(root, 2));
-    ASSERT_TRUE(restarted && restarted->second.ok);
+    ASSERT_TRUE(restarted && restarted->second.ok) << restarted->second.reason.toStdString();
+    EXPECT_EQ(restarted->second.state, QStringLiteral("running"));
     const jexlink::GameStatus after = gameOf(root, 3);
     remote.gamePid = after.pid.value_or(0);
     EXPECT_TRUE(after.restartNeeded.isEmpty());
