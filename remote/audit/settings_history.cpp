@@ -1,7 +1,6 @@
 #include "remote/audit/settings_history.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
@@ -112,8 +111,9 @@ void SettingsHistory::remember(const QJsonObject& record, qint64 bytes) {
 }
 
 bool SettingsHistory::appendRecord(const QJsonObject& record, QString* error) {
-    if (!audit_.append(record, error)) return false;
-    remember(record, QJsonDocument(record).toJson(QJsonDocument::Compact).size());
+    qint64 length = 0;
+    if (!audit_.append(record, error, &length)) return false;
+    remember(record, length);
     return true;
 }
 

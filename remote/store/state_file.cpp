@@ -6,13 +6,9 @@
 #include <QFileInfo>
 #include <QHash>
 
-// UTF-8 is kept as bytes: no conversion layer.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 #include <sys/stat.h>
 
-#include <string>
+#include <algorithm>
 
 #include "exchange/model/setting_names.h"
 #include "exchange/model/setting_text.h"
@@ -144,6 +140,43 @@ ListRead readRestrictions(const ParsedFile& file, const char* section) {
     return read;
 }
 
+// The text of a state file, laid out as the INI files of earlier releases:
+// the sections in the order first named, each "[name]" and its "key = value"
+// lines in the order first set, two blank lines before each section but the
+// first. A key set again keeps its place and takes the later value.
+class IniText {
+public:
+    void set(const char* section, const QByteArray& key, const QByteArray& value) {
+        auto found = std::find_if(sections_.begin(), sections_.end(),
+                                  [&](const Section& s) { return s.name == section; });
+        if (found == sections_.end()) found = sections_.insert(sections_.end(), {section, {}, {}});
+        if (const auto at = found->byKey.constFind(key); at != found->byKey.cend()) {
+            found->entries[*at].second = value;
+            return;
+        }
+        found->byKey.insert(key, found->entries.size());
+        found->entries.append({key, value});
+    }
+
+    QByteArray text() const {
+        QByteArray out;
+        for (const Section& section : sections_) {
+            if (!out.isEmpty()) out += "\n\n";
+            out += '[' + section.name + "]\n";
+            for (const auto& [key, value] : section.entries) out += key + " = " + value + '\n';
+        }
+        return out;
+    }
+
+private:
+    struct Section {
+        QByteArray name;
+        QList<std::pair<QByteArray, QByteArray>> entries;
+        QHash<QByteArray, qsizetype> byKey;
+    };
+    QList<Section> sections_;
+};
+
 }  // namespace
 
 QString stateFilePath(const QString& folder, int profile) {
@@ -151,20 +184,17 @@ QString stateFilePath(const QString& folder, int profile) {
 }
 
 QByteArray stateFileText(const ServerSettings& settings) {
-    CSimpleIniCaseA ini(true);
+    IniText ini;
     for (int i = 0; i < kdrsm::wire::kSettingCount; ++i)
-        ini.SetValue(kSettings, kdrsm::model::settingKey(i).toUtf8().constData(),
-                     escapeValue(settings.fields[i]).toUtf8().constData());
+        ini.set(kSettings, kdrsm::model::settingKey(i).toUtf8(),
+                escapeValue(settings.fields[i]).toUtf8());
     for (const Restriction& role : settings.roles)
-        ini.SetValue(kRoles, role.name.toUtf8().constData(),
-                     kdrsm::model::flagText(role.restricted).toLatin1());
+        ini.set(kRoles, role.name.toUtf8(), kdrsm::model::flagText(role.restricted).toLatin1());
     for (const Restriction& weapon : settings.weapons)
-        ini.SetValue(kWeapons, weapon.name.toUtf8().constData(),
-                     kdrsm::model::flagText(weapon.restricted).toLatin1());
-    ini.SetValue(kOptions, kAutoLoad, kdrsm::model::flagText(settings.autoLoad).toLatin1());
-    std::string text;
-    ini.Save(text);
-    return QByteArray::fromStdString(text);
+        ini.set(kWeapons, weapon.name.toUtf8(),
+                kdrsm::model::flagText(weapon.restricted).toLatin1());
+    ini.set(kOptions, kAutoLoad, kdrsm::model::flagText(settings.autoLoad).toLatin1());
+    return ini.text();
 }
 
 std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
