@@ -8,8 +8,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "exchange/model/setting_names.h"
 #include "exchange/model/setting_text.h"
 #include "jex/durable_file.h"
@@ -140,42 +138,27 @@ ListRead readRestrictions(const ParsedFile& file, const char* section) {
     return read;
 }
 
-// The text of a state file, laid out as the INI files of earlier releases:
-// the sections in the order first named, each "[name]" and its "key = value"
-// lines in the order first set, two blank lines before each section but the
-// first. A key set again keeps its place and takes the later value.
-class IniText {
-public:
-    void set(const char* section, const QByteArray& key, const QByteArray& value) {
-        auto found = std::find_if(sections_.begin(), sections_.end(),
-                                  [&](const Section& s) { return s.name == section; });
-        if (found == sections_.end()) found = sections_.insert(sections_.end(), {section, {}, {}});
-        if (const auto at = found->byKey.constFind(key); at != found->byKey.cend()) {
-            found->entries[*at].second = value;
-            return;
-        }
-        found->byKey.insert(key, found->entries.size());
-        found->entries.append({key, value});
+// A "[name]" section of restrictions, "name = 0|1" a line, after two blank
+// lines; none when the list is empty. A name listed twice keeps its first
+// place and takes its later flag, as the INI files of earlier releases did.
+void appendRestrictions(QByteArray& text, const char* section, const QList<Restriction>& list) {
+    if (list.isEmpty()) return;
+    text += "\n\n[";
+    text += section;
+    text += "]\n";
+    QHash<QString, bool> flags;
+    flags.reserve(list.size());
+    for (const Restriction& entry : list) flags.insert(entry.name, entry.restricted);
+    for (const Restriction& entry : list) {
+        const auto flag = flags.constFind(entry.name);
+        if (flag == flags.cend()) continue;  // written at its first place
+        text += entry.name.toUtf8();
+        text += " = ";
+        text += kdrsm::model::flagText(*flag).toLatin1();
+        text += '\n';
+        flags.erase(flag);
     }
-
-    QByteArray text() const {
-        QByteArray out;
-        for (const Section& section : sections_) {
-            if (!out.isEmpty()) out += "\n\n";
-            out += '[' + section.name + "]\n";
-            for (const auto& [key, value] : section.entries) out += key + " = " + value + '\n';
-        }
-        return out;
-    }
-
-private:
-    struct Section {
-        QByteArray name;
-        QList<std::pair<QByteArray, QByteArray>> entries;
-        QHash<QByteArray, qsizetype> byKey;
-    };
-    QList<Section> sections_;
-};
+}
 
 }  // namespace
 
@@ -183,18 +166,30 @@ QString stateFilePath(const QString& folder, int profile) {
     return QDir(folder).filePath(QStringLiteral("server-%1.ini").arg(profile));
 }
 
+// Laid out as the INI files of earlier releases: "key = value" lines, the
+// sections in a fixed order with two blank lines before each but the first.
 QByteArray stateFileText(const ServerSettings& settings) {
-    IniText ini;
-    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i)
-        ini.set(kSettings, kdrsm::model::settingKey(i).toUtf8(),
-                escapeValue(settings.fields[i]).toUtf8());
-    for (const Restriction& role : settings.roles)
-        ini.set(kRoles, role.name.toUtf8(), kdrsm::model::flagText(role.restricted).toLatin1());
-    for (const Restriction& weapon : settings.weapons)
-        ini.set(kWeapons, weapon.name.toUtf8(),
-                kdrsm::model::flagText(weapon.restricted).toLatin1());
-    ini.set(kOptions, kAutoLoad, kdrsm::model::flagText(settings.autoLoad).toLatin1());
-    return ini.text();
+    QByteArray text;
+    text.reserve(1024 + 32 * (settings.roles.size() + settings.weapons.size()));
+    text += '[';
+    text += kSettings;
+    text += "]\n";
+    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i) {
+        text += kdrsm::model::settingKey(i).toUtf8();
+        text += " = ";
+        text += escapeValue(settings.fields[i]).toUtf8();
+        text += '\n';
+    }
+    appendRestrictions(text, kRoles, settings.roles);
+    appendRestrictions(text, kWeapons, settings.weapons);
+    text += "\n\n[";
+    text += kOptions;
+    text += "]\n";
+    text += kAutoLoad;
+    text += " = ";
+    text += kdrsm::model::flagText(settings.autoLoad).toLatin1();
+    text += '\n';
+    return text;
 }
 
 std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,
