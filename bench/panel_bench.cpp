@@ -14,6 +14,8 @@
 
 #include "exchange/model/settings_reply.h"
 #include "exchange/reply.h"
+#include "exchange/send_request.h"
+#include "exchange/wire/request.h"
 #include "form/frmrcKDRSM.h"
 #include "plugin/embedding.h"
 #include "plugin/module_state.h"
@@ -171,6 +173,13 @@ void BM_FirstLoadInterface(benchmark::State& state) {
     kdrsm::unloadForm();
 }
 BENCHMARK(BM_FirstLoadInterface)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The part of a first LoadInterface that waits for the disk: the fetch
+// written to the request folder and synced, file and folder.
+void BM_FetchWritten(benchmark::State& state) {
+    for (auto _ : state) kdrsm::SendRequest(kdrsm::wire::kGetSettings, QString());
+}
+BENCHMARK(BM_FetchWritten)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
