@@ -5,7 +5,8 @@
 // include real fsync calls. Reported as median and 99th percentile in
 // microseconds; the start with 100 000 records (reading the trail into the
 // history index) is reported once. The first start over many new state files
-// and the restart after it are timed once each, in milliseconds.
+// and the restart after it are timed once each, in milliseconds. The floor
+// an update is held against, three files written durably, is timed too.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -21,6 +22,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <ctime>
 #include <memory>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "exchange/wire/request.h"
+#include "jex/durable_file.h"
 #include "link/link_messages.h"
 #include "remote/audit/gzip_text.h"
 #include "remote/audit/settings_history.h"
@@ -80,6 +84,41 @@ void report(benchmark::State& state, std::vector<double>& micros) {
     state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
 }
 
+// The processor time of this process so far, in microseconds: the service
+// and the client run in it.
+double cpuMicros() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+// The same, split into the program's own work and the kernel's (the system
+// calls: for a durable write most of it is the syncs).
+struct CpuSplit {
+    double user = 0;
+    double kernel = 0;
+};
+CpuSplit cpuSplit() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto micros = [](const timeval& t) { return double(t.tv_sec) * 1e6 + double(t.tv_usec); };
+    return {micros(usage.ru_utime), micros(usage.ru_stime)};
+}
+
+// The floor an update's round trip is held against, on the same disk: three
+// 4 KiB files each written, synced, renamed over and their folder synced.
+// Microseconds, or a negative number when a write failed.
+double durableWriteFloor(const QTemporaryDir& dir) {
+    static const QByteArray text(4096, 'x');
+    QElapsedTimer one;
+    one.start();
+    for (const char* name : {"a", "b", "c"})
+        if (jex::fs::writeFileDurably(dir.filePath(QString::fromLatin1(name)), text)) return -1;
+    return double(one.nsecsElapsed()) / 1000.0;
+}
+
+// Each update is followed, untimed, by one floor write, so both medians come
+// from the same minutes of a disk that others share.
 void updateRoundTrip(benchmark::State& state) {
     QTemporaryDir dir;
     const QString stateDir = dir.filePath(QStringLiteral("state"));
@@ -121,12 +160,16 @@ void updateRoundTrip(benchmark::State& state) {
     }
 
     std::vector<double> micros;
+    std::vector<double> floorMicros;
+    QTemporaryDir floorDir;
+    CpuSplit cpu;
     int n = 0;
     for (auto _ : state) {
         ++n;
         const QString request = wire::requestText(
             wire::kSetSettings, QStringLiteral("bench"), 0,
             wire::joinUpdateBody(jextest::restatingBody(QStringLiteral("Bench %1").arg(n))));
+        const CpuSplit before = cpuSplit();
         QElapsedTimer one;
         one.start();
         socket.sendTextMessage(jexlink::requestMessage(n, request));
@@ -135,8 +178,22 @@ void updateRoundTrip(benchmark::State& state) {
             return;
         }
         micros.push_back(double(one.nsecsElapsed()) / 1000.0);
+        const CpuSplit after = cpuSplit();
+        cpu.user += after.user - before.user;
+        cpu.kernel += after.kernel - before.kernel;
+        state.PauseTiming();
+        floorMicros.push_back(durableWriteFloor(floorDir));
+        state.ResumeTiming();
     }
+    state.counters["user_us"] = cpu.user / std::max(n, 1);
+    state.counters["kernel_us"] = cpu.kernel / std::max(n, 1);
     report(state, micros);
+    std::sort(floorMicros.begin(), floorMicros.end());
+    if (!floorMicros.empty()) {
+        state.counters["floor_median_us"] = floorMicros[floorMicros.size() / 2];
+        state.counters["to_floor"] =
+            state.counters["median_us"] / floorMicros[floorMicros.size() / 2];
+    }
 }
 BENCHMARK(updateRoundTrip)->Arg(0)->Arg(100000)->Iterations(300)->Unit(benchmark::kMicrosecond);
 
@@ -191,11 +248,7 @@ void startOverManyServers(benchmark::State& state) {
     options.stateDir = stateDir;
     options.tokenFile = tokenFile;
     // The processor time too: on a shared machine the wall time includes waiting for a core.
-    const auto cpuMs = [] {
-        timespec now{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    };
+    const auto cpuMs = [] { return cpuMicros() / 1e3; };
     for (auto _ : state) {
         for (const std::string start : {"first", "restart"}) {
             QElapsedTimer started;

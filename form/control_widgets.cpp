@@ -7,6 +7,7 @@
 #include <QTextCursor>
 
 #include "form/kept_breaks.h"
+#include "form/panel_style.h"
 
 namespace kdrsm {
 
@@ -214,6 +215,25 @@ void OneRowListBox::showEvent(QShowEvent* event) {
 
 void OneRowListBox::bringCurrentToTop() {
     if (QListWidgetItem* item = currentItem()) scrollToItem(item, QAbstractItemView::PositionAtTop);
+}
+
+LatePopupComboBox::LatePopupComboBox(QWidget* parent) : QComboBox(parent) {}
+
+void LatePopupComboBox::showPopup() {
+    QWidget* popup = view()->window();  // made here the first time
+    if (popup->style() != style()) usePanelStyle(*popup);
+    QComboBox::showPopup();
+}
+
+// QComboBox answers a new style by making its list to choose the list's
+// entry painter; without a list yet there is nothing to restyle: the list
+// chooses its painter by the box's style when it is made.
+void LatePopupComboBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::StyleChange && !findChild<QAbstractItemView*>()) {
+        QWidget::changeEvent(event);
+        return;
+    }
+    QComboBox::changeEvent(event);
 }
 
 TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {}

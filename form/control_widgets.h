@@ -2,9 +2,11 @@
 // Widgets for the form's control kinds where a plain Qt widget does not
 // behave like the control: a multi-line text box with a length limit, a
 // check box that code can grey, a list box one row high that steps through
-// its entries, and a tab control that tells where its pages start.
+// its entries, a list box with check boxes, a tab control that tells where its pages start, and a
+// combo box whose drop-down list is made when it first drops down.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -118,6 +120,27 @@ protected:
 
 private:
     void bringCurrentToTop();
+};
+
+// Combo box whose drop-down list (a list view in a window of its own) is made
+// when it first drops down, in the panel's style: most boxes of a panel are
+// never opened, and Qt would make the list each time the box's style is set.
+class LatePopupComboBox final : public QComboBox {
+    Q_OBJECT
+public:
+    explicit LatePopupComboBox(QWidget* parent = nullptr);
+    void showPopup() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+};
+
+// List box with a check box per entry: an entry counts as selected when it
+// is checked.
+class CheckListBox final : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
 };
 
 // Tab control whose page origin is known before it is first laid out, so

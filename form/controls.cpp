@@ -36,7 +36,7 @@ constexpr double kDefaultTwipsPerPixel = 15.0;
 }
 
 bool hasCheckBoxes(const QListWidget* list) {
-    return list->property(kCheckBoxesProperty).toBool();
+    return qobject_cast<const CheckListBox*>(list) != nullptr;
 }
 
 QListWidgetItem& entry(const QListWidget* list, qint32 index) {
@@ -176,23 +176,30 @@ QString listText(const QWidget* control, qint32 index) {
 }
 
 void addItem(QWidget* control, const QString& value) {
+    addItems(control, {value});
+}
+
+void addItems(QWidget* control, const QStringList& values) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         // Adding keeps the current choice, also "none" (Qt would choose the
         // first entry of an empty list) and a typed text.
         const int index = combo->currentIndex();
         const QString typed = combo->currentText();
-        combo->addItem(value);
+        combo->addItems(values);
         if (combo->currentIndex() != index) {
             combo->setCurrentIndex(index);
             if (combo->isEditable()) combo->setEditText(typed);
         }
     } else if (auto* list = qobject_cast<QListWidget*>(control)) {
-        auto* item = new QListWidgetItem(value);
-        if (hasCheckBoxes(list)) {
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
+        const bool checkBoxes = hasCheckBoxes(list);
+        for (const QString& value : values) {
+            auto* item = new QListWidgetItem(value);
+            if (checkBoxes) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+            }
+            list->addItem(item);
         }
-        list->addItem(item);
     } else {
         notSupported();
     }

@@ -7,18 +7,16 @@
 //
 // Control kinds: text box MaxLengthLineEdit (or the multi-line
 // MaxLengthTextEdit), combo box QComboBox, check box QCheckBox (tristate),
-// list box QListWidget (a list with a check box per entry counts "selected"
-// as checked), option button QRadioButton, label QLabel, frame QGroupBox,
+// list box QListWidget (a CheckListBox, with a check box per entry, counts
+// "selected" as checked), option button QRadioButton, label QLabel, frame QGroupBox,
 // tab control QTabWidget, picture box PictureBox.
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 namespace kdrsm::ctl {
-
-// Dynamic property (bool) of a list box that shows a check box per entry.
-inline constexpr const char* kCheckBoxesProperty = "CheckBoxes";
 
 // "TextBox", "ComboBox", "CheckBox", "ListBox", "OptionButton", "Label",
 // "Frame", "SSTab", "PictureBox", "Image" (a label that scales its picture)
@@ -47,6 +45,8 @@ qint32 listCount(const QWidget* control);
 QString listText(const QWidget* control, qint32 index);
 // Appends an entry; the current choice (also "none") stays.
 void addItem(QWidget* control, const QString& entry);
+// Appends entries in one go, as addItem does one by one.
+void addItems(QWidget* control, const QStringList& entries);
 void clearList(QWidget* control);
 
 // Selection state of a list entry (checked, for lists with check boxes);

@@ -47,7 +47,7 @@ QWidget* textBox(const Row& row, QWidget* parent) {
 }
 
 QWidget* comboBox(const Row& row, QWidget* parent) {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new LatePopupComboBox(parent);
     const bool editable = row.flags & catalogue::Editable;
     combo->setEditable(editable);
     combo->setInsertPolicy(QComboBox::NoInsert);
@@ -71,24 +71,28 @@ QWidget* comboBox(const Row& row, QWidget* parent) {
                              combo->lineEdit()->setCursorPosition(cursor);
                          });
     }
-    combo->addItems(catalogue::entries(row));
-    combo->setCurrentIndex(-1);  // no entry chosen
-    if (editable) combo->setEditText(captionOf(row));
     return combo;
+}
+
+// A combo box's entries, none chosen, and an editable one's initial text.
+void fillComboBox(const Row& row, QComboBox& combo) {
+    combo.addItems(catalogue::entries(row));
+    combo.setCurrentIndex(-1);  // no entry chosen
+    if (combo.isEditable()) combo.setEditText(captionOf(row));
 }
 
 QWidget* listBox(const Row& row, QWidget* parent) {
     QListWidget* list = nullptr;
     if (row.flags & catalogue::OneRow)
         list = new OneRowListBox(parent);
+    else if (row.flags & catalogue::CheckBoxes)
+        list = new CheckListBox(parent);
     else
         list = new QListWidget(parent);
-    list->setProperty(ctl::kCheckBoxesProperty, bool(row.flags & catalogue::CheckBoxes));
     // Every row is one line high; a list of many or very long names (a
     // server's weapons) is then laid out without measuring each entry.
     list->setUniformItemSizes(true);
     list->setItemDelegate(new ShortEntryDelegate(list));
-    for (const QString& entry : catalogue::entries(row)) ctl::addItem(list, entry);
     return list;
 }
 
@@ -103,11 +107,19 @@ QWidget* label(const Row& row, QWidget* parent) {
     return label;
 }
 
-QWidget* tabControl(const Row& row, QWidget* parent) {
+// Its pages are added once it has the panel's style, each page styled too.
+QWidget* tabControl(QWidget* parent) {
     auto* tabs = new TabControl(parent);
     tabs->setUsesScrollButtons(false);
-    for (const QString& caption : catalogue::entries(row)) tabs->addTab(new QWidget, caption);
     return tabs;
+}
+
+void addPages(const Row& row, QTabWidget& tabs) {
+    for (const QString& caption : catalogue::entries(row)) {
+        auto* page = new QWidget;
+        usePanelStyle(*page);
+        tabs.addTab(page, caption);
+    }
 }
 
 QWidget* optionButton(const Row& row, QWidget* parent) {
@@ -142,11 +154,23 @@ QWidget* createWidget(const Row& row, QWidget* parent) {
         case Kind::OptionButton:
             return optionButton(row, parent);
         case Kind::TabControl:
-            return tabControl(row, parent);
+            return tabControl(parent);
         case Kind::CommonDialog:
             break;
     }
     return nullptr;
+}
+
+// What a control holds at start: its entries, its pages. Filled once the
+// control has the panel's style: a new style lays out a list's entries again.
+void fill(const Row& row, QWidget& widget) {
+    if (auto* combo = qobject_cast<QComboBox*>(&widget)) {
+        fillComboBox(row, *combo);
+    } else if (auto* list = qobject_cast<QListWidget*>(&widget)) {
+        ctl::addItems(list, catalogue::entries(row));
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(&widget)) {
+        addPages(row, *tabs);
+    }
 }
 
 // Controls that take the focus, in the order of the Tab key.
@@ -185,6 +209,7 @@ void frmrcKDRSM::buildControls() {
         }
         QWidget* widget = createWidget(row, parent);
         usePanelStyle(*widget);  // before placing: the style decides where pages start
+        fill(row, *widget);
         widget->setObjectName(nameOf(row));
         widget->setProperty("TabIndex", row.tabIndex);
         ctl::setTwipsGeometry(widget, row.rect.left, row.rect.top, row.rect.width, row.rect.height);

@@ -179,8 +179,10 @@ void frmrcKDRSM::connectReactions() {
 void FillNumberLists(frmrcKDRSM& form) {
     for (const wire::Setting& setting : wire::kSettings) {
         if (setting.kind != wire::SettingKind::List || setting.first > setting.last) continue;
-        QWidget* list = form.control(QString::fromLatin1(setting.control));
-        for (int n = setting.first; n <= setting.last; ++n) ctl::addItem(list, QString::number(n));
+        QStringList numbers;
+        numbers.reserve(setting.last - setting.first + 1);
+        for (int n = setting.first; n <= setting.last; ++n) numbers << QString::number(n);
+        ctl::addItems(form.control(QString::fromLatin1(setting.control)), numbers);
     }
 }
 

@@ -20,9 +20,8 @@ namespace {
 namespace wire = kdrsm::wire;
 namespace model = kdrsm::model;
 
-// The keys of the settings `next` changes, for the log.
-QString changedSettings(const ServerSettings& current, const ServerSettings& next) {
-    const QStringList keys = model::changedKeys(model::differences(current, next));
+// The keys of the settings a change changes, for the log.
+QString changedSettings(const QStringList& keys) {
     return QStringLiteral("changed=[%1]").arg(keys.join(u','));
 }
 
@@ -32,11 +31,9 @@ QString faultDetail(int field, const QString& setting, const QString& reason) {
 }
 
 // The notice of a stored change: the form's captions of what changed, each once.
-jexlink::ChangedNotice noticeOf(int profile, const VersionInfo& stored,
-                                const ServerSettings& before, const ServerSettings& after) {
+jexlink::ChangedNotice noticeOf(int profile, const VersionInfo& stored, const QStringList& keys) {
     QStringList labels;
-    for (const QString& key : model::changedKeys(model::differences(before, after)))
-        labels.append(model::labelOfKey(key));
+    for (const QString& key : keys) labels.append(model::labelOfKey(key));
     return {profile, stored.version, stored.operatorName, stored.time, labels};
 }
 
@@ -169,8 +166,9 @@ Served<jexlink::Envelope> ServerManager::update(const wire::Request& request,
     if (!stored) return finish(QStringLiteral("not stored"), error);
     served.answer.text = jexlink::kUpdatedAnswer;
     served.answer.version = stored->version;  // the sender's next update is made from it
-    served.changed = noticeOf(profile, *stored, current, next);
-    return finish(QStringLiteral("stored"), changedSettings(current, next));
+    const QStringList keys = model::changedKeys(model::differences(current, next));
+    served.changed = noticeOf(profile, *stored, keys);
+    return finish(QStringLiteral("stored"), changedSettings(keys));
 }
 
 // Each conflict in the form's words, with who made the later change and
@@ -228,9 +226,10 @@ Served<jexlink::RevertOutcome> ServerManager::revert(int profile, qint64 version
         return refuse(QStringLiteral("not stored: %1").arg(error));
     }
     event.outcome = QStringLiteral("stored");
-    event.detail = changedSettings(*current, next);
+    const QStringList keys = model::changedKeys(model::differences(*current, next));
+    event.detail = changedSettings(keys);
     logRequest(event);
-    return {{true, {}, stored->version}, noticeOf(profile, *stored, *current, next)};
+    return {{true, {}, stored->version}, noticeOf(profile, *stored, keys)};
 }
 
 }  // namespace jexremote

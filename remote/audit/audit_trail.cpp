@@ -253,7 +253,7 @@ bool AuditTrail::rotate(QString* error) {
     return true;
 }
 
-bool AuditTrail::append(const QJsonObject& record, QString* error) {
+bool AuditTrail::append(const QJsonObject& record, QString* error, qint64* length) {
     const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
     if (line.size() > kMaxAuditRecordBytes) {
         *error = QStringLiteral("an audit record of %1 bytes").arg(line.size());
@@ -266,6 +266,7 @@ bool AuditTrail::append(const QJsonObject& record, QString* error) {
         return false;
     }
     if (newest_) newest_ = later(*newest_, timeOf(record));
+    if (length) *length = line.size() - 1;  // without its line feed
     return true;
 }
 

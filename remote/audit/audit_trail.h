@@ -51,7 +51,8 @@ public:
 
     // Writes the record as one line and syncs it to disk. False, with the
     // reason in `error`, when it cannot; nothing of the record is left then.
-    bool append(const QJsonObject& record, QString* error);
+    // The length of the line written goes to `length`, as forEach gives it.
+    bool append(const QJsonObject& record, QString* error, qint64* length = nullptr);
 
     // Each readable record of the archives and the current file, oldest
     // first, with the length of its line.

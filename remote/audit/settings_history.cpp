@@ -1,7 +1,6 @@
 #include "remote/audit/settings_history.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
@@ -107,8 +106,9 @@ void SettingsHistory::remember(const QJsonObject& object, qint64 bytes) {
 
 bool SettingsHistory::appendRecord(const AuditRecord& record, QString* error) {
     const QJsonObject object = jexlink::auditRecordObject(record);
-    if (!audit_.append(object, error)) return false;
-    remember(object, QJsonDocument(object).toJson(QJsonDocument::Compact).size());
+    qint64 length = 0;
+    if (!audit_.append(object, error, &length)) return false;
+    remember(object, length);
     return true;
 }
 

@@ -6,13 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 
-// UTF-8 is kept as bytes: no conversion layer.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 #include <sys/stat.h>
-
-#include <string>
 
 #include "exchange/model/setting_names.h"
 #include "exchange/model/setting_text.h"
@@ -144,27 +138,58 @@ ListRead readRestrictions(const ParsedFile& file, const char* section) {
     return read;
 }
 
+// A "[name]" section of restrictions, "name = 0|1" a line, after two blank
+// lines; none when the list is empty. A name listed twice keeps its first
+// place and takes its later flag, as the INI files of earlier releases did.
+void appendRestrictions(QByteArray& text, const char* section, const QList<Restriction>& list) {
+    if (list.isEmpty()) return;
+    text += "\n\n[";
+    text += section;
+    text += "]\n";
+    QHash<QString, bool> flags;
+    flags.reserve(list.size());
+    for (const Restriction& entry : list) flags.insert(entry.name, entry.restricted);
+    for (const Restriction& entry : list) {
+        const auto flag = flags.constFind(entry.name);
+        if (flag == flags.cend()) continue;  // written at its first place
+        text += entry.name.toUtf8();
+        text += " = ";
+        text += kdrsm::model::flagText(*flag).toLatin1();
+        text += '\n';
+        flags.erase(flag);
+    }
+}
+
 }  // namespace
 
 QString stateFilePath(const QString& folder, int profile) {
     return QDir(folder).filePath(QStringLiteral("server-%1.ini").arg(profile));
 }
 
+// Laid out as the INI files of earlier releases: "key = value" lines, the
+// sections in a fixed order with two blank lines before each but the first.
 QByteArray stateFileText(const ServerSettings& settings) {
-    CSimpleIniCaseA ini(true);
-    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i)
-        ini.SetValue(kSettings, kdrsm::model::settingKey(i).toUtf8().constData(),
-                     escapeValue(settings.fields[i]).toUtf8().constData());
-    for (const Restriction& role : settings.roles)
-        ini.SetValue(kRoles, role.name.toUtf8().constData(),
-                     kdrsm::model::flagText(role.restricted).toLatin1());
-    for (const Restriction& weapon : settings.weapons)
-        ini.SetValue(kWeapons, weapon.name.toUtf8().constData(),
-                     kdrsm::model::flagText(weapon.restricted).toLatin1());
-    ini.SetValue(kOptions, kAutoLoad, kdrsm::model::flagText(settings.autoLoad).toLatin1());
-    std::string text;
-    ini.Save(text);
-    return QByteArray::fromStdString(text);
+    QByteArray text;
+    text.reserve(1024 + 32 * (settings.roles.size() + settings.weapons.size()));
+    text += '[';
+    text += kSettings;
+    text += "]\n";
+    for (int i = 0; i < kdrsm::wire::kSettingCount; ++i) {
+        text += kdrsm::model::settingKey(i).toUtf8();
+        text += " = ";
+        text += escapeValue(settings.fields[i]).toUtf8();
+        text += '\n';
+    }
+    appendRestrictions(text, kRoles, settings.roles);
+    appendRestrictions(text, kWeapons, settings.weapons);
+    text += "\n\n[";
+    text += kOptions;
+    text += "]\n";
+    text += kAutoLoad;
+    text += " = ";
+    text += kdrsm::model::flagText(settings.autoLoad).toLatin1();
+    text += '\n';
+    return text;
 }
 
 std::variant<ServerSettings, QString> parseStateFile(const QByteArray& text,

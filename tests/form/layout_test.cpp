@@ -3,6 +3,7 @@
 // captions, entries and limits.
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -260,6 +261,21 @@ TEST_F(FormTest, PanelColoursWhereTheyShow) {
         {"form", QPoint(2, 2), panel}};
     for (const auto& [row, point, colour] : pixels)
         EXPECT_EQ(QColor(shot.pixel(point)), colour) << row;
+}
+
+// A drop-down list, made when it first drops down, is drawn in the panel's
+// style like its box, not in the host's.
+TEST_F(FormTest, DropDownListsDropDownInThePanelStyle) {
+    showForm();
+    for (const char* name : {"savSession", "savCountry"}) {  // a list-only box, a typed one
+        SCOPED_TRACE(name);
+        auto* combo = control<QComboBox>(name);
+        combo->showPopup();
+        EXPECT_TRUE(combo->view()->isVisible());
+        EXPECT_EQ(combo->view()->window()->style(), form->style());
+        EXPECT_EQ(combo->view()->style(), form->style());
+        combo->hidePopup();
+    }
 }
 
 // A frame's border line runs through its caption, above the first controls
