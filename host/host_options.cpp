@@ -1,5 +1,7 @@
 #include "host/host_options.h"
 
+#include "host/host_game_options.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -86,11 +88,13 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
                        "line per server and exit: 0 when every server is applied, unchanged or "
                        "dry-run, 4 otherwise. Needs no display."),
         QStringLiteral("FILE.ssf"));
-    const QCommandLineOption serversOption(QStringLiteral("servers"),
-                                           QStringLiteral("The servers --apply changes, by name."),
-                                           QStringLiteral("NAME[,NAME...]"));
-    const QCommandLineOption all(QStringLiteral("all"),
-                                 QStringLiteral("--apply changes every server of the file."));
+    const QCommandLineOption serversOption(
+        QStringLiteral("servers"),
+        QStringLiteral("The servers --apply or a game action takes, by name."),
+        QStringLiteral("NAME[,NAME...]"));
+    const QCommandLineOption all(
+        QStringLiteral("all"),
+        QStringLiteral("--apply or a game action takes every server of the file."));
     const QCommandLineOption settingsOption(
         QStringLiteral("settings"),
         QStringLiteral("The preset's keys --apply takes (default: every setting it holds but the "
@@ -106,13 +110,14 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
     parser.addOptions({version, config, server, screenshot, quitAfter, stateDir, timeout, keepAlive,
                        status, waitMs, apply, serversOption, all, settingsOption, dryRun,
                        undoBatch});
+    const GameOptions games = addGameOptions(parser);
     for (const char* name : kQtValueOptions) parser.addOption(hidden(name, true));
     for (const char* name : kQtFlags) parser.addOption(hidden(name, false));
 
-    // A fleet run's usage errors exit with 1, as scripts expect.
+    // A fleet run's and a game command's usage errors exit with 1, as scripts expect.
     const bool fleet = std::any_of(arguments.begin(), arguments.end(), [](const QString& word) {
         return word.startsWith(QStringLiteral("--apply")) ||
-               word.startsWith(QStringLiteral("--undo-batch"));
+               word.startsWith(QStringLiteral("--undo-batch")) || isGameCommandWord(word);
     });
     const int usageStatus = fleet ? 1 : 2;
     if (!parser.parse(arguments)) return ParseExit{parser.errorText(), true, usageStatus};
@@ -170,14 +175,22 @@ std::variant<HostOptions, ParseExit> parseHostOptions(const QStringList& argumen
         return refuse("--apply and --undo-batch go one at a time");
     if ((parser.isSet(apply) || parser.isSet(undoBatch)) && options.status)
         return refuse("--status goes alone");
+    if (auto fault = readGameOptions(parser, games, &options))
+        return ParseExit{*fault, true, usageStatus};
     const bool withApply = parser.isSet(apply);
-    if (!withApply && (parser.isSet(serversOption) || parser.isSet(all) ||
-                       parser.isSet(settingsOption) || parser.isSet(dryRun)))
-        return refuse("--servers, --all, --settings and --dry-run go with --apply");
+    const bool withAction = !options.gameAction.isEmpty();
+    if (withAction && (parser.isSet(apply) || parser.isSet(undoBatch) || options.status))
+        return refuse("a game action goes without --apply, --undo-batch and --status");
+    if (!withApply && (parser.isSet(settingsOption) || parser.isSet(dryRun)))
+        return refuse("--settings and --dry-run go with --apply");
+    if (!withApply && !withAction && (parser.isSet(serversOption) || parser.isSet(all)))
+        return refuse("--servers and --all go with --apply or a game action");
     if (parser.isSet(serversOption) && options.applyAll)
         return refuse("--servers and --all exclude each other: name the servers or take all");
     if (withApply && !parser.isSet(serversOption) && !options.applyAll)
         return refuse("--apply needs either --servers NAME[,NAME...] or --all");
+    if (withAction && !parser.isSet(serversOption) && !options.applyAll)
+        return refuse("a game action needs either --servers NAME[,NAME...] or --all");
     if (parser.isSet(serversOption) && options.applyServers.isEmpty())
         return refuse("--servers needs at least one name");
     if (parser.isSet(settingsOption) && options.applySettings.isEmpty())

@@ -24,11 +24,20 @@ struct HostOptions {
     int waitMs = 5000;        // how long --status waits for the links
     // Fleet runs without a window: --apply FILE.ssf or --undo-batch ID.
     QString applyPreset;
-    QStringList applyServers;  // --servers NAME,...; empty with --all
+    QStringList applyServers;  // --servers NAME,...; empty with --all (also for a game action)
     bool applyAll = false;
     QStringList applySettings;  // --settings KEY,...; empty: the preset's default
     bool dryRun = false;
     QString undoBatch;
+    // A game action without a window: --start, --stop, --restart or --kill
+    // ("start", ...), on --servers or --all, maybe --when-empty.
+    QString gameAction;
+    bool whenEmpty = false;
+    // --add-remote URL --token-file FILE [--profiles P,... | --all-profiles].
+    QString addRemote;
+    QString tokenFile;
+    QList<int> addProfiles;  // empty: those that run a game (or all, with allProfiles)
+    bool allProfiles = false;
 };
 
 // The options, or the text to print and exit with (help, version, an error;

@@ -10,6 +10,8 @@
 
 #include "host/console/console_window.h"
 #include "host/fleet/fleet_command.h"
+#include "host/games/add_remote.h"
+#include "host/games/game_command.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
 #include "host/log.h"
@@ -87,6 +89,18 @@ int main(int argc, char** argv) {
         jexhost::installLogFormat();
         QTextStream out(stdout), err(stderr);
         return jexhost::fleet::runFleetCommand(options, out, err);
+    }
+    if (!options.gameAction.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        jexhost::installLogFormat();
+        QTextStream out(stdout), err(stderr);
+        return jexhost::games::runGameCommand(options, out, err);
+    }
+    if (!options.addRemote.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        jexhost::installLogFormat();
+        QTextStream out(stdout), err(stderr);
+        return jexhost::games::runAddRemote(options, out, err);
     }
     if (options.status) {
         QCoreApplication app(argc, argv);

@@ -169,6 +169,9 @@ void RemoteLink::onMessage(const QString& message) {
         if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
         // Another operator stored a change of one of this remote's servers.
         if (auto notice = jexlink::readChangedMessage(message)) return emit changed(*notice);
+        if (auto game = jexlink::readGamePush(message)) return emit gamePushed(*game);
+        if (auto output = jexlink::readOutputPush(message))
+            return emit outputPushed(output->first, output->second);
     }
     const auto waiting = id ? pending_.constFind(*id) : pending_.cend();
     if (waiting != pending_.cend() && waiting->whole) return finish(*id, message);

@@ -32,6 +32,7 @@
 #include <functional>
 #include <optional>
 
+#include "link/game_messages.h"
 #include "link/link_messages.h"
 
 namespace jexhost {
@@ -114,6 +115,10 @@ signals:
     void down(const QString& reason);
     // The remote side stored a change someone else made to a server's settings.
     void changed(const jexlink::ChangedNotice& notice);
+    // The remote side's unasked word on a game: its GAME changed.
+    void gamePushed(const jexlink::GameStatus& game);
+    // New lines of a game's output, while this link follows it.
+    void outputPushed(int profile, const QStringList& lines);
 
 private:
     enum class State { Closed, Connecting, Handshaking, Ready };

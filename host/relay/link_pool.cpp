@@ -88,6 +88,13 @@ RemoteLink* LinkPool::link(const QString& remote, const QString& tokenFile) {
     connect(link, &RemoteLink::changed, this, [this, link](const jexlink::ChangedNotice& notice) {
         for (const QString& key : links_.keys(link)) emit changed(key, notice);
     });
+    connect(link, &RemoteLink::gamePushed, this, [this, link](const jexlink::GameStatus& game) {
+        for (const QString& key : links_.keys(link)) emit gamePushed(key, game);
+    });
+    connect(link, &RemoteLink::outputPushed, this,
+            [this, link](int profile, const QStringList& lines) {
+                for (const QString& key : links_.keys(link)) emit outputPushed(key, profile, lines);
+            });
     links_.insert(key, link);
     return link;
 }

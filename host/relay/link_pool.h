@@ -60,6 +60,9 @@ signals:
     void welcomed(const QString& key, const jexlink::Welcome& welcome);
     // A change someone else stored, as that link's remote side reported it.
     void changed(const QString& key, const jexlink::ChangedNotice& notice);
+    // A game's GAME, and new lines of its output, as that link's remote side pushed them.
+    void gamePushed(const QString& key, const jexlink::GameStatus& game);
+    void outputPushed(const QString& key, int profile, const QStringList& lines);
 
 private:
     // A refused link waits for its token file to change (or for Retry): then

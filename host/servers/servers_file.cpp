@@ -267,33 +267,51 @@ ServersRead openServersFile(const QString& path) {
 }
 
 bool addServer(const QString& path, ServerEntry* entry, QString* error) {
+    QList<ServerEntry> one{*entry};
+    if (!addServers(path, &one, error)) return false;
+    *entry = one.first();
+    return true;
+}
+
+bool addServers(const QString& path, QList<ServerEntry>* entries, QString* error) {
     auto doc = loadForEdit(path, error);
     if (!doc) return false;
-    if (doc->servers.size() >= kMaxServers) {
-        *error = QStringLiteral("%1: already %2 servers").arg(path).arg(kMaxServers);
+    if (doc->servers.size() + entries->size() > kMaxServers) {
+        *error = QStringLiteral("%1: already %2 servers, at most %3")
+                     .arg(path)
+                     .arg(doc->servers.size())
+                     .arg(kMaxServers);
         return false;
     }
-    ServerEntry added = *entry;
-    for (int n = 1; added.id.isEmpty(); ++n) {
-        const QString id = QStringLiteral("server-%1").arg(n);
-        if (sectionOf(*doc, id) < 0) added.id = id;
-    }
-    if (sectionOf(*doc, added.id) >= 0) {
-        *error = QStringLiteral("%1: [%2] a second time").arg(path, added.id);
-        return false;
-    }
-    if (!checkEntry(path, added, *doc, error)) return false;
-
+    QList<ServerEntry> added = *entries;
     QStringList lines;
     int end = endOfText(*doc);
     if (end > 0 && !doc->lines[end - 1].trimmed().isEmpty()) lines << QString();
-    lines << u'[' + added.id + u']';
-    for (const KeyRule& rule : kKeyRules)
-        if (rule.required || !rule.get(added).isEmpty()) lines << keyLine(rule, added);
+    for (qsizetype i = 0; i < added.size(); ++i) {
+        ServerEntry& entry = added[i];
+        for (int n = 1; entry.id.isEmpty(); ++n) {
+            const QString id = QStringLiteral("server-%1").arg(n);
+            if (sectionOf(*doc, id) < 0) entry.id = id;
+        }
+        if (sectionOf(*doc, entry.id) >= 0) {
+            *error = QStringLiteral("%1: [%2] a second time").arg(path, entry.id);
+            return false;
+        }
+        if (!checkEntry(path, entry, *doc, error)) return false;
+        // The next one is checked against this one too.
+        Section section;
+        section.id = entry.id;
+        doc->sections.append(section);
+        doc->servers << entry;
+        if (i > 0) lines << QString();
+        lines << u'[' + entry.id + u']';
+        for (const KeyRule& rule : kKeyRules)
+            if (rule.required || !rule.get(entry).isEmpty()) lines << keyLine(rule, entry);
+    }
     if (end == doc->lines.size()) lines << QString();  // the file ends with a line end again
     for (const QString& line : lines) doc->lines.insert(end++, line);
     if (!writeAtomically(path, documentText(*doc), error)) return false;
-    *entry = added;
+    *entries = added;
     return true;
 }
 

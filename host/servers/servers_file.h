@@ -52,6 +52,8 @@ ServersRead openServersFile(const QString& path);
 // `error`, leaves the file untouched.
 // `entry->id` empty: a new "server-N" is chosen and stored there.
 bool addServer(const QString& path, ServerEntry* entry, QString* error);
+// Several at once, in one write: all of them or none.
+bool addServers(const QString& path, QList<ServerEntry>* entries, QString* error);
 bool updateServer(const QString& path, const ServerEntry& entry, QString* error);
 bool removeServer(const QString& path, const QString& id, QString* error);
 

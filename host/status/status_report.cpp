@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "host/games/game_states.h"
 #include "host/host_root.h"
 #include "host/relay/link_pool.h"
 #include "host/servers/servers_file.h"
@@ -48,6 +49,13 @@ QString json(const QJsonValue& value) {
     return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
 }
 
+// The GAME object as the remote side writes it.
+QString gameJson(const jexlink::GameStatus& game) {
+    const QJsonObject pushed =
+        QJsonDocument::fromJson(jexlink::gamePushMessage(game).toUtf8()).object();
+    return json(pushed.value(QStringLiteral("game")));
+}
+
 bool settled(LinkState state) {
     return state != LinkState::Idle && state != LinkState::Connecting;
 }
@@ -55,7 +63,8 @@ bool settled(LinkState state) {
 }  // namespace
 
 QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus& link,
-                   const std::optional<jexlink::Welcome>& welcome) {
+                   const std::optional<jexlink::Welcome>& welcome,
+                   const std::optional<jexlink::GameStatus>& game) {
     const bool connected = link.state == LinkState::Connected && welcome.has_value();
     QString privileges = QStringLiteral("null");
     if (connected) {
@@ -66,11 +75,12 @@ QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus
     }
     return QStringLiteral(
                "{\"server\": %1, \"remote\": %2, \"profile\": %3, \"link\": %4, \"operator\": %5, "
-               "\"superAdmin\": %6, \"privileges\": %7}")
+               "\"superAdmin\": %6, \"privileges\": %7, \"game\": %8}")
         .arg(json(server.name), json(server.remote), QString::number(server.profile),
              json(connected ? QStringLiteral("connected") : linkWord(link.state)),
              connected ? json(welcome->operatorName) : QStringLiteral("null"),
-             connected ? json(welcome->superAdmin) : QStringLiteral("null"), privileges);
+             connected ? json(welcome->superAdmin) : QStringLiteral("null"), privileges,
+             connected && game ? gameJson(*game) : QStringLiteral("null"));
 }
 
 int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
@@ -83,6 +93,8 @@ int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
     }
 
     LinkPool pool(options.timeoutMs, options.keepAliveMs);
+    games::GameStates gameStates(pool);
+    gameStates.setServers(read.servers, serversFile);
     // The embedded servers are served by a remote side of this run, on the
     // state the window's own uses; when it cannot start they are unreachable.
     const bool anyEmbedded = std::any_of(read.servers.begin(), read.servers.end(),
@@ -102,6 +114,16 @@ int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
     };
     while (!allSettled() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // Then each connected server's game, within the same wait.
+    const auto allGamesKnown = [&] {
+        for (qsizetype i = 0; i < read.servers.size(); ++i)
+            if (pool.status(keys[i]).state == LinkState::Connected &&
+                !gameStates.known(read.servers[i].id))
+                return false;
+        return true;
+    };
+    while (!allGamesKnown() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
     bool allConnected = true;
     for (qsizetype i = 0; i < read.servers.size(); ++i) {
@@ -109,7 +131,8 @@ int runStatus(const HostOptions& options, QTextStream& out, QTextStream& err) {
         const RemoteLink* link = pool.find(keys[i]);
         allConnected &= status.state == LinkState::Connected;
         out << statusLine(read.servers[i], status,
-                          link && link->isReady() ? link->welcome() : std::nullopt)
+                          link && link->isReady() ? link->welcome() : std::nullopt,
+                          gameStates.game(read.servers[i].id))
             << Qt::endl;
     }
     return allConnected ? kStatusAllConnected : kStatusNotAllConnected;

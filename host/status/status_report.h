@@ -6,7 +6,9 @@
 //   {"server": NAME, "remote": "embedded" | URL, "profile": N,
 //    "link": "connected" | "refused" | "unreachable" | "timeout" | "connecting",
 //    "operator": NAME or null, "superAdmin": BOOL or null,
-//    "privileges": {NAME: VALUE, ...} or null}
+//    "privileges": {NAME: VALUE, ...} or null, "game": GAME or null}
+// GAME is the remote side's own object for the server's profile (see
+// remote/README.md); null when the profile runs no game or the link is down.
 
 #include <QString>
 #include <QTextStream>
@@ -17,6 +19,7 @@
 #include "host/host_options.h"
 #include "host/servers/server_entry.h"
 #include "host/servers/server_list_model.h"
+#include "link/game_messages.h"
 #include "link/link_messages.h"
 
 namespace jexremote {
@@ -31,9 +34,11 @@ class LinkPool;
 inline constexpr int kStatusAllConnected = 0;
 inline constexpr int kStatusNotAllConnected = 3;
 
-// One server's line; `welcome` is that of its link while connected.
+// One server's line; `welcome` is that of its link while connected, `game`
+// its profile's game as the remote side reported it.
 QString statusLine(const servers::ServerEntry& server, const servers::LinkStatus& link,
-                   const std::optional<jexlink::Welcome>& welcome);
+                   const std::optional<jexlink::Welcome>& welcome,
+                   const std::optional<jexlink::GameStatus>& game = std::nullopt);
 
 // Runs the whole report; needs an application object, not a display.
 // Returns the exit code (1 when the servers file cannot be read).

@@ -40,6 +40,10 @@ FakeRemote::FakeRemote(QString token)
                         client->sendTextMessage(welcome);
                         return;
                     }
+                    if (const auto id = jexlink::readGamesRequest(message)) {
+                        client->sendTextMessage(jexlink::gamesAnswerMessage(*id, games));
+                        return;
+                    }
                     if (const auto history = jexlink::readHistoryRequest(message)) {
                         if (!historyReply.isEmpty())
                             client->sendTextMessage(historyReply.arg(history->id));

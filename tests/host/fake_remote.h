@@ -14,6 +14,7 @@
 
 #include <optional>
 
+#include "link/game_messages.h"
 #include "link/link_messages.h"
 
 namespace jextest {
@@ -34,6 +35,8 @@ public:
     QStringList requests;  // request texts received, in order
     // The reply to a history request, "%1" standing for its id; none when empty.
     QString historyReply;
+    // The answer to a games request, as a remote side with no game bound gives it.
+    QList<jexlink::GameStatus> games;
     // When set, settings requests get this reply and `version`, and updates
     // the first of `updateAnswers` ("1" when none is left).
     QString settingsReply;

@@ -74,10 +74,10 @@ TEST_P(StatusRun, PrintsEachServersLinkAndExits) {
 
 const QString kLobbyLine =
     R"({"server": "Lobby", "remote": "embedded", "profile": 0, "link": "connected", )"
-    R"("operator": "admin", "superAdmin": true, "privileges": %ALL})";
+    R"("operator": "admin", "superAdmin": true, "privileges": %ALL, "game": null})";
 const QString kFakeLine =
     R"({"server": "Fake", "remote": "%FAKE", "profile": 0, "link": "connected", )"
-    R"("operator": "ann", "superAdmin": false, "privileges": %ALL})";
+    R"("operator": "ann", "superAdmin": false, "privileges": %ALL, "game": null})";
 
 INSTANTIATE_TEST_SUITE_P(
     Host, StatusRun,
@@ -87,11 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {"lobby", "wrong", "fake", "dead"},
                    {kLobbyLine,
                     R"({"server": "Wrong", "remote": "%FAKE", "profile": 1, "link": "refused", )"
-                    R"("operator": null, "superAdmin": null, "privileges": null})",
+                    R"("operator": null, "superAdmin": null, "privileges": null, "game": null})",
                     kFakeLine,
                     R"({"server": "Dead", "remote": "%DEAD", "profile": 0, )"
                     R"("link": "unreachable", "operator": null, "superAdmin": null, )"
-                    R"("privileges": null})"},
+                    R"("privileges": null, "game": null})"},
                    3}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,0 +1,75 @@
+// The console follows the games of its servers: the games a remote side holds
+// once its link is welcomed, then its pushes, for each server whose profile
+// they name; servers sharing a remote share its link.
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "fake_remote.h"
+#include "host/games/game_states.h"
+#include "host/relay/link_pool.h"
+#include "host_fixture.h"
+#include "support/temp_host.h"
+
+namespace {
+
+using jexhost::servers::ServerEntry;
+
+const QString kToken = QStringLiteral("0123456789abcdef-games");
+constexpr int kWaitMs = 10000;
+
+jexlink::GameStatus gameOf(int profile, const QString& state) {
+    jexlink::GameStatus game;
+    game.profile = profile;
+    game.definition = QStringLiteral("teeworlds");
+    game.state = state;
+    return game;
+}
+
+TEST(GameStates, FollowsAnswersAndPushesPerServer) {
+    jextest::TempHost host;
+    jextest::FakeRemote remote(kToken);
+    remote.games = {gameOf(0, QStringLiteral("running")), gameOf(2, QStringLiteral("stopped"))};
+    jextest::writeTokenFile(host.path("settings/fake.token"), kToken.toUtf8() + "\n");
+    const QString serversFile = host.path("settings/servers.ini");
+    QList<ServerEntry> servers;
+    for (int profile : {0, 1, 2})
+        servers << ServerEntry{QStringLiteral("s%1").arg(profile),
+                               QStringLiteral("S%1").arg(profile),
+                               QStringLiteral("Delta Force"),
+                               remote.url().toString(),
+                               QStringLiteral("fake.token"),
+                               profile,
+                               QStringLiteral("t")};
+
+    jexhost::LinkPool pool(kWaitMs, 15000);
+    jexhost::games::GameStates states(pool);
+    QSignalSpy changed(&states, &jexhost::games::GameStates::gameChanged);
+    QSignalSpy output(&states, &jexhost::games::GameStates::outputPushed);
+    states.setServers(servers, serversFile);
+    pool.open(remote.url().toString(), host.path("settings/fake.token"), true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.known("s0") && states.known("s2"); }, kWaitMs));
+    EXPECT_EQ(remote.connections, 1) << "the three servers share one link";
+    EXPECT_EQ(states.game("s0"), gameOf(0, QStringLiteral("running")));
+    EXPECT_EQ(states.game("s1"), std::nullopt) << "profile 1 runs no game";
+    EXPECT_EQ(states.game("s2"), gameOf(2, QStringLiteral("stopped")));
+    EXPECT_EQ(changed.size(), 2);
+
+    // Pushed: the game of profile 0 crashed; then output of profile 2.
+    auto crashed = gameOf(0, QStringLiteral("crashed"));
+    crashed.restarts = 2;
+    crashed.lastExit = QStringLiteral("killed by signal 9 (Killed)");
+    remote.broadcast(jexlink::gamePushMessage(crashed));
+    remote.broadcast(jexlink::outputPushMessage(2, {QStringLiteral("[server]: ready")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output.size() == 1; }, kWaitMs));
+    EXPECT_EQ(states.game("s0"), crashed);
+    EXPECT_TRUE(states.restartDue("s0").isValid());
+    EXPECT_FALSE(states.restartDue("s2").isValid());
+    EXPECT_EQ(changed.size(), 3);
+    EXPECT_EQ(changed.last().at(0).toString(), QStringLiteral("s0"));
+    EXPECT_EQ(output.first().at(0).toString(), QStringLiteral("s2"));
+    EXPECT_EQ(output.first().at(1).toStringList(), QStringList{"[server]: ready"});
+}
+
+}  // namespace
