@@ -45,5 +45,8 @@ sleep 1
 "$R/jexhost" --start --servers Arena
 "$R/jexhost" --server Arena >/dev/null 2>&1 & HO=$!
 WIN=$(xdotool search --sync --name '^jexhost$' | head -1)
-sleep 8
+sleep 6
+# The Console dock is a tab beside the traffic view, at the window's foot.
+xdotool mousemove --window "$WIN" ${CONSOLE_TAB:-110 708} click 1
+sleep 2
 import -window "$WIN" "$OUT/games-console.png"

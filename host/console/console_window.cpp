@@ -152,8 +152,9 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
     consoleDock_ = new games_ui::ConsoleDock(session_, serverList_, *gameStates_, this);
     addDockWidget(Qt::BottomDockWidgetArea, consoleDock_);
-    // Beside the traffic view: the game's lines and the requests both in sight.
-    splitDockWidget(trafficDock_, consoleDock_, Qt::Horizontal);
+    // A tab beside the traffic view: both need the window's whole width.
+    tabifyDockWidget(trafficDock_, consoleDock_);
+    trafficDock_->raise();
     serverList_->view()->setMinimumWidth(kNarrowList);
 
     connect(serverList_, &servers::ServerListPanel::openRequested, this,

@@ -42,9 +42,10 @@ ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
     output_->setMaximumBlockCount(kKeptOutputLines);
     output_->setLineWrapMode(QPlainTextEdit::NoWrap);
     output_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    output_->setMinimumHeight(60);
+    output_->setMinimumHeight(40);
     search_->setObjectName(QStringLiteral("consoleSearch"));
-    search_->setPlaceholderText(tr("Search the output (Enter: next, Shift+Enter: previous)"));
+    search_->setPlaceholderText(tr("Search the output"));
+    search_->setToolTip(tr("Enter: the next line that holds it; Shift+Enter: the one before"));
     search_->setClearButtonEnabled(true);
     pause_->setObjectName(QStringLiteral("consolePause"));
     pause_->setText(tr("Pause"));
@@ -60,16 +61,20 @@ ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
     command_->setMaxLength(jexlink::kMaxCommandLineLength);
     command_->installEventFilter(this);
 
+    // What the dock follows, then its tools, on one line: the output and the
+    // command line keep the room a laptop's screen leaves.
     auto* tools = new QHBoxLayout;
-    tools->addWidget(search_, 1);
+    tools->addWidget(state_, 1);
+    tools->addWidget(search_);
     tools->addWidget(pause_);
     tools->addWidget(copy_);
+    search_->setMinimumWidth(180);
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
     layout->addLayout(tools);
     layout->addWidget(output_, 1);
-    layout->addWidget(state_);
     layout->addWidget(command_);
     setWidget(body);
 

@@ -25,6 +25,7 @@ struct CellRow {
     std::optional<jexlink::GameStatus> game;
     const char* shown;  // as the list shows it, mark included
     const char* toolTip;
+    friend void PrintTo(const CellRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class GameColumnCells : public ::testing::TestWithParam<CellRow> {};
