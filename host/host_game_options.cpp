@@ -15,18 +15,17 @@ QCommandLineOption valued(const char* name, const char* description, const char*
                               QString::fromLatin1(value));
 }
 
-const char* const kActionHelp =
-    " the game of the servers named by --servers or --all, print one JSON line per server and "
-    "exit: 0 when every server is done or waiting, 4 otherwise. Needs no display.";
-
 }  // namespace
 
 GameOptions addGameOptions(QCommandLineParser& parser) {
     GameOptions games{
-        flag("start", (std::string("Start") + kActionHelp).c_str()),
-        flag("stop", (std::string("Stop") + kActionHelp).c_str()),
-        flag("restart", (std::string("Restart") + kActionHelp).c_str()),
-        flag("kill", (std::string("Kill") + kActionHelp).c_str()),
+        flag("start",
+             "Start the game of the servers named by --servers or --all, print one JSON line "
+             "per server and exit: 0 when every server is done or waiting, 4 otherwise. Needs "
+             "no display."),
+        flag("stop", "As --start, stopping the game."),
+        flag("restart", "As --start, restarting the game."),
+        flag("kill", "As --start, killing the game's processes."),
         flag("when-empty", "--stop or --restart once the game has no players."),
         valued("add-remote",
                "Add the servers of a remote side to the servers file, print one JSON line per "

@@ -7,6 +7,14 @@
 
 namespace jexhost::games {
 
+namespace {
+
+// A start waits for the game's ready line and a stop for its last process,
+// each within the game definition's own times: longer than a request's.
+constexpr int kControlTimeoutMs = 120000;
+
+}  // namespace
+
 QString outcomeWord(ActionOutcome outcome) {
     switch (outcome) {
         case ActionOutcome::Done:
@@ -90,7 +98,8 @@ bool GameActions::run(const QList<servers::ServerEntry>& servers, const QString&
                                                         LinkFailure failure) {
                 if (!self || run != run_) return;
                 conclude(i, judgeControlReply(answer, failure, remote));
-            });
+            },
+            whenEmpty_ ? 0 : kControlTimeoutMs);
     }
     return true;
 }

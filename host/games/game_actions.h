@@ -1,8 +1,9 @@
 #pragma once
 // Start, stop, restart or kill the games of a list of servers: one `control`
 // request per server, all sent at once so that the remote sides work in
-// parallel (servers on one remote share its link). Each server ends with an
-// outcome:
+// parallel (servers on one remote share its link). An answer may take up to
+// two minutes (a start waits for the game's ready line); a "when empty" one
+// has no deadline of its own. Each server ends with an outcome:
 //   done         the remote side did it (a start once the game is ready)
 //   waiting      "when empty" accepted: the game carries the pending action
 //   refused      the remote side would not (no `control` privilege, no game

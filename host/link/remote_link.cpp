@@ -108,21 +108,23 @@ void RemoteLink::send(const QString& request, ReplyCallback onReply) {
             std::move(onReply), false);
 }
 
-void RemoteLink::sendMessage(const ComposeMessage& compose, ReplyCallback onReply) {
-    enqueue(compose, std::move(onReply), true);
+void RemoteLink::sendMessage(const ComposeMessage& compose, ReplyCallback onReply, int timeoutMs) {
+    enqueue(compose, std::move(onReply), true, timeoutMs);
 }
 
-void RemoteLink::enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole) {
+void RemoteLink::enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole,
+                         int timeoutMs) {
     const qint64 id = nextId_++;
+    const int wait = timeoutMs < 0 ? options_.timeoutMs : timeoutMs;
     auto* deadline = new QTimer(this);
     deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, this, [this, id] {
-        qCWarning(lcHost) << "request" << id << "unanswered after" << options_.timeoutMs << "ms";
+    connect(deadline, &QTimer::timeout, this, [this, id, wait] {
+        qCWarning(lcHost) << "request" << id << "unanswered after" << wait << "ms";
         finish(id, QString(), LinkFailure::TimedOut);
         drop(QStringLiteral("a request timed out"),
              LinkFailure::TimedOut);  // the socket may hang: start afresh
     });
-    deadline->start(options_.timeoutMs);
+    if (wait > 0) deadline->start(wait);
     pending_.insert(id, {std::move(onReply), deadline, whole});
     if (!refusal_.isEmpty()) return finish(id, QString(), LinkFailure::Refused);  // held
     queue_.append({id, compose(id)});

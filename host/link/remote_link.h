@@ -78,7 +78,10 @@ public:
     void send(const QString& request, ReplyCallback onReply);
     // Sends the message `compose` makes; `onReply` gets the whole answer
     // message with its id, or an empty text and the failure, as a request.
-    void sendMessage(const ComposeMessage& compose, ReplyCallback onReply);
+    // `timeoutMs` above 0 replaces the link's own timeout for this message,
+    // 0 sets none (an answer that comes when a game empties; a link that
+    // goes down still answers it empty).
+    void sendMessage(const ComposeMessage& compose, ReplyCallback onReply, int timeoutMs = -1);
     // Opens the link now (or after the current wait) without a request.
     void open();
     // Opens a closed link at once, skipping the wait after failures.
@@ -127,7 +130,8 @@ private:
         QTimer* deadline = nullptr;
         bool whole = false;  // the callback takes the whole answer message
     };
-    void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole);
+    void enqueue(const ComposeMessage& compose, ReplyCallback onReply, bool whole,
+                 int timeoutMs = -1);
     void openNow();
     void onConnected();
     void refusedAtLogin();

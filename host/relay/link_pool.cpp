@@ -172,11 +172,11 @@ void LinkPool::send(const QString& remote, const QString& tokenFile, const QStri
 }
 
 void LinkPool::sendMessage(const QString& remote, const QString& tokenFile,
-                           const ComposeMessage& compose, ReplyCallback onReply) {
+                           const ComposeMessage& compose, ReplyCallback onReply, int timeoutMs) {
     RemoteLink* to = link(remote, tokenFile);
     if (!to) return onReply(QString(), LinkFailure::Refused);
     markConnecting(keyOf(remote, tokenFile), to, false);
-    to->sendMessage(compose, std::move(onReply));
+    to->sendMessage(compose, std::move(onReply), timeoutMs);
 }
 
 void LinkPool::open(const QString& remote, const QString& tokenFile, bool atOnce) {

@@ -44,7 +44,7 @@ public:
               ReplyCallback onReply);
     // The same for another link message (see RemoteLink::sendMessage).
     void sendMessage(const QString& remote, const QString& tokenFile, const ComposeMessage& compose,
-                     ReplyCallback onReply);
+                     ReplyCallback onReply, int timeoutMs = -1);
     // Opens the link when it is closed: at once (Retry), or after the wait
     // that follows failures.
     void open(const QString& remote, const QString& tokenFile, bool atOnce);

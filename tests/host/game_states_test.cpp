@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_remote.h"
+#include "host/games/game_actions.h"
 #include "host/games/game_states.h"
 #include "host/relay/link_pool.h"
 #include "host_fixture.h"
@@ -70,6 +71,47 @@ TEST(GameStates, FollowsAnswersAndPushesPerServer) {
     EXPECT_EQ(changed.last().at(0).toString(), QStringLiteral("s0"));
     EXPECT_EQ(output.first().at(0).toString(), QStringLiteral("s2"));
     EXPECT_EQ(output.first().at(1).toStringList(), QStringList{"[server]: ready"});
+}
+
+// A restart when empty is under way once the game carries it as pending; a
+// server whose remote cannot be reached says so, and the others do not wait for it.
+TEST(GameActions, WhenEmptyWaitsOnThePendingPushAndTheUnreachableSayItFirst) {
+    jextest::TempHost host;
+    jextest::FakeRemote remote(kToken);  // answers no control request: the restart waits
+    jextest::writeTokenFile(host.path("settings/fake.token"), kToken.toUtf8() + "\n");
+    const QList<ServerEntry> servers{
+        {"s0", "S0", "G", remote.url().toString(), "fake.token", 0, "t"},
+        {"dead", "Dead", "G", "ws://127.0.0.1:1", "fake.token", 0, "d"}};
+    jexhost::LinkPool pool(kWaitMs, 15000);
+    jexhost::games::GameActions actions(pool);
+    QSignalSpy done(&actions, &jexhost::games::GameActions::serverDone);
+    QSignalSpy finished(&actions, &jexhost::games::GameActions::finished);
+    ASSERT_TRUE(actions.run(servers, host.path("settings/servers.ini"), "restart", true));
+    EXPECT_FALSE(actions.run(servers, host.path("settings/servers.ini"), "stop", false))
+        << "one run at a time";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.size() == 1; }, kWaitMs));
+    EXPECT_EQ(actions.results().value(0).server, "Dead");
+    EXPECT_EQ(actions.results().value(0).outcome, jexhost::games::ActionOutcome::Unreachable);
+    const QString key =
+        jexhost::LinkPool::keyOf(remote.url().toString(), host.path("settings/fake.token"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return pool.find(key) && pool.find(key)->isReady(); }, kWaitMs));
+
+    auto pending = gameOf(0, QStringLiteral("running"));
+    pending.players = 3;
+    pending.pending = QStringLiteral("restart");
+    auto other = pending;
+    other.state = QStringLiteral("stopping");
+    other.profile = 1;  // another profile's pending restart is not this one's
+    remote.broadcast(jexlink::gamePushMessage(other));
+    remote.broadcast(jexlink::gamePushMessage(pending));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }, kWaitMs));
+    const jexhost::games::ActionResult waiting = actions.results().value(0);
+    EXPECT_EQ(waiting.server, "S0");
+    EXPECT_EQ(waiting.action, "restart");
+    EXPECT_EQ(waiting.outcome, jexhost::games::ActionOutcome::Waiting);
+    EXPECT_EQ(waiting.state, "running");
+    EXPECT_FALSE(actions.isRunning());
 }
 
 }  // namespace

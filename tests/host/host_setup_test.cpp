@@ -106,6 +106,18 @@ const NoDisplayCase kNoDisplayCases[] = {
     {"StatusWaitNotANumber", {"--status", "--wait-ms", "abc"}, 2, "--wait-ms needs a number of milliseconds"},
     {"ServersAndAllExcludeEachOther", {"--apply", "p.ssf", "--all", "--servers", "A"}, 1,
      "--servers and --all exclude each other"},
+    {"GameActionWithoutServers", {"--start"}, 1,
+     "a game action needs either --servers NAME[,NAME...] or --all"},
+    {"TwoGameActions", {"--start", "--stop", "--all"}, 1,
+     "--start, --stop, --restart and --kill go one at a time"},
+    {"WhenEmptyWithAStart", {"--start", "--all", "--when-empty"}, 1,
+     "--when-empty goes with --stop or --restart"},
+    {"AddRemoteWithoutToken", {"--add-remote", "ws://h:4711"}, 1,
+     "--add-remote needs --token-file FILE"},
+    {"AddRemoteNotALinkAddress", {"--add-remote", "http://h:4711", "--token-file", "t"}, 1,
+     "--add-remote needs ws://HOST:PORT or wss://HOST:PORT"},
+    {"AddRemoteProfilesNotNumbers", {"--add-remote", "ws://h:4711", "--token-file", "t",
+                                     "--profiles", "0,x"}, 1, "--profiles needs whole numbers"},
 };
 // clang-format on
 

@@ -136,6 +136,19 @@ TEST(RemoteLink, KeepAliveDropsASilentLinkBeforeARequestNeedsIt) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers == QStringList{"echo:after"}; }, kWaitMs));
 }
 
+// A game's start waits for its ready line: its message has a deadline of its own.
+TEST(RemoteLink, AMessageMayHaveItsOwnTimeout) {
+    FakeRemote remote(kToken);  // never answers a history request without a reply set
+    LinkOptions options = linkTo(remote.url());
+    options.timeoutMs = 60000;
+    RemoteLink link(options);
+    std::optional<LinkFailure> failure;
+    link.sendMessage([](qint64 id) { return jexlink::historyRequestMessage(id, 0); },
+                     [&](const QString&, LinkFailure why) { failure = why; }, 200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, kWaitMs));
+    EXPECT_EQ(*failure, LinkFailure::TimedOut);
+}
+
 TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);

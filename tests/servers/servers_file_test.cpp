@@ -210,6 +210,19 @@ const EditCase kEditCases[] = {
          ServerEntry entry{{}, "Office", "G", "embedded", {}, 9, "n"};
          return servers::addServer(path, &entry, error); },
      kUserFile, ": [server-1] Name: \"Office\" is already the name of [office]"},
+    {"AddSeveralInOneWrite",
+     [](const QString& path, QString* error) {
+         QList<ServerEntry> entries{{{}, "A", "G", "ws://far:1", "t", 0, "far"},
+                                    {{}, "B", "G", "ws://far:1", "t", 1, "far"}};
+         return servers::addServers(path, &entries, error) && entries[1].id == "server-2"; },
+     kUserFile + "\n[server-1]\nName=A\nGame=G\nRemote=ws://far:1\nTokenFile=t\nProfile=0\nTag=far\n"
+                 "\n[server-2]\nName=B\nGame=G\nRemote=ws://far:1\nTokenFile=t\nProfile=1\nTag=far\n", {}},
+    {"AddSeveralIsAllOrNone",
+     [](const QString& path, QString* error) {
+         QList<ServerEntry> entries{{{}, "A", "G", "ws://far:1", "t", 0, "far"},
+                                    {{}, "A", "G", "ws://far:1", "t", 1, "far"}};
+         return servers::addServers(path, &entries, error); },
+     kUserFile, ": [server-2] Name: \"A\" is already the name of [server-1]"},
     {"UpdateOfAnUnknownServerIsRefused",
      [](const QString& path, QString* error) {
          return servers::updateServer(path, {"gone", "Gone", "G", "embedded", {}, 9, "g"}, error); },
