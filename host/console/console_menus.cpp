@@ -11,6 +11,7 @@
 #include "host/catalogue_ui/plugins_dialog.h"
 #include "host/console/console_window.h"
 #include "host/fleet_ui/fleet_actions.h"
+#include "host/games_ui/game_controls.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
 #include "host/servers_ui/server_list_panel.h"
@@ -45,9 +46,15 @@ void ConsoleWindow::buildMenus() {
     });
     connect(fleet_, &fleet_ui::FleetActions::settingsStored, this, &ConsoleWindow::storedElsewhere);
 
+    server->addSeparator();
+    server->addActions(gameControls_->actions());
+    connect(gameControls_, &games_ui::GameControls::notice, this, &ConsoleWindow::showOutcome);
+
     QToolBar* tools = addToolBar(tr("Server"));
     tools->setObjectName(QStringLiteral("serverTools"));
     tools->addActions({open, refresh, retry});
+    tools->addSeparator();
+    tools->addActions(gameControls_->actions());
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     for (auto* dock : findChildren<QDockWidget*>()) view->addAction(dock->toggleViewAction());

@@ -21,10 +21,16 @@
 #include "host/console/link_note.h"
 #include "host/console/sync_bar.h"
 #include "host/console/unsent_edits.h"
+#include "host/games/game_states.h"
+#include "host/games_ui/console_dock.h"
+#include "host/games_ui/game_column.h"
+#include "host/games_ui/game_controls.h"
+#include "host/games_ui/restart_note.h"
 #include "host/history_ui/history_dialog.h"
 #include "host/host_options.h"
 #include "host/host_session.h"
 #include "host/relay/link_history_source.h"
+#include "host/relay/link_pool.h"
 #include "host/relay/request_router.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
@@ -67,6 +73,16 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
       trafficDock_(new traffic::TrafficDock(session.traffic(), this)),
       openLabel_(new QLabel) {
     setWindowTitle(QStringLiteral("jexhost"));
+    // The games of the listed servers follow the list, over the links the
+    // session keeps open.
+    gameStates_ = new games::GameStates(*session_.links(), this);
+    const auto followList = [this] {
+        gameStates_->setServers(session_.servers()->servers(), session_.serversFile());
+    };
+    connect(session_.servers(), &QAbstractItemModel::modelReset, gameStates_, followList);
+    followList();
+    new games_ui::GameColumn(*gameStates_, *session_.servers(), this);
+    gameControls_ = new games_ui::GameControls(session_, serverList_, *gameStates_, this);
 
     panelHost_->setObjectName(QStringLiteral("panelHost"));
     panelHost_->setFixedSize(kPanelSize);
@@ -95,6 +111,9 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     layout->addWidget(linkLine, 0, Qt::AlignHCenter);
     connect(new LinkNote(session_, linkLine, panelHost_, this), &LinkNote::outcome, this,
             &ConsoleWindow::showOutcome);
+    auto* restartNote = new games_ui::RestartNote(session_, *gameStates_, *gameControls_);
+    restartNote->setFixedWidth(kPanelSize.width());
+    layout->addWidget(restartNote, 0, Qt::AlignHCenter);
     layout->addWidget(panelArea_, 0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addStretch();
     // The panel keeps its own size; a smaller window scrolls it.
@@ -131,6 +150,11 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     serverDock->setWidget(serverList_);
     addDockWidget(Qt::LeftDockWidgetArea, serverDock);
     addDockWidget(Qt::BottomDockWidgetArea, trafficDock_);
+    consoleDock_ = new games_ui::ConsoleDock(session_, serverList_, *gameStates_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, consoleDock_);
+    // A tab beside the traffic view: both need the window's whole width.
+    tabifyDockWidget(trafficDock_, consoleDock_);
+    trafficDock_->raise();
     serverList_->view()->setMinimumWidth(kNarrowList);
 
     connect(serverList_, &servers::ServerListPanel::openRequested, this,

@@ -40,6 +40,13 @@ class HistoryDialog;
 namespace fleet_ui {
 class FleetActions;
 }
+namespace games {
+class GameStates;
+}
+namespace games_ui {
+class ConsoleDock;
+class GameControls;
+}  // namespace games_ui
 
 class ConsoleWindow : public QMainWindow {
     Q_OBJECT
@@ -61,6 +68,11 @@ public:
     bool hasUnsentEdits() const { return edits_.edited(); }
     servers::ServerListPanel* serverList() const { return serverList_; }
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
+    // The selected server's game output and console.
+    games_ui::ConsoleDock* consoleDock() const { return consoleDock_; }
+    // The games of the listed servers, and the entries that control them.
+    games::GameStates* gameStates() const { return gameStates_; }
+    games_ui::GameControls* gameControls() const { return gameControls_; }
 
     // Opens server `id`'s panel (and selects it in the list), once changes
     // not sent in the open one are settled.
@@ -109,6 +121,9 @@ private:
     UnsentEdits* unsent_ = nullptr;
     servers::ServerListPanel* serverList_;
     traffic::TrafficDock* trafficDock_;
+    games::GameStates* gameStates_ = nullptr;
+    games_ui::ConsoleDock* consoleDock_ = nullptr;
+    games_ui::GameControls* gameControls_ = nullptr;
     QLabel* openLabel_;
     QAction* reviewUpdates_ = nullptr;
     fleet_ui::FleetActions* fleet_ = nullptr;

@@ -45,6 +45,10 @@ void OutcomeTable::showOutcome(int row, const fleet::ServerOutcome& outcome) {
     setCell(row, OutcomeColumn, outcomeText(outcome), outcome.outcome);
 }
 
+void OutcomeTable::showOutcomeText(int row, const QString& text, Outcome tone) {
+    if (row >= 0 && row < rowCount()) setCell(row, OutcomeColumn, text, tone);
+}
+
 void OutcomeTable::clearOutcomes(bool sending) {
     for (int row = 0; row < rowCount(); ++row)
         setCell(row, OutcomeColumn, sending ? QStringLiteral("sending…") : QString(),

@@ -24,6 +24,9 @@ public:
     void showPreview(int row, const fleet::ServerOutcome& outcome);
     // The run's outcome of row `row` (its changes too, when it has them).
     void showOutcome(int row, const fleet::ServerOutcome& outcome);
+    // The Outcome column of row `row` in other words (a game action's),
+    // drawn as `tone` is.
+    void showOutcomeText(int row, const QString& text, fleet::Outcome tone);
     // Every row's outcome "sending…" (a run starts) or empty (none has).
     void clearOutcomes(bool sending);
     void clearPreview();

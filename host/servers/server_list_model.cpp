@@ -116,6 +116,14 @@ void ServerListModel::setChangeMark(const QString& id, const QString& mark) {
     countMarks(counted);
 }
 
+void ServerListModel::setGameCell(const QString& id, const GameCell& cell) {
+    const int row = rowOf(id);
+    if (row < 0 || rows_[row].game == cell) return;
+    rows_[row].game = cell;
+    const QModelIndex shown = index(row, GameColumn);
+    emit dataChanged(shown, shown, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
 int ServerListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -133,6 +141,9 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
         case NameColumn:
             return row.entry.name;
         case GameColumn:
+            if (role == Qt::ToolTipRole) return row.game.toolTip;
+            return row.game.marked ? row.game.text + u' ' + QChar(kGameMark) : row.game.text;
+        case KindColumn:
             return row.entry.game;
         case RemoteColumn:
             return QStringLiteral("%1, profile %2").arg(row.entry.remote).arg(row.entry.profile);
@@ -148,7 +159,8 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"Name", "Link", "Changed", "Game", "Remote"};
+    static const char* const kTitles[ColumnCount] = {"Name", "Link",         "Changed",
+                                                     "Game", "Plug-in game", "Remote"};
     if (section < 0 || section >= ColumnCount) return {};
     return QString::fromLatin1(kTitles[section]);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The server list as a table: name, game, remote and the state of the link
 // to that remote, with the operator's name once the remote has welcomed us,
-// and a mark when someone else changed the server's settings.
+// a mark when someone else changed the server's settings, and what the
+// server's game is doing.
 // Entries come from the servers file; link states from whoever runs the links.
 
 #include <QAbstractTableModel>
@@ -39,11 +40,33 @@ struct LinkStatus {
 // what the Link column shows.
 QString linkStatusText(const LinkStatus& status);
 
+// What the Game column shows of a server's game: "running 2 h 13 min, 5/16",
+// a mark when settings wait for a restart or its file drifted (the tooltip
+// says which); nothing for a server without a game.
+struct GameCell {
+    QString text;
+    QString toolTip;
+    bool marked = false;
+    friend bool operator==(const GameCell&, const GameCell&) = default;
+};
+
 class ServerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // The link second: it stays in sight in a narrow list.
-    enum Column { NameColumn, LinkColumn, ChangedColumn, GameColumn, RemoteColumn, ColumnCount };
+    // GameColumn is what the server's game does; KindColumn the game it is
+    // (the servers file's Game, which picks the panel).
+    enum Column {
+        NameColumn,
+        LinkColumn,
+        ChangedColumn,
+        GameColumn,
+        KindColumn,
+        RemoteColumn,
+        ColumnCount
+    };
+    // The mark beside a game whose settings wait for a restart or whose file drifted.
+    static constexpr char16_t kGameMark = u'*';
     // The entry's id under this role, on every column.
     static constexpr int IdRole = Qt::UserRole + 1;
 
@@ -64,6 +87,8 @@ public:
     // "changed by alice 16:02"; empty clears the mark.
     void setChangeMark(const QString& id, const QString& mark);
     bool hasChangeMarks() const { return markedRows_ > 0; }
+    // The Game column's cell of server `id`; an empty cell clears it.
+    void setGameCell(const QString& id, const GameCell& cell);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -83,6 +108,7 @@ private:
         ServerEntry entry;
         LinkStatus status;
         QString changeMark;
+        GameCell game;
     };
 
     QList<Row> rows_;

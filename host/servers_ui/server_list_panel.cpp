@@ -51,6 +51,7 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     header->setSectionResizeMode(ServerListModel::NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::ChangedColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ServerListModel::GameColumn, QHeaderView::ResizeToContents);
     view_->setColumnHidden(ServerListModel::ChangedColumn, !model_->hasChangeMarks());
     connect(model_, &ServerListModel::changeMarksShown, this,
             [this](bool shown) { view_->setColumnHidden(ServerListModel::ChangedColumn, !shown); });

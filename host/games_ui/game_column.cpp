@@ -1,0 +1,73 @@
+#include "host/games_ui/game_column.h"
+
+#include "host/games/game_description.h"
+#include "host/games/game_states.h"
+
+namespace jexhost::games_ui {
+
+namespace {
+constexpr int kEveryoneEvery = 30;  // ticks of a second
+}
+
+QString restartNeededText(const QStringList& captions) {
+    QString joined = captions.value(0);
+    for (qsizetype i = 1; i < captions.size(); ++i)
+        joined += (i + 1 == captions.size() ? QStringLiteral(" and ") : QStringLiteral(", ")) +
+                  captions[i];
+    return QObject::tr("%1 take effect at the next restart").arg(joined);
+}
+
+servers::GameCell gameCell(const std::optional<jexlink::GameStatus>& game, const QDateTime& now,
+                           const QDateTime& restartDue) {
+    if (!game) return {};
+    servers::GameCell cell;
+    cell.text = games::describeGame(*game, now, restartDue);
+    const QString players = games::describePlayers(*game);
+    if (!players.isEmpty()) cell.text += QStringLiteral(", ") + players;
+    QStringList tip{QObject::tr("%1 (%2)").arg(cell.text, game->definition)};
+    if (!game->restartNeeded.isEmpty()) tip << restartNeededText(game->restartNeeded);
+    if (!game->drift.isEmpty())
+        tip << QObject::tr("Changed in the game's file outside the console: %1")
+                   .arg(game->drift.join(QStringLiteral(", ")));
+    for (const auto& problem : game->applyProblems)
+        tip << QObject::tr("%1 not applied: %2").arg(problem.setting, problem.reason);
+    if (!game->lastExit.isEmpty() && game->state != QLatin1String("failed"))
+        tip << QObject::tr("Last exit: %1").arg(game->lastExit);
+    cell.marked = !game->restartNeeded.isEmpty() || !game->drift.isEmpty();
+    cell.toolTip = tip.join(u'\n');
+    return cell;
+}
+
+GameColumn::GameColumn(games::GameStates& states, servers::ServerListModel& model, QObject* parent)
+    : QObject(parent), states_(states), model_(model) {
+    connect(&states_, &games::GameStates::gameChanged, this, &GameColumn::show);
+    connect(&states_, &games::GameStates::gamesKnown, this, [this](const QStringList& ids) {
+        for (const QString& id : ids) show(id);
+    });
+    // A new list: every row is shown anew.
+    connect(&model_, &QAbstractItemModel::modelReset, this, &GameColumn::showAll);
+    connect(&clock_, &QTimer::timeout, this, &GameColumn::tick);
+    clock_.start(1000);
+    showAll();
+}
+
+void GameColumn::show(const QString& id) {
+    const auto game = states_.game(id);
+    if (game && game->state == QLatin1String("crashed"))
+        crashed_.insert(id);
+    else
+        crashed_.remove(id);
+    model_.setGameCell(id, gameCell(game, QDateTime::currentDateTimeUtc(), states_.restartDue(id)));
+}
+
+void GameColumn::showAll() {
+    crashed_.clear();
+    for (int row = 0; row < model_.rowCount(); ++row) show(model_.server(row).id);
+}
+
+void GameColumn::tick() {
+    if (++ticks_ % kEveryoneEvery == 0) return showAll();
+    for (const QString& id : QSet<QString>(crashed_)) show(id);
+}
+
+}  // namespace jexhost::games_ui

@@ -1,0 +1,50 @@
+#pragma once
+// Keeps the server list's Game column in step with the games: each change a
+// remote side pushes shows at once, and the words that tell time ("running
+// 2 h 13 min", "crashed, restart in 8 s") move on by themselves: a crashed
+// game's every second, the others' twice a minute, so a long list costs
+// little while nothing happens.
+
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+#include <optional>
+
+#include "host/servers/server_list_model.h"
+#include "link/game_messages.h"
+
+namespace jexhost::games {
+class GameStates;
+}
+
+namespace jexhost::games_ui {
+
+// The cell of one game at `now`: its state and players, the mark and the
+// tooltip that says what waits for a restart or drifted.
+servers::GameCell gameCell(const std::optional<jexlink::GameStatus>& game, const QDateTime& now,
+                           const QDateTime& restartDue = {});
+
+// "Max Players and Game Play take effect at the next restart": the captions
+// of the settings that wait, "A, B and C".
+QString restartNeededText(const QStringList& captions);
+
+class GameColumn : public QObject {
+    Q_OBJECT
+public:
+    GameColumn(games::GameStates& states, servers::ServerListModel& model,
+               QObject* parent = nullptr);
+
+private:
+    void show(const QString& id);
+    void showAll();
+    void tick();
+
+    games::GameStates& states_;
+    servers::ServerListModel& model_;
+    QSet<QString> crashed_;  // shown each second while their restart nears
+    QTimer clock_;
+    int ticks_ = 0;
+};
+
+}  // namespace jexhost::games_ui
