@@ -42,6 +42,13 @@ GameOptions addGameOptions(QCommandLineParser& parser) {
     return games;
 }
 
+bool isLinkAddress(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == u"ws" || url.scheme() == u"wss") &&
+           !url.host().isEmpty() && url.port() >= 1 && url.path().isEmpty() && !url.hasQuery() &&
+           !url.hasFragment() && url.userInfo().isEmpty();
+}
+
 bool isGameCommandWord(const QString& word) {
     for (const char* name : {"--start", "--stop", "--restart", "--kill", "--add-remote"})
         if (word == QLatin1String(name) || word.startsWith(QLatin1String(name) + u'=')) return true;
@@ -78,10 +85,7 @@ std::optional<QString> readGameOptions(const QCommandLineParser& parser, const G
             "--add-remote goes alone (with --config, --token-file, --profiles "
             "or --all-profiles)");
     options->addRemote = parser.value(games.addRemote);
-    const QUrl url(options->addRemote, QUrl::StrictMode);
-    if (!url.isValid() || (url.scheme() != u"ws" && url.scheme() != u"wss") ||
-        url.host().isEmpty() || url.port() < 1 || !url.path().isEmpty() || url.hasQuery() ||
-        url.hasFragment() || !url.userInfo().isEmpty())
+    if (!isLinkAddress(options->addRemote))
         return QStringLiteral("--add-remote needs ws://HOST:PORT or wss://HOST:PORT, not %1")
             .arg(options->addRemote);
     options->tokenFile = parser.value(games.tokenFile);

@@ -21,6 +21,8 @@ struct GameOptions {
 GameOptions addGameOptions(QCommandLineParser& parser);
 // A word that makes the run a game command (its usage errors exit with 1).
 bool isGameCommandWord(const QString& word);
+// A remote side's link address: ws://HOST:PORT or wss://HOST:PORT, nothing more.
+bool isLinkAddress(const QString& address);
 // Fills the game commands into `options`; the usage error, if any.
 std::optional<QString> readGameOptions(const QCommandLineParser& parser, const GameOptions& games,
                                        HostOptions* options);

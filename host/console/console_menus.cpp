@@ -35,6 +35,10 @@ void ConsoleWindow::buildMenus() {
     connect(reviewUpdates_, &QAction::toggled, this, &ConsoleWindow::setReviewUpdates);
     server->addSeparator();
     server->addAction(tr("&Add..."), serverList_, &servers::ServerListPanel::addServer);
+    server
+        ->addAction(tr("Add a remote's &servers..."), this,
+                    [this] { serverList_->addRemoteServers(session_.links()); })
+        ->setObjectName(QStringLiteral("addRemoteAction"));
     server->addAction(tr("&Edit..."), serverList_, &servers::ServerListPanel::editServer);
     server->addAction(tr("Re&move"), serverList_, &servers::ServerListPanel::removeServer);
     server->addSeparator();

@@ -81,6 +81,57 @@ QString chooseName(const QString& storedName, const QString& authority, int prof
     }
 }
 
+const ServerEntry* listedAs(const QList<ServerEntry>& listed, const QString& remote, int profile) {
+    const QUrl url(remote);
+    for (const ServerEntry& entry : listed)
+        if (QUrl(entry.remote) == url && entry.profile == profile) return &entry;
+    return nullptr;
+}
+
+QList<Addition> plannedAdditions(const QString& remote, const QString& tokenFile,
+                                 const QString& serversFile,
+                                 const QList<jexlink::ProfileEntry>& chosen,
+                                 const QList<ServerEntry>& listed,
+                                 const QStringList& catalogueGames, QString* error) {
+    const QString authority = QUrl(remote).authority();
+    QStringList taken;
+    for (const ServerEntry& entry : listed) taken << entry.name;
+    QList<Addition> adding;
+    for (const auto& profile : chosen) {
+        if (listedAs(listed, remote, profile.profile)) continue;
+        ServerEntry entry;
+        entry.name = chooseName(profile.name, authority, profile.profile, taken);
+        entry.game = chooseGame(profile.game, catalogueGames, listed);
+        if (entry.game.isEmpty()) {
+            *error = QStringLiteral("no plug-in is installed to give the servers a game");
+            return {};
+        }
+        entry.remote = remote;
+        entry.tokenFile = tokenFileEntry(tokenFile, serversFile);
+        entry.profile = profile.profile;
+        entry.tag = authority;
+        taken << entry.name;
+        adding.append({entry, profile.game});
+    }
+    return adding;
+}
+
+void askProfiles(LinkPool& pool, const QString& remote, const QString& tokenFile,
+                 ProfilesReply done) {
+    pool.sendMessage(
+        remote, QFileInfo(tokenFile).absoluteFilePath(),
+        [](qint64 id) { return jexlink::profilesRequestMessage(id); },
+        [remote, done = std::move(done)](const QString& text, LinkFailure why) {
+            if (text.isEmpty()) return done(std::nullopt, linkFailureText(why, remote));
+            const auto profiles = jexlink::readProfilesAnswer(text);
+            if (!profiles)
+                return done(
+                    std::nullopt,
+                    QStringLiteral("%1 answered something other than its profiles").arg(remote));
+            done(profiles->second, {});
+        });
+}
+
 int runAddRemote(const HostOptions& options, QTextStream& out, QTextStream& err) {
     const auto fail = [&err](const QString& why, int status) {
         err << "jexhost: " << why << Qt::endl;
@@ -104,32 +155,23 @@ int runAddRemote(const HostOptions& options, QTextStream& out, QTextStream& err)
     if (!jexremote::firstToken(options.tokenFile, &reason))
         return fail(QStringLiteral("no token in %1: %2").arg(options.tokenFile, reason), kAddUsage);
 
-    const QUrl url(options.addRemote);
-    const QString remote = url.toString();
-    const QString authority = url.authority();
+    const QString remote = QUrl(options.addRemote).toString();
     LinkPool pool(options.timeoutMs, options.keepAliveMs);
-    QString answer;
-    LinkFailure failure = LinkFailure::None;
+    std::optional<QList<jexlink::ProfileEntry>> profiles;
+    QString why;
     QEventLoop loop;
     bool replied = false;
-    pool.sendMessage(
-        remote, QFileInfo(options.tokenFile).absoluteFilePath(),
-        [](qint64 id) { return jexlink::profilesRequestMessage(id); },
-        [&](const QString& text, LinkFailure why) {
-            answer = text;
-            failure = why;
-            replied = true;
-            loop.quit();
-        });
+    askProfiles(pool, remote, options.tokenFile, [&](auto answer, const QString& failed) {
+        profiles = std::move(answer);
+        why = failed;
+        replied = true;
+        loop.quit();
+    });
     if (!replied) loop.exec();
-    if (answer.isEmpty()) return fail(linkFailureText(failure, remote), kAddFailed);
-    const auto profiles = jexlink::readProfilesAnswer(answer);
-    if (!profiles)
-        return fail(QStringLiteral("%1 answered something other than its profiles").arg(remote),
-                    kAddFailed);
+    if (!profiles) return fail(why, kAddFailed);
 
     QList<jexlink::ProfileEntry> chosen;
-    for (const auto& profile : profiles->second)
+    for (const auto& profile : *profiles)
         if (options.allProfiles             ? true
             : options.addProfiles.isEmpty() ? !profile.game.isEmpty()
                                             : options.addProfiles.contains(profile.profile))
@@ -140,40 +182,21 @@ int runAddRemote(const HostOptions& options, QTextStream& out, QTextStream& err)
             return fail(QStringLiteral("%1 holds no profile %2").arg(remote).arg(wanted),
                         kAddFailed);
 
-    const QStringList catalogueGames = catalogue::Catalogue::scan().games();
-    QStringList taken;
-    for (const ServerEntry& entry : read.servers) taken << entry.name;
-    QList<ServerEntry> adding;
-    QStringList definitions;
-    for (const auto& profile : chosen) {
-        const auto listed =
-            std::find_if(read.servers.begin(), read.servers.end(), [&](const ServerEntry& entry) {
-                return QUrl(entry.remote) == url && entry.profile == profile.profile;
-            });
-        if (listed != read.servers.end()) {
+    for (const auto& profile : chosen)
+        if (const ServerEntry* listed = listedAs(read.servers, remote, profile.profile))
             err << "jexhost: profile " << profile.profile << " of " << remote
                 << " is in the list already as " << listed->name << Qt::endl;
-            continue;
-        }
-        ServerEntry entry;
-        entry.name = chooseName(profile.name, authority, profile.profile, taken);
-        entry.game = chooseGame(profile.game, catalogueGames, read.servers);
-        if (entry.game.isEmpty())
-            return fail(QStringLiteral("no plug-in is installed to give the servers a game"),
-                        kAddFailed);
-        entry.remote = remote;
-        entry.tokenFile = tokenFileEntry(options.tokenFile, serversFile);
-        entry.profile = profile.profile;
-        entry.tag = authority;
-        taken << entry.name;
-        adding << entry;
-        definitions << profile.game;
-    }
-    if (adding.isEmpty()) return kAddedAll;
     QString error;
+    const QList<Addition> planned =
+        plannedAdditions(remote, options.tokenFile, serversFile, chosen, read.servers,
+                         catalogue::Catalogue::scan().games(), &error);
+    if (!error.isEmpty()) return fail(error, kAddFailed);
+    QList<ServerEntry> adding;
+    for (const Addition& addition : planned) adding << addition.entry;
+    if (adding.isEmpty()) return kAddedAll;
     if (!servers::addServers(serversFile, &adding, &error)) return fail(error, kAddFailed);
     for (qsizetype i = 0; i < adding.size(); ++i)
-        out << addedLine(adding[i], definitions[i]) << Qt::endl;
+        out << addedLine(adding[i], planned[i].definition) << Qt::endl;
     return kAddedAll;
 }
 

@@ -15,8 +15,16 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+#include <optional>
+
 #include "host/host_options.h"
 #include "host/servers/server_entry.h"
+#include "link/game_messages.h"
+
+namespace jexhost {
+class LinkPool;
+}
 
 namespace jexhost::games {
 
@@ -35,6 +43,33 @@ QString chooseGame(const QString& definition, const QStringList& catalogueGames,
 // profile P"; " (HOST:PORT)", then a number, added while the name is taken.
 QString chooseName(const QString& storedName, const QString& authority, int profile,
                    const QStringList& takenNames);
+
+// A server to add and the game definition its remote side runs there.
+struct Addition {
+    servers::ServerEntry entry;
+    QString definition;
+};
+
+// The listed server that is profile `profile` of the remote side at `remote`;
+// null when the list holds none.
+const servers::ServerEntry* listedAs(const QList<servers::ServerEntry>& listed,
+                                     const QString& remote, int profile);
+// The servers for the `chosen` profiles of the remote side at `remote` that
+// `listed` lacks, named and given a game; nothing, and `error` set, when no
+// plug-in gives a game.
+QList<Addition> plannedAdditions(const QString& remote, const QString& tokenFile,
+                                 const QString& serversFile,
+                                 const QList<jexlink::ProfileEntry>& chosen,
+                                 const QList<servers::ServerEntry>& listed,
+                                 const QStringList& catalogueGames, QString* error);
+
+// Asks the remote side at `remote` for its profiles through `pool`. `done`
+// gets them, or nothing and the reason in words; it may be called before
+// askProfiles returns.
+using ProfilesReply =
+    std::function<void(std::optional<QList<jexlink::ProfileEntry>> profiles, const QString& why)>;
+void askProfiles(LinkPool& pool, const QString& remote, const QString& tokenFile,
+                 ProfilesReply done);
 
 // Needs an application object; loads the plug-ins to know their games.
 int runAddRemote(const HostOptions& options, QTextStream& out, QTextStream& err);

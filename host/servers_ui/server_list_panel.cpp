@@ -7,15 +7,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
+#include "host/relay/link_pool.h"
 #include "host/servers/server_filter.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
+#include "host/servers_ui/add_remote_dialog.h"
 #include "host/servers_ui/server_dialog.h"
 
 namespace jexhost::servers {
@@ -159,6 +162,22 @@ void ServerListPanel::addServer() {
     reload();
     selectServer(entry.id);
     emit notice(tr("%1 added to the server list.").arg(entry.name));
+}
+
+void ServerListPanel::addRemoteServers(LinkPool* links) {
+    // On the heap: the panel may go while the dialog waits, and takes it along.
+    const QPointer<AddRemoteDialog> dialog =
+        new AddRemoteDialog(links, serversFile_, knownGames_, this);
+    const bool added = dialog->exec() == QDialog::Accepted;
+    if (!dialog) return;
+    const QList<ServerEntry> entries = dialog->added();
+    delete dialog;
+    if (!added || entries.isEmpty()) return;
+    reload();
+    selectServer(entries.first().id);
+    QStringList names;
+    for (const ServerEntry& entry : entries) names << entry.name;
+    emit notice(tr("%1 added to the server list.").arg(names.join(QStringLiteral(", "))));
 }
 
 void ServerListPanel::editServer() {

@@ -15,6 +15,10 @@ class QLineEdit;
 class QModelIndex;
 class QTableView;
 
+namespace jexhost {
+class LinkPool;
+}
+
 namespace jexhost::servers {
 
 class ServerFilter;
@@ -46,6 +50,8 @@ public slots:
     void addServer();
     void editServer();
     void removeServer();
+    // Server > Add a remote's servers...: the remote side is asked through `links`.
+    void addRemoteServers(LinkPool* links);
 
 signals:
     // Double-click or Enter on a row: the window opens that server's panel.

@@ -44,6 +44,11 @@ FakeRemote::FakeRemote(QString token)
                         client->sendTextMessage(jexlink::gamesAnswerMessage(*id, games));
                         return;
                     }
+                    if (const auto id = jexlink::readProfilesRequest(message)) {
+                        if (silentRequests > 0) return void(--silentRequests);
+                        client->sendTextMessage(jexlink::profilesAnswerMessage(*id, profiles));
+                        return;
+                    }
                     if (const auto history = jexlink::readHistoryRequest(message)) {
                         if (!historyReply.isEmpty())
                             client->sendTextMessage(historyReply.arg(history->id));

@@ -30,13 +30,15 @@ public:
     void broadcast(const QString& message);
 
     QString welcome;         // the reply to a right token
-    int silentRequests = 0;  // the next N requests get no answer
+    int silentRequests = 0;  // the next N requests (profiles too) get no answer
     int connections = 0;
     QStringList requests;  // request texts received, in order
     // The reply to a history request, "%1" standing for its id; none when empty.
     QString historyReply;
     // The answer to a games request, as a remote side with no game bound gives it.
     QList<jexlink::GameStatus> games;
+    // The answer to a profiles request.
+    QList<jexlink::ProfileEntry> profiles;
     // When set, settings requests get this reply and `version`, and updates
     // the first of `updateAnswers` ("1" when none is left).
     QString settingsReply;
