@@ -14,7 +14,6 @@
 
 #include <algorithm>
 
-#include "host/relay/link_pool.h"
 #include "host/servers/server_filter.h"
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
