@@ -166,12 +166,14 @@ void RemoteLink::onMessage(const QString& message) {
     if (state_ != State::Ready) return;
     const auto id = messageId(message);
     if (!id) {
+        // A game's state first: a fleet's remote sides push a thousand a
+        // second, and each reader tried before it parses the message again.
+        if (auto game = jexlink::readGamePush(message)) return emit gamePushed(*game);
         // The remote side welcomes an open connection again when the
         // operator's privileges change there.
         if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
         // Another operator stored a change of one of this remote's servers.
         if (auto notice = jexlink::readChangedMessage(message)) return emit changed(*notice);
-        if (auto game = jexlink::readGamePush(message)) return emit gamePushed(*game);
         if (auto output = jexlink::readOutputPush(message))
             return emit outputPushed(output->first, output->second);
     }
