@@ -2,8 +2,8 @@
 // stand-in remote side in this process (a WebSocket server speaking the
 // link) holds 1 000 profiles, each with a game; it welcomes every link,
 // answers `games` with all of them and pushes `{"game": GAME}` for each
-// profile once a second, spread evenly over the second (one every
-// millisecond), the player count changing each time. The console (`jexhost`,
+// profile once a second, spread evenly over the second (one due every
+// millisecond, sent every 5 ms), the player count changing each time. The console (`jexhost`,
 // offscreen, its window shown) runs a servers file of the 1 000 servers on
 // that remote; once its link is welcomed and has settled, its processor time
 // (/proc/PID/stat) is taken over 20 s. The last line:

@@ -213,8 +213,12 @@ QString gamePushMessage(const GameStatus& game) {
 
 std::optional<GameStatus> readGamePush(const QString& message) {
     const auto object = objectOf(message);
-    if (!object || object->contains(kId)) return std::nullopt;
-    return readGame(object->value(kGame));
+    return object ? readGamePush(*object) : std::nullopt;
+}
+
+std::optional<GameStatus> readGamePush(const QJsonObject& message) {
+    if (message.contains(kId)) return std::nullopt;
+    return readGame(message.value(kGame));
 }
 
 QString controlRequestMessage(const ControlRequest& request) {

@@ -36,9 +36,8 @@ int retryDelayMs(int failures, int firstMs, int maxMs) {
 namespace {
 
 // The id an answer message carries, whatever its kind.
-std::optional<qint64> messageId(const QString& message) {
-    const QJsonDocument document = QJsonDocument::fromJson(message.toUtf8());
-    const QJsonValue id = document.object().value(QStringLiteral("id"));
+std::optional<qint64> messageId(const QJsonObject& message) {
+    const QJsonValue id = message.value(QStringLiteral("id"));
     if (!id.isDouble()) return std::nullopt;
     return id.toInteger();
 }
@@ -164,11 +163,12 @@ void RemoteLink::onMessage(const QString& message) {
     awaitingPong_ = false;  // any message shows the link alive
     if (state_ == State::Handshaking) return onWelcome(message);
     if (state_ != State::Ready) return;
-    const auto id = messageId(message);
+    // Parsed once for its id and a game's state: a fleet's remote sides push
+    // a thousand states a second, and every other reader parses it again.
+    const QJsonObject object = QJsonDocument::fromJson(message.toUtf8()).object();
+    const auto id = messageId(object);
     if (!id) {
-        // A game's state first: a fleet's remote sides push a thousand a
-        // second, and each reader tried before it parses the message again.
-        if (auto game = jexlink::readGamePush(message)) return emit gamePushed(*game);
+        if (auto game = jexlink::readGamePush(object)) return emit gamePushed(*game);
         // The remote side welcomes an open connection again when the
         // operator's privileges change there.
         if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
