@@ -213,10 +213,10 @@ QString gamePushMessage(const GameStatus& game) {
 
 std::optional<GameStatus> readGamePush(const QString& message) {
     const auto object = objectOf(message);
-    return object ? readGamePush(*object) : std::nullopt;
+    return object ? readParsedGamePush(*object) : std::nullopt;
 }
 
-std::optional<GameStatus> readGamePush(const QJsonObject& message) {
+std::optional<GameStatus> readParsedGamePush(const QJsonObject& message) {
     if (message.contains(kId)) return std::nullopt;
     return readGame(message.value(kGame));
 }

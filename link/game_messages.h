@@ -85,7 +85,7 @@ QString gamePushMessage(const GameStatus& game);
 std::optional<GameStatus> readGamePush(const QString& message);
 // The same for a message already parsed: a console with a large fleet reads
 // a thousand a second, and parses each once.
-std::optional<GameStatus> readGamePush(const QJsonObject& message);
+std::optional<GameStatus> readParsedGamePush(const QJsonObject& message);
 
 struct ControlRequest {
     qint64 id = 0;

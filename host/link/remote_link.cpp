@@ -168,7 +168,7 @@ void RemoteLink::onMessage(const QString& message) {
     const QJsonObject object = QJsonDocument::fromJson(message.toUtf8()).object();
     const auto id = messageId(object);
     if (!id) {
-        if (auto game = jexlink::readGamePush(object)) return emit gamePushed(*game);
+        if (auto game = jexlink::readParsedGamePush(object)) return emit gamePushed(*game);
         // The remote side welcomes an open connection again when the
         // operator's privileges change there.
         if (auto again = jexlink::readWelcomeMessage(message)) return onWelcomeAgain(*again);
