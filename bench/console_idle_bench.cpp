@@ -9,7 +9,7 @@
 // (/proc/PID/stat) is taken over 20 s. The last line:
 //   console idle CPU with 1000 servers, game states changing once a second: C %
 //
-// Usage: console_idle_bench [SECONDS]   (20 by default)
+// Usage: console_idle_bench [SECONDS [BURST_MS]]   (20 s; pushes sent every 5 ms)
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,6 +132,7 @@ int fail(const char* what) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, QString::fromLatin1(argv[1]).toInt()) : 20;
+    const int burstMs = argc > 2 ? std::max(1, QString::fromLatin1(argv[2]).toInt()) : 5;
     StandInRemote remote;
     if (!remote.listen()) return fail("cannot listen on loopback");
     const QString url = QStringLiteral("ws://127.0.0.1:%1").arg(remote.server.serverPort());
@@ -175,7 +176,7 @@ int main(int argc, char** argv) {
     QTimer pace;  // a few milliseconds' pushes at each beat: spread over the second
     pace.setTimerType(Qt::PreciseTimer);
     QObject::connect(&pace, &QTimer::timeout, [&] { remote.pushUntil(pushing.elapsed()); });
-    pace.start(5);
+    pace.start(burstMs);
     jexbench::spinUntil([] { return false; }, kSettleMs);  // the first answers settle
     const qint64 pid = console.processId();
     const qint64 ticksBefore = jexbench::processorTicks(pid);
