@@ -12,10 +12,17 @@
 //   fleet: 1000 servers on 20 remotes: connected X ms, fetched Y ms, applied Z ms,
 //   undone W ms, host RSS M MB
 // where host RSS is the largest resident size of the jexhost runs.
+// Before it, when teeworlds-server is installed: 20 Teeworlds servers on 4
+// more jexremote processes (5 each, bound with --set-game), started, then
+// restarted all at once through the console's GameActions, timed until every
+// restart answer is back (each restart answers once its game is ready again):
+//   restarted Z ms
+// The games are stopped the same way before the bench ends.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,6 +30,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUdpSocket>
 
 #include <sys/resource.h>
 
@@ -31,6 +39,9 @@
 #include <memory>
 #include <vector>
 
+#include "host/games/game_actions.h"
+#include "host/relay/link_pool.h"
+#include "process_probe.h"
 #include "tests/remote/hand_written_server.h"
 
 namespace {
@@ -51,10 +62,18 @@ struct Remote {
     QProcess process;
     QString url;
 
-    Remote(const QString& folder, const QString& token, int servers) {
+    // With `gamePorts`, its first profiles are bound to Teeworlds on those ports.
+    Remote(const QString& folder, const QString& token, int servers,
+           const QList<quint16>& gamePorts = {}) {
         for (int profile = 0; profile < servers; ++profile)
             writeFile(folder + QStringLiteral("/state/server-%1.ini").arg(profile),
                       jextest::stateText(QStringLiteral("Server %1").arg(profile)));
+        for (int profile = 0; profile < gamePorts.size(); ++profile)
+            if (QProcess::execute(QStringLiteral(JEXREMOTE_PATH),
+                                  {"--state-dir", folder + "/state", "--set-game",
+                                   QString::number(profile), "--definition", "teeworlds",
+                                   "--game-port", QString::number(gamePorts.at(profile))}) != 0)
+                return;
         writeFile(folder + "/tokens", (token + " root 1 1 1 1 1 1\n").toUtf8(), true);
         process.setStandardOutputFile(folder + "/out.log");
         process.setStandardErrorFile(folder + "/err.log");
@@ -120,6 +139,98 @@ QString counts(const Run& run) {
     return QStringLiteral("exit %1: %2").arg(run.exitCode).arg(parts.join(", "));
 }
 
+constexpr int kGameRemotes = 4;
+constexpr int kGamesEach = 5;
+const QString kTeeworlds = QStringLiteral("/usr/games/teeworlds-server");
+
+// Free UDP ports on loopback, all held until every one is found so that none
+// comes twice.
+QList<quint16> freeUdpPorts(int count) {
+    std::vector<std::unique_ptr<QUdpSocket>> held;
+    QList<quint16> ports;
+    for (int n = 0; n < count; ++n) {
+        held.push_back(std::make_unique<QUdpSocket>());
+        held.back()->bind(QHostAddress::LocalHost, 0);
+        ports << held.back()->localPort();
+    }
+    return ports;
+}
+
+// One run of GameActions over `servers`: its time, and whether every server
+// ended done.
+std::pair<qint64, bool> act(jexhost::games::GameActions& actions,
+                            const QList<jexhost::servers::ServerEntry>& servers,
+                            const QString& serversFile, const QString& action) {
+    QEventLoop loop;
+    bool ended = false;
+    const auto connection =
+        QObject::connect(&actions, &jexhost::games::GameActions::finished, &loop, [&] {
+            ended = true;
+            loop.quit();
+        });
+    QElapsedTimer timer;
+    timer.start();
+    actions.run(servers, serversFile, action, false);
+    if (!ended) loop.exec();
+    const qint64 ms = timer.elapsed();
+    QObject::disconnect(connection);
+    bool allDone = true;
+    for (const auto& result : actions.results())
+        if (result.outcome != jexhost::games::ActionOutcome::Done) {
+            allDone = false;
+            std::fprintf(stderr, "%s %s: %s\n", qPrintable(action), qPrintable(result.server),
+                         qPrintable(result.reason));
+        }
+    return {ms, allDone};
+}
+
+// kGameRemotes jexremote processes with kGamesEach Teeworlds servers each, all
+// started, then all restarted at once through the console's GameActions: the
+// restart's time in ms, -1 when something failed. Every game is stopped
+// before the remote sides end, and any left is killed.
+qint64 restartGames(const QString& folder) {
+    const QList<quint16> ports = freeUdpPorts(kGameRemotes * kGamesEach);
+    std::vector<std::unique_ptr<Remote>> remotes;
+    QList<jexhost::servers::ServerEntry> servers;
+    for (int r = 0; r < kGameRemotes; ++r) {
+        const QString token = QStringLiteral("game-token-%1-0123456789abcdef").arg(r);
+        const QString remoteFolder = folder + QStringLiteral("/g%1").arg(r);
+        remotes.push_back(std::make_unique<Remote>(remoteFolder, token, kGamesEach,
+                                                   ports.mid(r * kGamesEach, kGamesEach)));
+        if (remotes.back()->url.isEmpty()) {
+            std::fprintf(stderr, "jexremote g%d did not start\n", r);
+            return -1;
+        }
+        writeFile(remoteFolder + "/host.token", (token + "\n").toUtf8(), true);
+        for (int p = 0; p < kGamesEach; ++p) {
+            jexhost::servers::ServerEntry entry;
+            entry.id = QStringLiteral("g%1p%2").arg(r).arg(p);
+            entry.name = entry.id;
+            entry.game = QStringLiteral("Teeworlds");
+            entry.remote = remotes.back()->url;
+            entry.tokenFile = remoteFolder + "/host.token";
+            entry.profile = p;
+            entry.tag = entry.id;
+            servers << entry;
+        }
+    }
+    const QString serversFile = folder + "/servers.ini";
+    qint64 restarted = -1;
+    {
+        jexhost::LinkPool pool(10000, 15000);
+        jexhost::games::GameActions actions(pool);
+        if (act(actions, servers, serversFile, QStringLiteral("start")).second) {
+            const auto [ms, done] = act(actions, servers, serversFile, QStringLiteral("restart"));
+            if (done) restarted = ms;
+        }
+        act(actions, servers, serversFile, QStringLiteral("stop"));
+    }
+    remotes.clear();
+    if (const int left = jexbench::killProcessesUnder(folder); left > 0)
+        std::fprintf(stderr, "%d game processes were still running: killed\n", left);
+    return restarted;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +288,11 @@ int main(int argc, char** argv) {
     // The jexhost runs are the only children waited for so far.
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
+    if (QFile::exists(kTeeworlds)) {
+        const qint64 restarted = restartGames(dir.filePath("games"));
+        if (restarted < 0) std::fprintf(stderr, "the games' restart failed\n");
+        std::printf("restarted %lld ms\n", restarted);
+    }
     if (parser.isSet("keep")) std::printf("folder: %s\n", qPrintable(dir.path()));
     std::printf(
         "fleet: %d servers on %d remotes: connected %lld ms, fetched %lld ms, applied %lld ms, "

@@ -2,7 +2,12 @@
 // a real Teeworlds server for profile 0 with auto-load on; 100 times, an
 // update renames the server, and the time is taken from the answer "1" to
 // the game's own query (what a server browser sees) showing the new name.
-// The last line: `update to game X ms`, the median.
+// Then a fleet apply live: the same jexremote runs 20 Teeworlds servers, an
+// update for each of the 20 is sent at once over the one link (as the fleet
+// sends a batch to one remote), timed from the sending to every game's own
+// query showing its new name; median of 5 such applies, printed as
+// `fleet live apply: 20 servers Y ms`. The last line: `update to game X ms`,
+// the median of the single updates.
 //
 // Usage: game_update_bench [UPDATES]   (100 by default)
 #include <QCoreApplication>
@@ -16,6 +21,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "exchange/wire/request.h"
 #include "link/game_messages.h"
@@ -27,6 +34,8 @@
 namespace {
 
 constexpr int kWaitMs = 30000;
+constexpr int kGames = 20;
+constexpr int kFleetApplies = 5;
 const QString kToken = QStringLiteral("bench-token-0123456789abcdef");
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -35,10 +44,26 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
+// Free UDP ports on loopback, all held until every one is found so that none
+// comes twice.
+QList<quint16> freeUdpPorts(int count) {
+    std::vector<std::unique_ptr<QUdpSocket>> held;
+    QList<quint16> ports;
+    for (int n = 0; n < count; ++n) {
+        held.push_back(std::make_unique<QUdpSocket>());
+        held.back()->bind(QHostAddress::LocalHost, 0);
+        ports << held.back()->localPort();
+    }
+    return ports;
+}
+
+// The update that renames profile `profile`'s server to `name`, with id `id`.
+QString renameMessage(qint64 id, int profile, const QString& name) {
+    kdrsm::wire::UpdateBody body = jextest::restatingBody(name);
+    body.autoLoad = QStringLiteral("1");
+    return jexlink::requestMessage(
+        id, kdrsm::wire::requestText(kdrsm::wire::kSetSettings, QStringLiteral("t"), profile,
+                                     kdrsm::wire::joinUpdateBody(body)));
 }
 
 int fail(const char* what) {
@@ -56,18 +81,23 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString state = dir.filePath(QStringLiteral("state"));
     QDir().mkpath(state);
-    QByteArray settings = jextest::stateText();
-    settings.replace("AutoLoad=0", "AutoLoad=1");
-    if (!writeFile(state + QStringLiteral("/server-0.ini"), settings) ||
-        !writeFile(dir.filePath(QStringLiteral("tokens")), kToken.toUtf8() + " root 1 1 1 1 1 1\n"))
-        return fail("cannot write the state folder");
-    const quint16 port = freeUdpPort();
+    const QList<quint16> ports = freeUdpPorts(kGames);
+    const quint16 port = ports.first();
     const QStringList common{QStringLiteral("--state-dir"), state, QStringLiteral("--token-file"),
                              dir.filePath(QStringLiteral("tokens"))};
-    if (QProcess::execute(QStringLiteral(JEXREMOTE_PATH),
-                          common + QStringList{"--set-game", "0", "--definition", "teeworlds",
-                                               "--game-port", QString::number(port)}) != 0)
-        return fail("--set-game failed");
+    if (!writeFile(dir.filePath(QStringLiteral("tokens")), kToken.toUtf8() + " root 1 1 1 1 1 1\n"))
+        return fail("cannot write the token file");
+    for (int profile = 0; profile < kGames; ++profile) {
+        QByteArray settings = jextest::stateText();
+        settings.replace("AutoLoad=0", "AutoLoad=1");
+        if (!writeFile(state + QStringLiteral("/server-%1.ini").arg(profile), settings))
+            return fail("cannot write the state folder");
+        if (QProcess::execute(QStringLiteral(JEXREMOTE_PATH),
+                              common + QStringList{"--set-game", QString::number(profile),
+                                                   "--definition", "teeworlds", "--game-port",
+                                                   QString::number(ports.at(profile))}) != 0)
+            return fail("--set-game failed");
+    }
 
     QProcess remote;
     // 100 updates in a few seconds: past the default rate of one operator.
@@ -106,28 +136,32 @@ int main(int argc, char** argv) {
     };
     if (!jexbench::spinUntil([&] { return !received.isEmpty(); }, kWaitMs))
         return fail("no welcome");
-    socket.sendTextMessage(jexlink::controlRequestMessage({1, 0, QStringLiteral("start"), false}));
-    const auto started = jexlink::readControlAnswer(answerTo(1));
-    // The game outlives jexremote: stopped before leaving, whatever happened.
-    const auto stop = [&](int status) {
+    // Ids 1 to 20 start the games, 21 to 40 stop them.
+    for (int profile = 0; profile < kGames; ++profile)
         socket.sendTextMessage(
-            jexlink::controlRequestMessage({2, 0, QStringLiteral("stop"), false}));
-        answerTo(2);
+            jexlink::controlRequestMessage({1 + profile, profile, QStringLiteral("start"), false}));
+    bool allStarted = true;
+    for (int profile = 0; profile < kGames; ++profile) {
+        const auto started = jexlink::readControlAnswer(answerTo(1 + profile));
+        allStarted &= started && started->second.ok;
+    }
+    // The games outlive jexremote: stopped before leaving, whatever happened.
+    const auto stop = [&](int status) {
+        for (int profile = 0; profile < kGames; ++profile)
+            socket.sendTextMessage(jexlink::controlRequestMessage(
+                {1 + kGames + profile, profile, QStringLiteral("stop"), false}));
+        for (int profile = 0; profile < kGames; ++profile) answerTo(1 + kGames + profile);
         remote.kill();
         remote.waitForFinished(kWaitMs);
         return status;
     };
-    if (!started || !started->second.ok) return stop(fail("the game did not start"));
+    if (!allStarted) return stop(fail("a game did not start"));
 
     QList<double> ms;
     for (int i = 0; i < updates; ++i) {
         const QString name = QStringLiteral("Bench %1").arg(i);
-        kdrsm::wire::UpdateBody body = jextest::restatingBody(name);
-        body.autoLoad = QStringLiteral("1");
         const qint64 id = 100 + i;
-        socket.sendTextMessage(jexlink::requestMessage(
-            id, kdrsm::wire::requestText(kdrsm::wire::kSetSettings, QStringLiteral("t"), 0,
-                                         kdrsm::wire::joinUpdateBody(body))));
+        socket.sendTextMessage(renameMessage(id, 0, name));
         if (const QString answer = answerTo(id);
             !answer.contains(QStringLiteral("\"answer\":\"1\""))) {
             std::fprintf(stderr, "%s\n", qPrintable(answer));
@@ -144,8 +178,38 @@ int main(int argc, char** argv) {
         if (!shown) return stop(fail("the game never showed the new name"));
         ms << clock.nsecsElapsed() / 1e6;
     }
+
+    // The fleet's apply: one update per game, all sent before any answer.
+    QList<double> fleetMs;
+    qint64 nextId = 100 + updates;
+    for (int round = 0; round < kFleetApplies; ++round) {
+        const auto nameOf = [round](int profile) {
+            return QStringLiteral("Fleet %1 %2").arg(round).arg(profile);
+        };
+        QElapsedTimer clock;
+        clock.start();
+        const qint64 firstId = nextId;
+        for (int profile = 0; profile < kGames; ++profile)
+            socket.sendTextMessage(renameMessage(nextId++, profile, nameOf(profile)));
+        QList<bool> shown(kGames, false);
+        while (shown.contains(false) && !clock.hasExpired(kWaitMs)) {
+            for (int profile = 0; profile < kGames; ++profile)
+                if (!shown.at(profile)) {
+                    const auto info = jextest::queryTeeworlds(ports.at(profile));
+                    shown[profile] = info && info->name == nameOf(profile);
+                }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        if (shown.contains(false)) return stop(fail("a game never showed its new name"));
+        fleetMs << clock.nsecsElapsed() / 1e6;
+        for (qint64 id = firstId; id < nextId; ++id)
+            if (!answerTo(id).contains(QStringLiteral("\"answer\":\"1\"")))
+                return stop(fail("a fleet update was not stored"));
+    }
     stop(0);
     std::sort(ms.begin(), ms.end());
+    std::sort(fleetMs.begin(), fleetMs.end());
+    std::printf("fleet live apply: %d servers %.1f ms\n", kGames, fleetMs.at(fleetMs.size() / 2));
     std::printf("update to game %.1f ms\n", ms.at(ms.size() / 2));
     return 0;
 }

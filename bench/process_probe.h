@@ -2,8 +2,12 @@
 // What a benchmark reads of another process from /proc, and the median of
 // its samples.
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <vector>
@@ -40,6 +44,23 @@ inline double residentMegabytes(qint64 pid) {
     static const QRegularExpression kRss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
     const auto found = kRss.match(QString::fromLatin1(status.readAll()));
     return found.hasMatch() ? found.captured(1).toDouble() / 1024 : -1;
+}
+
+// Kills, one by one by their ids, the processes of this user still working
+// in a folder under `root` (games a remote side could not stop); how many.
+inline int killProcessesUnder(const QString& root) {
+    const QString prefix = QFileInfo(root).canonicalFilePath() + QLatin1Char('/');
+    int killed = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || !alive(pid)) continue;
+        const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
+        if (cwd.isEmpty() || !(cwd + QLatin1Char('/')).startsWith(prefix)) continue;
+        ::kill(pid_t(pid), SIGKILL);
+        ++killed;
+    }
+    return killed;
 }
 
 }  // namespace jexbench

@@ -179,8 +179,12 @@ QString gamePushMessage(const GameStatus& game) {
 
 std::optional<GameStatus> readGamePush(const QString& message) {
     const auto object = objectOf(message);
-    if (!object || object->contains(kId)) return std::nullopt;
-    return readGame(object->value(kGame));
+    return object ? readParsedGamePush(*object) : std::nullopt;
+}
+
+std::optional<GameStatus> readParsedGamePush(const QJsonObject& message) {
+    if (message.contains(kId)) return std::nullopt;
+    return readGame(message.value(kGame));
 }
 
 QString controlRequestMessage(const ControlRequest& request) {
