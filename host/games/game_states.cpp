@@ -26,8 +26,8 @@ GameStates::GameStates(LinkPool& pool, QObject* parent) : QObject(parent), pool_
     connect(&pool_, &LinkPool::gamePushed, this, &GameStates::pushed);
     connect(&pool_, &LinkPool::outputPushed, this,
             [this](const QString& key, int profile, const QStringList& lines) {
-                for (const QString& id : byLink_.value(key))
-                    if (servers_.value(id).entry.profile == profile) emit outputPushed(id, lines);
+                for (const QString& id : byProfile_.value({key, profile}))
+                    emit outputPushed(id, lines);
             });
 }
 
@@ -36,6 +36,7 @@ void GameStates::setServers(const QList<servers::ServerEntry>& servers,
     ++generation_;
     QHash<QString, Followed> before = std::exchange(servers_, {});
     byLink_.clear();
+    byProfile_.clear();
     for (const auto& entry : servers) {
         Followed followed;
         followed.entry = entry;
@@ -48,7 +49,9 @@ void GameStates::setServers(const QList<servers::ServerEntry>& servers,
             followed.restartDue = was->restartDue;
         }
         servers_.insert(entry.id, followed);
-        byLink_[LinkPool::keyOf(entry.remote, followed.tokenFile)] << entry.id;
+        const QString key = LinkPool::keyOf(entry.remote, followed.tokenFile);
+        byLink_[key] << entry.id;
+        byProfile_[{key, entry.profile}] << entry.id;
     }
     for (auto gone = before.cbegin(); gone != before.cend(); ++gone)
         if (!servers_.contains(gone.key()) && gone->game) emit gameChanged(gone.key());
@@ -95,8 +98,7 @@ void GameStates::take(const QString& key, const QList<jexlink::GameStatus>& game
 }
 
 void GameStates::pushed(const QString& key, const jexlink::GameStatus& game) {
-    for (const QString& id : byLink_.value(key))
-        if (servers_.value(id).entry.profile == game.profile) update(id, game);
+    for (const QString& id : byProfile_.value({key, game.profile})) update(id, game);
 }
 
 void GameStates::update(const QString& serverId, const std::optional<jexlink::GameStatus>& game) {

@@ -70,7 +70,10 @@ private:
     LinkPool& pool_;
     QHash<QString, Followed> servers_;    // by entry id
     QHash<QString, QStringList> byLink_;  // link key: entry ids, in list order
-    quint64 generation_ = 0;              // answers to an older list are dropped
+    // Link key and profile: the entry ids a push names (a remote's every
+    // game may change each second; a push must not walk the whole list).
+    QHash<QPair<QString, int>, QStringList> byProfile_;
+    quint64 generation_ = 0;  // answers to an older list are dropped
 };
 
 }  // namespace jexhost::games
