@@ -5,6 +5,7 @@
 #include "host/relay/link_pool.h"
 #include "host/servers/servers_file.h"
 #include "jex/durable_file.h"
+#include "jex/hostpaths.h"
 
 namespace jexhost {
 
@@ -18,6 +19,19 @@ std::unique_ptr<QLockFile> lockHostRoot(const QString& root, qint64* holder) {
         !lock->getLockInfo(holder, &hostName, &application))
         *holder = 0;
     return nullptr;
+}
+
+TakenRoot takeHostRoot(const QString& busy) {
+    TakenRoot taken;
+    taken.root = jex::hostExecutableFolder();
+    qint64 holder = 0;
+    taken.lock = lockHostRoot(taken.root, &holder);
+    if (!taken.lock)
+        taken.refusal = holder ? QStringLiteral("a console (process %1) holds the folder %2; %3")
+                                     .arg(holder)
+                                     .arg(taken.root, busy)
+                               : QStringLiteral("cannot lock the folder %1").arg(taken.root);
+    return taken;
 }
 
 QString serversFileOf(const QString& root, const HostOptions& options) {

@@ -26,6 +26,17 @@ std::unique_ptr<QLockFile> lockHostRoot(const QString& root, qint64* holder);
 // The servers file: --config's, else the root's own.
 QString serversFileOf(const QString& root, const HostOptions& options);
 
+// A run without a window takes the root as a console would: the two would
+// share the console's own remote side, its servers file and batch journal.
+// The held lock, or why the root cannot be taken (`busy` is said after the
+// holder's process id, as what the operator may do instead).
+struct TakenRoot {
+    std::unique_ptr<QLockFile> lock;
+    QString root;
+    QString refusal;  // set when the lock is not held
+};
+TakenRoot takeHostRoot(const QString& busy);
+
 // The host's own remote side keeps its token and state below the root, in a
 // folder readable by this user only, made here; nullopt with the reason
 // when it cannot be.

@@ -66,17 +66,9 @@ int runFleetCommand(const HostOptions& options, QTextStream& out, QTextStream& e
         err << "jexhost: " << why << Qt::endl;
         return kFleetUsage;
     };
-    const QString root = jex::hostExecutableFolder();
-    // The run takes the root as a console would: the two would share the
-    // console's own remote side and batch journal.
-    qint64 holder = 0;
-    const auto lock = lockHostRoot(root, &holder);
-    if (!lock && holder)
-        return refuse(QStringLiteral("a console (process %1) holds the folder %2; close it "
-                                     "first, or use it")
-                          .arg(holder)
-                          .arg(root));
-    if (!lock) return refuse(QStringLiteral("cannot lock the folder %1").arg(root));
+    const TakenRoot taken = takeHostRoot(QStringLiteral("close it first, or use it"));
+    if (!taken.lock) return refuse(taken.refusal);
+    const QString& root = taken.root;
     const QString serversFile = serversFileOf(root, options);
     const auto read = servers::readServersFile(serversFile);
     if (!read.ok()) return refuse(read.error);

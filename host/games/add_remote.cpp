@@ -137,17 +137,11 @@ int runAddRemote(const HostOptions& options, QTextStream& out, QTextStream& err)
         err << "jexhost: " << why << Qt::endl;
         return status;
     };
-    const QString root = jex::hostExecutableFolder();
     // A console holding the root keeps the servers file in its own hands.
-    qint64 holder = 0;
-    const auto lock = lockHostRoot(root, &holder);
-    if (!lock && holder)
-        return fail(QStringLiteral("a console (process %1) holds the folder %2; use its "
-                                   "Server > Add a remote's servers..., or close it first")
-                        .arg(holder)
-                        .arg(root),
-                    kAddUsage);
-    if (!lock) return fail(QStringLiteral("cannot lock the folder %1").arg(root), kAddUsage);
+    const TakenRoot taken = takeHostRoot(
+        QStringLiteral("use its Server > Add a remote's servers..., or close it first"));
+    if (!taken.lock) return fail(taken.refusal, kAddUsage);
+    const QString& root = taken.root;
     const QString serversFile = serversFileOf(root, options);
     const auto read = servers::readServersFile(serversFile);
     if (!read.ok()) return fail(read.error, kAddUsage);
