@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <map>
 
+#include "bench_setup.h"
 #include "link/game_messages.h"
 #include "link/link_messages.h"
 #include "link/privilege_names.h"
@@ -42,13 +43,7 @@ constexpr int kWaitMs = 60000;
 constexpr int kSettleMs = 3000;
 const QString kToken = QStringLiteral("console-idle-token-0123456789abcdef");
 
-void writeFile(const QString& path, const QByteArray& text, bool ownerOnly = false) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    if (ownerOnly) file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    file.write(text);
-}
+using jexbench::writeFile;
 
 // Profile `profile`'s game as pushed the `round`th time: running, its
 // players changing from one push to the next.

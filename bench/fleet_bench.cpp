@@ -39,6 +39,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_setup.h"
 #include "host/games/game_actions.h"
 #include "host/relay/link_pool.h"
 #include "process_probe.h"
@@ -48,13 +49,7 @@ namespace {
 
 const QByteArray kPreset = "[Server]\nPlayers=24\nTime=45\nMessage=Fleet\n";
 
-void writeFile(const QString& path, const QByteArray& text, bool ownerOnly = false) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    if (ownerOnly) file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    file.write(text);
-}
+using jexbench::writeFile;
 
 // One jexremote over its own state folder; its output goes to files, so that
 // nothing waits for this process to read it.
@@ -143,18 +138,7 @@ constexpr int kGameRemotes = 4;
 constexpr int kGamesEach = 5;
 const QString kTeeworlds = QStringLiteral("/usr/games/teeworlds-server");
 
-// Free UDP ports on loopback, all held until every one is found so that none
-// comes twice.
-QList<quint16> freeUdpPorts(int count) {
-    std::vector<std::unique_ptr<QUdpSocket>> held;
-    QList<quint16> ports;
-    for (int n = 0; n < count; ++n) {
-        held.push_back(std::make_unique<QUdpSocket>());
-        held.back()->bind(QHostAddress::LocalHost, 0);
-        ports << held.back()->localPort();
-    }
-    return ports;
-}
+using jexbench::freeUdpPorts;
 
 // One run of GameActions over `servers`: its time, and whether every server
 // ended done.

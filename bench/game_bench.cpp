@@ -36,6 +36,7 @@
 #include <set>
 #include <vector>
 
+#include "bench_setup.h"
 #include "link/game_messages.h"
 #include "link/link_messages.h"
 #include "process_probe.h"
@@ -64,26 +65,9 @@ bool spinUntil(Done done, int waitMs = kWaitMs) {
     return jexbench::spinUntil(done, waitMs);
 }
 
-void writeFile(const QString& path, const QByteArray& text, bool ownerOnly = false) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    if (ownerOnly) file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    file.write(text);
-}
+using jexbench::writeFile;
 
-// Free UDP ports on loopback, all held until every one is found so that none
-// comes twice.
-std::vector<int> freeUdpPorts(int count) {
-    std::vector<std::unique_ptr<QUdpSocket>> held;
-    std::vector<int> ports;
-    for (int n = 0; n < count; ++n) {
-        held.push_back(std::make_unique<QUdpSocket>());
-        held.back()->bind(QHostAddress::LocalHost, 0);
-        ports.push_back(held.back()->localPort());
-    }
-    return ports;
-}
+using jexbench::freeUdpPorts;
 
 // The game run directly from a folder of its own, timed to its ready line.
 struct OwnGame {
@@ -123,10 +107,10 @@ std::pair<double, double> ownStarts(const QString& root) {
         if (spinUntil([&] { return game.readyMs >= 0; })) one.push_back(double(game.readyMs));
     }
     std::vector<std::unique_ptr<OwnGame>> all;
-    const std::vector<int> ports = freeUdpPorts(kGames);
+    const QList<quint16> ports = freeUdpPorts(kGames);
     for (int n = 0; n < kGames; ++n)
         all.push_back(std::make_unique<OwnGame>(root + QStringLiteral("/own-all-%1").arg(n),
-                                                ports[size_t(n)]));
+                                                ports[n]));
     qint64 last = -1;
     spinUntil([&] {
         return std::all_of(all.begin(), all.end(), [](auto& game) { return game->readyMs >= 0; });
@@ -232,7 +216,7 @@ struct Remote {
     Link* link = nullptr;
 
     explicit Remote(const QString& root) : folder(root) {
-        const std::vector<int> ports = freeUdpPorts(kGames);
+        const QList<quint16> ports = freeUdpPorts(kGames);
         for (int profile = 0; profile < kGames; ++profile)
             writeFile(folder + QStringLiteral("/state/server-%1.ini").arg(profile),
                       jextest::stateText(QStringLiteral("Bench %1").arg(profile)));
@@ -242,7 +226,7 @@ struct Remote {
             bind.start(QStringLiteral(JEXREMOTE_PATH),
                        {"--state-dir", folder + "/state", "--set-game", QString::number(profile),
                         "--definition", "teeworlds", "--game-port",
-                        QString::number(ports[size_t(profile)])});
+                        QString::number(ports[profile])});
             bind.waitForFinished(kWaitMs);
             if (bind.exitCode() != 0) {
                 std::fprintf(stderr, "--set-game %d: %s\n", profile,

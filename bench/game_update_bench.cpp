@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_setup.h"
 #include "exchange/wire/request.h"
 #include "link/game_messages.h"
 #include "link/link_messages.h"
@@ -44,18 +45,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
-// Free UDP ports on loopback, all held until every one is found so that none
-// comes twice.
-QList<quint16> freeUdpPorts(int count) {
-    std::vector<std::unique_ptr<QUdpSocket>> held;
-    QList<quint16> ports;
-    for (int n = 0; n < count; ++n) {
-        held.push_back(std::make_unique<QUdpSocket>());
-        held.back()->bind(QHostAddress::LocalHost, 0);
-        ports << held.back()->localPort();
-    }
-    return ports;
-}
+using jexbench::freeUdpPorts;
 
 // The update that renames profile `profile`'s server to `name`, with id `id`.
 QString renameMessage(qint64 id, int profile, const QString& name) {
