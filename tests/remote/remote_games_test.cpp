@@ -3,8 +3,12 @@
 // the passwords masked, and still running, same pid, after jexremote is killed.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <functional>
 
 #include "game_remote.h"
 #include "link/game_messages.h"
@@ -179,6 +183,97 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(stopped && stopped->second.ok) << stopped->second.reason.toStdString();
     EXPECT_EQ(stopped->second.state, QStringLiteral("stopped"));
     EXPECT_FALSE(processExists(remote.gamePid));
+}
+
+}  // namespace
+
+namespace {
+
+// The profile's GAME as a games answer gives it, asked again until `until`
+// holds or the wait is over.
+jexlink::GameStatus gameWhen(Client& client, qint64& id,
+                             const std::function<bool(const jexlink::GameStatus&)>& until) {
+    jexlink::GameStatus last;
+    (void)QTest::qWaitFor(
+        [&] {
+            client.socket.sendTextMessage(jexlink::gamesRequestMessage(++id));
+            const auto games = jexlink::readGamesAnswer(answerTo(client, id));
+            if (games && !games->second.isEmpty()) last = games->second.at(0);
+            return until(last);
+        },
+        60000);
+    return last;
+}
+
+// Whether any process works in the folder (a game left behind).
+bool anyProcessIn(const QString& folder) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
+        if (!canonical.isEmpty() && cwd.startsWith(canonical)) return true;
+    }
+    return false;
+}
+
+// A game killed from outside is restarted, counted and said; the fifth crash
+// within ten minutes gives up and leaves it down.
+TEST(RemoteGames, CrashesAreRestartedUntilTheFifthGivesUp) {
+    if (!teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
+    GameRemote remote;
+    Client root;
+    ASSERT_NE(remote.startGame(root), 0);
+    qint64 id = 100;
+    jexlink::GameStatus game =
+        gameWhen(root, id, [](const auto& g) { return g.state == u"running" && g.pid; });
+    for (int crash = 1; crash <= 5; ++crash) {
+        remote.gamePid = game.pid.value_or(0);
+        ASSERT_GT(remote.gamePid, 0) << "crash " << crash;
+        ::kill(pid_t(remote.gamePid), SIGKILL);
+        const qint64 before = remote.gamePid;
+        game = gameWhen(root, id, [&](const auto& g) {
+            return (g.state == u"running" && g.pid != before) || g.state == u"failed";
+        });
+        // The give-up's reason is how the game ended, and how often.
+        EXPECT_EQ(game.lastExit, crash < 5 ? QStringLiteral("killed by signal 9 (Killed)")
+                                           : QStringLiteral("killed by signal 9 (Killed) 5 times "
+                                                            "in 10 minutes"))
+            << crash;
+        EXPECT_EQ(game.state, crash < 5 ? QStringLiteral("running") : QStringLiteral("failed"))
+            << crash;
+        EXPECT_EQ(game.restarts, std::min(crash, 4)) << crash;
+    }
+    EXPECT_FALSE(anyProcessIn(remote.state + QStringLiteral("/games")));
+}
+
+// A start whose ready line never comes fails with the reason and its last
+// lines, and the game is stopped: nothing stays "starting".
+TEST(RemoteGames, AStartThatNeverGetsReadyFailsAndLeavesNoProcess) {
+    if (!teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
+    GameRemote remote;
+    remote.useDefinition([](QJsonObject& definition) {
+        definition.insert(QStringLiteral("ready"),
+                          QJsonObject{{QStringLiteral("line"), QStringLiteral("never printed")},
+                                      {QStringLiteral("seconds"), 2}});
+    });
+    ASSERT_EQ(remote
+                  .run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
+                        QString::number(freeUdpPort())})
+                  .first,
+              0);
+    Client root;
+    ASSERT_TRUE(remote.serve() && root.welcomed(remote.program.url, kRootToken));
+    root.socket.sendTextMessage(
+        jexlink::controlRequestMessage({1, 0, QStringLiteral("start"), false}));
+    const auto started = jexlink::readControlAnswer(answerTo(root, 1));
+    ASSERT_TRUE(started);
+    EXPECT_FALSE(started->second.ok);
+    EXPECT_EQ(started->second.state, QStringLiteral("failed"));
+    EXPECT_TRUE(started->second.reason.startsWith(
+        QStringLiteral("no ready sign within 2 s; its last lines: ")))
+        << started->second.reason.toStdString();
+    EXPECT_TRUE(started->second.reason.contains(QStringLiteral("[server]: version")))
+        << started->second.reason.toStdString();
+    EXPECT_FALSE(anyProcessIn(remote.state + QStringLiteral("/games")));
 }
 
 }  // namespace
