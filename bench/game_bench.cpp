@@ -10,7 +10,10 @@
 // Before them, the game's own start (teeworlds-server run directly until its
 // ready line) alone and 20 at once, and one start through jexremote, so that
 // what jexremote adds to a start can be read off. Every game is stopped over
-// the link at the end, jexremote after them; the last line:
+// the link at the end, jexremote after them. Then game_update_bench, run as
+// a program of its own on its own remote, gives an update's way into a
+// running game (`fleet live apply: 20 servers Y ms`, `update to game X ms`),
+// repeated here. The last line:
 //   games: 20 teeworlds servers on one remote: started X ms, all running Y ms,
 //   status Z ms, output follow W ms, idle CPU C %, jexremote RSS M MB
 #include <QCoreApplication>
@@ -109,8 +112,8 @@ std::pair<double, double> ownStarts(const QString& root) {
     std::vector<std::unique_ptr<OwnGame>> all;
     const QList<quint16> ports = freeUdpPorts(kGames);
     for (int n = 0; n < kGames; ++n)
-        all.push_back(std::make_unique<OwnGame>(root + QStringLiteral("/own-all-%1").arg(n),
-                                                ports[n]));
+        all.push_back(
+            std::make_unique<OwnGame>(root + QStringLiteral("/own-all-%1").arg(n), ports[n]));
     qint64 last = -1;
     spinUntil([&] {
         return std::all_of(all.begin(), all.end(), [](auto& game) { return game->readyMs >= 0; });
@@ -223,10 +226,10 @@ struct Remote {
         writeFile(folder + "/tokens", (kToken + " root 1 1 1 1 1 1\n").toUtf8(), true);
         for (int profile = 0; profile < kGames; ++profile) {
             QProcess bind;
-            bind.start(QStringLiteral(JEXREMOTE_PATH),
-                       {"--state-dir", folder + "/state", "--set-game", QString::number(profile),
-                        "--definition", "teeworlds", "--game-port",
-                        QString::number(ports[profile])});
+            bind.start(
+                QStringLiteral(JEXREMOTE_PATH),
+                {"--state-dir", folder + "/state", "--set-game", QString::number(profile),
+                 "--definition", "teeworlds", "--game-port", QString::number(ports[profile])});
             bind.waitForFinished(kWaitMs);
             if (bind.exitCode() != 0) {
                 std::fprintf(stderr, "--set-game %d: %s\n", profile,
@@ -378,10 +381,18 @@ int main(int argc, char** argv) {
     std::printf("%d at once: started %.0f ms against %.0f ms directly, overhead %.0f ms\n", kGames,
                 started, ownAll, started - ownAll);
     std::printf("games left running: %d\n", left);
+    // The settings' way into the running games, on a remote of its own once
+    // these games are gone; its lines repeated before this bench's last.
+    QProcess updates;
+    updates.start(QStringLiteral(GAME_UPDATE_BENCH_PATH), QStringList());
+    const bool updated = updates.waitForFinished(10 * 60 * 1000) && updates.exitCode() == 0;
+    std::printf("%s", updates.readAllStandardOutput().constData());
+    if (!updated)
+        std::printf("game_update_bench failed: %s", updates.readAllStandardError().constData());
     std::printf(
         "games: %d teeworlds servers on one remote: started %.0f ms, all running %.0f ms, status "
         "%.1f ms, output follow %.1f ms, idle CPU %.2f %%, jexremote RSS %.0f MB\n",
         kGames, started, allRunning, median(status), median(follow), idleCpu, rss);
     std::fflush(stdout);
-    return left == 0 ? 0 : 1;
+    return left == 0 && updated ? 0 : 1;
 }
