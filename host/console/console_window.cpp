@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "host/changes/merge_review.h"
-#include "host/changes/review_dialog.h"
+#include "host/changes_ui/review_dialog.h"
 #include "host/console/concurrent_edits.h"
 #include "host/console/keyboard_order.h"
 #include "host/console/link_note.h"
@@ -35,7 +35,7 @@
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
 #include "host/servers_ui/server_list_panel.h"
-#include "host/traffic/traffic_dock.h"
+#include "host/traffic_ui/traffic_dock.h"
 #include "host/traffic/traffic_model.h"
 
 namespace jexhost {

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "exchange/model/settings_reply.h"
-#include "host/changes/review_dialog.h"
+#include "host/changes_ui/review_dialog.h"
 
 namespace {
 

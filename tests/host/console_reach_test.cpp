@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "host/servers_ui/server_list_panel.h"
-#include "host/traffic/traffic_dock.h"
+#include "host/traffic_ui/traffic_dock.h"
 #include "host_fixture.h"
 #include "support/modal_driver.h"
 

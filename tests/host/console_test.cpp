@@ -23,7 +23,7 @@
 #include "exchange/model/settings_update.h"
 #include "exchange/wire/request.h"
 #include "fake_remote.h"
-#include "host/changes/review_dialog.h"
+#include "host/changes_ui/review_dialog.h"
 #include "host/console/sync_bar.h"
 #include "host/fleet_ui/fleet_actions.h"
 #include "host/fleet_ui/fleet_dialog.h"

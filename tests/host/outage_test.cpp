@@ -16,7 +16,7 @@
 
 #include <memory>
 
-#include "host/changes/review_dialog.h"
+#include "host/changes_ui/review_dialog.h"
 #include "host/link/remote_link.h"
 #include "host/relay/link_pool.h"
 #include "host_fixture.h"

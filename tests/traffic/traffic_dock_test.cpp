@@ -5,7 +5,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include "host/traffic/traffic_dock.h"
+#include "host/traffic_ui/traffic_dock.h"
 #include "host/traffic/traffic_model.h"
 #include "support/modal_driver.h"
 #include "support/temp_host.h"

@@ -1,4 +1,4 @@
-#include "host/traffic/traffic_dock.h"
+#include "host/traffic_ui/traffic_dock.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

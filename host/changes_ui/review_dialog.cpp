@@ -1,4 +1,4 @@
-#include "host/changes/review_dialog.h"
+#include "host/changes_ui/review_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
