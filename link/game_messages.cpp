@@ -27,20 +27,6 @@ QJsonValue orNull(const std::optional<T>& number) {
     return number ? QJsonValue(qint64(*number)) : QJsonValue();
 }
 
-std::optional<int> profileOf(const QJsonValue& value) {
-    const auto profile = wholeNumber(value, 0, INT_MAX);
-    return profile ? std::optional<int>(int(*profile)) : std::nullopt;
-}
-
-// The object under `kind` in a message with a good id: the id and that object.
-std::optional<QPair<qint64, QJsonValue>> withId(const QString& message, const QString& kind) {
-    const auto object = objectOf(message);
-    if (!object || !object->contains(kind)) return std::nullopt;
-    const auto id = wholeNumber(object->value(kId), 0, kMaxId);
-    if (!id) return std::nullopt;
-    return QPair<qint64, QJsonValue>{*id, object->value(kind)};
-}
-
 // A list of at most `most` texts of at most `limit` characters each.
 std::optional<QStringList> texts(const QJsonValue& value, int most, int limit) {
     if (!value.isArray() || value.toArray().size() > most) return std::nullopt;

@@ -2,6 +2,11 @@
 
 #include <QJsonDocument>
 
+#include <climits>
+
+#include "link/link_messages.h"
+#include "link/link_words.h"
+
 namespace jexlink::json {
 
 QString compact(const QJsonObject& object) {
@@ -25,6 +30,19 @@ std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 hi
 std::optional<QString> boundedText(const QJsonValue& value, int limit) {
     if (!value.isString() || value.toString().size() > limit) return std::nullopt;
     return value.toString();
+}
+
+std::optional<int> profileOf(const QJsonValue& value) {
+    const auto profile = wholeNumber(value, 0, INT_MAX);
+    return profile ? std::optional<int>(int(*profile)) : std::nullopt;
+}
+
+std::optional<QPair<qint64, QJsonValue>> withId(const QString& message, const QString& kind) {
+    const auto object = objectOf(message);
+    if (!object || !object->contains(kind)) return std::nullopt;
+    const auto id = wholeNumber(object->value(field::kId), 0, kMaxId);
+    if (!id) return std::nullopt;
+    return QPair<qint64, QJsonValue>{*id, object->value(kind)};
 }
 
 }  // namespace jexlink::json

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QPair>
 #include <QString>
 
 #include <optional>
@@ -18,5 +19,9 @@ std::optional<QJsonObject> objectOf(const QString& message);
 std::optional<qint64> wholeNumber(const QJsonValue& value, qint64 low, qint64 high);
 // A string of at most `limit` characters.
 std::optional<QString> boundedText(const QJsonValue& value, int limit);
+// A profile number: a whole number from 0 up.
+std::optional<int> profileOf(const QJsonValue& value);
+// The object under `kind` in a message with a good id: the id and that value.
+std::optional<QPair<qint64, QJsonValue>> withId(const QString& message, const QString& kind);
 
 }  // namespace jexlink::json

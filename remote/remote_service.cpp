@@ -124,6 +124,7 @@ bool RemoteService::start(QString* error) {
         {},
         {},
         {},
+        {},
         {}};  // the games' handlers: see gameHandlers()
     link_ = std::make_unique<LinkServer>(*operators, gameHandlers(std::move(handlers)), limits);
     if (!link_->listen(options_, error)) return false;
@@ -207,6 +208,7 @@ LinkHandlers RemoteService::gameHandlers(LinkHandlers handlers) {
     };
     if (!games_) return handlers;
     handlers.games = [this] { return games_->games(); };
+    handlers.players = [this](int profile) { return games_->players(profile); };
     handlers.control = [this](const jexlink::ControlRequest& request, const jexlink::Welcome& who,
                               std::function<void(const jexlink::ControlOutcome&)> done) {
         if (games_->definitionOf(request.profile).isEmpty())

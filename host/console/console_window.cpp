@@ -25,6 +25,7 @@
 #include "host/games_ui/console_dock.h"
 #include "host/games_ui/game_column.h"
 #include "host/games_ui/game_controls.h"
+#include "host/games_ui/players_dock.h"
 #include "host/games_ui/restart_note.h"
 #include "host/history_ui/history_dialog.h"
 #include "host/host_options.h"
@@ -35,8 +36,8 @@
 #include "host/servers/server_list_model.h"
 #include "host/servers/servers_file.h"
 #include "host/servers_ui/server_list_panel.h"
-#include "host/traffic_ui/traffic_dock.h"
 #include "host/traffic/traffic_model.h"
+#include "host/traffic_ui/traffic_dock.h"
 
 namespace jexhost {
 
@@ -154,6 +155,9 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     addDockWidget(Qt::BottomDockWidgetArea, consoleDock_);
     // A tab beside the traffic view: both need the window's whole width.
     tabifyDockWidget(trafficDock_, consoleDock_);
+    playersDock_ = new games_ui::PlayersDock(session_, serverList_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, playersDock_);
+    tabifyDockWidget(consoleDock_, playersDock_);
     trafficDock_->raise();
     serverList_->view()->setMinimumWidth(kNarrowList);
 

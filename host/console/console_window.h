@@ -45,6 +45,7 @@ class GameStates;
 }
 namespace games_ui {
 class ConsoleDock;
+class PlayersDock;
 class GameControls;
 }  // namespace games_ui
 
@@ -70,6 +71,7 @@ public:
     traffic::TrafficDock* trafficDock() const { return trafficDock_; }
     // The selected server's game output and console.
     games_ui::ConsoleDock* consoleDock() const { return consoleDock_; }
+    games_ui::PlayersDock* playersDock() const { return playersDock_; }
     // The games of the listed servers, and the entries that control them.
     games::GameStates* gameStates() const { return gameStates_; }
     games_ui::GameControls* gameControls() const { return gameControls_; }
@@ -123,6 +125,7 @@ private:
     traffic::TrafficDock* trafficDock_;
     games::GameStates* gameStates_ = nullptr;
     games_ui::ConsoleDock* consoleDock_ = nullptr;
+    games_ui::PlayersDock* playersDock_ = nullptr;
     games_ui::GameControls* gameControls_ = nullptr;
     QLabel* openLabel_;
     QAction* reviewUpdates_ = nullptr;

@@ -4,31 +4,23 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTableView>
 #include <QTextDocumentFragment>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "host/games/game_states.h"
-#include "host/host_session.h"
-#include "host/relay/link_pool.h"
-#include "host/servers_ui/server_list_panel.h"
-#include "host/servers/servers_file.h"
 
 namespace jexhost::games_ui {
 
 ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
                          games::GameStates& states, QWidget* parent)
     : QDockWidget(tr("Console"), parent),
-      session_(session),
-      list_(list),
+      current_(new CurrentServerLink(session, list, this)),
       feed_(new OutputFeed(this)),
       output_(new QPlainTextEdit),
       search_(new QLineEdit),
@@ -92,46 +84,19 @@ ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
     connect(feed_, &OutputFeed::commandAnswered, this, &ConsoleDock::commandAnswered);
     connect(&states, &games::GameStates::outputPushed, this,
             [this](const QString& id, const QStringList& lines) {
-                if (id == followedId_) feed_->pushed(feed_->profile(), lines);
+                if (id == current_->id()) feed_->pushed(feed_->profile(), lines);
             });
-    connect(list_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &ConsoleDock::followCurrent);
+    connect(current_, &CurrentServerLink::followed, this, [this](const FollowedServer& server) {
+        feed_->follow(server.name, server.remote, server.profile, server.send, server.welcome);
+    });
+    connect(current_, &CurrentServerLink::none, feed_, &OutputFeed::stop);
+    connect(current_, &CurrentServerLink::welcomed, feed_, &OutputFeed::welcomed);
+    connect(current_, &CurrentServerLink::down, feed_, &OutputFeed::linkDown);
     followCurrent();
 }
 
-void ConsoleDock::letGo() {
-    for (const auto& connection : std::as_const(linkConnections_)) disconnect(connection);
-    linkConnections_.clear();
-    link_.clear();
-}
-
 void ConsoleDock::followCurrent() {
-    const QString id = list_->currentId();
-    if (id == followedId_ && link_) return;
-    letGo();
-    followedId_ = id;
-    const auto entry = session_.server(id);
-    if (!entry) return feed_->stop();
-    RemoteLink* link = session_.links()->link(
-        entry->remote, servers::tokenFilePath(*entry, session_.serversFile()));
-    link_ = link;
-    LinkSender send = [link = QPointer<RemoteLink>(link)](const ComposeMessage& compose,
-                                                          ReplyCallback onReply) {
-        if (link) return link->sendMessage(compose, std::move(onReply));
-        onReply({}, LinkFailure::Refused);
-    };
-    feed_->follow(entry->name, entry->remote, entry->profile, std::move(send),
-                  link && link->isReady() ? link->welcome() : std::nullopt);
-    if (!link) return;
-    if (!link->isReady()) link->open();
-    linkConnections_ << connect(link, &RemoteLink::welcomed, feed_, &OutputFeed::welcomed)
-                     << connect(link, &RemoteLink::down, feed_,
-                                [this, link] { feed_->linkDown(link->lastFailure()); })
-                     << connect(link, &QObject::destroyed, this, [this] {
-                            // The list changed under it: its link was made anew.
-                            followedId_.clear();
-                            QTimer::singleShot(0, this, &ConsoleDock::followCurrent);
-                        });
+    current_->refresh();
 }
 
 void ConsoleDock::showAll() {

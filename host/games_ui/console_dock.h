@@ -6,11 +6,9 @@
 // servers the dock says so and the command line takes nothing.
 
 #include <QDockWidget>
-#include <QList>
-#include <QMetaObject>
-#include <QPointer>
 
 #include "host/games/output_feed.h"
+#include "host/games_ui/current_server_link.h"
 
 class QLabel;
 class QLineEdit;
@@ -65,15 +63,10 @@ private:
     void showState();
     void sendCommand();
     void commandAnswered(const QString& line, bool ok, const QString& reason);
-    void letGo();
 
-    HostSession& session_;
-    servers::ServerListPanel* list_;
+    CurrentServerLink* current_;
     OutputFeed* feed_;
     CommandHistory history_;
-    QPointer<RemoteLink> link_;
-    QList<QMetaObject::Connection> linkConnections_;
-    QString followedId_;
     int unseen_ = 0;  // lines come while paused
     QString note_;    // the last command's outcome or a search's
     QPlainTextEdit* output_;

@@ -14,7 +14,8 @@ constexpr char kTokenMessage = 0x05;
 constexpr char kConnectionless = 0x21;  // flag and protocol version 1
 const QByteArray kInfoAsk("\xff\xff\xff\xffgie3", 8);
 const QByteArray kInfoAnswer("\xff\xff\xff\xffinf3", 8);
-constexpr int kMaxText = 256;  // longer than any text the game sends
+constexpr int kMaxText = 256;    // longer than any text the game sends
+constexpr int kMaxClients = 64;  // the most the game takes
 
 QByteArray bigEndian(quint32 value) {
     QByteArray out(4, '\0');
@@ -121,6 +122,15 @@ std::optional<QueryInfo> readInfo(const QByteArray& datagram, quint32 ourToken) 
     info.password = *flags & 1;
     info.players = *clients;
     info.maxPlayers = *maxClients;
+    for (int i = 0; i < *clients && i < kMaxClients; ++i) {
+        const auto clientName = read.text();
+        const auto clan = read.text();
+        const auto country = read.number();
+        const auto score = read.number();
+        const auto flag = read.number();
+        if (!clientName || !clan || !country || !score || !flag) break;
+        info.clients.append({*clientName, *clan, *score, (*flag & 1) != 0});
+    }
     return info;
 }
 

@@ -3,7 +3,9 @@
 // how many it takes. For the Teeworlds 0.7 server (`"query": "teeworlds-0.7"`)
 // that is two exchanges over UDP: a token asked for with a control packet,
 // then "gie3" with that token, answered "inf3" with the name, the flags (bit
-// 0: a password is set), the players and the clients (connected and most).
+// 0: a password is set), the players and the clients (connected and most),
+// then one entry per client: name, clan, country, score and a flag (bit 0: a
+// spectator).
 //
 // The packet makers and readers are plain functions; a reader takes any
 // datagram (truncated, garbage, another server's) and answers nothing for
@@ -12,6 +14,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUdpSocket>
@@ -20,11 +23,21 @@
 
 namespace jexremote::games {
 
+struct QueryClient {
+    QString name;
+    QString clan;
+    int score = 0;
+    bool spectator = false;
+    bool operator==(const QueryClient&) const = default;
+};
+
 struct QueryInfo {
     QString name;
     bool password = false;
     int players = 0;     // everyone connected, spectators too
     int maxPlayers = 0;  // the most clients the game takes
+    // As many entries as the answer holds whole (a long list may be cut short).
+    QList<QueryClient> clients = {};
     bool operator==(const QueryInfo&) const = default;
 };
 

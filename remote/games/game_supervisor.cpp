@@ -101,6 +101,8 @@ bool GameSupervisor::open(QString* error) {
                 }
                 raw->players.reset();
                 raw->maxPlayers.reset();
+                raw->clients.clear();
+                raw->seenSinceMs.clear();
             }
             if (raw->runner->state() != GameState::Running &&
                 raw->runner->state() != GameState::Stopping)

@@ -20,6 +20,7 @@
 
 #include "exchange/model/server_settings.h"
 #include "link/game_messages.h"
+#include "link/player_messages.h"
 #include "remote/games/console_apply.h"
 #include "remote/games/game_bindings.h"
 #include "remote/games/game_console.h"
@@ -58,6 +59,8 @@ public:
     // as pending until its query says nobody plays (game_supervisor_players.cpp);
     // any later action replaces a pending one, which is answered so.
     void control(int profile, const QString& action, ControlDone done, bool whenEmpty = false);
+    // Who plays on the profile's game, as its query said last; why not, when it cannot say.
+    jexlink::PlayersAnswer players(int profile) const;
     // The last `count` output lines, masked.
     QStringList output(int profile, int count) const;
     // Passes one line to the game's console; the reason when it cannot.
@@ -110,7 +113,9 @@ private:
         std::unique_ptr<GameQuery> query;
         std::optional<int> players;
         std::optional<int> maxPlayers;
-        QString pending;  // "stop" or "restart" once the game is empty
+        QList<QueryClient> clients;
+        QHash<QString, qint64> seenSinceMs;  // by name, on a steady clock
+        QString pending;                     // "stop" or "restart" once the game is empty
         ControlDone pendingDone;
     };
     void watchConsole(Game& game);

@@ -10,6 +10,8 @@
 // is not running has nobody on it, so a "when empty" action on it is carried
 // out at once, and one pending when the game stops or gives up is then
 // carried out.
+#include <chrono>
+
 #include "remote/audit/audit_log.h"
 #include "remote/games/game_supervisor.h"
 
@@ -17,7 +19,13 @@ namespace jexremote::games {
 
 namespace {
 constexpr int kQueryPollMs = 5000;
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
+}  // namespace
 
 void GameSupervisor::followQuery(Game& game) {
     const GameDefinition& definition = definitions_.at(game.binding.definition);
@@ -42,8 +50,35 @@ void GameSupervisor::queryAnswered(Game& game, const QueryInfo& info) {
     const bool changed = game.players != info.players || game.maxPlayers != info.maxPlayers;
     game.players = info.players;
     game.maxPlayers = info.maxPlayers;
+    // A name seen since an earlier answer keeps its time; one gone and back starts again.
+    QHash<QString, qint64> seen;
+    const qint64 now = steadyMs();
+    for (const QueryClient& client : info.clients)
+        seen.insert(client.name, game.seenSinceMs.value(client.name, now));
+    game.seenSinceMs = std::move(seen);
+    game.clients = info.clients;
     if (changed) emit gameChanged(statusOf(game));
     if (!game.pending.isEmpty() && info.players == 0) carryOutPending(game);
+}
+
+jexlink::PlayersAnswer GameSupervisor::players(int profile) const {
+    const auto found = games_.find(profile);
+    if (found == games_.end())
+        return {false, QStringLiteral("profile %1 runs no game here").arg(profile)};
+    const Game& game = *found->second;
+    if (!GameQuery::knows(definitions_.at(game.binding.definition).query))
+        return {false, QStringLiteral("the game's definition has no query: it cannot list its "
+                                      "players")};
+    if (game.runner->state() != GameState::Running)
+        return {false, QStringLiteral("the game is %1").arg(stateName(game.runner->state()))};
+    if (!game.players) return {false, QStringLiteral("the game has not answered its query yet")};
+    jexlink::PlayersAnswer answer{true};
+    const qint64 now = steadyMs();
+    for (const QueryClient& client : game.clients)
+        answer.players.append({client.name, client.clan, client.score,
+                               (now - game.seenSinceMs.value(client.name, now)) / 1000,
+                               client.spectator});
+    return answer;
 }
 
 bool GameSupervisor::replacePending(Game& game, const QString& by) {

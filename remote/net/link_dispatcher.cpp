@@ -47,7 +47,7 @@ QString LinkDispatcher::stateOf(int profile) const {
     return QStringLiteral("stopped");
 }
 
-// Games and profiles are read by anyone welcomed; control, output and command
+// Games, profiles and players are read by anyone welcomed; control, output and command
 // need the privilege. An output refused answers with no lines and follows nothing.
 std::optional<LinkDispatcher::Outcome> LinkDispatcher::dispatchGame(const QString& message,
                                                                     const jexlink::Welcome& who,
@@ -58,6 +58,14 @@ std::optional<LinkDispatcher::Outcome> LinkDispatcher::dispatchGame(const QStrin
     if (const auto id = jexlink::readProfilesRequest(message))
         return answered(jexlink::profilesAnswerMessage(
             *id, handlers_.profiles ? handlers_.profiles() : QList<jexlink::ProfileEntry>()));
+    if (const auto players = jexlink::readPlayersRequest(message))
+        return answered(jexlink::playersAnswerMessage(
+            players->id,
+            handlers_.players
+                ? handlers_.players(players->profile)
+                : jexlink::PlayersAnswer{
+                      false,
+                      QStringLiteral("profile %1 runs no game here").arg(players->profile)}));
     const QString refused = controlRefusal(who);
     if (const auto control = jexlink::readControlRequest(message)) {
         if (!refused.isEmpty() || !handlers_.control || !later) {

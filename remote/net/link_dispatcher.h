@@ -13,6 +13,7 @@
 
 #include "link/game_messages.h"
 #include "link/link_messages.h"
+#include "link/player_messages.h"
 #include "remote/net/rate_limit.h"
 #include "remote/served.h"
 
@@ -42,6 +43,8 @@ struct LinkHandlers {
                                           const jexlink::Welcome& who)>
         command;
     std::function<QList<jexlink::ProfileEntry>()> profiles;
+    // Who plays on a profile's game; unset: this side runs none.
+    std::function<jexlink::PlayersAnswer(int profile)> players;
 };
 
 // Why an operator may not control game servers; empty when it may.

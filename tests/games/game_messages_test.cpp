@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "link/game_messages.h"
+#include "link/player_messages.h"
 #include "support/printers.h"
 
 namespace {
@@ -72,7 +73,20 @@ INSTANTIATE_TEST_SUITE_P(Rows, GameReaders, ::testing::Values(
     ReadCase{"OutputPushIsNotAnAnswer", reads<readOutputAnswer>,
              R"({"output": {"profile": 0, "lines": ["x"]}})", false},
     ReadCase{"ProfilesVersionZero", reads<readProfilesAnswer>,
-             R"({"id": 1, "profiles": [{"profile": 0, "name": "Lobby", "version": 0, "game": null}]})", false}),
+             R"({"id": 1, "profiles": [{"profile": 0, "name": "Lobby", "version": 0, "game": null}]})", false},
+    ReadCase{"PlayersRequest", reads<readPlayersRequest>, R"({"id": 2, "players": {"profile": 1}})", true},
+    ReadCase{"PlayersRequestWithoutProfile", reads<readPlayersRequest>, R"({"id": 2, "players": {}})", false},
+    ReadCase{"PlayersAnswerIsNotARequest", reads<readPlayersRequest>,
+             R"({"id": 2, "players": {"ok": true, "reason": "", "list": []}})", false},
+    ReadCase{"PlayersAnswerNegativeSeconds", reads<readPlayersAnswer>,
+             R"({"id": 2, "players": {"ok": true, "reason": "", "list": [{"name": "a", "clan": "",
+                 "score": 0, "seconds": -1, "spectator": false}]}})", false},
+    ReadCase{"PlayersAnswerNameTooLong", reads<readPlayersAnswer>,
+             QString(R"({"id": 2, "players": {"ok": true, "reason": "", "list": [{"name": "%1",
+                 "clan": "", "score": 0, "seconds": 1, "spectator": false}]}})").arg(QString(65, 'a')), false},
+    ReadCase{"PlayersAnswerTooManyPlayers", reads<readPlayersAnswer>,
+             QString(R"({"id": 2, "players": {"ok": true, "reason": "", "list": [%1]}})")
+                 .arg(QStringList(257, R"({"name": "a", "clan": "", "score": 0, "seconds": 1, "spectator": false})").join(',')), false}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -116,6 +130,16 @@ TEST(GameMessages, WrittenExactlyAsDocumented) {
             R"({"id":6,"profiles":[{"game":"teeworlds","name":"Lobby","profile":0,"version":3},)"
             R"({"game":null,"name":"Night Ops","profile":1,"version":1}]})"));
     EXPECT_EQ(readProfilesAnswer(listed)->second, profiles);
+    const PlayersAnswer players{true, {}, {{"Ann", "Red", -3, 75, false}, {"tee", "", 0, 2, true}}};
+    const QString roster = playersAnswerMessage(8, players);
+    EXPECT_EQ(
+        roster,
+        QStringLiteral(
+            R"({"id":8,"players":{"list":[{"clan":"Red","name":"Ann","score":-3,"seconds":75,)"
+            R"("spectator":false},{"clan":"","name":"tee","score":0,"seconds":2,"spectator":true}],)"
+            R"("ok":true,"reason":""}})"));
+    EXPECT_EQ(readPlayersAnswer(roster)->second, players);
+    EXPECT_EQ(playersRequestMessage({9, 2}), QStringLiteral(R"({"id":9,"players":{"profile":2}})"));
     EXPECT_EQ(readOutputPush(outputPushMessage(0, {"a", "b"})),
               (QPair<int, QStringList>{0, {"a", "b"}}));
 }

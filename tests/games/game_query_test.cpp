@@ -67,8 +67,25 @@ TEST(GameQuery, InfoAnswers) {
     const QByteArray whole = head + texts + numbers;
     const QList<Row> rows = {
         {"whole", whole, QueryInfo{"Night Ops", true, 3, 64}},
-        {"with a player list after it", whole + bytes("tee\0\0\x05\x00\x01", 9),
-         QueryInfo{"Night Ops", true, 3, 64}},
+        // name, clan, country, score, flag (1: a spectator); scores -3 and 130
+        {"three clients listed",
+         whole + bytes("tee\0\0\x05\x00\x01"
+                       "Ann\0Red\0\x05\x42\x00"
+                       "zed\0\0\x00\x82\x02\x00",
+                       28),
+         QueryInfo{"Night Ops",
+                   true,
+                   3,
+                   64,
+                   {{"tee", "", 0, true}, {"Ann", "Red", -3, false}, {"zed", "", 130, false}}}},
+        {"a client cut short",
+         whole + bytes("tee\0\0\x05\x00\x01"
+                       "Ann\0Red\0\x05",
+                       17),
+         QueryInfo{"Night Ops", true, 3, 64, {{"tee", "", 0, true}}}},
+        {"more clients listed than it counts",
+         head + texts + bytes("\x00\x00\x01\x10\x01\x10", 6) + bytes("a\0\0\0\0\0b\0\0\0\0\0", 12),
+         QueryInfo{"Night Ops", false, 1, 16, {{"a", "", 0, false}}}},
         {"no password, empty", head + texts + bytes("\x00\x00\x00\x10\x00\x10", 6),
          QueryInfo{"Night Ops", false, 0, 16}},
         {"truncated in the last number", whole.chopped(1), std::nullopt},
@@ -93,6 +110,7 @@ TEST(GameQuery, InfoAnswers) {
             EXPECT_EQ(info->password, row.info->password) << row.name;
             EXPECT_EQ(info->players, row.info->players) << row.name;
             EXPECT_EQ(info->maxPlayers, row.info->maxPlayers) << row.name;
+            EXPECT_TRUE(info->clients == row.info->clients) << row.name;
         }
     }
 }

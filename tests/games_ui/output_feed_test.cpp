@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "fake_link.h"
 #include "host/games/output_feed.h"
 #include "support/printers.h"
 
@@ -17,22 +18,7 @@ using jexhost::LinkFailure;
 using jexhost::games_ui::CommandHistory;
 using jexhost::games_ui::FeedState;
 using jexhost::games_ui::OutputFeed;
-
-// A server's link as the feed sees it: what was sent, and the replies to give.
-struct FakeLink {
-    QStringList sent;
-    QList<jexhost::ReplyCallback> replies;
-    qint64 nextId = 1;
-    jexhost::games_ui::LinkSender sender() {
-        return [this](const jexhost::ComposeMessage& compose, jexhost::ReplyCallback onReply) {
-            sent << compose(nextId++);
-            replies << std::move(onReply);
-        };
-    }
-    void reply(int index, const QString& answer, LinkFailure failure = LinkFailure::None) {
-        replies.at(index)(answer, failure);
-    }
-};
+using jextest::FakeLink;
 
 jexlink::Welcome welcome(bool control) {
     return {QStringLiteral("ann"), false, {}, control};

@@ -1,20 +1,22 @@
 // The console's views of real teeworlds servers run by real jexremote
 // processes: the Console dock follows a game's output and sends its console a
 // command, and says in words why an operator without the control of game
-// servers gets neither.
+// servers gets neither; the Players dock lists who plays.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "game_remotes.h"
 #include "host/games_ui/console_dock.h"
+#include "host/games_ui/players_dock.h"
 #include "host/relay/link_pool.h"
-#include "host/servers_ui/server_list_panel.h"
 #include "host/servers/servers_file.h"
+#include "host/servers_ui/server_list_panel.h"
 #include "host_fixture.h"
 #include "link/game_messages.h"
 
@@ -40,7 +42,7 @@ bool control(jexhost::HostSession& session, const QString& id, const QString& ac
     return QTest::qWaitFor([&] { return outcome.has_value(); }, kGameWaitMs) && outcome->ok;
 }
 
-TEST(GameConsole, ConsoleDockFollowsOutputAndSendsACommand) {
+TEST(GameConsole, ConsoleDockFollowsOutputAndSendsACommandPlayersDockLists) {
     if (!jextest::teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
     jextest::TempHost host;
     jextest::prepareHostRoot(host);
@@ -84,6 +86,15 @@ TEST(GameConsole, ConsoleDockFollowsOutputAndSendsACommand) {
         << dock->output()->toPlainText().toStdString();
     QTest::keyClick(dock->commandLine(), Qt::Key_Up);
     EXPECT_EQ(dock->commandLine()->text(), "say console-check-42");
+
+    // Who plays, once its tab is shown: nobody on a game just started.
+    auto* players = console.window().playersDock();
+    players->raise();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return players->stateLine()->text() == "east: nobody plays."; }, kGameWaitMs))
+        << players->stateLine()->text().toStdString();
+    EXPECT_EQ(players->table()->rowCount(), 0);
+    dock->raise();
 
     // The guest of the same remote lacks the control of game servers.
     console.window().serverList()->selectServer(console.idOf("east guest"));

@@ -12,6 +12,7 @@
 
 #include "game_remote.h"
 #include "link/game_messages.h"
+#include "link/player_messages.h"
 
 namespace {
 
@@ -78,6 +79,11 @@ TEST(RemoteGames, ControlOutputAndCommandNeedThePrivilege) {
          R"("restarts":0,"since":null,"state":"stopped"}],"id":8})"},
         {"profiles read without it", kLeeToken, jexlink::profilesRequestMessage(9), false,
          R"({"id":9,"profiles":[{"game":"teeworlds","name":"Night Ops","profile":0,"version":1}]})"},
+        {"players read without it", kLeeToken, jexlink::playersRequestMessage({12, 0}), false,
+         R"({"id":12,"players":{"list":[],"ok":false,"reason":"the game is stopped"}})"},
+        {"players of a profile with no game", kLeeToken, jexlink::playersRequestMessage({13, 3}),
+         false,
+         R"({"id":13,"players":{"list":[],"ok":false,"reason":"profile 3 runs no game here"}})"},
         {"granted by the ninth field", kAnaToken,
          jexlink::commandRequestMessage({10, 3, QStringLiteral("status")}), true,
          R"({"command":{"ok":false,"reason":"profile 3 runs no game here"},"id":10})"},
@@ -136,6 +142,15 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(pushed->pid);
     remote.gamePid = *pushed->pid;
     EXPECT_EQ(pushed->appliedVersion, std::optional<qint64>(1));  // auto-load is on
+    // Who plays, once the game's query answered: nobody yet.
+    std::optional<QPair<qint64, jexlink::PlayersAnswer>> players;
+    for (qint64 id = 300; id < 400 && !(players && players->second.ok); ++id) {
+        if (players) QTest::qWait(50);
+        watcher.socket.sendTextMessage(jexlink::playersRequestMessage({id, 0}));
+        players = jexlink::readPlayersAnswer(answerTo(watcher, id));
+    }
+    ASSERT_TRUE(players && players->second.ok) << players->second.reason.toStdString();
+    EXPECT_TRUE(players->second.players.isEmpty());
 
     // The console logs in just after the ready line: asked again until it takes the line.
     std::optional<QPair<qint64, jexlink::CommandOutcome>> commanded;
