@@ -86,13 +86,13 @@ void GameStates::ask(const QString& key) {
 
 void GameStates::take(const QString& key, const QList<jexlink::GameStatus>& games) {
     const QStringList ids = byLink_.value(key);
+    QHash<int, const jexlink::GameStatus*> byProfile;  // a thousand servers on one remote
+    for (const jexlink::GameStatus& game : games) byProfile.insert(game.profile, &game);
     for (const QString& id : ids) {
         auto found = servers_.find(id);
         found->known = true;
-        const int profile = found->entry.profile;
-        const auto game = std::find_if(games.cbegin(), games.cend(),
-                                       [profile](const auto& g) { return g.profile == profile; });
-        update(id, game == games.cend() ? std::nullopt : std::optional(*game));
+        const jexlink::GameStatus* game = byProfile.value(found->entry.profile);
+        update(id, game ? std::optional(*game) : std::nullopt);
     }
     emit gamesKnown(ids);
 }
@@ -121,16 +121,20 @@ void GameStates::update(const QString& serverId, const std::optional<jexlink::Ga
     emit gameChanged(serverId);
 }
 
+// Looked up, not copied: the Game column asks for a thousand games a second.
 std::optional<jexlink::GameStatus> GameStates::game(const QString& serverId) const {
-    return servers_.value(serverId).game;
+    const auto found = servers_.constFind(serverId);
+    return found == servers_.cend() ? std::nullopt : found->game;
 }
 
 bool GameStates::known(const QString& serverId) const {
-    return servers_.value(serverId).known;
+    const auto found = servers_.constFind(serverId);
+    return found != servers_.cend() && found->known;
 }
 
 QDateTime GameStates::restartDue(const QString& serverId) const {
-    return servers_.value(serverId).restartDue;
+    const auto found = servers_.constFind(serverId);
+    return found == servers_.cend() ? QDateTime() : found->restartDue;
 }
 
 }  // namespace jexhost::games

@@ -7,7 +7,8 @@ namespace jexhost::games_ui {
 
 namespace {
 constexpr int kEveryoneEvery = 30;  // ticks of a second
-}
+constexpr int kGatherMs = 250;
+}  // namespace
 
 QString restartNeededText(const QStringList& captions) {
     QString joined = captions.value(0);
@@ -39,11 +40,17 @@ servers::GameCell gameCell(const std::optional<jexlink::GameStatus>& game, const
 }
 
 GameColumn::GameColumn(games::GameStates& states, servers::ServerListModel& model, QObject* parent)
-    : QObject(parent), states_(states), model_(model) {
+    : QObject(parent), states_(states), model_(model), modelAlive_(&model) {
     connect(&states_, &games::GameStates::gameChanged, this, &GameColumn::show);
     connect(&states_, &games::GameStates::gamesKnown, this, [this](const QStringList& ids) {
         for (const QString& id : ids) show(id);
     });
+    model_.setGameCellSource([this](const QString& id) {
+        return gameCell(states_.game(id), QDateTime::currentDateTimeUtc(), states_.restartDue(id));
+    });
+    gather_.setSingleShot(true);
+    gather_.setInterval(kGatherMs);
+    connect(&gather_, &QTimer::timeout, this, &GameColumn::showDue);
     // A new list: every row is shown anew.
     connect(&model_, &QAbstractItemModel::modelReset, this, &GameColumn::showAll);
     connect(&clock_, &QTimer::timeout, this, &GameColumn::tick);
@@ -51,23 +58,36 @@ GameColumn::GameColumn(games::GameStates& states, servers::ServerListModel& mode
     showAll();
 }
 
+GameColumn::~GameColumn() {
+    if (modelAlive_) modelAlive_->setGameCellSource({});
+}
+
 void GameColumn::show(const QString& id) {
-    const auto game = states_.game(id);
-    if (game && game->state == QLatin1String("crashed"))
-        crashed_.insert(id);
-    else
-        crashed_.remove(id);
-    model_.setGameCell(id, gameCell(game, QDateTime::currentDateTimeUtc(), states_.restartDue(id)));
+    due_.insert(id);
+    if (!gather_.isActive()) gather_.start();
+}
+
+void GameColumn::showDue() {
+    for (const QString& id : std::as_const(due_)) {
+        const auto game = states_.game(id);
+        if (game && game->state == QLatin1String("crashed"))
+            crashed_.insert(id);
+        else
+            crashed_.remove(id);
+    }
+    model_.gamesChanged(std::exchange(due_, {}));
 }
 
 void GameColumn::showAll() {
     crashed_.clear();
-    for (int row = 0; row < model_.rowCount(); ++row) show(model_.server(row).id);
+    for (int row = 0; row < model_.rowCount(); ++row) due_.insert(model_.server(row).id);
+    showDue();
 }
 
 void GameColumn::tick() {
     if (++ticks_ % kEveryoneEvery == 0) return showAll();
-    for (const QString& id : QSet<QString>(crashed_)) show(id);
+    due_ += crashed_;
+    showDue();
 }
 
 }  // namespace jexhost::games_ui

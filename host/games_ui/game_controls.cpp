@@ -38,6 +38,10 @@ const char* const kObjectNames[] = {"startGameAction", "stopGameAction", "restar
 
 }  // namespace
 
+namespace {
+constexpr int kJudgeSoonMs = 100;
+}
+
 GameControls::GameControls(HostSession& session, servers::ServerListPanel* list,
                            games::GameStates& states, QWidget* window)
     : QObject(window), session_(session), list_(list), states_(states), window_(window) {
@@ -55,7 +59,14 @@ GameControls::GameControls(HostSession& session, servers::ServerListPanel* list,
     list_->view()->addActions(actions());
     connect(list_->view()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &GameControls::judge);
-    connect(&states_, &games::GameStates::gameChanged, this, &GameControls::judge);
+    // A game that is not selected changes nothing here; a selected one's
+    // changes are judged together, a thousand games pushing each second.
+    soon_.setSingleShot(true);
+    soon_.setInterval(kJudgeSoonMs);
+    connect(&soon_, &QTimer::timeout, this, &GameControls::judge);
+    connect(&states_, &games::GameStates::gameChanged, this, [this](const QString& id) {
+        if (selected_.contains(id) && !soon_.isActive()) soon_.start();
+    });
     connect(&states_, &games::GameStates::gamesKnown, this, &GameControls::judge);
     connect(session_.links(), &LinkPool::welcomed, this, &GameControls::judge);
     connect(session_.links(), &LinkPool::stateChanged, this, &GameControls::judge);
@@ -77,7 +88,10 @@ QList<ServerGameView> GameControls::views(const QStringList& ids) const {
 }
 
 void GameControls::judge() {
-    const QList<ServerGameView> selected = views(list_->selectedIds());
+    soon_.stop();
+    const QStringList ids = list_->selectedIds();
+    selected_ = QSet<QString>(ids.cbegin(), ids.cend());
+    const QList<ServerGameView> selected = views(ids);
     for (const GameAction which : kGameActions) {
         QAction* action = actions_.value(which);
         const QString problem = selectionProblem(which, selected);

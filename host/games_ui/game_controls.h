@@ -11,6 +11,8 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
+#include <QTimer>
 
 #include "host/games/game_action_rules.h"
 
@@ -64,6 +66,8 @@ private:
     QPointer<QWidget> window_;
     QHash<GameAction, QAction*> actions_;
     QList<QAction*> ordered_;
+    QSet<QString> selected_;  // as last judged
+    QTimer soon_;
 };
 
 }  // namespace jexhost::games_ui

@@ -1,5 +1,7 @@
 #include "host/servers/server_list_model.h"
 
+#include <climits>
+
 #include <QHash>
 
 #include <algorithm>
@@ -124,6 +126,25 @@ void ServerListModel::setGameCell(const QString& id, const GameCell& cell) {
     emit dataChanged(shown, shown, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
+void ServerListModel::gamesChanged(const QSet<QString>& ids) {
+    int first = INT_MAX, last = -1;
+    for (const QString& id : ids) {
+        const int row = rowOf(id);
+        if (row < 0) continue;
+        rows_[row].game.reset();
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (last >= 0)
+        emit dataChanged(index(first, GameColumn), index(last, GameColumn),
+                         {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+const GameCell& ServerListModel::gameCellOf(const Row& row) const {
+    if (!row.game) row.game = gameSource_ ? gameSource_(row.entry.id) : GameCell{};
+    return *row.game;
+}
+
 int ServerListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -140,9 +161,11 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
         case NameColumn:
             return row.entry.name;
-        case GameColumn:
-            if (role == Qt::ToolTipRole) return row.game.toolTip;
-            return row.game.marked ? row.game.text + u' ' + QChar(kGameMark) : row.game.text;
+        case GameColumn: {
+            const GameCell& game = gameCellOf(row);
+            if (role == Qt::ToolTipRole) return game.toolTip;
+            return game.marked ? game.text + u' ' + QChar(kGameMark) : game.text;
+        }
         case KindColumn:
             return row.entry.game;
         case RemoteColumn:

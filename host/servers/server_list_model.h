@@ -8,8 +8,12 @@
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
+
 #include <QList>
 #include <QString>
+#include <functional>
+#include <optional>
 
 #include "host/servers/server_entry.h"
 
@@ -89,6 +93,13 @@ public:
     bool hasChangeMarks() const { return markedRows_ > 0; }
     // The Game column's cell of server `id`; an empty cell clears it.
     void setGameCell(const QString& id, const GameCell& cell);
+    // Where the Game column's cells come from otherwise: asked only for the
+    // rows a view shows, so a thousand games changing cost only those in sight.
+    using GameCellSource = std::function<GameCell(const QString& id)>;
+    void setGameCellSource(GameCellSource source) { gameSource_ = std::move(source); }
+    // These servers' games changed: their cells are asked for again when
+    // next shown; said in one change, so a view re-measures its columns once.
+    void gamesChanged(const QSet<QString>& ids);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -108,11 +119,13 @@ private:
         ServerEntry entry;
         LinkStatus status;
         QString changeMark;
-        GameCell game;
+        mutable std::optional<GameCell> game;  // none: to be asked of the source
     };
+    const GameCell& gameCellOf(const Row& row) const;
 
     QList<Row> rows_;
     int markedRows_ = 0;
+    GameCellSource gameSource_;
     QHash<QString, int> rowOfId_;  // thousands of servers: each link change finds its rows at once
 };
 

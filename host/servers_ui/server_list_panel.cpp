@@ -54,6 +54,9 @@ ServerListPanel::ServerListPanel(ServerListModel* model, const QString& serversF
     header->setSectionResizeMode(ServerListModel::LinkColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::ChangedColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ServerListModel::GameColumn, QHeaderView::ResizeToContents);
+    // Measured on the rows in sight: games change all the time, and a
+    // thousand rows measured at each change would cost a core.
+    header->setResizeContentsPrecision(0);
     view_->setColumnHidden(ServerListModel::ChangedColumn, !model_->hasChangeMarks());
     connect(model_, &ServerListModel::changeMarksShown, this,
             [this](bool shown) { view_->setColumnHidden(ServerListModel::ChangedColumn, !shown); });
