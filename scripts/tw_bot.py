@@ -9,8 +9,9 @@ it, the line `joined NAME` is printed (wait for it). The players stay until
 SIGTERM/SIGINT or N seconds, then leave with a disconnect; exit 0. Any failure
 (no answer within 10 s, refused with the server's reason, dropped later) ends
 every player and exits 1 with the reason on standard error. Names must differ
-(the server renames twins) and be 1-15 bytes; the server's default lets at
-most 4 clients in from one address (sv_max_clients_per_ip).
+(the server renames twins) and be 1-15 bytes with no blank at either end; the
+server's default lets at most 4 clients in from one address
+(sv_max_clients_per_ip). No join password: such a server refuses the players.
 
 --check starts nothing: it asks the query of PORT once and prints one JSON line
 per client: {"name", "clan", "country", "score", "flag"}; exit 1 if no answer.
@@ -237,8 +238,7 @@ class Bot:
         self.seq = 0  # our last vital sequence
         self.unacked = []  # (seq, data) of our vital chunks
         self.ack = 0  # the ack the server last took: at most its last sequence
-        self.probe = None  # unanswered trial: (ack tried, our chunk, sent at, server packets since)
-        self.doubt = None  # a trial judged refused that the server may yet take: (ack, chunk)
+        self.probe = None  # open trial: (ack tried, its fresh chunk, sent at, server packets since)
         self.next_probe = self.entered = 0.0
         self.last_send = self.last_resend = self.last_input = 0.0
         self.last_receive = self.started = time.monotonic()
@@ -274,7 +274,7 @@ class Bot:
             return
         self.unacked = [(s, m) for s, m in self.unacked if ahead(s, their_ack)]
         self.judge_probe(their_ack, now)
-        if not flags & (COMPRESSED | CONTROL) and not self.probe and not self.doubt:
+        if not flags & (COMPRESSED | CONTROL) and not self.probe:
             for seq in vital_sequences(data):
                 if ahead(seq, self.ack):
                     self.ack = seq
@@ -296,21 +296,19 @@ class Bot:
         self.entered = now
 
     def judge_probe(self, their_ack, now):
-        """A trial's chunk acked means the server took the ack; the server
-        sends a packet every 10 ticks, so two packets and 0.4 s without it
-        mean it dropped the trial. One judged dropped that turns out taken
-        (a slow server) is adopted when its chunk's ack shows up."""
-        if self.doubt and not ahead(self.doubt[1], their_ack):
-            self.ack, self.doubt = self.doubt[0], None
+        """The trial's fresh chunk acked means the server took the ack. It
+        reads what came in before it builds its next packet, one every 10
+        ticks: the second packet since, still without it, means it dropped
+        the trial. Were that wrong (a stalled server took it late), our
+        packets are dropped until the next trial of the same ack heals it."""
         if not self.probe:
             return
         ack, seq, sent, seen = self.probe
         if not ahead(seq, their_ack):
-            self.ack, self.probe, self.doubt = ack, None, None
+            self.ack, self.probe = ack, None
             self.next_probe = now  # there may be more
-        elif seen + 1 >= 2 and now - sent > 0.4:
-            self.probe, self.doubt = None, (ack, seq)
-            self.next_probe = now + 0.5
+        elif seen + 1 >= 2 and now - sent > 0.3:
+            self.probe, self.next_probe = None, now + 0.5
         else:
             self.probe = (ack, seq, sent, seen + 1)
 
@@ -343,13 +341,12 @@ class Bot:
             if now - self.probe[2] > 2.0:  # no packet at all: try the same again
                 self.send_probe(now, self.probe[0])
             return
-        if self.state != "in":
-            if self.unacked and now - self.last_resend > 1.0:
-                self.last_resend = now
-                self.send_chunks([chunk(m, s) for s, m in self.unacked], now)
-        elif now >= self.next_probe:
+        if self.state == "in" and now >= self.next_probe:
             self.send_probe(now, (self.ack + 1) % SEQ)
-        elif now - self.last_input > 1.0:
+        elif self.unacked and now - self.last_resend > 0.5:
+            self.last_resend = now  # under the ack the server took
+            self.send_chunks([chunk(m, s) for s, m in self.unacked], now)
+        elif self.state == "in" and now - self.last_input > 1.0:
             self.last_input, self.aim = now, -self.aim
             numbers = [0, 100 * self.aim, -50, 0, 0, 0, 0, 0, 0, 0]
             message = packed(SYS_INPUT << 1 | 1) + packed(0) + packed(0) + packed(40)
@@ -358,8 +355,10 @@ class Bot:
             self.send(control(self.server, KEEPALIVE, ack=self.ack), now)
 
     def send_probe(self, now, ack):
-        """Our unacked chunks (or a new empty one) under a trial ack."""
-        chunks = [chunk(m, s) for s, m in self.unacked] or [self.vital(b"")]
+        """Our unacked chunks and a fresh empty one under a trial ack: only
+        the fresh one's ack tells the trial's fate, as the others may be
+        acked from an earlier packet."""
+        chunks = [chunk(m, s) for s, m in self.unacked] + [self.vital(b"")]
         self.send_chunks(chunks, now, ack)
         self.probe = (ack, self.seq, now, 0)
 
@@ -367,8 +366,7 @@ class Bot:
         if self.server == NO_TOKEN:
             return
         # While a trial is open the server took one of the two acks.
-        trial = self.probe or self.doubt
-        for ack in {self.ack, trial[0] if trial else self.ack}:
+        for ack in {self.ack, self.probe[0] if self.probe else self.ack}:
             self.send(control(self.server, CLOSE, b"left\0", ack=ack), time.monotonic())
 
 
