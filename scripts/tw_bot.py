@@ -11,7 +11,9 @@ SIGTERM/SIGINT or N seconds, then leave with a disconnect; exit 0. Any failure
 every player and exits 1 with the reason on standard error. Names must differ
 (the server renames twins) and be 1-15 bytes with no blank at either end; the
 server's default lets at most 4 clients in from one address
-(sv_max_clients_per_ip). No join password: such a server refuses the players.
+(sv_max_clients_per_ip). A server with a join password takes it from the
+environment variable TW_BOT_PASSWORD (never from the command line, which every
+local user can read); a wrong or missing one is refused with the reason.
 
 --check starts nothing: it asks the query of PORT once and prints one JSON line
 per client: {"name", "clan", "country", "score", "flag"}; exit 1 if no answer.
@@ -320,7 +322,8 @@ class Bot:
             self.state = "connect"
         elif message == CONNECTACCEPT and self.state == "connect":
             self.send(control(self.server, ACCEPT), now)
-            info = packed(SYS_INFO << 1 | 1) + text(NET_VERSION) + text(b"")  # no password
+            password = os.environ.get("TW_BOT_PASSWORD", "").encode()
+            info = packed(SYS_INFO << 1 | 1) + text(NET_VERSION) + text(password)
             info += packed(CLIENT_VERSION)
             self.send_chunks([self.vital(info)], now)
             self.state = "joining"

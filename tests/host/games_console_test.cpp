@@ -19,6 +19,8 @@
 #include "host/servers_ui/server_list_panel.h"
 #include "host_fixture.h"
 #include "link/game_messages.h"
+#include "remote/games/game_bindings.h"
+#include "support/teeworlds_bot.h"
 
 namespace {
 
@@ -87,13 +89,30 @@ TEST(GameConsole, ConsoleDockFollowsOutputAndSendsACommandPlayersDockLists) {
     QTest::keyClick(dock->commandLine(), Qt::Key_Up);
     EXPECT_EQ(dock->commandLine()->text(), "say console-check-42");
 
-    // Who plays, once its tab is shown: nobody on a game just started.
+    // Who plays, once its tab is shown: nobody on a game just started, then
+    // the two who joined.
     auto* players = console.window().playersDock();
     players->raise();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return players->stateLine()->text() == "east: nobody plays."; }, kGameWaitMs))
         << players->stateLine()->text().toStdString();
     EXPECT_EQ(players->table()->rowCount(), 0);
+    const auto bindings = jexremote::games::readBindings(host.path("east-state"), &error);
+    ASSERT_TRUE(bindings && bindings->size() == 1) << error.toStdString();
+    jextest::TeeworldsBot bots;
+    ASSERT_TRUE(bots.join(quint16(bindings->at(0).port), {"Ann", "Bo"}, "Red", &error))
+        << error.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return players->stateLine()->text() == "east: 2 playing."; },
+                                kGameWaitMs))
+        << players->stateLine()->text().toStdString();
+    ASSERT_EQ(players->table()->rowCount(), 2);
+    QStringList rows;
+    for (int row = 0; row < 2; ++row)
+        rows << players->table()->item(row, 0)->text() + u'|' +
+                    players->table()->item(row, 1)->text() + u'|' +
+                    players->table()->item(row, 4)->text();
+    rows.sort();
+    EXPECT_EQ(rows, (QStringList{"Ann|Red|player", "Bo|Red|player"}));
     dock->raise();
 
     // The guest of the same remote lacks the control of game servers.

@@ -13,6 +13,7 @@
 #include "game_remote.h"
 #include "link/game_messages.h"
 #include "link/player_messages.h"
+#include "support/teeworlds_bot.h"
 
 namespace {
 
@@ -112,9 +113,10 @@ TEST(RemoteGames, ControlOutputAndCommandNeedThePrivilege) {
 TEST(RemoteGames, StartFollowReattachAndStop) {
     if (!teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
     GameRemote remote;
+    const quint16 gamePort = freeUdpPort();
     ASSERT_EQ(remote
                   .run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
-                        QString::number(freeUdpPort())})
+                        QString::number(gamePort)})
                   .first,
               0);
     ASSERT_TRUE(remote.serve());
@@ -142,15 +144,26 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(pushed->pid);
     remote.gamePid = *pushed->pid;
     EXPECT_EQ(pushed->appliedVersion, std::optional<qint64>(1));  // auto-load is on
-    // Who plays, once the game's query answered: nobody yet.
+    // Who plays, as the game's own query lists them: two players who joined.
+    jextest::TeeworldsBot bots;
+    QString error;
+    ASSERT_TRUE(bots.join(gamePort, {"Ann", "Bo"}, "Red", &error, kServerPassword))
+        << error.toStdString();
     std::optional<QPair<qint64, jexlink::PlayersAnswer>> players;
-    for (qint64 id = 300; id < 400 && !(players && players->second.ok); ++id) {
+    for (qint64 id = 300; id < 800 && !(players && players->second.players.size() == 2); ++id) {
         if (players) QTest::qWait(50);
         watcher.socket.sendTextMessage(jexlink::playersRequestMessage({id, 0}));
         players = jexlink::readPlayersAnswer(answerTo(watcher, id));
     }
     ASSERT_TRUE(players && players->second.ok) << players->second.reason.toStdString();
-    EXPECT_TRUE(players->second.players.isEmpty());
+    QStringList listed;
+    for (const jexlink::PlayerEntry& player : players->second.players)
+        listed << QStringLiteral("%1|%2|%3|%4")
+                      .arg(player.name, player.clan)
+                      .arg(player.score)
+                      .arg(player.spectator);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"Ann|Red|0|0", "Bo|Red|0|0"}));
 
     // The console logs in just after the ready line: asked again until it takes the line.
     std::optional<QPair<qint64, jexlink::CommandOutcome>> commanded;
