@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The README picture of the console with a running game (docs/games-console.png)
-# at a laptop's 1280x720, under Xvfb, on a root of its own: a jexremote runs a
-# teeworlds server for profile 0, the console starts it and shows the Game
-# column and the Console dock following its output.
+# The README pictures of the console with a running game at a laptop's
+# 1280x720, under Xvfb, on a root of its own: a jexremote runs a teeworlds
+# server for profile 0, the console starts it and shows the Game column and
+# the Console dock following its output (docs/games-console.png), then three
+# players join (scripts/tw_bot.py) and the Players dock lists them
+# (docs/games-players.png).
 # Needs Xvfb, xdotool, imagemagick, teeworlds-server, and a build.
 set -euo pipefail
 W=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,9 +16,10 @@ cp -r "$W/build/default/stage" "$R"
 rm -rf "$R/settings/servers.ini" "$R/settings/console.ini" "$R/remote"
 export DISPLAY=:79
 Xvfb :79 -screen 0 1280x720x24 >/dev/null 2>&1 & XV=$!
-HO= RE=
+HO= RE= BO=
 # The game outlives jexremote: it is stopped before the remote side goes.
 finish() {
+  [ -z "$BO" ] || { kill "$BO"; wait "$BO" || true; }
   [ -z "$HO" ] || { kill "$HO"; wait "$HO" || true; }
   "$R/jexhost" --stop --servers Arena >/dev/null 2>&1 || true
   kill $RE $XV 2>/dev/null || true
@@ -45,8 +48,17 @@ sleep 1
 "$R/jexhost" --start --servers Arena
 "$R/jexhost" --server Arena >/dev/null 2>&1 & HO=$!
 WIN=$(xdotool search --sync --name '^jexhost$' | head -1)
+# No window manager places it: the whole window on the screen, its foot too.
+xdotool windowmove --sync "$WIN" 0 0
 sleep 6
 # The Console dock is a tab beside the traffic view, at the window's foot.
 xdotool mousemove --window "$WIN" ${CONSOLE_TAB:-110 708} click 1
 sleep 2
 import -window "$WIN" "$OUT/games-console.png"
+# The Players dock is the tab after the Console.
+python3 "$W/scripts/tw_bot.py" --port 18399 --name Nightowl --name Ferret --name Quill \
+  --clan Dusk > "$T/bots.out" & BO=$!
+for _ in $(seq 60); do [ "$(grep -c joined "$T/bots.out")" = 3 ] && break; sleep 0.5; done
+xdotool mousemove --window "$WIN" ${PLAYERS_TAB:-180 708} click 1
+sleep 7
+import -window "$WIN" "$OUT/games-players.png"

@@ -22,6 +22,7 @@
 #include "host/console/sync_bar.h"
 #include "host/console/unsent_edits.h"
 #include "host/games/game_states.h"
+#include "host/games/apply_watch.h"
 #include "host/games_ui/console_dock.h"
 #include "host/games_ui/game_column.h"
 #include "host/games_ui/game_controls.h"
@@ -84,6 +85,8 @@ ConsoleWindow::ConsoleWindow(HostSession& session, QSettings& settings, QWidget*
     followList();
     new games_ui::GameColumn(*gameStates_, *session_.servers(), this);
     gameControls_ = new games_ui::GameControls(session_, serverList_, *gameStates_, this);
+    connect(new games::ApplyWatch(session_, *gameStates_, this), &games::ApplyWatch::notice, this,
+            &ConsoleWindow::showOutcome);
 
     panelHost_->setObjectName(QStringLiteral("panelHost"));
     panelHost_->setFixedSize(kPanelSize);

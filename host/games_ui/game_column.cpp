@@ -8,6 +8,16 @@ namespace jexhost::games_ui {
 namespace {
 constexpr int kEveryoneEvery = 30;  // ticks of a second
 constexpr int kGatherMs = 250;
+
+// Whether the cell's words change each second: a crashed game's restart
+// nears, a game running for less than a minute counts its seconds.
+bool countsSeconds(const std::optional<jexlink::GameStatus>& game, const QDateTime& now) {
+    if (!game) return false;
+    if (game->state == QLatin1String("crashed")) return true;
+    if (game->state != QLatin1String("running")) return false;
+    const QDateTime since = QDateTime::fromString(game->since, Qt::ISODateWithMs);
+    return since.isValid() && since.secsTo(now) < 60;
+}
 }  // namespace
 
 QString restartNeededText(const QStringList& captions) {
@@ -68,25 +78,25 @@ void GameColumn::show(const QString& id) {
 }
 
 void GameColumn::showDue() {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QString& id : std::as_const(due_)) {
-        const auto game = states_.game(id);
-        if (game && game->state == QLatin1String("crashed"))
-            crashed_.insert(id);
+        if (countsSeconds(states_.game(id), now))
+            ticking_.insert(id);
         else
-            crashed_.remove(id);
+            ticking_.remove(id);
     }
     model_.gamesChanged(std::exchange(due_, {}));
 }
 
 void GameColumn::showAll() {
-    crashed_.clear();
+    ticking_.clear();
     for (int row = 0; row < model_.rowCount(); ++row) due_.insert(model_.server(row).id);
     showDue();
 }
 
 void GameColumn::tick() {
     if (++ticks_ % kEveryoneEvery == 0) return showAll();
-    due_ += crashed_;
+    due_ += ticking_;
     showDue();
 }
 

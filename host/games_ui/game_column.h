@@ -1,9 +1,10 @@
 #pragma once
 // Keeps the server list's Game column in step with the games: each change a
-// remote side pushes shows at once, and the words that tell time ("running
-// 2 h 13 min", "crashed, restart in 8 s") move on by themselves: a crashed
-// game's every second, the others' twice a minute, so a long list costs
-// little while nothing happens. Changes are gathered for a quarter of a
+// remote side pushes shows within a quarter of a second, and the words that
+// tell time ("running 2 h 13 min", "crashed, restart in 8 s") move on by
+// themselves: every second for a crashed game and one in its first minute,
+// twice a minute for the others, so a long list costs little while nothing
+// happens. Changes are gathered for a quarter of a
 // second and shown together: a thousand games changing each second cost the
 // list four redraws, not a thousand.
 
@@ -48,7 +49,7 @@ private:
     games::GameStates& states_;
     servers::ServerListModel& model_;
     QPointer<servers::ServerListModel> modelAlive_;  // asks this for cells until it goes
-    QSet<QString> crashed_;                          // shown each second while their restart nears
+    QSet<QString> ticking_;  // shown each second: a restart nears, or the first minute runs
     QTimer clock_;
     QSet<QString> due_;  // changed since the last showing
     QTimer gather_;

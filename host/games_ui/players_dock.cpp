@@ -39,7 +39,7 @@ PlayersDock::PlayersDock(HostSession& session, servers::ServerListPanel* list, Q
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setMinimumSectionSize(60);
     table_->setMinimumHeight(40);
     table_->setSortingEnabled(true);
     table_->sortByColumn(kScore, Qt::DescendingOrder);

@@ -1,11 +1,13 @@
 // The console's views of real teeworlds servers run by real jexremote
 // processes: the Console dock follows a game's output and sends its console a
 // command, and says in words why an operator without the control of game
-// servers gets neither; the Players dock lists who plays.
+// servers gets neither; the Players dock lists who plays; an update made in
+// the panel is said to have reached the running game.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -20,6 +22,7 @@
 #include "host_fixture.h"
 #include "link/game_messages.h"
 #include "remote/games/game_bindings.h"
+#include "support/modal_driver.h"
 #include "support/teeworlds_bot.h"
 
 namespace {
@@ -114,6 +117,20 @@ TEST(GameConsole, ConsoleDockFollowsOutputAndSendsACommandPlayersDockLists) {
     rows.sort();
     EXPECT_EQ(rows, (QStringList{"Ann|Red|player", "Bo|Red|player"}));
     dock->raise();
+
+    // An update made in the panel reaches the running game, and the status bar says so.
+    jextest::ModalDriver modal;
+    ASSERT_TRUE(console.open("east"));
+    console.control<QLineEdit>("savServerName")->setText("Dusk Ops");
+    QTest::mouseClick(console.control<QLabel>("cmdUpdate"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return console.window().statusBar()->currentMessage() ==
+                   "east: applied to the running game.";
+        },
+        kGameWaitMs))
+        << console.window().statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(modal.texts(), QStringList{"Server Settings Updated."});
 
     // The guest of the same remote lacks the control of game servers.
     console.window().serverList()->selectServer(console.idOf("east guest"));

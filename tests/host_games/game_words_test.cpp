@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 
+#include "host/games/apply_watch.h"
 #include "host/games/game_actions.h"
 #include "host/games/game_description.h"
 
@@ -137,6 +138,49 @@ TEST(GameWords, JudgeControlReply) {
         EXPECT_EQ(result.outcome, row.outcome) << row.name;
         EXPECT_EQ(result.state, row.state) << row.name;
         EXPECT_EQ(result.reason, row.reason) << row.name;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GameWords, AppliedText) {
+    struct Row {
+        const char* name;
+        const char* state;
+        std::optional<qint64> appliedVersion;
+        QList<jexlink::ApplyProblem> problems;
+        QString words;  // for stored version 5
+    };
+    const Row rows[] = {
+        {"taken", "running", 5, {}, "Arena: applied to the running game."},
+        {"a later version taken", "running", 6, {}, "Arena: applied to the running game."},
+        {"not yet", "running", 4, {}, ""},
+        {"not known yet", "running", std::nullopt, {}, ""},
+        {"clamped and refused",
+         "running",
+         5,
+         {{"Max Players", "sv_max_clients is 64 in the game, not 70"},
+          {"Name", "the game did not confirm it in time"}},
+         "Arena: applied to the running game but Max Players: sv_max_clients is 64 in the game, "
+         "not 70; Name: the game did not confirm it in time."},
+        {"stopped",
+         "stopped",
+         std::nullopt,
+         {},
+         "Arena: the game is stopped; it takes the settings at its next start."},
+        {"crashed",
+         "crashed",
+         4,
+         {},
+         "Arena: the game is crashed; it takes the settings at its next start."},
+    };
+    for (const Row& row : rows) {
+        auto status = game(QString::fromLatin1(row.state));
+        status.appliedVersion = row.appliedVersion;
+        status.applyProblems = row.problems;
+        EXPECT_EQ(jexhost::games::appliedText("Arena", status, 5), row.words) << row.name;
     }
 }
 
