@@ -25,7 +25,8 @@ QString restartNeededText(const QStringList& captions) {
     for (qsizetype i = 1; i < captions.size(); ++i)
         joined += (i + 1 == captions.size() ? QStringLiteral(" and ") : QStringLiteral(", ")) +
                   captions[i];
-    return QObject::tr("%1 take effect at the next restart").arg(joined);
+    return captions.size() == 1 ? QObject::tr("%1 takes effect at the next restart").arg(joined)
+                                : QObject::tr("%1 take effect at the next restart").arg(joined);
 }
 
 servers::GameCell gameCell(const std::optional<jexlink::GameStatus>& game, const QDateTime& now,

@@ -97,7 +97,7 @@ TEST(RestartNeededText, JoinsTheCaptions) {
         QStringList captions;
         const char* text;
     } rows[] = {
-        {"one", {"Max Players"}, "Max Players take effect at the next restart"},
+        {"one", {"Time Limit"}, "Time Limit takes effect at the next restart"},
         {"two",
          {"Max Players", "Game Play"},
          "Max Players and Game Play take effect at the next restart"},
