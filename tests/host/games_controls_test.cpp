@@ -5,6 +5,9 @@
 // first, its question left open past a request's time.
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -12,6 +15,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include "game_remotes.h"
 #include "host/fleet_ui/outcome_table.h"
@@ -113,6 +118,16 @@ TEST_F(GameControlsTest, StartAndStopOnASelectionGiveAnOutcomePerServer) {
     EXPECT_TRUE(gameReads("east", "running ")) << gameText("east").toStdString();
     EXPECT_TRUE(gameReads("west guest", "running ")) << gameText("west guest").toStdString();
     EXPECT_TRUE(gameReads("west", "running ")) << gameText("west").toStdString();
+
+    // Killed from outside: the column says it crashed, when it comes back,
+    // then that it runs again.
+    QFile run(host.path("east-state/games/profile-0/run.json"));
+    ASSERT_TRUE(run.open(QIODevice::ReadOnly));
+    const qint64 pid = QJsonDocument::fromJson(run.readAll()).object().value("pid").toInteger();
+    ASSERT_GT(pid, 1);
+    ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
+    EXPECT_TRUE(gameReads("east", "crashed, restart in ")) << gameText("east").toStdString();
+    EXPECT_TRUE(gameReads("east", "running ")) << gameText("east").toStdString();
 
     select({"east", "west"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return entry(GameAction::Stop)->isEnabled(); }, kGameWaitMs));
