@@ -43,11 +43,9 @@ struct Team {
     Team() {
         for (const char* name : {"state/server-0.ini", "state/server-1.ini"})
             host.write(name, jextest::stateText());
-        host.write("tokens",
-                   (kAdmin + " admin 1 1 1 1 1 1\n" + kCarol + " carol 1 1 1 1 1 1\n").toUtf8());
-        QFile::setPermissions(host.path("tokens"), QFile::ReadOwner | QFile::WriteOwner);
         jexremote::RemoteOptions options;
-        options.tokenFile = host.path("tokens");
+        options.tokenFile = jextest::writeTokenFile(
+            host, (kAdmin + " admin 1 1 1 1 1 1\n" + kCarol + " carol 1 1 1 1 1 1\n").toUtf8());
         options.stateDir = host.path("state");
         options.updatesPerSecond = 2;  // so that admin's updates can be made to wait
         remote = std::make_unique<jexremote::RemoteService>(options);

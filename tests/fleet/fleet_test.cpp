@@ -46,12 +46,10 @@ struct Fleet {
                                                        .replace("Time=30", "Time=45")
                                                        .replace("Message=Hi", "Message=Hello")
                                                  : jextest::stateText());
-            host.write(name + "/tokens",
-                       (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8());
-            QFile::setPermissions(host.path(name + "/tokens"),
-                                  QFile::ReadOwner | QFile::WriteOwner);
             jexremote::RemoteOptions options;
-            options.tokenFile = host.path(name + "/tokens");
+            options.tokenFile = jextest::writeTokenFile(
+                host.path(name + "/tokens"),
+                (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8());
             options.stateDir = host.path(name + "/state");
             auto remote = std::make_unique<jexremote::RemoteService>(options);
             QString reason;

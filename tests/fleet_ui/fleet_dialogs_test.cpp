@@ -23,6 +23,7 @@
 #include "host/relay/link_pool.h"
 #include "host/servers/embedded_profiles.h"
 #include "remote/remote_service.h"
+#include "support/game_servers.h"
 #include "support/modal_driver.h"
 #include "support/temp_host.h"
 
@@ -44,10 +45,8 @@ std::unique_ptr<jexremote::RemoteService> startRemote(const jextest::TempHost& h
     const QString state = host.path(name + "-state");
     EXPECT_TRUE(jexhost::servers::seedEmbeddedProfiles(state, seeds, &error))
         << error.toStdString();
-    host.write(name + ".tokens", tokenLine + "\n");
-    QFile::setPermissions(host.path(name + ".tokens"), QFile::ReadOwner | QFile::WriteOwner);
     jexremote::RemoteOptions options;
-    options.tokenFile = host.path(name + ".tokens");
+    options.tokenFile = jextest::writeTokenFile(host.path(name + ".tokens"), tokenLine + "\n");
     options.stateDir = state;
     options.updatesPerSecond = 1000;
     options.port = port;

@@ -6,29 +6,19 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 
 #include "remote/games/game_console.h"
 #include "remote/games/game_runner.h"
+#include "support/game_servers.h"
 #include "support/printers.h"
 
 namespace {
 
 using namespace jexremote::games;
 
-quint16 freeTcpPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
+using jextest::freeTcpPort;
+using jextest::freeUdpPort;
 
 GameDefinition shipped() {
     QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));

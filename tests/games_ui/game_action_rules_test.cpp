@@ -111,11 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                 GameAction::Stop,
                 {arena("stopped"), noGame()},
                 "None of the 2 servers selected allows it; Arena: the game is stopped"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    jextest::RowName());
 
 }  // namespace

@@ -84,12 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         CellRow{"a setting not applied is no mark", unapplied(), "running 2 h 13 min",
                 "running 2 h 13 min (teeworlds)\nHost Message not applied: longer than 899 "
                 "bytes"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    jextest::RowName());
 
 TEST(RestartNeededText, JoinsTheCaptions) {
     const struct {

@@ -40,9 +40,7 @@ protected:
         jextest::writeTokenFile(host.path("settings/bob.token"), kBobToken + "\n");
         ASSERT_TRUE(remote.start()) << remote.log().toStdString();
         host.write("settings/servers.ini",
-                   "[far]\nName=Far away\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=bob.token\nProfile=0\nTag=far0\n");
+                   jextest::serverSection("far", "Far away", remote.url, "bob.token", "far0"));
         session = std::make_unique<jexhost::HostSession>(jexhost::HostOptions{});
         QString error;
         ASSERT_TRUE(session->start(&error)) << error.toStdString();
@@ -68,7 +66,7 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
     console->control<QLineEdit>("savServerName")->setText("Night Ops");
     if (row.remove) {
         QProcess edit;
-        edit.start(QStringLiteral(JEXREMOTE_PATH),
+        edit.start(QStringLiteral(JEX_REMOTE_PROGRAM),
                    {"--token-file", host.path("remote.tokens"), "--remove-operator", "bob"});
         ASSERT_TRUE(edit.waitForFinished(kHostWaitMs));
         ASSERT_EQ(edit.exitCode(), 0) << edit.readAllStandardError().toStdString();
@@ -77,7 +75,7 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
                                                                 kBobToken + " bob 0 1 0 1 1 1\n");
     }
     const QString expectedNote =
-        row.note.isEmpty() ? QString() : row.note.arg(remote.url().toString());
+        row.note.isEmpty() ? QString() : row.note.arg(remote.url.toString());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return console->linkText(kFar) == row.link && note() == expectedNote &&
@@ -100,8 +98,7 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
         kHostWaitMs))
         << console->linkText(kFar).toStdString();
     EXPECT_TRUE(console->control<QLineEdit>("savServerName")->isEnabled());
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(remote.log()).contains("the token of operator bob, removed"));
+    EXPECT_TRUE(remote.log().contains("the token of operator bob, removed"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,10 +145,9 @@ TEST_P(SixteenTokenFiles, EveryServerIsConnectedAndOneOperatorHasOneConnection) 
     jextest::RemoteProcess remote(host.path("remote.tokens"), host.path("state"));
     ASSERT_TRUE(remote.start()) << remote.log().toStdString();
     for (int i = 0; i < 16; ++i)
-        servers += "[s" + QByteArray::number(i) + "]\nName=S" + QByteArray::number(i) +
-                   "\nGame=Delta Force,  V1.5.0.5\nRemote=" + remote.url().toString().toUtf8() +
-                   "\nTokenFile=t" + QByteArray::number(i) + ".token\nProfile=0\nTag=t" +
-                   QByteArray::number(i) + "\n";
+        servers += jextest::serverSection("s" + QByteArray::number(i), "S" + QByteArray::number(i),
+                                          remote.url, "t" + QByteArray::number(i) + ".token",
+                                          "t" + QByteArray::number(i));
     host.write("settings/servers.ini", servers);
 
     QProcess status;
@@ -161,9 +157,8 @@ TEST_P(SixteenTokenFiles, EveryServerIsConnectedAndOneOperatorHasOneConnection) 
     const QString out = QString::fromUtf8(status.readAllStandardOutput());
     EXPECT_EQ(out.count(QStringLiteral("\"link\": \"connected\"")), 16) << out.toStdString();
     EXPECT_EQ(status.exitCode(), 0);
-    remote.kill();  // and its log read to the end
-    EXPECT_EQ(QString::fromLocal8Bit(remote.log()).count(QStringLiteral(" as operator ")),
-              GetParam().welcomed);
+    remote.stop();  // and its log read to the end
+    EXPECT_EQ(remote.log().count(QStringLiteral(" as operator ")), GetParam().welcomed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Remote, SixteenTokenFiles,

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -22,16 +21,6 @@ using namespace jextest;
 
 const QByteArray kComment = "# Our servers.\n; kept as written\n";
 
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
-bool teeworldsInstalled() {
-    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
-}
-
 // A jexremote whose profiles 0 and 1 hold stateText(); those in `games` run Teeworlds.
 struct GameRemote {
     TempHost host;
@@ -43,32 +32,15 @@ struct GameRemote {
             host.write(QStringLiteral("state/server-%1.ini").arg(profile),
                        stateText(QStringLiteral("Night Ops %1").arg(profile)));
         writeTokenFile(host);
-        for (int profile : games) {
-            QProcess bind;
-            bind.start(
-                QStringLiteral(JEX_REMOTE_PROGRAM),
-                {"--state-dir", state, "--set-game", QString::number(profile), "--definition",
-                 "teeworlds", "--game-port", QString::number(freeUdpPort())});
-            if (!bind.waitForFinished(kRemoteWaitMs) || bind.exitCode() != 0) return false;
-        }
+        for (int profile : games)
+            if (!bindTeeworlds(state, profile).isEmpty()) return false;
         return program.start({"--state-dir", state, "--token-file", host.path("tokens")});
     }
     QByteArray url() const { return program.url.toString().toUtf8(); }
-    // Stops its games before jexremote goes: they outlive it otherwise.
+    // Kills its games after jexremote goes: they outlive it otherwise.
     ~GameRemote() {
-        Client root;
-        if (!program.url.isValid() || !root.welcomed(program.url, kRootToken)) return;
-        for (int profile : {0, 1})
-            root.socket.sendTextMessage(jexlink::controlRequestMessage(
-                {profile + 1, profile, QStringLiteral("stop"), false}));
-        (void)QTest::qWaitFor(
-            [&] {
-                int answers = 0;
-                for (const QString& message : std::as_const(root.received))
-                    answers += jexlink::readControlAnswer(message).has_value();
-                return answers == 2 || root.closed;
-            },
-            kRemoteWaitMs);
+        program.stop();
+        for (int profile : {0, 1}) killLeftGame(state, profile);
     }
 };
 
@@ -102,9 +74,7 @@ HostRun jexhost(QStringList arguments, const QString& serversFile) {
 }
 
 QByteArray section(const char* name, const QByteArray& url, const char* token, int profile) {
-    return QByteArray("[") + name + "]\nName=" + name +
-           "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url + "\nTokenFile=" + token +
-           "\nProfile=" + QByteArray::number(profile) + "\nTag=" + name + "\n";
+    return serverSection(name, name, QUrl(url), token, name, profile);
 }
 
 TEST(GameCommands, ActStatusAndAddAcrossTwoRemotes) {

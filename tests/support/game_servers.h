@@ -1,0 +1,87 @@
+#pragma once
+// What the tests that run jexremote and real Teeworlds servers share: free
+// ports, private token files, binding a profile to the teeworlds definition and
+// killing whatever game a test left running. The including test program
+// defines JEX_REMOTE_PROGRAM, the built jexremote.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QUdpSocket>
+#include <QUrl>
+
+#include <signal.h>
+
+namespace jextest {
+
+inline quint16 freeUdpPort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+inline quint16 freeTcpPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+inline bool teeworldsInstalled() {
+    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
+}
+
+// Writes `lines` to `path`, readable by its owner only; the path.
+inline QString writeTokenFile(const QString& path, const QByteArray& lines) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(lines);
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+// One section of the console's servers.ini.
+inline QByteArray serverSection(const QByteArray& id, const QByteArray& name, const QUrl& remote,
+                                const QByteArray& tokenFile, const QByteArray& tag,
+                                int profile = 0) {
+    return "[" + id + "]\nName=" + name +
+           "\nGame=Delta Force,  V1.5.0.5\nRemote=" + remote.toString().toUtf8() +
+           "\nTokenFile=" + tokenFile + "\nProfile=" + QByteArray::number(profile) +
+           "\nTag=" + tag + "\n";
+}
+
+#ifdef JEX_REMOTE_PROGRAM
+// jexremote with `options` run to its end: its exit status and what it wrote.
+inline std::pair<int, QString> runRemoteTool(const QStringList& options, int waitMs = 30000) {
+    QProcess tool;
+    tool.start(QStringLiteral(JEX_REMOTE_PROGRAM), options);
+    const bool ended = tool.waitForFinished(waitMs);
+    return {ended ? tool.exitCode() : -1,
+            QString::fromUtf8(tool.readAllStandardError() + tool.readAllStandardOutput())};
+}
+
+// Binds `profile` of the state folder to the teeworlds definition on `port`
+// (a free one when 0); empty, or what went wrong.
+inline QString bindTeeworlds(const QString& stateDir, int profile, quint16 port = 0) {
+    const auto [code, said] = runRemoteTool(
+        {"--state-dir", stateDir, "--set-game", QString::number(profile), "--definition",
+         "teeworlds", "--game-port", QString::number(port ? port : freeUdpPort())});
+    return code == 0 ? QString() : said;
+}
+#endif
+
+// The game a profile of this state folder runs, should one still run.
+inline void killLeftGame(const QString& stateDir, int profile = 0) {
+    QFile run(stateDir + QStringLiteral("/games/profile-%1/run.json").arg(profile));
+    if (!run.open(QIODevice::ReadOnly)) return;
+    const qint64 pid =
+        QJsonDocument::fromJson(run.read(65536)).object().value(QStringLiteral("pid")).toInteger();
+    if (pid <= 1) return;
+    ::kill(pid_t(-pid), SIGKILL);  // its process group: the game runs in a session of its own
+    ::kill(pid_t(pid), SIGKILL);
+}
+
+}  // namespace jextest
