@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "host_fixture.h"
+#include "support/host_program.h"
 #include "support/modal_driver.h"
 
 namespace {
@@ -65,11 +66,9 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
     const OperatorCase& row = GetParam();
     console->control<QLineEdit>("savServerName")->setText("Night Ops");
     if (row.remove) {
-        QProcess edit;
-        edit.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                   {"--token-file", host.path("remote.tokens"), "--remove-operator", "bob"});
-        ASSERT_TRUE(edit.waitForFinished(kHostWaitMs));
-        ASSERT_EQ(edit.exitCode(), 0) << edit.readAllStandardError().toStdString();
+        const auto [code, said] = jextest::runRemoteTool(
+            {"--token-file", host.path("remote.tokens"), "--remove-operator", "bob"});
+        ASSERT_EQ(code, 0) << said.toStdString();
     } else {
         jextest::writeTokenFile(host.path("remote.tokens"), kOpsToken + " ops 1 1 1 1 1 1\n" +
                                                                 kBobToken + " bob 0 1 0 1 1 1\n");
@@ -150,13 +149,11 @@ TEST_P(SixteenTokenFiles, EveryServerIsConnectedAndOneOperatorHasOneConnection) 
                                           "t" + QByteArray::number(i));
     host.write("settings/servers.ini", servers);
 
-    QProcess status;
-    status.start(QStringLiteral(JEXHOST_PATH),
-                 {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
-    ASSERT_TRUE(status.waitForFinished(3 * kHostWaitMs));
-    const QString out = QString::fromUtf8(status.readAllStandardOutput());
+    const jextest::HostRun status = jextest::runJexhost(
+        {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
+    const QString out = status.lines.join(u'\n');
     EXPECT_EQ(out.count(QStringLiteral("\"link\": \"connected\"")), 16) << out.toStdString();
-    EXPECT_EQ(status.exitCode(), 0);
+    EXPECT_EQ(status.exitCode, 0);
     remote.stop();  // and its log read to the end
     EXPECT_EQ(remote.log().count(QStringLiteral(" as operator ")), GetParam().welcomed);
 }

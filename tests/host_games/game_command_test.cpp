@@ -14,6 +14,7 @@
 
 #include "link/game_messages.h"
 #include "remote_fixture.h"
+#include "support/host_program.h"
 
 namespace {
 
@@ -44,33 +45,10 @@ struct GameRemote {
     }
 };
 
-struct HostRun {
-    int exitCode = -1;
-    QStringList lines;
-    std::map<QString, QJsonObject> byServer;
-    QString err;
-};
-
-// jexhost with the console's root in the temporary folder of `serversFile`:
-// no other test's run holds its lock.
-HostRun jexhost(QStringList arguments, const QString& serversFile) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("JEX_HOST_ROOT", QFileInfo(serversFile).absolutePath());
-    process.setProcessEnvironment(environment);
-    arguments << "--config" << serversFile;
-    process.start(QStringLiteral(JEXHOST_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    HostRun run;
-    run.exitCode = process.exitCode();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    for (const QString& line :
-         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
-        run.lines << line;
-        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
-        run.byServer[object["server"].toString()] = object;
-    }
-    return run;
+// jexhost on `serversFile`, whose folder is the last TempHost made and so the
+// console's root: no other test's run holds its lock.
+HostRun jexhost(const QStringList& arguments, const QString& serversFile) {
+    return runJexhost(arguments + QStringList{"--config", serversFile});
 }
 
 QByteArray section(const char* name, const QByteArray& url, const char* token, int profile) {
