@@ -1,7 +1,6 @@
 // Fleet runs as scripts start them: jexhost --apply and --undo-batch against
 // three remote sides of this process, ten servers between them, one of them
 // on a port nobody listens on.
-#include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
@@ -85,13 +84,9 @@ struct Fleet {
                                    QStringList{"--config", host.path("settings/servers.ini")});
     }
     // Every file of the three state folders, audit trail included.
-    std::map<QString, QByteArray> stateFiles() const {
-        std::map<QString, QByteArray> files;
-        QDirIterator it(host.root(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (path.contains("/state/")) files[path] = host.read(path.mid(host.root().size() + 1));
-        }
+    QMap<QString, QByteArray> stateFiles() const {
+        QMap<QString, QByteArray> files = jextest::filesBelow(host.root());
+        files.removeIf([](const auto& file) { return !file.key().contains("/state/"); });
         return files;
     }
     QString field(const QString& remote, int profile, int field) const {

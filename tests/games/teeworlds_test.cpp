@@ -21,10 +21,9 @@ using jextest::freeTcpPort;
 using jextest::freeUdpPort;
 
 GameDefinition shipped() {
-    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QString error;
-    auto definition = readGameDefinition(file.readAll(), QStringLiteral("teeworlds"), &error);
+    auto definition =
+        readGameDefinition(jextest::shippedTeeworlds(), QStringLiteral("teeworlds"), &error);
     EXPECT_TRUE(definition) << error.toStdString();
     return *definition;
 }

@@ -102,9 +102,7 @@ struct GameRemote {
     }
     // A definitions folder of the test's own: the shipped Teeworlds one with `change` made.
     void useDefinition(const std::function<void(QJsonObject&)>& change) {
-        QFile shipped(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-        EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
-        QJsonObject definition = QJsonDocument::fromJson(shipped.readAll()).object();
+        QJsonObject definition = QJsonDocument::fromJson(shippedTeeworlds()).object();
         change(definition);
         host.write(QStringLiteral("games/teeworlds.json"), QJsonDocument(definition).toJson());
         games = host.path(QStringLiteral("games"));

@@ -6,7 +6,6 @@
 // start, and a link planted while running is never written through; an
 // operator's flood of updates neither erases nor hides another's record.
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,23 +32,11 @@
 namespace {
 
 using jex::fs::WriteStep;
+using jextest::filesBelow;
 using jextest::superAdmin;
 
 QString updateText(const QString& name) {
     return jextest::updateRequest(jextest::restatingBody(name));
-}
-
-// Every file below a folder with its content, for "left whole".
-QMap<QString, QByteArray> filesBelow(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        files.insert(path.mid(folder.size()),
-                     file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
-    }
-    return files;
 }
 
 // A small tmpfs below the test's folder, unmounted afterwards. Mounting needs
@@ -137,9 +124,9 @@ TEST_P(FullDiskCases, AnswersZeroAndKeepsEveryFileWhole) {
     EXPECT_EQ(remote.manager->history(0).records, records);
 
     auto after = filesBelow(remote.state);
-    const QByteArray auditAfter = after.take(QStringLiteral("/audit.jsonl"));
+    const QByteArray auditAfter = after.take(QStringLiteral("audit.jsonl"));
     auto expected = before;
-    expected.remove(QStringLiteral("/audit.jsonl"));
+    expected.remove(QStringLiteral("audit.jsonl"));
     EXPECT_EQ(after, expected) << "state file and versions untouched, nothing left behind";
     if (c.undoneRecorded) {
         const QList<QByteArray> added = auditAfter.mid(audit.size()).split('\n');
@@ -250,7 +237,7 @@ TEST(RemoteStorage, LeftoversOfAStopAreRemovedAtStart) {
     QString error;
     ASSERT_TRUE(store.open(&error)) << error.toStdString();
     QStringList left = filesBelow(host.path(QStringLiteral("state"))).keys();
-    EXPECT_EQ(left, (QStringList{"/notes.txt", "/server-0.ini"}));
+    EXPECT_EQ(left, (QStringList{"notes.txt", "server-0.ini"}));
 }
 
 // jexremote on a state folder, the team's token file below `host`.
@@ -367,9 +354,9 @@ TEST_P(TmpfsCases, FullFileSystemAnswersZeroAndTheServiceStartsAgain) {
 
     EXPECT_EQ(client.ask(updateText(QStringLiteral("Lost"))), "0");
     auto after = filesBelow(state);
-    QByteArray audit = after.take(QStringLiteral("/audit.jsonl"));
+    QByteArray audit = after.take(QStringLiteral("audit.jsonl"));
     auto expected = before;
-    expected.remove(QStringLiteral("/audit.jsonl"));
+    expected.remove(QStringLiteral("audit.jsonl"));
     EXPECT_EQ(after, expected);
     EXPECT_TRUE(audit.startsWith(GetParam().audit));
     EXPECT_EQ(audit.mid(GetParam().audit.size()).count('\n'), GetParam().recordsAdded);

@@ -53,6 +53,14 @@ inline QByteArray serverSection(const QByteArray& id, const QByteArray& name, co
            "\nTag=" + tag + "\n";
 }
 
+#ifdef JEX_GAMES_SOURCE_DIR
+// The text of the shipped Teeworlds definition.
+inline QByteArray shippedTeeworlds() {
+    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+#endif
+
 #ifdef JEX_REMOTE_PROGRAM
 // jexremote with `options` run to its end: its exit status and what it wrote.
 inline std::pair<int, QString> runRemoteTool(const QStringList& options, int waitMs = 30000) {
