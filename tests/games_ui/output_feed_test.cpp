@@ -4,8 +4,6 @@
 // Up and Down walk.
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
-
 #include <functional>
 
 #include "host/games/output_feed.h"

@@ -4,10 +4,8 @@
 // capture of the process's own log lines.
 
 #include <QPointer>
-#include <QProcess>
 #include <QSettings>
 #include <QStringList>
-#include <QUrl>
 #include <QWidget>
 
 #include "host/console/console_window.h"

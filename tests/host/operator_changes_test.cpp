@@ -3,7 +3,6 @@
 // privileges. A real jexremote process, its token file changed on disk.
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QStatusBar>
 #include <QTest>
 

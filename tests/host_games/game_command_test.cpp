@@ -1,11 +1,7 @@
 // The game commands as scripts run them: jexhost --start/--stop, --status and
 // --add-remote against two real jexremote processes, each running real
 // Teeworlds servers. One case: every run takes the console's root folder.
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 

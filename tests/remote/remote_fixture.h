@@ -2,9 +2,7 @@
 // The team that manages the hand-written server, and the remote side serving
 // both, in-process or as its own program.
 
-#include <QFile>
 #include <QString>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
