@@ -43,15 +43,11 @@ struct Fleet {
                                                        .replace("Time=30", "Time=45")
                                                        .replace("Message=Hi", "Message=Hello")
                                                  : jextest::stateText());
-            jexremote::RemoteOptions options;
-            options.tokenFile = jextest::writeTokenFile(
-                host.path(name + "/tokens"),
-                (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8());
-            options.stateDir = host.path(name + "/state");
-            auto remote = std::make_unique<jexremote::RemoteService>(options);
-            QString reason;
-            EXPECT_TRUE(remote->start(&reason)) << reason.toStdString();
-            remotes[name] = std::move(remote);
+            remotes[name] = jextest::serveRemote(
+                host.path(name + "/state"),
+                jextest::writeTokenFile(
+                    host.path(name + "/tokens"),
+                    (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8()));
         }
         deadUrl = "ws://127.0.0.1:" + QByteArray::number(jextest::freeTcpPort());
         host.write("settings/admin.token", kAdmin.toUtf8() + "\n");

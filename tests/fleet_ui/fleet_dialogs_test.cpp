@@ -45,14 +45,12 @@ std::unique_ptr<jexremote::RemoteService> startRemote(const jextest::TempHost& h
     const QString state = host.path(name + "-state");
     EXPECT_TRUE(jexhost::servers::seedEmbeddedProfiles(state, seeds, &error))
         << error.toStdString();
-    jexremote::RemoteOptions options;
-    options.tokenFile = jextest::writeTokenFile(host.path(name + ".tokens"), tokenLine + "\n");
-    options.stateDir = state;
-    options.updatesPerSecond = 1000;
-    options.port = port;
-    auto remote = std::make_unique<jexremote::RemoteService>(options);
-    EXPECT_TRUE(remote->start(&error)) << error.toStdString();
-    return remote;
+    return jextest::serveRemote(
+        state, jextest::writeTokenFile(host.path(name + ".tokens"), tokenLine + "\n"),
+        [port](auto& options) {
+            options.updatesPerSecond = 1000;
+            options.port = port;
+        });
 }
 
 // Rows as the operator reads them: server, changes, preview, outcome.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "exchange/wire/request.h"
 #include "hand_written_server.h"
@@ -87,26 +88,16 @@ inline QString writeTokenFile(const TempHost& host, const QByteArray& text = kRo
 // unless others are given.
 struct InProcessRemote {
     TempHost host;
-    jexremote::RemoteService service;
+    std::unique_ptr<jexremote::RemoteService> service;
 
     // `tune` changes the options before the start.
     explicit InProcessRemote(const std::function<void(jexremote::RemoteOptions&)>& tune = {},
-                             const QByteArray& tokens = kRootLine + kLeeLine)
-        : service(placed(host, tune, tokens)) {
-        QString error;
-        EXPECT_TRUE(service.start(&error)) << error.toStdString();
-    }
-    QUrl url() const { return service.url(); }
-    static jexremote::RemoteOptions placed(
-        const TempHost& host, const std::function<void(jexremote::RemoteOptions&)>& tune,
-        const QByteArray& tokens) {
-        jexremote::RemoteOptions options;
-        if (tune) tune(options);
+                             const QByteArray& tokens = kRootLine + kLeeLine) {
         host.write(QStringLiteral("state/server-0.ini"), stateText());
-        options.stateDir = host.path(QStringLiteral("state"));
-        options.tokenFile = writeTokenFile(host, tokens);
-        return options;
+        service =
+            serveRemote(host.path(QStringLiteral("state")), writeTokenFile(host, tokens), tune);
     }
+    QUrl url() const { return service->url(); }
 };
 
 }  // namespace jextest

@@ -125,8 +125,9 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     const bool stored = answered && !row.noChange;
     // A stored update names the version it made; one that changed nothing the
     // version the server holds; a refusal none.
-    EXPECT_EQ(answer.version,
-              stored ? std::optional<qint64>(3) : answered ? std::optional<qint64>(2) : std::nullopt);
+    EXPECT_EQ(answer.version, stored     ? std::optional<qint64>(3)
+                              : answered ? std::optional<qint64>(2)
+                                         : std::nullopt);
     EXPECT_EQ(fetch(team.a).version, stored ? 3 : 2);
     EXPECT_EQ(notices(team.a).size(), stored ? 1 : 0) << "never of root's own change";
     team.a.socket.sendTextMessage(jexlink::historyRequestMessage(3, 0));
@@ -138,7 +139,7 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     EXPECT_EQ(record.value("noChange").toBool(), row.noChange);
     EXPECT_EQ(record.value("batch").toString(), answered ? "fleet-7" : "");
     EXPECT_EQ(record.value("mergedWith").toInteger(0), answered && row.base != Base::None ? 2 : 0);
-    const auto settings = team.service.settings(0);
+    const auto settings = team.service->settings(0);
     EXPECT_EQ(settings->fields[0] + u'|' + settings->fields[4],
               QString(row.finalName) + u'|' + row.finalPlayers);
 }

@@ -14,7 +14,13 @@
 #include <QUdpSocket>
 #include <QUrl>
 
+#include <gtest/gtest.h>
 #include <signal.h>
+
+#include <functional>
+#include <memory>
+
+#include "remote/remote_service.h"
 
 namespace jextest {
 
@@ -80,6 +86,21 @@ inline QString bindTeeworlds(const QString& stateDir, int profile, quint16 port 
     return code == 0 ? QString() : said;
 }
 #endif
+
+// The remote side in this process over a state folder and a token file,
+// started with the options `tune` sets.
+inline std::unique_ptr<jexremote::RemoteService> serveRemote(
+    const QString& stateDir, const QString& tokenFile,
+    const std::function<void(jexremote::RemoteOptions&)>& tune = {}) {
+    jexremote::RemoteOptions options;
+    options.stateDir = stateDir;
+    options.tokenFile = tokenFile;
+    if (tune) tune(options);
+    auto remote = std::make_unique<jexremote::RemoteService>(options);
+    QString error;
+    EXPECT_TRUE(remote->start(&error)) << error.toStdString();
+    return remote;
+}
 
 // The game a profile of this state folder runs, should one still run.
 inline void killLeftGame(const QString& stateDir, int profile = 0) {
