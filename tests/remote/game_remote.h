@@ -19,17 +19,16 @@ inline const QString kTypedPassword = QStringLiteral("typedPW4242");
 
 // The message with this id among what the client received, waiting for it.
 inline QString answerTo(Client& client, qint64 id, int waitMs = 30000) {
-    QString found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(client.received))
+    return client
+        .first<QString>(
+            [id](const QString& message) -> std::optional<QString> {
                 if (QJsonDocument::fromJson(message.toUtf8()).object().value("id").toInteger(-1) ==
                     id)
-                    found = message;
-            return !found.isEmpty() || client.closed;
-        },
-        waitMs);
-    return found;
+                    return message;
+                return std::nullopt;
+            },
+            0, waitMs)
+        .value_or(QString());
 }
 
 // Sends a control action for profile 0 and waits for its outcome.
@@ -51,16 +50,10 @@ inline jexlink::GameStatus gameOf(Client& client, qint64 id) {
 // The first game pushed to `client` that `fits`.
 inline std::optional<jexlink::GameStatus> pushedWhere(
     Client& client, const std::function<bool(const jexlink::GameStatus&)>& fits) {
-    std::optional<jexlink::GameStatus> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(client.received))
-                if (auto game = jexlink::readGamePush(message); game && fits(*game) && !found)
-                    found = game;
-            return found.has_value();
-        },
-        kRemoteWaitMs);
-    return found;
+    return client.first<jexlink::GameStatus>([&](const QString& message) {
+        const auto game = jexlink::readGamePush(message);
+        return game && fits(*game) ? game : std::nullopt;
+    });
 }
 
 // Alive, not a zombie waiting for a parent to reap it.

@@ -40,7 +40,7 @@ struct RemoteProgram {
     }
     // Everything it wrote to its log, over every start.
     QString log() {
-        log_ += QString::fromUtf8(process.readAllStandardError());
+        if (process.isOpen()) log_ += QString::fromUtf8(process.readAllStandardError());
         return log_;
     }
     // Stops it; its log.
