@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/games/game_action_rules.h"
+#include "support/game_status.h"
 #include "support/printers.h"
 
 namespace {
@@ -11,9 +12,7 @@ using jexhost::games_ui::GameAction;
 using jexhost::games_ui::ServerGameView;
 
 ServerGameView arena(const QString& state, bool control = true, const QString& pending = {}) {
-    jexlink::GameStatus game;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = state;
+    jexlink::GameStatus game = jextest::teeworldsGame(state);
     game.pending = pending;
     return {QStringLiteral("Arena"), QStringLiteral("ws://east:4711"),
             jexlink::Welcome{QStringLiteral("ann"), false, {}, control}, true, game};

@@ -13,14 +13,13 @@
 #include "host_fixture.h"
 #include "link/privilege_names.h"
 #include "remote/store/server_settings.h"
+#include "support/game_status.h"
 #include "support/modal_driver.h"
 
 namespace {
 
 jexlink::GameStatus running(const QStringList& restartNeeded) {
-    jexlink::GameStatus game;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = QStringLiteral("running");
+    jexlink::GameStatus game = jextest::teeworldsGame(QStringLiteral("running"));
     game.restartNeeded = restartNeeded;
     return game;
 }
