@@ -1,8 +1,9 @@
 #pragma once
-// What the tests that run jexremote and real Teeworlds servers share: free
-// ports, private token files, binding a profile to the teeworlds definition and
-// killing whatever game a test left running. The including test program
-// defines JEX_REMOTE_PROGRAM, the built jexremote.
+// What the tests around remote sides and real Teeworlds servers share: free
+// ports, private token files, servers.ini sections, a remote side in this
+// process, jexremote's command-line tools (when the including test program
+// defines JEX_REMOTE_PROGRAM, the built jexremote), binding a profile to the
+// shipped teeworlds definition and killing whatever game a test left running.
 
 #include <QDir>
 #include <QFile>
