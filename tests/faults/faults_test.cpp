@@ -136,18 +136,12 @@ public:
     // Every file below the host root, with its content, except the error log
     // and the error reports, which a fault adds to by design.
     QMap<QString, QByteArray> files() const {
-        QMap<QString, QByteArray> found;
-        QDirIterator it(host.root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString relative = QDir(host.root()).relativeFilePath(path);
-            if (relative.startsWith(QStringLiteral("logs/")) ||
-                relative.startsWith(QStringLiteral("outbox/")) ||
-                relative.endsWith(QStringLiteral("/filler")))
-                continue;
-            QFile file(path);
-            found[relative] = file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)";
-        }
+        QMap<QString, QByteArray> found = jextest::filesBelow(host.root());
+        found.removeIf([](const auto& file) {
+            return file.key().startsWith(QStringLiteral("logs/")) ||
+                   file.key().startsWith(QStringLiteral("outbox/")) ||
+                   file.key().endsWith(QStringLiteral("/filler"));
+        });
         return found;
     }
 

@@ -43,16 +43,12 @@ struct Team {
     Team() {
         for (const char* name : {"state/server-0.ini", "state/server-1.ini"})
             host.write(name, jextest::stateText());
-        host.write("tokens",
-                   (kAdmin + " admin 1 1 1 1 1 1\n" + kCarol + " carol 1 1 1 1 1 1\n").toUtf8());
-        QFile::setPermissions(host.path("tokens"), QFile::ReadOwner | QFile::WriteOwner);
-        jexremote::RemoteOptions options;
-        options.tokenFile = host.path("tokens");
-        options.stateDir = host.path("state");
-        options.updatesPerSecond = 2;  // so that admin's updates can be made to wait
-        remote = std::make_unique<jexremote::RemoteService>(options);
-        QString error;
-        EXPECT_TRUE(remote->start(&error)) << error.toStdString();
+        remote = jextest::serveRemote(
+            host.path("state"),
+            jextest::writeTokenFile(
+                host, (kAdmin + " admin 1 1 1 1 1 1\n" + kCarol + " carol 1 1 1 1 1 1\n").toUtf8()),
+            // so that admin's updates can be made to wait
+            [](auto& options) { options.updatesPerSecond = 2; });
         const QString url = remote->url().toString();
         host.write("admin.token", kAdmin.toUtf8() + "\n");
         servers = {{"s0", "S0", "G", url, "admin.token", 0, "t0"},

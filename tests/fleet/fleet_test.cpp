@@ -1,13 +1,9 @@
 // Fleet runs as scripts start them: jexhost --apply and --undo-batch against
 // three remote sides of this process, ten servers between them, one of them
 // on a port nobody listens on.
-#include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +12,7 @@
 
 #include "remote/remote_service.h"
 #include "remote_fixture.h"
+#include "support/host_program.h"
 #include "support/temp_host.h"
 
 namespace {
@@ -46,30 +43,20 @@ struct Fleet {
                                                        .replace("Time=30", "Time=45")
                                                        .replace("Message=Hi", "Message=Hello")
                                                  : jextest::stateText());
-            host.write(name + "/tokens",
-                       (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8());
-            QFile::setPermissions(host.path(name + "/tokens"),
-                                  QFile::ReadOwner | QFile::WriteOwner);
-            jexremote::RemoteOptions options;
-            options.tokenFile = host.path(name + "/tokens");
-            options.stateDir = host.path(name + "/state");
-            auto remote = std::make_unique<jexremote::RemoteService>(options);
-            QString reason;
-            EXPECT_TRUE(remote->start(&reason)) << reason.toStdString();
-            remotes[name] = std::move(remote);
+            remotes[name] = jextest::serveRemote(
+                host.path(name + "/state"),
+                jextest::writeTokenFile(
+                    host.path(name + "/tokens"),
+                    (kAdmin + " admin 1 1 1 1 1 1\n" + kLee + " lee 0 1 0 1 1 1\n").toUtf8()));
         }
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost);
-        deadUrl = "ws://127.0.0.1:" + QByteArray::number(closed.serverPort());
-        closed.close();
+        deadUrl = "ws://127.0.0.1:" + QByteArray::number(jextest::freeTcpPort());
         host.write("settings/admin.token", kAdmin.toUtf8() + "\n");
         host.write("settings/lee.token", kLee.toUtf8() + "\n");
         QByteArray file;
         const auto server = [&](const QString& name, const QByteArray& url, const char* token,
                                 int profile) {
-            file += "[" + name.toUtf8() + "]\nName=" + name.toUtf8() +
-                    "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url + "\nTokenFile=" + token +
-                    "\nProfile=" + QByteArray::number(profile) + "\nTag=" + name.toUtf8() + "\n";
+            const QByteArray n = name.toUtf8();
+            file += jextest::serverSection(n, n, QUrl(QString::fromUtf8(url)), token, n, profile);
         };
         for (const QString name : {"A", "B"})
             for (int p = 0; p < profiles.at(name); ++p)
@@ -86,40 +73,15 @@ struct Fleet {
         return remotes.at(remote)->url().toString().toUtf8();
     }
 
-    struct Run {
-        int exitCode = -1;
-        std::map<QString, QJsonObject> lines;  // by server
-        QString batch;
-        QByteArray err;
-    };
-    // Runs jexhost with `arguments` and the fixture's servers file; the
-    // remote sides answer from this process's event loop meanwhile.
-    Run run(QStringList arguments) {
-        QProcess process;
-        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        arguments << "--config" << host.path("settings/servers.ini");
-        process.start(QStringLiteral(JEXHOST_PATH), arguments);
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000));
-        Run result;
-        result.exitCode = process.exitCode();
-        result.err = process.readAllStandardError();
-        for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
-            const QJsonObject object = QJsonDocument::fromJson(line).object();
-            if (object.isEmpty()) continue;
-            result.lines[object["server"].toString()] = object;
-            result.batch = object["batch"].toString();
-        }
-        return result;
+    // jexhost with `arguments` and the fixture's servers file.
+    jextest::HostRun run(const QStringList& arguments) {
+        return jextest::runJexhost(arguments +
+                                   QStringList{"--config", host.path("settings/servers.ini")});
     }
     // Every file of the three state folders, audit trail included.
-    std::map<QString, QByteArray> stateFiles() const {
-        std::map<QString, QByteArray> files;
-        QDirIterator it(host.root(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (path.contains("/state/")) files[path] = host.read(path.mid(host.root().size() + 1));
-        }
+    QMap<QString, QByteArray> stateFiles() const {
+        QMap<QString, QByteArray> files = jextest::filesBelow(host.root());
+        files.removeIf([](const auto& file) { return !file.key().contains("/state/"); });
         return files;
     }
     QString field(const QString& remote, int profile, int field) const {
@@ -128,10 +90,15 @@ struct Fleet {
     }
 };
 
-std::map<QString, QString> outcomes(const Fleet::Run& run) {
+std::map<QString, QString> outcomes(const jextest::HostRun& run) {
     std::map<QString, QString> words;
-    for (const auto& [server, line] : run.lines) words[server] = line["outcome"].toString();
+    for (const auto& [server, line] : run.byServer) words[server] = line["outcome"].toString();
     return words;
+}
+
+// The batch a run's lines name; empty when none.
+QString batchOf(const jextest::HostRun& run) {
+    return run.byServer.empty() ? QString() : run.byServer.begin()->second["batch"].toString();
 }
 
 const std::map<QString, QString> kApplied = {
@@ -143,56 +110,56 @@ const std::map<QString, QString> kApplied = {
 TEST(FleetRun, DryRunsAppliesUndoesAndNeverOverwritesALaterChange) {
     Fleet fleet;
     const auto before = fleet.stateFiles();
-    const Fleet::Run dry =
+    const jextest::HostRun dry =
         fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all", "--dry-run"});
     std::map<QString, QString> expected = kApplied;
     for (auto& [server, word] : expected)
         if (word == "applied") word = "dry-run";
     EXPECT_EQ(outcomes(dry), expected) << dry.err.toStdString();
-    EXPECT_EQ(dry.batch, "");
+    EXPECT_EQ(batchOf(dry), "");
     EXPECT_TRUE(fleet.stateFiles() == before) << "a dry run leaves state and audit trails alone";
 
-    const Fleet::Run applied = fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all"});
+    const jextest::HostRun applied = fleet.run({"--apply", fleet.host.path("preset.ssf"), "--all"});
     EXPECT_EQ(outcomes(applied), kApplied) << applied.err.toStdString();
     EXPECT_EQ(applied.exitCode, 4);
-    EXPECT_EQ(
-        QJsonDocument(applied.lines.at("A0")["changes"].toArray()).toJson(QJsonDocument::Compact),
-        R"([{"new":"16","old":"32","setting":"Max Players"},)"
-        R"({"new":"45","old":"30","setting":"Time Limit"},)"
-        R"({"new":"Hello","old":"Hi","setting":"Host Message"}])");
-    EXPECT_EQ(applied.lines.at("Lee")["reason"].toString(),
+    EXPECT_EQ(QJsonDocument(applied.byServer.at("A0")["changes"].toArray())
+                  .toJson(QJsonDocument::Compact),
+              R"([{"new":"16","old":"32","setting":"Max Players"},)"
+              R"({"new":"45","old":"30","setting":"Time Limit"},)"
+              R"({"new":"Hello","old":"Hi","setting":"Host Message"}])");
+    EXPECT_EQ(applied.byServer.at("Lee")["reason"].toString(),
               "lee lacks the privilege to change Max Players");
     EXPECT_EQ(fleet.field("A", 0, 0), "Night Ops") << "the name is not taken by default";
     EXPECT_EQ(fleet.field("C", 0, 4), "31") << "lee's server is left alone";
-    EXPECT_TRUE(fleet.host.read("B/state/audit.jsonl").contains(applied.batch.toUtf8()))
+    EXPECT_TRUE(fleet.host.read("B/state/audit.jsonl").contains(batchOf(applied).toUtf8()))
         << "the batch id reaches the audit trail";
 
-    const Fleet::Run later =
+    const jextest::HostRun later =
         fleet.run({"--apply", fleet.host.path("later.ssf"), "--servers", "A1"});
     ASSERT_EQ(outcomes(later), (std::map<QString, QString>{{"A1", "applied"}}));
 
-    const Fleet::Run undone = fleet.run({"--undo-batch", applied.batch});
+    const jextest::HostRun undone = fleet.run({"--undo-batch", batchOf(applied)});
     expected.clear();
     for (const auto& [server, word] : kApplied)
         if (word == "applied") expected[server] = server == "A1" ? "conflict" : "applied";
     EXPECT_EQ(outcomes(undone), expected) << undone.err.toStdString();
     EXPECT_EQ(undone.exitCode, 4);
-    EXPECT_TRUE(undone.lines.at("A1")["reason"].toString().contains("Time Limit"));
-    EXPECT_NE(undone.batch, applied.batch);
+    EXPECT_TRUE(undone.byServer.at("A1")["reason"].toString().contains("Time Limit"));
+    EXPECT_NE(batchOf(undone), batchOf(applied));
     // Back where they were, but A1 keeps the later Time and so the batch's Players.
     EXPECT_EQ(fleet.field("A", 0, 4) + fleet.field("A", 0, 5) + fleet.field("B", 2, 13), "3130Hi");
     EXPECT_EQ(fleet.field("A", 1, 4) + fleet.field("A", 1, 5), "1520");
-    EXPECT_EQ(undone.lines.at("A1")["reason"].toString(),
+    EXPECT_EQ(undone.byServer.at("A1")["reason"].toString(),
               "changed by someone else: Time Limit (theirs 20 by admin, yours 30)");
 
     // The later change undone, twice: the second time nothing is left to undo.
-    const Fleet::Run laterUndone = fleet.run({"--undo-batch", later.batch});
+    const jextest::HostRun laterUndone = fleet.run({"--undo-batch", batchOf(later)});
     EXPECT_EQ(outcomes(laterUndone), (std::map<QString, QString>{{"A1", "applied"}}));
-    const Fleet::Run again = fleet.run({"--undo-batch", later.batch});
+    const jextest::HostRun again = fleet.run({"--undo-batch", batchOf(later)});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.lines.empty());
-    EXPECT_TRUE(again.err.contains("jexhost: batch " + later.batch.toUtf8() +
-                                   " was undone already (by batch " + laterUndone.batch.toUtf8() +
+    EXPECT_TRUE(again.byServer.empty());
+    EXPECT_TRUE(again.err.contains("jexhost: batch " + batchOf(later) +
+                                   " was undone already (by batch " + batchOf(laterUndone) +
                                    "); nothing was sent"))
         << again.err.toStdString();
 }
@@ -212,9 +179,9 @@ TEST_P(FleetExit, ExitCodeSaysWhetherEveryServerWasDone) {
     ASSERT_TRUE(!GetParam().consoleRunning || console.tryLock(0));
     QStringList arguments = GetParam().arguments;
     arguments.replaceInStrings("PRESET", fleet.host.path("preset.ssf"));
-    const Fleet::Run run = fleet.run(arguments);
+    const jextest::HostRun run = fleet.run(arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err.toStdString();
-    EXPECT_TRUE(GetParam().exitCode != 1 || run.lines.empty());
+    EXPECT_TRUE(GetParam().exitCode != 1 || run.byServer.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,6 +23,7 @@
 #include "host/relay/link_pool.h"
 #include "host/servers/embedded_profiles.h"
 #include "remote/remote_service.h"
+#include "support/game_servers.h"
 #include "support/modal_driver.h"
 #include "support/temp_host.h"
 
@@ -44,16 +45,12 @@ std::unique_ptr<jexremote::RemoteService> startRemote(const jextest::TempHost& h
     const QString state = host.path(name + "-state");
     EXPECT_TRUE(jexhost::servers::seedEmbeddedProfiles(state, seeds, &error))
         << error.toStdString();
-    host.write(name + ".tokens", tokenLine + "\n");
-    QFile::setPermissions(host.path(name + ".tokens"), QFile::ReadOwner | QFile::WriteOwner);
-    jexremote::RemoteOptions options;
-    options.tokenFile = host.path(name + ".tokens");
-    options.stateDir = state;
-    options.updatesPerSecond = 1000;
-    options.port = port;
-    auto remote = std::make_unique<jexremote::RemoteService>(options);
-    EXPECT_TRUE(remote->start(&error)) << error.toStdString();
-    return remote;
+    return jextest::serveRemote(
+        state, jextest::writeTokenFile(host.path(name + ".tokens"), tokenLine + "\n"),
+        [port](auto& options) {
+            options.updatesPerSecond = 1000;
+            options.port = port;
+        });
 }
 
 // Rows as the operator reads them: server, changes, preview, outcome.

@@ -2,9 +2,8 @@
 // read it, and what makes a definition unreadable, each with its reason.
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 #include "remote/games/game_definition.h"
+#include "support/game_servers.h"
 #include "support/printers.h"
 
 namespace {
@@ -12,15 +11,12 @@ namespace {
 using jexremote::games::GameDefinition;
 using jexremote::games::readGameDefinition;
 
-QByteArray shipped() {
-    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
+using jextest::shippedTeeworlds;
 
 TEST(GameDefinition, ShippedTeeworldsMapsTheSettingsItTakes) {
     QString error;
-    const auto definition = readGameDefinition(shipped(), QStringLiteral("teeworlds"), &error);
+    const auto definition =
+        readGameDefinition(shippedTeeworlds(), QStringLiteral("teeworlds"), &error);
     ASSERT_TRUE(definition) << error.toStdString();
     EXPECT_EQ(definition->program, QStringLiteral("/usr/games/teeworlds-server"));
     EXPECT_EQ(definition->arguments, (QStringList{"-f", "{configFile}"}));
@@ -58,7 +54,7 @@ struct BadCase {
 class BadDefinition : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadDefinition, IsRefusedWithItsReason) {
-    QString json = QString::fromUtf8(shipped());
+    QString json = QString::fromUtf8(shippedTeeworlds());
     ASSERT_TRUE(json.contains(GetParam().from)) << GetParam().from.toStdString();
     json.replace(GetParam().from, GetParam().to);
     QString error;

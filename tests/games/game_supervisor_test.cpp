@@ -3,12 +3,12 @@
 // the game the earlier one left running.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "remote/games/game_supervisor.h"
+#include "support/game_servers.h"
 #include "support/printers.h"
 
 namespace {
@@ -17,10 +17,8 @@ using namespace jexremote::games;
 
 // The shipped definition with a shell script standing in for the game.
 std::map<QString, GameDefinition> standIn() {
-    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QString json =
-        QString::fromUtf8(file.readAll())
+        QString::fromUtf8(jextest::shippedTeeworlds())
             .replace(R"("/usr/games/teeworlds-server")", R"("/bin/sh")")
             .replace(R"(["-f", "{configFile}"])", R"(["-c", "echo ready; exec sleep 60"])")
             .replace(R"("\\[server\\]: version ")", R"("^ready$")")

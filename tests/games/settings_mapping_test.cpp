@@ -3,9 +3,8 @@
 // restart, and the settings a hand-edited file holds otherwise.
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 #include "remote/games/settings_mapping.h"
+#include "support/game_servers.h"
 #include "support/printers.h"
 
 namespace {
@@ -14,9 +13,7 @@ using namespace jexremote::games;
 using kdrsm::model::ServerSettings;
 
 GameDefinition teeworlds() {
-    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return *readGameDefinition(file.readAll(), QStringLiteral("teeworlds"), nullptr);
+    return *readGameDefinition(jextest::shippedTeeworlds(), QStringLiteral("teeworlds"), nullptr);
 }
 
 ServerSettings lobby() {

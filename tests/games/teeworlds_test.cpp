@@ -6,35 +6,24 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 
 #include "remote/games/game_console.h"
 #include "remote/games/game_runner.h"
+#include "support/game_servers.h"
 #include "support/printers.h"
 
 namespace {
 
 using namespace jexremote::games;
 
-quint16 freeTcpPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
+using jextest::freeTcpPort;
+using jextest::freeUdpPort;
 
 GameDefinition shipped() {
-    QFile file(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QString error;
-    auto definition = readGameDefinition(file.readAll(), QStringLiteral("teeworlds"), &error);
+    auto definition =
+        readGameDefinition(jextest::shippedTeeworlds(), QStringLiteral("teeworlds"), &error);
     EXPECT_TRUE(definition) << error.toStdString();
     return *definition;
 }

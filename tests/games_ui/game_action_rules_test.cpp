@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/games/game_action_rules.h"
+#include "support/game_status.h"
 #include "support/printers.h"
 
 namespace {
@@ -11,9 +12,7 @@ using jexhost::games_ui::GameAction;
 using jexhost::games_ui::ServerGameView;
 
 ServerGameView arena(const QString& state, bool control = true, const QString& pending = {}) {
-    jexlink::GameStatus game;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = state;
+    jexlink::GameStatus game = jextest::teeworldsGame(state);
     game.pending = pending;
     return {QStringLiteral("Arena"), QStringLiteral("ws://east:4711"),
             jexlink::Welcome{QStringLiteral("ann"), false, {}, control}, true, game};
@@ -111,11 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
                 GameAction::Stop,
                 {arena("stopped"), noGame()},
                 "None of the 2 servers selected allows it; Arena: the game is stopped"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    jextest::RowName());
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "host/games_ui/game_column.h"
 #include "host/servers/server_list_model.h"
+#include "support/game_status.h"
 #include "support/printers.h"
 
 namespace {
@@ -13,12 +14,7 @@ using jexhost::servers::ServerListModel;
 
 const QDateTime kNow = QDateTime::fromString("2026-12-07T16:00:00Z", Qt::ISODate);
 
-jexlink::GameStatus game(const QString& state) {
-    jexlink::GameStatus game;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = state;
-    return game;
-}
+using jextest::teeworldsGame;
 
 struct CellRow {
     const char* name;
@@ -42,7 +38,7 @@ TEST_P(GameColumnCells, ShowStatePlayersAndMark) {
 }
 
 jexlink::GameStatus running() {
-    auto g = game("running");
+    auto g = teeworldsGame("running");
     g.since = QStringLiteral("2026-12-07T13:47:00.000Z");
     g.players = 5;
     g.maxPlayers = 16;
@@ -56,7 +52,7 @@ jexlink::GameStatus waiting() {
 }
 
 jexlink::GameStatus drifted() {
-    auto g = game("stopped");
+    auto g = teeworldsGame("stopped");
     g.drift = {QStringLiteral("Name")};
     g.lastExit = QStringLiteral("exited with code 0");
     return g;
@@ -84,12 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         CellRow{"a setting not applied is no mark", unapplied(), "running 2 h 13 min",
                 "running 2 h 13 min (teeworlds)\nHost Message not applied: longer than 899 "
                 "bytes"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    jextest::RowName());
 
 TEST(RestartNeededText, JoinsTheCaptions) {
     const struct {

@@ -4,8 +4,6 @@
 // Up and Down walk.
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
-
 #include <functional>
 
 #include "fake_link.h"
@@ -283,12 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 "",
                 {"0|status|Select a server first."}}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    jextest::RowName());
 
 // Up and Down as a shell walks its history: Up to older lines, Down back to
 // what was being typed; a line sent twice in a row is kept once.

@@ -358,9 +358,7 @@ protected:
     void prepareRoot() override {
         jextest::writeTokenFile(host.path("settings/fake.token"), "0123456789abcdef-fake\n");
         host.write("settings/servers.ini",
-                   "[fake]\nName=Fake\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       fake.url().toString().toUtf8() +
-                       "\nTokenFile=fake.token\nProfile=0\nTag=fake0\n");
+                   jextest::serverSection("fake", "Fake", fake.url(), "fake.token", "fake0"));
     }
     jextest::FakeRemote fake{QStringLiteral("0123456789abcdef-fake")};
 };

@@ -14,8 +14,6 @@
 
 namespace jextest {
 
-bool teeworldsInstalled();
-
 class GameRemotes {
 public:
     // One remote per name, its files below `host`: NAME-state, NAME.tokens, and

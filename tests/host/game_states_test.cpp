@@ -11,6 +11,7 @@
 #include "host/games/game_states.h"
 #include "host/relay/link_pool.h"
 #include "host_fixture.h"
+#include "support/game_status.h"
 #include "support/temp_host.h"
 
 namespace {
@@ -20,18 +21,11 @@ using jexhost::servers::ServerEntry;
 const QString kToken = QStringLiteral("0123456789abcdef-games");
 constexpr int kWaitMs = 10000;
 
-jexlink::GameStatus gameOf(int profile, const QString& state) {
-    jexlink::GameStatus game;
-    game.profile = profile;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = state;
-    return game;
-}
-
 TEST(GameStates, FollowsAnswersAndPushesPerServer) {
     jextest::TempHost host;
     jextest::FakeRemote remote(kToken);
-    remote.games = {gameOf(0, QStringLiteral("running")), gameOf(2, QStringLiteral("stopped"))};
+    remote.games = {jextest::teeworldsGame(QStringLiteral("running")),
+                    jextest::teeworldsGame(QStringLiteral("stopped"), 2)};
     jextest::writeTokenFile(host.path("settings/fake.token"), kToken.toUtf8() + "\n");
     const QString serversFile = host.path("settings/servers.ini");
     QList<ServerEntry> servers;
@@ -52,13 +46,13 @@ TEST(GameStates, FollowsAnswersAndPushesPerServer) {
     pool.open(remote.url().toString(), host.path("settings/fake.token"), true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return states.known("s0") && states.known("s2"); }, kWaitMs));
     EXPECT_EQ(remote.connections, 1) << "the three servers share one link";
-    EXPECT_EQ(states.game("s0"), gameOf(0, QStringLiteral("running")));
+    EXPECT_EQ(states.game("s0"), jextest::teeworldsGame(QStringLiteral("running")));
     EXPECT_EQ(states.game("s1"), std::nullopt) << "profile 1 runs no game";
-    EXPECT_EQ(states.game("s2"), gameOf(2, QStringLiteral("stopped")));
+    EXPECT_EQ(states.game("s2"), jextest::teeworldsGame(QStringLiteral("stopped"), 2));
     EXPECT_EQ(changed.size(), 2);
 
     // Pushed: the game of profile 0 crashed; then output of profile 2.
-    auto crashed = gameOf(0, QStringLiteral("crashed"));
+    auto crashed = jextest::teeworldsGame(QStringLiteral("crashed"));
     crashed.restarts = 2;
     crashed.lastExit = QStringLiteral("killed by signal 9 (Killed)");
     remote.broadcast(jexlink::gamePushMessage(crashed));
@@ -97,7 +91,7 @@ TEST(GameActions, WhenEmptyWaitsOnThePendingPushAndTheUnreachableSayItFirst) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return pool.find(key) && pool.find(key)->isReady(); }, kWaitMs));
 
-    auto pending = gameOf(0, QStringLiteral("running"));
+    auto pending = jextest::teeworldsGame(QStringLiteral("running"));
     pending.players = 3;
     pending.pending = QStringLiteral("restart");
     auto other = pending;

@@ -1,12 +1,9 @@
 #include "host_fixture.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMutex>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include "host/servers/server_list_model.h"
@@ -18,13 +15,6 @@ void prepareHostRoot(const TempHost& host) {
     for (const QString face : {"butup.gif", "butdown.gif"})
         QFile::copy(JEX_STAGE_DIR "/imgs/" + face, host.path("imgs/" + face));
     host.write("settings/config.ini", "[Settings]\nReportErrors=0\n");
-}
-
-void writeTokenFile(const QString& path, const QByteArray& lines) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(lines);
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
 ShownConsole::ShownConsole(jexhost::HostSession& session)
@@ -81,53 +71,6 @@ QString ShownConsole::linkText(const QString& name) const {
                 .data()
                 .toString();
     return {};
-}
-
-namespace {
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-}  // namespace
-
-RemoteProcess::RemoteProcess(QString tokenFile, QString stateDir)
-    : tokenFile_(std::move(tokenFile)), stateDir_(std::move(stateDir)), port_(freePort()) {}
-
-RemoteProcess::~RemoteProcess() {
-    kill();
-}
-
-bool RemoteProcess::start() {
-    process_.start(
-        QStringLiteral(JEXREMOTE_PATH),
-        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port_),
-         QStringLiteral("--token-file"), tokenFile_, QStringLiteral("--state-dir"), stateDir_});
-    if (!process_.waitForStarted()) return false;
-    const QDeadlineTimer deadline(kHostWaitMs);
-    while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port_);
-        if (probe.waitForConnected(100)) return true;
-        QTest::qWait(20);
-    }
-    return false;
-}
-
-void RemoteProcess::kill() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.kill();
-    process_.waitForFinished();
-    log_ += process_.readAllStandardError();
-}
-
-QUrl RemoteProcess::url() const {
-    return QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port_));
-}
-
-QByteArray RemoteProcess::log() {
-    log_ += process_.readAllStandardError();
-    return log_;
 }
 
 namespace {

@@ -4,14 +4,13 @@
 // capture of the process's own log lines.
 
 #include <QPointer>
-#include <QProcess>
 #include <QSettings>
 #include <QStringList>
-#include <QUrl>
 #include <QWidget>
 
 #include "host/console/console_window.h"
 #include "host/host_session.h"
+#include "support/remote_program.h"
 #include "support/temp_host.h"
 
 namespace jextest {
@@ -20,8 +19,6 @@ inline constexpr int kHostWaitMs = 10000;  // upper bound only
 
 // Button faces and configuration below the root.
 void prepareHostRoot(const TempHost& host);
-// Writes `lines` to `path`, readable by its owner only.
-void writeTokenFile(const QString& path, const QByteArray& lines);
 
 // The console's window, shown. The panel finds the host's root once per
 // process, so each test that shows it needs a process of its own (CTest runs
@@ -54,25 +51,6 @@ private:
     jexhost::HostSession& session_;
     QSettings settings_;
     jexhost::ConsoleWindow window_;
-};
-
-// jexremote on a fixed loopback port, so that it can be restarted where the
-// host expects it.
-class RemoteProcess {
-public:
-    RemoteProcess(QString tokenFile, QString stateDir);
-    ~RemoteProcess();
-    bool start();  // waits until the port takes connections
-    void kill();
-    QUrl url() const;
-    // Everything it wrote to stderr so far.
-    QByteArray log();
-
-private:
-    QString tokenFile_, stateDir_;
-    quint16 port_;
-    QProcess process_;
-    QByteArray log_;
 };
 
 // Collects the log lines of this process while it lives.

@@ -11,6 +11,7 @@
 #include "host/host_options.h"
 #include "host/plugin_client.h"
 #include "host_fixture.h"
+#include "support/host_program.h"
 
 namespace {
 
@@ -83,18 +84,10 @@ class NoDisplayCases : public ::testing::TestWithParam<NoDisplayCase> {};
 // The program itself, with no display and no platform chosen: anything it
 // answers from the command line alone must not need one.
 TEST_P(NoDisplayCases, AnswersWithoutADisplay) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess jexhost;
-    jexhost.setProcessEnvironment(environment);
-    jexhost.start(QStringLiteral(JEXHOST_PATH), GetParam().arguments);
-    ASSERT_TRUE(jexhost.waitForFinished(jextest::kHostWaitMs));
-    EXPECT_EQ(jexhost.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(jexhost.exitCode(), GetParam().exitCode);
-    const QByteArray said =
-        GetParam().exitCode == 0 ? jexhost.readAllStandardOutput() : jexhost.readAllStandardError();
-    EXPECT_TRUE(said.contains(GetParam().said)) << said.toStdString();
+    const jextest::HostRun run = jextest::runJexhost(GetParam().arguments, false);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    const QString said = GetParam().exitCode == 0 ? run.lines.join(u'\n') : run.err;
+    EXPECT_TRUE(said.contains(QString::fromUtf8(GetParam().said))) << said.toStdString();
 }
 
 // clang-format off

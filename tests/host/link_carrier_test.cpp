@@ -150,11 +150,9 @@ TEST(RemoteLink, AMessageMayHaveItsOwnTimeout) {
 }
 
 TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    LinkOptions options = linkTo(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(probe.serverPort())));
+    LinkOptions options =
+        linkTo(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(jextest::freeTcpPort())));
     options.timeoutMs = 60000;  // the refusal, not the timeout, answers
-    probe.close();
     RemoteLink link(options);
     QStringList answers;
     for (int i = 0; i < 2; ++i)

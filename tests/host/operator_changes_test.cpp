@@ -3,7 +3,6 @@
 // privileges. A real jexremote process, its token file changed on disk.
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QStatusBar>
 #include <QTest>
 
@@ -12,6 +11,7 @@
 #include <memory>
 
 #include "host_fixture.h"
+#include "support/host_program.h"
 #include "support/modal_driver.h"
 
 namespace {
@@ -40,9 +40,7 @@ protected:
         jextest::writeTokenFile(host.path("settings/bob.token"), kBobToken + "\n");
         ASSERT_TRUE(remote.start()) << remote.log().toStdString();
         host.write("settings/servers.ini",
-                   "[far]\nName=Far away\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=bob.token\nProfile=0\nTag=far0\n");
+                   jextest::serverSection("far", "Far away", remote.url, "bob.token", "far0"));
         session = std::make_unique<jexhost::HostSession>(jexhost::HostOptions{});
         QString error;
         ASSERT_TRUE(session->start(&error)) << error.toStdString();
@@ -67,17 +65,15 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
     const OperatorCase& row = GetParam();
     console->control<QLineEdit>("savServerName")->setText("Night Ops");
     if (row.remove) {
-        QProcess edit;
-        edit.start(QStringLiteral(JEXREMOTE_PATH),
-                   {"--token-file", host.path("remote.tokens"), "--remove-operator", "bob"});
-        ASSERT_TRUE(edit.waitForFinished(kHostWaitMs));
-        ASSERT_EQ(edit.exitCode(), 0) << edit.readAllStandardError().toStdString();
+        const auto [code, said] = jextest::runRemoteTool(
+            {"--token-file", host.path("remote.tokens"), "--remove-operator", "bob"});
+        ASSERT_EQ(code, 0) << said.toStdString();
     } else {
         jextest::writeTokenFile(host.path("remote.tokens"), kOpsToken + " ops 1 1 1 1 1 1\n" +
                                                                 kBobToken + " bob 0 1 0 1 1 1\n");
     }
     const QString expectedNote =
-        row.note.isEmpty() ? QString() : row.note.arg(remote.url().toString());
+        row.note.isEmpty() ? QString() : row.note.arg(remote.url.toString());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return console->linkText(kFar) == row.link && note() == expectedNote &&
@@ -100,8 +96,7 @@ TEST_P(OperatorChanged, ThePanelSaysSoAndTheFormFollows) {
         kHostWaitMs))
         << console->linkText(kFar).toStdString();
     EXPECT_TRUE(console->control<QLineEdit>("savServerName")->isEnabled());
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(remote.log()).contains("the token of operator bob, removed"));
+    EXPECT_TRUE(remote.log().contains("the token of operator bob, removed"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,22 +143,18 @@ TEST_P(SixteenTokenFiles, EveryServerIsConnectedAndOneOperatorHasOneConnection) 
     jextest::RemoteProcess remote(host.path("remote.tokens"), host.path("state"));
     ASSERT_TRUE(remote.start()) << remote.log().toStdString();
     for (int i = 0; i < 16; ++i)
-        servers += "[s" + QByteArray::number(i) + "]\nName=S" + QByteArray::number(i) +
-                   "\nGame=Delta Force,  V1.5.0.5\nRemote=" + remote.url().toString().toUtf8() +
-                   "\nTokenFile=t" + QByteArray::number(i) + ".token\nProfile=0\nTag=t" +
-                   QByteArray::number(i) + "\n";
+        servers += jextest::serverSection("s" + QByteArray::number(i), "S" + QByteArray::number(i),
+                                          remote.url, "t" + QByteArray::number(i) + ".token",
+                                          "t" + QByteArray::number(i));
     host.write("settings/servers.ini", servers);
 
-    QProcess status;
-    status.start(QStringLiteral(JEXHOST_PATH),
-                 {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
-    ASSERT_TRUE(status.waitForFinished(3 * kHostWaitMs));
-    const QString out = QString::fromUtf8(status.readAllStandardOutput());
+    const jextest::HostRun status = jextest::runJexhost(
+        {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
+    const QString out = status.lines.join(u'\n');
     EXPECT_EQ(out.count(QStringLiteral("\"link\": \"connected\"")), 16) << out.toStdString();
-    EXPECT_EQ(status.exitCode(), 0);
-    remote.kill();  // and its log read to the end
-    EXPECT_EQ(QString::fromLocal8Bit(remote.log()).count(QStringLiteral(" as operator ")),
-              GetParam().welcomed);
+    EXPECT_EQ(status.exitCode, 0);
+    remote.stop();  // and its log read to the end
+    EXPECT_EQ(remote.log().count(QStringLiteral(" as operator ")), GetParam().welcomed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Remote, SixteenTokenFiles,

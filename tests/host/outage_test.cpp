@@ -93,9 +93,7 @@ protected:
                                 "fedcba9876543210-remote ops 1 1 1 1 1 1\n");
         ASSERT_TRUE(remote.start()) << remote.log().toStdString();
         host.write("settings/servers.ini",
-                   "[far]\nName=Far away\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=far.token\nProfile=0\nTag=far0\n");
+                   jextest::serverSection("far", "Far away", remote.url, "far.token", "far0"));
         jexhost::HostOptions options;
         options.timeoutMs = kTimeoutMs;
         session = std::make_unique<jexhost::HostSession>(options);
@@ -105,7 +103,7 @@ protected:
         ASSERT_TRUE(console->open(kFar));
         link = session->links()->find(session->linkKey(*session->server(console->idOf(kFar))));
         ASSERT_NE(link, nullptr);
-        remote.kill();
+        remote.stop();
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return console->linkText(kFar).startsWith("unreachable since "); }, kHostWaitMs));
     }

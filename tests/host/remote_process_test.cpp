@@ -52,18 +52,14 @@ protected:
         ASSERT_TRUE(jexremote::writeStateFile(host.path("state/server-0.ini"), far, &error))
             << error.toStdString();
         ASSERT_TRUE(remote.start()) << remote.log().toStdString();
-        host.write("settings/servers.ini",
-                   "[lobby]\nName=Delta Force lobby\nGame=Delta Force,  V1.5.0.5\n"
-                   "Remote=embedded\nProfile=0\nTag=desk0\n"
-                   "[far]\nName=Far away\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=far.token\nProfile=0\nTag=far0\n"
-                       "[limited]\nName=Far limited\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=bo.token\nProfile=0\nTag=farb0\n"
-                       "[stranger]\nName=Far stranger\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                       remote.url().toString().toUtf8() +
-                       "\nTokenFile=wrong.token\nProfile=0\nTag=farc0\n");
+        host.write(
+            "settings/servers.ini",
+            "[lobby]\nName=Delta Force lobby\nGame=Delta Force,  V1.5.0.5\n"
+            "Remote=embedded\nProfile=0\nTag=desk0\n" +
+                jextest::serverSection("far", "Far away", remote.url, "far.token", "far0") +
+                jextest::serverSection("limited", "Far limited", remote.url, "bo.token", "farb0") +
+                jextest::serverSection("stranger", "Far stranger", remote.url, "wrong.token",
+                                       "farc0"));
         jexhost::HostOptions options;
         options.timeoutMs = 3000;
         session = std::make_unique<jexhost::HostSession>(options);
@@ -100,7 +96,7 @@ TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackBy
     ASSERT_TRUE(console->open(kLobby));
     EXPECT_EQ(console->shownName(), "Delta Force Server");
 
-    remote.kill();
+    remote.stop();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return console->linkText(kFar).startsWith("unreachable since "); }, kHostWaitMs));
     EXPECT_TRUE(console->linkText(kFar).contains(", next try "))
@@ -113,7 +109,7 @@ TEST_F(RemoteProcessTest, AnUnreachableServerShowsItsStateUntilItsRemoteIsBackBy
     EXPECT_FALSE(formShown());
     EXPECT_TRUE(console->window().heading()->text().startsWith(kFar));
     const QString state = console->window().stateText()->text();
-    EXPECT_TRUE(state.startsWith(remote.url().toString() + " cannot be reached since "))
+    EXPECT_TRUE(state.startsWith(remote.url.toString() + " cannot be reached since "))
         << state.toStdString();
     EXPECT_TRUE(state.contains(". Next try at ")) << state.toStdString();
     EXPECT_TRUE(console->window().stateRetry()->isVisibleTo(&console->window()));
@@ -162,7 +158,7 @@ TEST_F(RemoteProcessTest, EachTokenFileIsItsOwnOperatorWithItsOwnPrivileges) {
     EXPECT_EQ(session->panelState(), jexhost::PanelState::Refused);
     EXPECT_FALSE(formShown());
     EXPECT_TRUE(console->window().stateText()->text().startsWith(
-        remote.url().toString() + " refused the token of Far stranger (wrong.token)."))
+        remote.url.toString() + " refused the token of Far stranger (wrong.token)."))
         << console->window().stateText()->text().toStdString();
     EXPECT_EQ(session->granted()->operatorName, "");
     EXPECT_EQ(session->granted()->privileges.size(), 5);
@@ -203,7 +199,7 @@ TEST_F(RemoteProcessTest, NeitherLogHoldsAPasswordOfAnUpdateAcceptedOrRefused) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return modal.texts().contains("Could Not Update Server Settings!"); }, kHostWaitMs));
 
-    const QString logs = hostLog.text() + QString::fromLocal8Bit(remote.log());
+    const QString logs = hostLog.text() + remote.log();
     EXPECT_TRUE(logs.contains("SetSettingsRem")) << "the updates were not logged at all";
     for (const char* secret : {"Zebra#Secret42", "WmVicmEjU2VjcmV0NDI"})
         EXPECT_FALSE(logs.contains(QString::fromLatin1(secret))) << secret;

@@ -13,14 +13,13 @@
 #include "host_fixture.h"
 #include "link/privilege_names.h"
 #include "remote/store/server_settings.h"
+#include "support/game_status.h"
 #include "support/modal_driver.h"
 
 namespace {
 
 jexlink::GameStatus running(const QStringList& restartNeeded) {
-    jexlink::GameStatus game;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = QStringLiteral("running");
+    jexlink::GameStatus game = jextest::teeworldsGame(QStringLiteral("running"));
     game.restartNeeded = restartNeeded;
     return game;
 }
@@ -38,9 +37,8 @@ TEST(RestartNote, SaysWhichSettingsWaitForTheRestartAndOffersIt) {
     fake.version = 1;
     jextest::ModalDriver driver;  // a box the panel shows would otherwise wait for a click
     jextest::writeTokenFile(host.path("settings/fake.token"), "0123456789abcdef-fake\n");
-    host.write("settings/servers.ini", "[fake]\nName=Fake\nGame=Delta Force,  V1.5.0.5\nRemote=" +
-                                           fake.url().toString().toUtf8() +
-                                           "\nTokenFile=fake.token\nProfile=0\nTag=fake0\n");
+    host.write("settings/servers.ini",
+               jextest::serverSection("fake", "Fake", fake.url(), "fake.token", "fake0"));
     jexhost::HostSession session{{}};
     QString error;
     ASSERT_TRUE(session.start(&error)) << error.toStdString();

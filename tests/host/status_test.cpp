@@ -1,14 +1,12 @@
 // jexhost --status as a script runs it, with no display: one JSON line per
 // server in the file's order, and an exit code that says whether every link
 // is connected.
-#include <QProcess>
-#include <QTcpServer>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "fake_remote.h"
 #include "host_fixture.h"
+#include "support/host_program.h"
 
 namespace {
 
@@ -30,45 +28,31 @@ TEST_P(StatusRun, PrintsEachServersLinkAndExits) {
     jextest::TempHost host;
     jextest::prepareHostRoot(host);
     jextest::FakeRemote remote(kToken);
-    QTcpServer closed;  // a port nobody listens on once closed
-    closed.listen(QHostAddress::LocalHost);
-    const QByteArray deadUrl = "ws://127.0.0.1:" + QByteArray::number(closed.serverPort());
-    closed.close();
+    const QUrl deadUrl(QStringLiteral("ws://127.0.0.1:%1").arg(jextest::freeTcpPort()));
     jextest::writeTokenFile(host.path("settings/right.token"), kToken.toUtf8() + "\n");
     jextest::writeTokenFile(host.path("settings/wrong.token"), "ffffffffffffffff-wrong\n");
 
-    const QByteArray game = "Game=Delta Force,  V1.5.0.5\n";
     const QMap<QString, QByteArray> sections{
-        {"lobby", "[lobby]\nName=Lobby\n" + game + "Remote=embedded\nProfile=0\nTag=a\n"},
-        {"fake", "[fake]\nName=Fake\n" + game + "Remote=" + remote.url().toString().toUtf8() +
-                     "\nTokenFile=right.token\nProfile=0\nTag=b\n"},
-        {"wrong", "[wrong]\nName=Wrong\n" + game + "Remote=" + remote.url().toString().toUtf8() +
-                      "\nTokenFile=wrong.token\nProfile=1\nTag=b\n"},
-        {"dead", "[dead]\nName=Dead\n" + game + "Remote=" + deadUrl +
-                     "\nTokenFile=right.token\nProfile=0\nTag=d\n"},
+        {"lobby",
+         "[lobby]\nName=Lobby\nGame=Delta Force,  V1.5.0.5\nRemote=embedded\nProfile=0\nTag=a\n"},
+        {"fake", jextest::serverSection("fake", "Fake", remote.url(), "right.token", "b")},
+        {"wrong", jextest::serverSection("wrong", "Wrong", remote.url(), "wrong.token", "b", 1)},
+        {"dead", jextest::serverSection("dead", "Dead", deadUrl, "right.token", "d")},
     };
     QByteArray file;
     for (const QString& name : GetParam().servers) file += sections[name];
     host.write("settings/servers.ini", file);
 
-    QProcess status;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    status.setProcessEnvironment(environment);
-    status.start(QStringLiteral(JEXHOST_PATH),
-                 {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")});
     // The stand-in remote answers from this process's event loop meanwhile.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return status.state() == QProcess::NotRunning; }, 20000));
-    const QString out = QString::fromUtf8(status.readAllStandardOutput());
-    QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    const jextest::HostRun status = jextest::runJexhost(
+        {"--status", "--wait-ms", "8000", "--config", host.path("settings/servers.ini")}, false);
     QStringList expected;
     for (QString line : GetParam().lines)
         expected << line.replace("%FAKE", remote.url().toString())
-                        .replace("%DEAD", QString::fromUtf8(deadUrl))
+                        .replace("%DEAD", deadUrl.toString())
                         .replace("%ALL", kAllGranted);
-    EXPECT_EQ(lines, expected) << status.readAllStandardError().toStdString();
-    EXPECT_EQ(status.exitCode(), GetParam().exitCode);
+    EXPECT_EQ(status.lines, expected) << status.err.toStdString();
+    EXPECT_EQ(status.exitCode, GetParam().exitCode);
     EXPECT_EQ(host.read("settings/servers.ini"), file) << "the servers file is only read";
 }
 

@@ -1,12 +1,7 @@
 // The game commands as scripts run them: jexhost --start/--stop, --status and
 // --add-remote against two real jexremote processes, each running real
 // Teeworlds servers. One case: every run takes the console's root folder.
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -15,22 +10,13 @@
 
 #include "link/game_messages.h"
 #include "remote_fixture.h"
+#include "support/host_program.h"
 
 namespace {
 
 using namespace jextest;
 
 const QByteArray kComment = "# Our servers.\n; kept as written\n";
-
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
-bool teeworldsInstalled() {
-    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
-}
 
 // A jexremote whose profiles 0 and 1 hold stateText(); those in `games` run Teeworlds.
 struct GameRemote {
@@ -43,68 +29,26 @@ struct GameRemote {
             host.write(QStringLiteral("state/server-%1.ini").arg(profile),
                        stateText(QStringLiteral("Night Ops %1").arg(profile)));
         writeTokenFile(host);
-        for (int profile : games) {
-            QProcess bind;
-            bind.start(
-                QStringLiteral(JEX_REMOTE_PROGRAM),
-                {"--state-dir", state, "--set-game", QString::number(profile), "--definition",
-                 "teeworlds", "--game-port", QString::number(freeUdpPort())});
-            if (!bind.waitForFinished(kRemoteWaitMs) || bind.exitCode() != 0) return false;
-        }
+        for (int profile : games)
+            if (!bindTeeworlds(state, profile).isEmpty()) return false;
         return program.start({"--state-dir", state, "--token-file", host.path("tokens")});
     }
     QByteArray url() const { return program.url.toString().toUtf8(); }
-    // Stops its games before jexremote goes: they outlive it otherwise.
+    // Kills its games after jexremote goes: they outlive it otherwise.
     ~GameRemote() {
-        Client root;
-        if (!program.url.isValid() || !root.welcomed(program.url, kRootToken)) return;
-        for (int profile : {0, 1})
-            root.socket.sendTextMessage(jexlink::controlRequestMessage(
-                {profile + 1, profile, QStringLiteral("stop"), false}));
-        (void)QTest::qWaitFor(
-            [&] {
-                int answers = 0;
-                for (const QString& message : std::as_const(root.received))
-                    answers += jexlink::readControlAnswer(message).has_value();
-                return answers == 2 || root.closed;
-            },
-            kRemoteWaitMs);
+        program.stop();
+        for (int profile : {0, 1}) killLeftGame(state, profile);
     }
 };
 
-struct HostRun {
-    int exitCode = -1;
-    QStringList lines;
-    std::map<QString, QJsonObject> byServer;
-    QString err;
-};
-
-// jexhost with the console's root in the temporary folder of `serversFile`:
-// no other test's run holds its lock.
-HostRun jexhost(QStringList arguments, const QString& serversFile) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("JEX_HOST_ROOT", QFileInfo(serversFile).absolutePath());
-    process.setProcessEnvironment(environment);
-    arguments << "--config" << serversFile;
-    process.start(QStringLiteral(JEXHOST_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    HostRun run;
-    run.exitCode = process.exitCode();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    for (const QString& line :
-         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
-        run.lines << line;
-        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
-        run.byServer[object["server"].toString()] = object;
-    }
-    return run;
+// jexhost on `serversFile`, whose folder is the last TempHost made and so the
+// console's root: no other test's run holds its lock.
+HostRun jexhost(const QStringList& arguments, const QString& serversFile) {
+    return runJexhost(arguments + QStringList{"--config", serversFile});
 }
 
 QByteArray section(const char* name, const QByteArray& url, const char* token, int profile) {
-    return QByteArray("[") + name + "]\nName=" + name +
-           "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url + "\nTokenFile=" + token +
-           "\nProfile=" + QByteArray::number(profile) + "\nTag=" + name + "\n";
+    return serverSection(name, name, QUrl(url), token, name, profile);
 }
 
 TEST(GameCommands, ActStatusAndAddAcrossTwoRemotes) {

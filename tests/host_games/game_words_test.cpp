@@ -7,6 +7,7 @@
 #include "host/games/apply_watch.h"
 #include "host/games/game_actions.h"
 #include "host/games/game_description.h"
+#include "support/game_status.h"
 
 namespace {
 
@@ -15,13 +16,7 @@ using jexhost::games::ActionOutcome;
 
 const QDateTime kNow = QDateTime::fromString("2026-12-07T15:00:00.000Z", Qt::ISODateWithMs);
 
-jexlink::GameStatus game(const QString& state) {
-    jexlink::GameStatus status;
-    status.profile = 0;
-    status.definition = QStringLiteral("teeworlds");
-    status.state = state;
-    return status;
-}
+using jextest::teeworldsGame;
 
 TEST(GameWords, DescribeGame) {
     struct Row {
@@ -31,18 +26,18 @@ TEST(GameWords, DescribeGame) {
         QString words;
     };
     auto running = [](const char* since, const char* pending = "") {
-        auto status = game("running");
+        auto status = teeworldsGame("running");
         status.since = QString::fromLatin1(since);
         status.pending = QString::fromLatin1(pending);
         return status;
     };
     auto crashed = [](int restarts) {
-        auto status = game("crashed");
+        auto status = teeworldsGame("crashed");
         status.restarts = restarts;
         return status;
     };
     auto failed = [](const char* lastExit) {
-        auto status = game("failed");
+        auto status = teeworldsGame("failed");
         status.lastExit = QString::fromLatin1(lastExit);
         return status;
     };
@@ -56,9 +51,9 @@ TEST(GameWords, DescribeGame) {
          running("2026-12-07T14:00:00.000Z", "restart"),
          {},
          "running 1 h 0 min, restart when empty"},
-        {"starting", game("starting"), {}, "starting"},
-        {"stopping", game("stopping"), {}, "stopping"},
-        {"stopped", game("stopped"), {}, "stopped"},
+        {"starting", teeworldsGame("starting"), {}, "starting"},
+        {"stopping", teeworldsGame("stopping"), {}, "stopping"},
+        {"stopped", teeworldsGame("stopped"), {}, "stopped"},
         {"crashed with a due restart", crashed(2), kNow.addMSecs(7200),
          "crashed, restart in 8 s (3rd)"},
         {"crashed the first time", crashed(0), kNow.addSecs(1), "crashed, restart in 1 s (1st)"},
@@ -94,7 +89,7 @@ TEST(GameWords, DescribePlayers) {
         {"not said", std::nullopt, 16, ""},
     };
     for (const Row& row : rows) {
-        auto status = game("running");
+        auto status = teeworldsGame("running");
         status.players = row.players;
         status.maxPlayers = row.maxPlayers;
         EXPECT_EQ(jexhost::games::describePlayers(status), row.words) << row.name;

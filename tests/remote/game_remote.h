@@ -2,19 +2,11 @@
 // A jexremote program with a state folder whose profile 0 can run a real
 // Teeworlds server, and what the game tests ask of it.
 
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QUdpSocket>
-
-#include <signal.h>
-
 #include <functional>
 
 #include "link/game_messages.h"
 #include "remote_fixture.h"
+#include "support/game_servers.h"
 
 namespace jextest {
 
@@ -25,25 +17,43 @@ inline const QByteArray kTeamTokens =
 inline const QString kServerPassword = QStringLiteral("s3rverPW77");
 inline const QString kTypedPassword = QStringLiteral("typedPW4242");
 
-inline quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
 // The message with this id among what the client received, waiting for it.
 inline QString answerTo(Client& client, qint64 id, int waitMs = 30000) {
-    QString found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(client.received))
+    return client
+        .first<QString>(
+            [id](const QString& message) -> std::optional<QString> {
                 if (QJsonDocument::fromJson(message.toUtf8()).object().value("id").toInteger(-1) ==
                     id)
-                    found = message;
-            return !found.isEmpty() || client.closed;
-        },
-        waitMs);
-    return found;
+                    return message;
+                return std::nullopt;
+            },
+            0, waitMs)
+        .value_or(QString());
+}
+
+// Sends a control action for profile 0 and waits for its outcome.
+inline std::optional<jexlink::ControlOutcome> control(Client& client, qint64 id,
+                                                      const char* action) {
+    client.socket.sendTextMessage(
+        jexlink::controlRequestMessage({id, 0, QString::fromLatin1(action), false}));
+    const auto answer = jexlink::readControlAnswer(answerTo(client, id));
+    return answer ? std::optional(answer->second) : std::nullopt;
+}
+
+// Profile 0's GAME as a games answer gives it; empty when not one game.
+inline jexlink::GameStatus gameOf(Client& client, qint64 id) {
+    client.socket.sendTextMessage(jexlink::gamesRequestMessage(id));
+    const auto games = jexlink::readGamesAnswer(answerTo(client, id));
+    return games && games->second.size() == 1 ? games->second.at(0) : jexlink::GameStatus{};
+}
+
+// The first game pushed to `client` that `fits`.
+inline std::optional<jexlink::GameStatus> pushedWhere(
+    Client& client, const std::function<bool(const jexlink::GameStatus&)>& fits) {
+    return client.first<jexlink::GameStatus>([&](const QString& message) {
+        const auto game = jexlink::readGamePush(message);
+        return game && fits(*game) ? game : std::nullopt;
+    });
 }
 
 // Alive, not a zombie waiting for a parent to reap it.
@@ -74,12 +84,8 @@ struct GameRemote {
     }
     // jexremote with these options after --state-dir; its exit status and what it wrote.
     std::pair<int, QString> run(const QStringList& options) {
-        QProcess process;
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM),
-                      QStringList{QStringLiteral("--state-dir"), state} + options + gamesOption());
-        process.waitForFinished(kRemoteWaitMs);
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError() +
-                                                      process.readAllStandardOutput())};
+        return runRemoteTool(QStringList{QStringLiteral("--state-dir"), state} + options +
+                             gamesOption());
     }
     bool serve() {
         return program.start(QStringList{QStringLiteral("--state-dir"), state,
@@ -89,9 +95,7 @@ struct GameRemote {
     }
     // A definitions folder of the test's own: the shipped Teeworlds one with `change` made.
     void useDefinition(const std::function<void(QJsonObject&)>& change) {
-        QFile shipped(QStringLiteral(JEX_GAMES_SOURCE_DIR "/teeworlds.json"));
-        EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
-        QJsonObject definition = QJsonDocument::fromJson(shipped.readAll()).object();
+        QJsonObject definition = QJsonDocument::fromJson(shippedTeeworlds()).object();
         change(definition);
         host.write(QStringLiteral("games/teeworlds.json"), QJsonDocument(definition).toJson());
         games = host.path(QStringLiteral("games"));
@@ -100,25 +104,20 @@ struct GameRemote {
     // `client` (welcomed as root); the port, or 0 when any step failed.
     quint16 startGame(Client& client) {
         const quint16 port = freeUdpPort();
-        if (run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
-                 QString::number(port)})
-                    .first != 0 ||
-            !serve() || !client.welcomed(program.url, kRootToken))
-            return 0;
-        client.socket.sendTextMessage(
-            jexlink::controlRequestMessage({9000, 0, QStringLiteral("start"), false}));
-        const auto started = jexlink::readControlAnswer(answerTo(client, 9000));
-        EXPECT_TRUE(started && started->second.ok)
-            << (started ? started->second.reason.toStdString() : "no answer");
-        return started && started->second.ok ? port : 0;
+        if (!bind(port) || !serve() || !client.welcomed(program.url, kRootToken)) return 0;
+        const auto started = control(client, 9000, "start");
+        EXPECT_TRUE(started && started->ok) << (started ? started->reason.toStdString() : "none");
+        return started && started->ok ? port : 0;
+    }
+    // Binds profile 0 to the teeworlds definition on `port`.
+    bool bind(quint16 port = freeUdpPort()) {
+        return run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
+                    QString::number(port)})
+                   .first == 0;
     }
     QStringList gamesOption() const {
         return games.isEmpty() ? QStringList() : QStringList{QStringLiteral("--games"), games};
     }
 };
-
-inline bool teeworldsInstalled() {
-    return QFile::exists(QStringLiteral("/usr/games/teeworlds-server"));
-}
 
 }  // namespace jextest

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <functional>
 #include <optional>
 
 #include "link/link_messages.h"
@@ -37,20 +38,32 @@ struct Client {
         return QTest::qWaitFor([&] { return !received.isEmpty() || closed; }, kRemoteWaitMs) &&
                jexlink::readWelcomeMessage(received.value(0)).has_value();
     }
+    // The first message from index `from` on that `read` takes, waiting for
+    // it; none when the connection closes or the wait ends first.
+    template <typename T>
+    std::optional<T> first(const std::function<std::optional<T>(const QString&)>& read,
+                           qsizetype from = 0, int waitMs = kRemoteWaitMs) {
+        std::optional<T> found;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (qsizetype i = from; i < received.size() && !found; ++i)
+                    found = read(received.at(i));
+                return found || closed;
+            },
+            waitMs);
+        return found;
+    }
     // The answer to one request text, past any welcome or notice that comes
     // first; empty when the connection closes before it.
     QString ask(const QString& request) {
         const qsizetype before = received.size();
         socket.sendTextMessage(jexlink::requestMessage(before, request));
-        std::optional<jexlink::Envelope> answer;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (qsizetype i = before; i < received.size() && !answer; ++i)
-                    if (auto a = jexlink::readAnswerMessage(received[i]); a && a->id == before)
-                        answer = a;
-                return answer || closed;
+        const auto answer = first<jexlink::Envelope>(
+            [before](const QString& message) {
+                const auto answer = jexlink::readAnswerMessage(message);
+                return answer && answer->id == before ? answer : std::nullopt;
             },
-            kRemoteWaitMs);
+            before);
         return answer ? answer->text : QString();
     }
 };

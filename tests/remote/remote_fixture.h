@@ -2,15 +2,12 @@
 // The team that manages the hand-written server, and the remote side serving
 // both, in-process or as its own program.
 
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QString>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "exchange/wire/request.h"
 #include "hand_written_server.h"
@@ -21,6 +18,8 @@
 #include "remote/server_manager.h"
 #include "remote/store/server_store.h"
 #include "remote_client.h"
+#include "support/game_servers.h"
+#include "support/remote_program.h"
 #include "support/temp_host.h"
 
 namespace jextest {
@@ -82,66 +81,23 @@ inline const QByteArray kLeeLine = kLeeToken.toUtf8() + " lee 0 1 0 1 1 1\n";
 
 // The token file below the host, readable by its owner alone; its path.
 inline QString writeTokenFile(const TempHost& host, const QByteArray& text = kRootLine + kLeeLine) {
-    host.write(QStringLiteral("tokens"), text);
-    QFile::setPermissions(host.path(QStringLiteral("tokens")),
-                          QFile::ReadOwner | QFile::WriteOwner);
-    return host.path(QStringLiteral("tokens"));
+    return writeTokenFile(host.path(QStringLiteral("tokens")), text);
 }
 
 // The remote side in-process: stateText() as profile 0, the team's tokens
 // unless others are given.
 struct InProcessRemote {
     TempHost host;
-    jexremote::RemoteService service;
+    std::unique_ptr<jexremote::RemoteService> service;
 
     // `tune` changes the options before the start.
     explicit InProcessRemote(const std::function<void(jexremote::RemoteOptions&)>& tune = {},
-                             const QByteArray& tokens = kRootLine + kLeeLine)
-        : service(placed(host, tune, tokens)) {
-        QString error;
-        EXPECT_TRUE(service.start(&error)) << error.toStdString();
-    }
-    QUrl url() const { return service.url(); }
-    static jexremote::RemoteOptions placed(
-        const TempHost& host, const std::function<void(jexremote::RemoteOptions&)>& tune,
-        const QByteArray& tokens) {
-        jexremote::RemoteOptions options;
-        if (tune) tune(options);
+                             const QByteArray& tokens = kRootLine + kLeeLine) {
         host.write(QStringLiteral("state/server-0.ini"), stateText());
-        options.stateDir = host.path(QStringLiteral("state"));
-        options.tokenFile = writeTokenFile(host, tokens);
-        return options;
+        service =
+            serveRemote(host.path(QStringLiteral("state")), writeTokenFile(host, tokens), tune);
     }
-};
-
-// jexremote as its own process.
-struct RemoteProgram {
-    QProcess process;
-    QUrl url;  // where it says it listens; empty until then
-
-    // Whether it started and said where it listens.
-    bool start(const QStringList& options) {
-        url = QUrl();
-        process.start(QStringLiteral(JEX_REMOTE_PROGRAM), options);
-        QByteArray out;
-        while (process.waitForReadyRead(kRemoteWaitMs)) {
-            out += process.readAllStandardOutput();
-            const auto found = QRegularExpression(QStringLiteral("listening on (\\S+)\n"))
-                                   .match(QString::fromUtf8(out));
-            if (found.hasMatch()) {
-                url = QUrl(found.captured(1));
-                return true;
-            }
-        }
-        return false;
-    }
-    // Stops it; what it wrote to its log.
-    QString stop() {
-        process.kill();
-        process.waitForFinished(kRemoteWaitMs);
-        return QString::fromUtf8(process.readAllStandardError());
-    }
-    ~RemoteProgram() { stop(); }
+    QUrl url() const { return service->url(); }
 };
 
 }  // namespace jextest

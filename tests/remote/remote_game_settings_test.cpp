@@ -41,27 +41,6 @@ QList<QByteArray> keptCopies(const GameRemote& remote) {
     return out;
 }
 
-jexlink::GameStatus gameOf(Client& client, qint64 id) {
-    client.socket.sendTextMessage(jexlink::gamesRequestMessage(id));
-    const auto games = jexlink::readGamesAnswer(answerTo(client, id));
-    return games && games->second.size() == 1 ? games->second.at(0) : jexlink::GameStatus{};
-}
-
-// The first game pushed to `client` that `fits`.
-std::optional<jexlink::GameStatus> pushedWhere(
-    Client& client, const std::function<bool(const jexlink::GameStatus&)>& fits) {
-    std::optional<jexlink::GameStatus> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(client.received))
-                if (auto game = jexlink::readGamePush(message); game && fits(*game) && !found)
-                    found = game;
-            return found.has_value();
-        },
-        kRemoteWaitMs);
-    return found;
-}
-
 // The first game pushed to `client` that says the game holds `version`.
 std::optional<jexlink::GameStatus> pushedWith(Client& client, qint64 version) {
     return pushedWhere(client,

@@ -114,11 +114,7 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     if (!teeworldsInstalled()) GTEST_SKIP() << "teeworlds-server is not installed";
     GameRemote remote;
     const quint16 gamePort = freeUdpPort();
-    ASSERT_EQ(remote
-                  .run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
-                        QString::number(gamePort)})
-                  .first,
-              0);
+    ASSERT_TRUE(remote.bind(gamePort));
     ASSERT_TRUE(remote.serve());
     Client root, watcher;
     ASSERT_TRUE(root.welcomed(remote.program.url, kRootToken));
@@ -126,22 +122,12 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     watcher.socket.sendTextMessage(jexlink::outputRequestMessage({1, 0, 100, true}));
     ASSERT_FALSE(answerTo(watcher, 1).isEmpty());
 
-    root.socket.sendTextMessage(
-        jexlink::controlRequestMessage({2, 0, QStringLiteral("start"), false}));
-    const auto started = jexlink::readControlAnswer(answerTo(root, 2));
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(started->second.ok) << started->second.reason.toStdString();
-    EXPECT_EQ(started->second.state, QStringLiteral("running"));
-    std::optional<jexlink::GameStatus> pushed;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (const QString& message : std::as_const(watcher.received))
-                if (auto game = jexlink::readGamePush(message); game && game->state == "running")
-                    pushed = game;
-            return pushed.has_value();
-        },
-        kRemoteWaitMs));
-    ASSERT_TRUE(pushed->pid);
+    const auto started = control(root, 2, "start");
+    ASSERT_TRUE(started && started->ok) << (started ? started->reason.toStdString() : "none");
+    EXPECT_EQ(started->state, QStringLiteral("running"));
+    const auto pushed =
+        pushedWhere(watcher, [](const auto& game) { return game.state == u"running"; });
+    ASSERT_TRUE(pushed && pushed->pid);
     remote.gamePid = *pushed->pid;
     EXPECT_EQ(pushed->appliedVersion, std::optional<qint64>(1));  // auto-load is on
     // Who plays, as the game's own query lists them: two players who joined.
@@ -198,38 +184,23 @@ TEST(RemoteGames, StartFollowReattachAndStop) {
     ASSERT_TRUE(remote.serve());
     Client again;
     ASSERT_TRUE(again.welcomed(remote.program.url, kRootToken));
-    again.socket.sendTextMessage(jexlink::gamesRequestMessage(5));
-    const auto games = jexlink::readGamesAnswer(answerTo(again, 5));
-    ASSERT_TRUE(games && games->second.size() == 1);
-    EXPECT_EQ(games->second.at(0).state, QStringLiteral("running"));
-    EXPECT_EQ(games->second.at(0).pid, std::optional<qint64>(remote.gamePid));
-    EXPECT_EQ(games->second.at(0).appliedVersion, std::optional<qint64>(1));  // kept in its folder
+    const jexlink::GameStatus game = gameOf(again, 5);
+    EXPECT_EQ(game.state, QStringLiteral("running"));
+    EXPECT_EQ(game.pid, std::optional<qint64>(remote.gamePid));
+    EXPECT_EQ(game.appliedVersion, std::optional<qint64>(1));  // kept in its folder
 
-    again.socket.sendTextMessage(
-        jexlink::controlRequestMessage({6, 0, QStringLiteral("stop"), false}));
-    const auto stopped = jexlink::readControlAnswer(answerTo(again, 6));
-    ASSERT_TRUE(stopped && stopped->second.ok) << stopped->second.reason.toStdString();
-    EXPECT_EQ(stopped->second.state, QStringLiteral("stopped"));
+    const auto stopped = control(again, 6, "stop");
+    ASSERT_TRUE(stopped && stopped->ok) << (stopped ? stopped->reason.toStdString() : "none");
+    EXPECT_EQ(stopped->state, QStringLiteral("stopped"));
     EXPECT_FALSE(processExists(remote.gamePid));
 }
-
-}  // namespace
-
-namespace {
 
 // The profile's GAME as a games answer gives it, asked again until `until`
 // holds or the wait is over.
 jexlink::GameStatus gameWhen(Client& client, qint64& id,
                              const std::function<bool(const jexlink::GameStatus&)>& until) {
     jexlink::GameStatus last;
-    (void)QTest::qWaitFor(
-        [&] {
-            client.socket.sendTextMessage(jexlink::gamesRequestMessage(++id));
-            const auto games = jexlink::readGamesAnswer(answerTo(client, id));
-            if (games && !games->second.isEmpty()) last = games->second.at(0);
-            return until(last);
-        },
-        60000);
+    (void)QTest::qWaitFor([&] { return until(last = gameOf(client, ++id)); }, 60000);
     return last;
 }
 
@@ -283,24 +254,18 @@ TEST(RemoteGames, AStartThatNeverGetsReadyFailsAndLeavesNoProcess) {
                           QJsonObject{{QStringLiteral("line"), QStringLiteral("never printed")},
                                       {QStringLiteral("seconds"), 2}});
     });
-    ASSERT_EQ(remote
-                  .run({"--set-game", "0", "--definition", "teeworlds", "--game-port",
-                        QString::number(freeUdpPort())})
-                  .first,
-              0);
+    ASSERT_TRUE(remote.bind());
     Client root;
     ASSERT_TRUE(remote.serve() && root.welcomed(remote.program.url, kRootToken));
-    root.socket.sendTextMessage(
-        jexlink::controlRequestMessage({1, 0, QStringLiteral("start"), false}));
-    const auto started = jexlink::readControlAnswer(answerTo(root, 1));
+    const auto started = control(root, 1, "start");
     ASSERT_TRUE(started);
-    EXPECT_FALSE(started->second.ok);
-    EXPECT_EQ(started->second.state, QStringLiteral("failed"));
-    EXPECT_TRUE(started->second.reason.startsWith(
-        QStringLiteral("no ready sign within 2 s; its last lines: ")))
-        << started->second.reason.toStdString();
-    EXPECT_TRUE(started->second.reason.contains(QStringLiteral("[server]: version")))
-        << started->second.reason.toStdString();
+    EXPECT_FALSE(started->ok);
+    EXPECT_EQ(started->state, QStringLiteral("failed"));
+    EXPECT_TRUE(
+        started->reason.startsWith(QStringLiteral("no ready sign within 2 s; its last lines: ")))
+        << started->reason.toStdString();
+    EXPECT_TRUE(started->reason.contains(QStringLiteral("[server]: version")))
+        << started->reason.toStdString();
     EXPECT_FALSE(anyProcessIn(remote.state + QStringLiteral("/games")));
 }
 

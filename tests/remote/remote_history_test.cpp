@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -235,42 +234,6 @@ const KeptVersionsCase kKeptVersionsCases[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Versions, KeptVersionsCases, ::testing::ValuesIn(kKeptVersionsCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct KeepOptionCase {
-    const char* name;
-    const char* days;  // --keep-versions-days
-    bool starts;
-};
-
-class KeepOptionCases : public ::testing::TestWithParam<KeepOptionCase> {};
-
-TEST_P(KeepOptionCases, JexremoteTakesDaysFromZero) {
-    jextest::TempHost host;
-    host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
-    jextest::RemoteProgram remote;
-    EXPECT_EQ(remote.start({QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
-                            QStringLiteral("--token-file"), jextest::writeTokenFile(host),
-                            QStringLiteral("--keep-versions-days"),
-                            QString::fromLatin1(GetParam().days)}),
-              GetParam().starts);
-    if (GetParam().starts) return;
-    EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
-                remote.process.waitForFinished(jextest::kRemoteWaitMs));
-    EXPECT_EQ(remote.process.exitCode(), 2);
-    EXPECT_TRUE(remote.stop().contains(
-        QStringLiteral("jexremote: bad --keep-versions-days: give 0 to 36500 days")));
-}
-
-// clang-format off
-const KeepOptionCase kKeepOptionCases[] = {
-    {"ZeroKeepsTheLastTwentyOnly", "0", true},
-    {"Negative", "-1", false},
-    {"NotANumber", "week", false},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Options, KeepOptionCases, ::testing::ValuesIn(kKeepOptionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct FirstVersionCase {

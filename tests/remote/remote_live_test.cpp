@@ -34,7 +34,6 @@ const QByteArray kTokens = "# team\n" + kRootLine + kLeeLine;
 // One server (profile 0), the operators root and lee.
 struct Jexremote : jextest::RemoteProgram {
     jextest::TempHost host;
-    QString log;  // standard error so far
 
     explicit Jexremote(const QStringList& options = {}) {
         host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
@@ -43,7 +42,6 @@ struct Jexremote : jextest::RemoteProgram {
                           QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
                           QStringLiteral("--token-file"), tokenFile()} +
               options);
-        log = QString::fromUtf8(process.readAllStandardError());
     }
     ~Jexremote() { stop(); }  // before its folder goes
     // In the state folder, where the service keeps it by default.
@@ -58,11 +56,7 @@ struct Jexremote : jextest::RemoteProgram {
         ASSERT_TRUE(file.commit());
     }
     bool logShows(const QString& text, int waitMs = kWaitMs) {
-        return QTest::qWaitFor(
-            [&] {
-                return (log += QString::fromUtf8(process.readAllStandardError())).contains(text);
-            },
-            waitMs);
+        return QTest::qWaitFor([&] { return log().contains(text); }, waitMs);
     }
     // The most memory the process has held, from /proc.
     qint64 peakKiB() {
@@ -83,7 +77,7 @@ TEST(RemoteUnderPressure, TokenLessSocketsDoNotKeepAWelcomedHostOut) {
         socket->open(remote.url);
     }
     Client host;
-    ASSERT_TRUE(host.welcomed(remote.url, kLeeToken)) << remote.log.toStdString();
+    ASSERT_TRUE(host.welcomed(remote.url, kLeeToken)) << remote.log().toStdString();
     EXPECT_TRUE(jextest::serves(host));
     // At most 64 token-less connections from one address stay open; well
     // before the 5 s token limit would close them all.
@@ -314,9 +308,7 @@ class TokenFileEdits : public ::testing::TestWithParam<TokenFileEdit> {};
 
 TEST_P(TokenFileEdits, ChangeOnlyTheirLineAndKeepTheFileOwnerOnly) {
     jextest::TempHost host;
-    const QString file = host.path(QStringLiteral("team.tokens"));
-    host.write(QStringLiteral("team.tokens"), kTokens);
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    const QString file = jextest::writeTokenFile(host.path("team.tokens"), kTokens);
     QProcess tool;
     tool.start(QStringLiteral(JEX_REMOTE_PROGRAM),
                GetParam().options + QStringList{QStringLiteral("--token-file"), file});
@@ -370,9 +362,7 @@ class ConcurrentEdits : public ::testing::TestWithParam<ConcurrentEdit> {};
 TEST_P(ConcurrentEdits, LoseNoChange) {
     for (int round = 0; round < 8; ++round) {
         jextest::TempHost host;
-        const QString file = host.path(QStringLiteral("team.tokens"));
-        host.write(QStringLiteral("team.tokens"), kTokens);
-        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        const QString file = jextest::writeTokenFile(host.path("team.tokens"), kTokens);
         std::vector<std::unique_ptr<QProcess>> tools;
         for (const QStringList& options : GetParam().tools) {
             tools.push_back(std::make_unique<QProcess>());
@@ -435,7 +425,7 @@ TEST_P(ListenCases, ListeningLineNamesTheBoundAddress) {
         options << "--cert" << keys.path("cert.pem") << "--key" << keys.path("key.pem");
     }
     Jexremote remote(options);
-    ASSERT_TRUE(remote.url.isValid()) << remote.log.toStdString();
+    ASSERT_TRUE(remote.url.isValid()) << remote.log().toStdString();
     EXPECT_EQ(remote.url.toString(QUrl::RemovePort), GetParam().printed);
     EXPECT_GT(remote.url.port(), 0);
     QUrl reach = remote.url;

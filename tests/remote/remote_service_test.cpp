@@ -40,18 +40,13 @@ struct RemoteProcess : jextest::RemoteProgram {
         host.write(QStringLiteral("state/server-0.ini"),
                    jextest::stateText(QStringLiteral("Zero")));
         host.write(QStringLiteral("state/server-1.ini"), jextest::stateText(QStringLiteral("One")));
-        jextest::writeTokenFile(host);
-        launch();
-    }
-    ~RemoteProcess() { stop(); }  // before its folder goes
-    // Starts (again) on the same state folder.
-    void launch() {
         start({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                QStringLiteral("--state-dir"), host.path(QStringLiteral("state")),
-               QStringLiteral("--token-file"), host.path(QStringLiteral("tokens")),
+               QStringLiteral("--token-file"), jextest::writeTokenFile(host),
                // bursts of updates, not the rate limit, are under test here
                QStringLiteral("--max-updates-per-second"), QStringLiteral("10000")});
     }
+    ~RemoteProcess() { stop(); }  // before its folder goes
 };
 
 struct HandshakeCase {
@@ -195,7 +190,7 @@ TEST(RemoteService, EveryAnsweredUpdateHasItsRecordAfterAKill) {
     for (const QString& name : answered) EXPECT_TRUE(recorded.contains(name)) << name.toStdString();
 
     // Restarted, it serves the last update it recorded and appends after it.
-    remote.launch();
+    remote.start();
     Client again;
     ASSERT_TRUE(again.welcomed(remote.url, kRootToken));
     EXPECT_TRUE(serves(again, recorded.last()));

@@ -3,10 +3,9 @@
 // through the writer's fault seam, and as its own process on a full tmpfs)
 // and spends a version id that is never handed out again; a state folder
 // holding a link, a stranger's file or a state file it cannot read stops the
-// start, and a link planted while running is never written through; an
-// operator's flood of updates neither erases nor hides another's record.
+// start (as a bad --keep-versions-days does), and a link planted while running is never written
+// through; an operator's flood of updates neither erases nor hides another's record.
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,23 +32,11 @@
 namespace {
 
 using jex::fs::WriteStep;
+using jextest::filesBelow;
 using jextest::superAdmin;
 
 QString updateText(const QString& name) {
     return jextest::updateRequest(jextest::restatingBody(name));
-}
-
-// Every file below a folder with its content, for "left whole".
-QMap<QString, QByteArray> filesBelow(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        files.insert(path.mid(folder.size()),
-                     file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
-    }
-    return files;
 }
 
 // A small tmpfs below the test's folder, unmounted afterwards. Mounting needs
@@ -137,9 +124,9 @@ TEST_P(FullDiskCases, AnswersZeroAndKeepsEveryFileWhole) {
     EXPECT_EQ(remote.manager->history(0).records, records);
 
     auto after = filesBelow(remote.state);
-    const QByteArray auditAfter = after.take(QStringLiteral("/audit.jsonl"));
+    const QByteArray auditAfter = after.take(QStringLiteral("audit.jsonl"));
     auto expected = before;
-    expected.remove(QStringLiteral("/audit.jsonl"));
+    expected.remove(QStringLiteral("audit.jsonl"));
     EXPECT_EQ(after, expected) << "state file and versions untouched, nothing left behind";
     if (c.undoneRecorded) {
         const QList<QByteArray> added = auditAfter.mid(audit.size()).split('\n');
@@ -250,7 +237,7 @@ TEST(RemoteStorage, LeftoversOfAStopAreRemovedAtStart) {
     QString error;
     ASSERT_TRUE(store.open(&error)) << error.toStdString();
     QStringList left = filesBelow(host.path(QStringLiteral("state"))).keys();
-    EXPECT_EQ(left, (QStringList{"/notes.txt", "/server-0.ini"}));
+    EXPECT_EQ(left, (QStringList{"notes.txt", "server-0.ini"}));
 }
 
 // jexremote on a state folder, the team's token file below `host`.
@@ -263,12 +250,13 @@ struct FolderCase {
     const char* name;
     void (*prepare)(const jextest::TempHost&);
     QStringList options;
-    const char* refusal;  // STATE and HOST stand for the folders
+    const char* refusal;  // STATE and HOST stand for the folders; "" when it starts
+    int exitCode = 1;
 };
 
 class FolderCases : public ::testing::TestWithParam<FolderCase> {};
 
-TEST_P(FolderCases, WhatItCannotTrustStopsTheStart) {
+TEST_P(FolderCases, StartsOnlyOnFoldersAndOptionsItCanTrust) {
     jextest::TempHost host;
     host.write(QStringLiteral("state/server-0.ini"), jextest::stateText());
     host.write(QStringLiteral("outside/server.ini"), jextest::stateText());
@@ -277,10 +265,11 @@ TEST_P(FolderCases, WhatItCannotTrustStopsTheStart) {
     QStringList options = folders(host.path(QStringLiteral("state")), host);
     for (const QString& option : GetParam().options)
         options << QString(option).replace(QStringLiteral("HOST"), host.root());
-    EXPECT_FALSE(remote.start(options));
+    ASSERT_EQ(remote.start(options), !*GetParam().refusal);
+    if (!*GetParam().refusal) return;
     EXPECT_TRUE(remote.process.state() == QProcess::NotRunning ||
                 remote.process.waitForFinished(jextest::kRemoteWaitMs));
-    EXPECT_EQ(remote.process.exitCode(), 1);
+    EXPECT_EQ(remote.process.exitCode(), GetParam().exitCode);
     const QString expected =
         "jexremote: " + QString::fromUtf8(GetParam().refusal)
                             .replace(QStringLiteral("STATE"), host.path(QStringLiteral("state")))
@@ -314,6 +303,11 @@ const FolderCase kFolderCases[] = {
      "the key HOST/key.pem may be read or changed by others (mode 0644)"},
     {"PlayersNotANumber", [](const auto& h) { h.write("state/server-0.ini", jextest::stateText().replace("Players=31", "Players=abc")); },
      {}, "STATE/server-0.ini:6: setting Players: not a whole number"},
+    {"KeepVersionsZeroDaysKeepsTheLastTwentyOnly", [](const auto&) {}, {"--keep-versions-days", "0"}, ""},
+    {"KeepVersionsNegative", [](const auto&) {}, {"--keep-versions-days", "-1"},
+     "bad --keep-versions-days: give 0 to 36500 days", 2},
+    {"KeepVersionsNotANumber", [](const auto&) {}, {"--keep-versions-days", "week"},
+     "bad --keep-versions-days: give 0 to 36500 days", 2},
 };
 // clang-format on
 
@@ -367,9 +361,9 @@ TEST_P(TmpfsCases, FullFileSystemAnswersZeroAndTheServiceStartsAgain) {
 
     EXPECT_EQ(client.ask(updateText(QStringLiteral("Lost"))), "0");
     auto after = filesBelow(state);
-    QByteArray audit = after.take(QStringLiteral("/audit.jsonl"));
+    QByteArray audit = after.take(QStringLiteral("audit.jsonl"));
     auto expected = before;
-    expected.remove(QStringLiteral("/audit.jsonl"));
+    expected.remove(QStringLiteral("audit.jsonl"));
     EXPECT_EQ(after, expected);
     EXPECT_TRUE(audit.startsWith(GetParam().audit));
     EXPECT_EQ(audit.mid(GetParam().audit.size()).count('\n'), GetParam().recordsAdded);

@@ -28,25 +28,10 @@ struct Team : jextest::InProcessRemote {
     }
 };
 
-// The first message from `from` on that `read` takes, waiting for it.
-template <typename T>
-std::optional<T> next(Client& client, qsizetype from,
-                      const std::function<std::optional<T>(const QString&)>& read) {
-    std::optional<T> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (qsizetype i = from; i < client.received.size() && !found; ++i)
-                found = read(client.received.at(i));
-            return found || client.closed;
-        },
-        jextest::kRemoteWaitMs);
-    return found;
-}
-
 jexlink::Envelope send(Client& client, const QString& message) {
     const qsizetype before = client.received.size();
     client.socket.sendTextMessage(message);
-    return next<jexlink::Envelope>(client, before, jexlink::readAnswerMessage)
+    return client.first<jexlink::Envelope>(jexlink::readAnswerMessage, before)
         .value_or(jexlink::Envelope{-1, {}});
 }
 
@@ -100,7 +85,7 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     const auto rootsAnswer = send(team.a, jexlink::requestMessage(2, updateText(row.first), 1));
     ASSERT_EQ(rootsAnswer.text, "1");
     EXPECT_EQ(rootsAnswer.version, 2) << "a stored update names the version it made";
-    const auto rootsChange = next<jexlink::ChangedNotice>(team.b, 0, jexlink::readChangedMessage);
+    const auto rootsChange = team.b.first<jexlink::ChangedNotice>(jexlink::readChangedMessage);
     ASSERT_TRUE(rootsChange);
     EXPECT_EQ(rootsChange->version, 2);
 
@@ -125,20 +110,20 @@ TEST_P(TeamEdits, SecondUpdateIsMergedOrRefusedWithItsConflicts) {
     const bool stored = answered && !row.noChange;
     // A stored update names the version it made; one that changed nothing the
     // version the server holds; a refusal none.
-    EXPECT_EQ(answer.version,
-              stored ? std::optional<qint64>(3) : answered ? std::optional<qint64>(2) : std::nullopt);
+    EXPECT_EQ(answer.version, stored     ? std::optional<qint64>(3)
+                              : answered ? std::optional<qint64>(2)
+                                         : std::nullopt);
     EXPECT_EQ(fetch(team.a).version, stored ? 3 : 2);
     EXPECT_EQ(notices(team.a).size(), stored ? 1 : 0) << "never of root's own change";
     team.a.socket.sendTextMessage(jexlink::historyRequestMessage(3, 0));
-    const auto history =
-        next<QPair<qint64, jexlink::History>>(team.a, 0, jexlink::readHistoryAnswer);
+    const auto history = team.a.first<QPair<qint64, jexlink::History>>(jexlink::readHistoryAnswer);
     ASSERT_TRUE(history);
     const QJsonObject record = history->second.records.at(0).toObject();
     EXPECT_EQ(record.value("version"), stored ? 3 : 2) << "a refusal stores nothing";
     EXPECT_EQ(record.value("noChange").toBool(), row.noChange);
     EXPECT_EQ(record.value("batch").toString(), answered ? "fleet-7" : "");
     EXPECT_EQ(record.value("mergedWith").toInteger(0), answered && row.base != Base::None ? 2 : 0);
-    const auto settings = team.service.settings(0);
+    const auto settings = team.service->settings(0);
     EXPECT_EQ(settings->fields[0] + u'|' + settings->fields[4],
               QString(row.finalName) + u'|' + row.finalPlayers);
 }
@@ -180,7 +165,7 @@ TEST(TeamNotices, RevertReachesEveryOtherConnection) {
     ASSERT_EQ(send(team.a, jexlink::requestMessage(2, updateText(kAlpha), 1)).text, "1");
     team.b.socket.sendTextMessage(jexlink::revertRequestMessage({5, 0, 1}));
     const auto reverted =
-        next<QPair<qint64, jexlink::RevertOutcome>>(team.b, 0, jexlink::readRevertAnswer);
+        team.b.first<QPair<qint64, jexlink::RevertOutcome>>(jexlink::readRevertAnswer);
     ASSERT_TRUE(reverted && reverted->second.ok);
     EXPECT_EQ(reverted->second.version, 3) << "a stored revert names the version it made";
     const jexlink::ChangedNotice renamed{0, 2, "root", {}, {"Name:"}};

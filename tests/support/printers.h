@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cctype>
 #include <ostream>
+#include <string>
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -22,3 +24,18 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
     *out << '"' << bytes.toStdString() << '"';
 }
+
+namespace jextest {
+
+// A table row's name as its test's name, other than letters and digits as '_'.
+struct RowName {
+    template <typename Info>
+    std::string operator()(const Info& info) const {
+        std::string name(info.param.name);
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name;
+    }
+};
+
+}  // namespace jextest

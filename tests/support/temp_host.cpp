@@ -1,6 +1,7 @@
 #include "support/temp_host.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -29,6 +30,17 @@ void TempHost::write(const QString& relative, const QByteArray& content) const {
 QByteArray TempHost::read(const QString& relative) const {
     QFile file(path(relative));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QMap<QString, QByteArray> filesBelow(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(QDir(folder).relativeFilePath(file.fileName()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)");
+    }
+    return files;
 }
 
 bool TempHost::exists(const QString& relative) const {

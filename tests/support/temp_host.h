@@ -2,12 +2,17 @@
 // A temporary host root folder for one test: everything a test writes goes
 // below it, and it is removed afterwards.
 
+#include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include <QTemporaryDir>
 #include "support/printers.h"
 
 namespace jextest {
+
+// Every file below `folder`, hidden ones too, by its path from there ("a/b.txt").
+QMap<QString, QByteArray> filesBelow(const QString& folder);
 
 class TempHost {
 public:
