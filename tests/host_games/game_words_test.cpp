@@ -172,7 +172,7 @@ TEST(GameWords, AppliedText) {
          "Arena: the game is crashed; it takes the settings at its next start."},
     };
     for (const Row& row : rows) {
-        auto status = game(QString::fromLatin1(row.state));
+        auto status = jextest::teeworldsGame(QString::fromLatin1(row.state));
         status.appliedVersion = row.appliedVersion;
         status.applyProblems = row.problems;
         EXPECT_EQ(jexhost::games::appliedText("Arena", status, 5), row.words) << row.name;
