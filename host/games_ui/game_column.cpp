@@ -10,11 +10,16 @@ constexpr int kEveryoneEvery = 30;  // ticks of a second
 constexpr int kGatherMs = 250;
 
 // Whether the cell's words change each second: a crashed game's restart
-// nears, a game running for less than a minute counts its seconds.
-bool countsSeconds(const std::optional<jexlink::GameStatus>& game, const QDateTime& now) {
+// nears, a game running for less than a minute counts its seconds. `aMinuteAgo`
+// is the moment a minute ago as the remote side writes times: most games' start
+// is then told by comparing texts, not by reading a date a thousand times a second.
+bool countsSeconds(const std::optional<jexlink::GameStatus>& game, const QDateTime& now,
+                   const QString& aMinuteAgo) {
     if (!game) return false;
     if (game->state == QLatin1String("crashed")) return true;
-    if (game->state != QLatin1String("running")) return false;
+    if (game->state != QLatin1String("running") || game->since.isEmpty()) return false;
+    if (game->since.size() == aMinuteAgo.size() && game->since.endsWith(u'Z'))
+        return game->since > aMinuteAgo;
     const QDateTime since = QDateTime::fromString(game->since, Qt::ISODateWithMs);
     return since.isValid() && since.secsTo(now) < 60;
 }
@@ -80,8 +85,9 @@ void GameColumn::show(const QString& id) {
 
 void GameColumn::showDue() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString aMinuteAgo = now.addSecs(-60).toString(Qt::ISODateWithMs);
     for (const QString& id : std::as_const(due_)) {
-        if (countsSeconds(states_.game(id), now))
+        if (countsSeconds(states_.game(id), now, aMinuteAgo))
             ticking_.insert(id);
         else
             ticking_.remove(id);
