@@ -38,31 +38,23 @@ QString commandLineProblem(const QString& line) {
 
 OutputFeed::OutputFeed(QObject* parent) : QObject(parent) {}
 
-void OutputFeed::follow(const QString& name, const QString& remote, int profile, LinkSender send,
-                        const std::optional<jexlink::Welcome>& welcome) {
+void OutputFeed::follow(const FollowedServer& server) {
     stop();
-    name_ = name;
-    remote_ = remote;
-    profile_ = profile;
-    send_ = std::move(send);
-    welcome_ = welcome;
-    if (!welcome_) setState(FeedState::Down, tr("waiting for the link to %1").arg(remote_));
+    server_ = server;
+    if (!server_.welcome)
+        setState(FeedState::Down, tr("waiting for the link to %1").arg(server_.remote));
     ask();
 }
 
 void OutputFeed::stop() {
-    if (send_ && (state_ == FeedState::Asking || state_ == FeedState::Following))
-        send_(
-            [profile = profile_](qint64 id) {
+    if (server_.send && (state_ == FeedState::Asking || state_ == FeedState::Following))
+        server_.send(
+            [profile = server_.profile](qint64 id) {
                 return jexlink::outputRequestMessage({id, profile, 0, false});
             },
             [](const QString&, LinkFailure) {});
     ++asking_;
-    send_ = {};
-    name_.clear();
-    remote_.clear();
-    profile_ = -1;
-    welcome_.reset();
+    server_ = {};
     const bool hadLines = !lines_.isEmpty();
     lines_.clear();
     if (hadLines) emit linesReset();
@@ -70,20 +62,20 @@ void OutputFeed::stop() {
 }
 
 void OutputFeed::welcomed(const jexlink::Welcome& welcome) {
-    if (!send_) return;
-    welcome_ = welcome;
+    if (!server_.send) return;
+    server_.welcome = welcome;
     ask();
 }
 
 void OutputFeed::linkDown(LinkFailure failure) {
-    if (!send_) return;
+    if (!server_.send) return;
     ++asking_;  // an answer still under way belongs to the connection gone
-    welcome_.reset();
-    setState(FeedState::Down, linkFailureText(failure, remote_));
+    server_.welcome.reset();
+    setState(FeedState::Down, linkFailureText(failure, server_.remote));
 }
 
 void OutputFeed::pushed(int profile, const QStringList& lines) {
-    if (state_ != FeedState::Following || profile != profile_ || lines.isEmpty()) return;
+    if (state_ != FeedState::Following || profile != server_.profile || lines.isEmpty()) return;
     const QStringList taken = lines.mid(qMax(0, lines.size() - kKeptOutputLines));
     const qsizetype over = lines_.size() + taken.size() - kKeptOutputLines;
     if (over > 0) lines_.remove(0, over);
@@ -92,12 +84,12 @@ void OutputFeed::pushed(int profile, const QStringList& lines) {
 }
 
 void OutputFeed::ask() {
-    if (!welcome_) return;  // asked at the welcome
-    if (!welcome_->control) return setState(FeedState::NoControl);
+    if (!server_.welcome) return;  // asked at the welcome
+    if (!server_.welcome->control) return setState(FeedState::NoControl);
     const qint64 asked = ++asking_;
     setState(FeedState::Asking);
-    send_(
-        [profile = profile_](qint64 id) {
+    server_.send(
+        [profile = server_.profile](qint64 id) {
             return jexlink::outputRequestMessage({id, profile, kKeptOutputLines, true});
         },
         [this, guard = QPointer<OutputFeed>(this), asked](const QString& answer,
@@ -108,11 +100,13 @@ void OutputFeed::ask() {
 
 void OutputFeed::answered(qint64 asked, const QString& answer, LinkFailure failure) {
     if (asked != asking_) return;  // another server, or another connection, since
-    if (answer.isEmpty()) return setState(FeedState::Down, linkFailureText(failure, remote_));
+    if (answer.isEmpty())
+        return setState(FeedState::Down, linkFailureText(failure, server_.remote));
     if (const auto refusal = outputRefusal(answer)) return setState(FeedState::Refused, *refusal);
     const auto lines = jexlink::readOutputAnswer(answer);
     if (!lines)
-        return setState(FeedState::Refused, tr("%1 answered with no output lines").arg(remote_));
+        return setState(FeedState::Refused,
+                        tr("%1 answered with no output lines").arg(server_.remote));
     lines_ = lines->second.mid(qMax(0, lines->second.size() - kKeptOutputLines));
     emit linesReset();
     setState(FeedState::Following);
@@ -127,7 +121,7 @@ void OutputFeed::setState(FeedState state, const QString& reason) {
 
 QString OutputFeed::refusalText() const {
     return tr("operator %1 lacks the privilege to control game servers")
-        .arg(welcome_ ? welcome_->operatorName : QString());
+        .arg(server_.welcome ? server_.welcome->operatorName : QString());
 }
 
 QString OutputFeed::stateText() const {
@@ -135,29 +129,30 @@ QString OutputFeed::stateText() const {
         case FeedState::NoServer:
             return tr("Select a server to see its game's output.");
         case FeedState::NoControl:
-            return tr("%1: %2.").arg(name_, refusalText());
+            return tr("%1: %2.").arg(server_.name, refusalText());
         case FeedState::Asking:
-            return tr("%1: asking for the game's last lines...").arg(name_);
+            return tr("%1: asking for the game's last lines...").arg(server_.name);
         case FeedState::Following:
-            return tr("%1: following the game's output.").arg(name_);
+            return tr("%1: following the game's output.").arg(server_.name);
         case FeedState::Refused:
         case FeedState::Down:
             break;
     }
-    return tr("%1: %2.").arg(name_, reason_);
+    return tr("%1: %2.").arg(server_.name, reason_);
 }
 
 void OutputFeed::sendCommand(const QString& line) {
-    if (!send_) return emit commandAnswered(line, false, tr("Select a server first."));
-    if (welcome_ && !welcome_->control) return emit commandAnswered(line, false, refusalText());
+    if (!server_.send) return emit commandAnswered(line, false, tr("Select a server first."));
+    if (server_.welcome && !server_.welcome->control)
+        return emit commandAnswered(line, false, refusalText());
     if (const QString problem = commandLineProblem(line); !problem.isEmpty())
         return emit commandAnswered(line, false, problem);
-    send_(
-        [profile = profile_, line](qint64 id) {
+    server_.send(
+        [profile = server_.profile, line](qint64 id) {
             return jexlink::commandRequestMessage({id, profile, line});
         },
-        [this, guard = QPointer<OutputFeed>(this), line, remote = remote_](const QString& answer,
-                                                                           LinkFailure failure) {
+        [this, guard = QPointer<OutputFeed>(this), line, remote = server_.remote](
+            const QString& answer, LinkFailure failure) {
             if (!guard) return;
             if (answer.isEmpty())
                 return emit commandAnswered(line, false, linkFailureText(failure, remote));

@@ -35,6 +35,16 @@ enum class FeedState {
 // Sends a link message made around its id; the reply comes as RemoteLink gives it.
 using LinkSender = std::function<void(const ComposeMessage& compose, ReplyCallback onReply)>;
 
+// The server a dock follows: which it is, and a sender over its link.
+struct FollowedServer {
+    QString id;
+    QString name;
+    QString remote;
+    int profile = -1;
+    LinkSender send;
+    std::optional<jexlink::Welcome> welcome;  // none while its link is not welcomed
+};
+
 // Why a command line cannot be sent, in the operator's words; empty when it can.
 QString commandLineProblem(const QString& line);
 
@@ -43,11 +53,9 @@ class OutputFeed : public QObject {
 public:
     explicit OutputFeed(QObject* parent = nullptr);
 
-    // Follows `profile` of server `name` over `send` (its link, whose latest
-    // welcome is `welcome`: none while it is not welcomed). The feed of the
-    // server followed before, if any, is stopped on its own link.
-    void follow(const QString& name, const QString& remote, int profile, LinkSender send,
-                const std::optional<jexlink::Welcome>& welcome);
+    // Follows the server's game output. The feed of the server followed
+    // before, if any, is stopped on its own link.
+    void follow(const FollowedServer& server);
     // Follows nothing; the server followed so far is told to stop.
     void stop();
 
@@ -64,8 +72,8 @@ public:
     // the game's console does not take.
     void sendCommand(const QString& line);
 
-    const QString& name() const { return name_; }
-    int profile() const { return profile_; }
+    const QString& name() const { return server_.name; }
+    int profile() const { return server_.profile; }
     FeedState state() const { return state_; }
     // "Following the output of Lobby.", "ann lacks the privilege to control game servers", ...
     QString stateText() const;
@@ -87,11 +95,7 @@ private:
     void answered(qint64 asked, const QString& answer, LinkFailure failure);
     QString refusalText() const;
 
-    QString name_;
-    QString remote_;
-    int profile_ = -1;
-    LinkSender send_;
-    std::optional<jexlink::Welcome> welcome_;
+    FollowedServer server_;
     FeedState state_ = FeedState::NoServer;
     QString reason_;
     qint64 asking_ = 0;  // which ask an answer belongs to; later asks outdate earlier ones

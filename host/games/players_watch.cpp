@@ -19,16 +19,12 @@ PlayersWatch::PlayersWatch(QObject* parent) : QObject(parent) {
     show(tr("Select a server to see who plays on it."));
 }
 
-void PlayersWatch::watch(const QString& name, const QString& remote, int profile, LinkSender send,
-                         const std::optional<jexlink::Welcome>& welcome) {
+void PlayersWatch::watch(const FollowedServer& server) {
     stop();
-    name_ = name;
-    remote_ = remote;
-    profile_ = profile;
-    send_ = std::move(send);
-    welcomed_ = welcome.has_value();
-    if (!welcomed_) return show(tr("%1: waiting for the link to %2.").arg(name_, remote_));
-    show(tr("%1: asking who plays...").arg(name_));
+    server_ = server;
+    if (!server_.welcome)
+        return show(tr("%1: waiting for the link to %2.").arg(server_.name, server_.remote));
+    show(tr("%1: asking who plays...").arg(server_.name));
     setActive(active_);
 }
 
@@ -36,44 +32,40 @@ void PlayersWatch::stop() {
     ++asking_;
     waiting_ = false;
     refresh_.stop();
-    send_ = {};
-    name_.clear();
-    remote_.clear();
-    profile_ = -1;
-    welcomed_ = false;
+    server_ = {};
     show(tr("Select a server to see who plays on it."));
 }
 
 void PlayersWatch::setActive(bool active) {
     active_ = active;
-    if (!active_ || !send_ || !welcomed_) return refresh_.stop();
+    if (!active_ || !server_.send || !server_.welcome) return refresh_.stop();
     if (!refresh_.isActive()) {
         refresh_.start();
         ask();
     }
 }
 
-void PlayersWatch::welcomed(const jexlink::Welcome&) {
-    if (!send_) return;
-    welcomed_ = true;
+void PlayersWatch::welcomed(const jexlink::Welcome& welcome) {
+    if (!server_.send) return;
+    server_.welcome = welcome;
     setActive(active_);
 }
 
 void PlayersWatch::linkDown(LinkFailure failure) {
-    if (!send_) return;
+    if (!server_.send) return;
     ++asking_;  // an answer still under way belongs to the connection gone
     waiting_ = false;
-    welcomed_ = false;
+    server_.welcome.reset();
     refresh_.stop();
-    show(tr("%1: %2.").arg(name_, linkFailureText(failure, remote_)));
+    show(tr("%1: %2.").arg(server_.name, linkFailureText(failure, server_.remote)));
 }
 
 void PlayersWatch::ask() {
-    if (!send_ || !welcomed_ || waiting_) return;
+    if (!server_.send || !server_.welcome || waiting_) return;
     waiting_ = true;
     const qint64 asked = ++asking_;
-    send_(
-        [profile = profile_](qint64 id) {
+    server_.send(
+        [profile = server_.profile](qint64 id) {
             return jexlink::playersRequestMessage({id, profile});
         },
         [guard = QPointer<PlayersWatch>(this), asked](const QString& answer, LinkFailure failure) {
@@ -84,11 +76,15 @@ void PlayersWatch::ask() {
 void PlayersWatch::answered(qint64 asked, const QString& answer, LinkFailure failure) {
     if (asked != asking_) return;  // another server, or another connection, since
     waiting_ = false;
-    if (answer.isEmpty()) return show(tr("%1: %2.").arg(name_, linkFailureText(failure, remote_)));
+    if (answer.isEmpty())
+        return show(tr("%1: %2.").arg(server_.name, linkFailureText(failure, server_.remote)));
     const auto read = jexlink::readPlayersAnswer(answer);
-    if (!read) return show(tr("%1: %2 answered with no list of players.").arg(name_, remote_));
-    if (!read->second.ok) return show(tr("%1: %2.").arg(name_, read->second.reason));
-    show(tr("%1: %2.").arg(name_, describeRoster(read->second.players)), read->second.players);
+    if (!read)
+        return show(
+            tr("%1: %2 answered with no list of players.").arg(server_.name, server_.remote));
+    if (!read->second.ok) return show(tr("%1: %2.").arg(server_.name, read->second.reason));
+    show(tr("%1: %2.").arg(server_.name, describeRoster(read->second.players)),
+         read->second.players);
 }
 
 void PlayersWatch::show(const QString& text, QList<jexlink::PlayerEntry> players) {

@@ -23,10 +23,7 @@ class PlayersWatch : public QObject {
 public:
     explicit PlayersWatch(QObject* parent = nullptr);
 
-    // Watches `profile` of server `name` over `send` (its link, whose latest
-    // welcome is `welcome`: none while it is not welcomed).
-    void watch(const QString& name, const QString& remote, int profile, LinkSender send,
-               const std::optional<jexlink::Welcome>& welcome);
+    void watch(const FollowedServer& server);
     void stop();
     // Asks now and then every kPlayersRefreshMs while active; not at all while not.
     void setActive(bool active);
@@ -45,11 +42,7 @@ private:
     void answered(qint64 asked, const QString& answer, LinkFailure failure);
     void show(const QString& text, QList<jexlink::PlayerEntry> players = {});
 
-    QString name_;
-    QString remote_;
-    int profile_ = -1;
-    LinkSender send_;
-    bool welcomed_ = false;
+    FollowedServer server_;
     bool active_ = false;
     qint64 asking_ = 0;     // which ask an answer belongs to; a new server outdates the rest
     bool waiting_ = false;  // an ask is under way: the next tick does not ask again

@@ -86,9 +86,8 @@ ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
             [this](const QString& id, const QStringList& lines) {
                 if (id == current_->id()) feed_->pushed(feed_->profile(), lines);
             });
-    connect(current_, &CurrentServerLink::followed, this, [this](const FollowedServer& server) {
-        feed_->follow(server.name, server.remote, server.profile, server.send, server.welcome);
-    });
+    connect(current_, &CurrentServerLink::followed, this,
+            [this](const FollowedServer& server) { feed_->follow(server); });
     connect(current_, &CurrentServerLink::none, feed_, &OutputFeed::stop);
     connect(current_, &CurrentServerLink::welcomed, feed_, &OutputFeed::welcomed);
     connect(current_, &CurrentServerLink::down, feed_, &OutputFeed::linkDown);

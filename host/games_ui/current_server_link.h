@@ -22,15 +22,6 @@ class ServerListPanel;
 
 namespace jexhost::games_ui {
 
-struct FollowedServer {
-    QString id;
-    QString name;
-    QString remote;
-    int profile = 0;
-    LinkSender send;
-    std::optional<jexlink::Welcome> welcome;  // none while its link is not welcomed
-};
-
 class CurrentServerLink : public QObject {
     Q_OBJECT
 public:

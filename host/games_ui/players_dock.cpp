@@ -51,9 +51,8 @@ PlayersDock::PlayersDock(HostSession& session, servers::ServerListPanel* list, Q
     layout->addWidget(table_, 1);
     setWidget(body);
 
-    connect(current_, &CurrentServerLink::followed, this, [this](const FollowedServer& server) {
-        watch_->watch(server.name, server.remote, server.profile, server.send, server.welcome);
-    });
+    connect(current_, &CurrentServerLink::followed, this,
+            [this](const FollowedServer& server) { watch_->watch(server); });
     connect(current_, &CurrentServerLink::none, watch_, &PlayersWatch::stop);
     connect(current_, &CurrentServerLink::welcomed, watch_, &PlayersWatch::welcomed);
     connect(current_, &CurrentServerLink::down, watch_, &PlayersWatch::linkDown);

@@ -48,8 +48,8 @@ struct FeedRun {
                          });
     }
     void followLobby(std::optional<jexlink::Welcome> who = welcome(true)) {
-        feed.follow(QStringLiteral("Lobby"), QStringLiteral("ws://far:4711"), 2, lobby.sender(),
-                    who);
+        feed.follow(
+            {{}, QStringLiteral("Lobby"), QStringLiteral("ws://far:4711"), 2, lobby.sender(), who});
     }
 };
 
@@ -224,8 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
         FeedRow{"another server: the first stops following, its late answer dropped",
                 [](FeedRun& r) {
                     r.followLobby();
-                    r.feed.follow(QStringLiteral("Dusk"), QStringLiteral("ws://near:4711"), 0,
-                                  r.other.sender(), welcome(true));
+                    r.feed.follow({{},
+                                   QStringLiteral("Dusk"),
+                                   QStringLiteral("ws://near:4711"),
+                                   0,
+                                   r.other.sender(),
+                                   welcome(true)});
                     r.other.reply(0, answerOf(1, {QStringLiteral("dusk")}));
                     r.lobby.reply(0, answerOf(1, numbered(1, 2)));
                 },

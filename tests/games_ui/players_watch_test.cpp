@@ -30,8 +30,8 @@ struct WatchRun {
     PlayersWatch watch;
     FakeLink lobby, other;
     void watchLobby(std::optional<jexlink::Welcome> who = kAnn) {
-        watch.watch(QStringLiteral("Lobby"), QStringLiteral("ws://far:4711"), 2, lobby.sender(),
-                    who);
+        watch.watch(
+            {{}, QStringLiteral("Lobby"), QStringLiteral("ws://far:4711"), 2, lobby.sender(), who});
     }
 };
 
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Watch, PlayersWatchRows, ::testing::Values(
              [](WatchRun& r) {
                  r.watch.setActive(true);
                  r.watchLobby();
-                 r.watch.watch("Arena", "ws://near:4711", 0, r.other.sender(), kAnn);
+                 r.watch.watch({{}, "Arena", "ws://near:4711", 0, r.other.sender(), kAnn});
                  r.lobby.reply(0, kThree);
              },
              {kAsk1}, "Arena: asking who plays...", {}},
