@@ -10,7 +10,7 @@ packages=(
   libsimpleini-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine
-  teeworlds-server
+  teeworlds-server python3
 )
 
 missing=()
