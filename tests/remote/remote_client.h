@@ -20,11 +20,15 @@ struct Client {
     QWebSocket socket;
     QStringList received;
     bool closed = false;
+    int closeCode = 0;  // the remote side's, once closed
 
     explicit Client(const QString& origin = {}) : socket(origin) {
         QObject::connect(&socket, &QWebSocket::textMessageReceived,
                          [this](const QString& m) { received << m; });
-        QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
+        QObject::connect(&socket, &QWebSocket::disconnected, [this] {
+            closed = true;
+            closeCode = int(socket.closeCode());
+        });
     }
     bool open(const QUrl& url) {
         socket.open(url);

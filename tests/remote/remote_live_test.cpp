@@ -220,6 +220,15 @@ TEST_P(OperatorChanges, ReachOpenConnectionsWithoutARestart) {
         EXPECT_TRUE(Client().welcomed(remote.url, token)) << token.toStdString();
     for (const QString& token : GetParam().refused)
         EXPECT_FALSE(Client().welcomed(remote.url, token)) << token.toStdString();
+    // The codes a console tells apart: a removed operator (4002) is not a
+    // wrong token (4001), and neither is tried again on its own.
+    if (GetParam().then == Then::Closed) {
+        Client removed, stranger;
+        EXPECT_FALSE(removed.welcomed(remote.url, kLeeToken));
+        EXPECT_EQ(removed.closeCode, 4002);
+        EXPECT_FALSE(stranger.welcomed(remote.url, "never-a-token-0123456789"));
+        EXPECT_EQ(stranger.closeCode, 4001);
+    }
 }
 
 const QString kCarolToken = QStringLiteral("carol-token-0123456789abcdef");
