@@ -1,15 +1,18 @@
-// The console's processor time while a large fleet's games change: a
-// stand-in remote side in this process (a WebSocket server speaking the
-// link) holds 1 000 profiles, each with a game; it welcomes every link,
-// answers `games` with all of them and pushes `{"game": GAME}` for each
-// profile once a second, spread evenly over the second (one due every
-// millisecond, sent every 5 ms), the player count changing each time. The console (`jexhost`,
-// offscreen, its window shown) runs a servers file of the 1 000 servers on
-// that remote; once its link is welcomed and has settled, its processor time
+// The console's processor time while a large fleet's games change: stand-in
+// remote sides in this process (WebSocket servers speaking the link) hold
+// 1 000 profiles between them, each with a game; each welcomes every link,
+// answers `games` with all of its own and pushes `{"game": GAME}` for each
+// profile once a second, spread evenly over the second (one due somewhere
+// in the fleet every millisecond), the player count changing each time. They
+// send them as jexremote does: gathered, all those due at most every 250 ms,
+// each remote at its own moment (a second argument of 5 shows the cost of
+// pushes sent nearly one by one). The console (`jexhost`, offscreen, its
+// window shown) runs a servers file of the 1 000 servers on those remotes;
+// once its links are welcomed and have settled, its processor time
 // (/proc/PID/stat) is taken over 20 s. The last line:
 //   console idle CPU with 1000 servers, game states changing once a second: C %
 //
-// Usage: console_idle_bench [SECONDS [BURST_MS]]   (20 s; pushes sent every 5 ms)
+// Usage: console_idle_bench [SECONDS [BURST_MS [REMOTES]]]   (20 s, 250 ms, 1 remote)
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +31,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "bench_setup.h"
 #include "link/game_messages.h"
@@ -60,9 +65,13 @@ jexlink::GameStatus gameOf(int profile, qint64 round) {
     return game;
 }
 
-// The stand-in remote side: every link welcomed as a super-administrator.
+// A stand-in remote side with `profiles` profiles: every link welcomed as a
+// super-administrator.
 struct StandInRemote {
+    explicit StandInRemote(int profiles) : profiles(profiles) {}
+    const int profiles;
     QWebSocketServer server{QStringLiteral("console_idle_bench"), QWebSocketServer::NonSecureMode};
+    QTimer pace;  // sends the pushes due since its last beat
     QList<QWebSocket*> welcomed;
     std::map<QString, int> unanswered;  // requests of other kinds, by their kind
     qint64 pushes = 0;
@@ -98,7 +107,7 @@ struct StandInRemote {
         }
         if (const auto id = jexlink::readGamesRequest(message)) {
             QList<jexlink::GameStatus> games;
-            for (int profile = 0; profile < kServers; ++profile) games << gameOf(profile, 0);
+            for (int profile = 0; profile < profiles; ++profile) games << gameOf(profile, 0);
             socket->sendTextMessage(jexlink::gamesAnswerMessage(*id, games));
             return;
         }
@@ -107,11 +116,11 @@ struct StandInRemote {
         kinds.removeAll(QStringLiteral("id"));
         ++unanswered[kinds.join(u',')];
     }
-    // The pushes due by `elapsedMs` since the first: one profile a millisecond.
+    // The pushes due by `elapsedMs` since the first: each profile once a second.
     void pushUntil(qint64 elapsedMs) {
-        for (; pushes < elapsedMs; ++pushes) {
+        for (; pushes < elapsedMs * profiles / 1000; ++pushes) {
             const QString push =
-                jexlink::gamePushMessage(gameOf(int(pushes % kServers), pushes / kServers + 1));
+                jexlink::gamePushMessage(gameOf(int(pushes % profiles), pushes / profiles + 1));
             for (QWebSocket* socket : std::as_const(welcomed)) socket->sendTextMessage(push);
         }
     }
@@ -126,25 +135,37 @@ int fail(const char* what) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::max(1, QString::fromLatin1(argv[1]).toInt()) : 20;
-    const int burstMs = argc > 2 ? std::max(1, QString::fromLatin1(argv[2]).toInt()) : 5;
-    StandInRemote remote;
-    if (!remote.listen()) return fail("cannot listen on loopback");
-    const QString url = QStringLiteral("ws://127.0.0.1:%1").arg(remote.server.serverPort());
-
+    const auto argument = [&](int at, int otherwise) {
+        return argc > at ? std::max(1, QString::fromLatin1(argv[at]).toInt()) : otherwise;
+    };
+    const int seconds = argument(1, 20);
+    const int burstMs = argument(2, 250);
+    const int remoteCount = std::min(argument(3, 1), kServers);
+    std::vector<std::unique_ptr<StandInRemote>> remotes;
     QTemporaryDir dir;
     const QString root = dir.filePath(QStringLiteral("root"));
     const QString serversFile = root + QStringLiteral("/settings/servers.ini");
     writeFile(root + QStringLiteral("/settings/tokens/remote.token"), kToken.toUtf8() + "\n", true);
     QByteArray servers;
-    for (int profile = 0; profile < kServers; ++profile) {
-        const QByteArray id = "s" + QByteArray::number(profile);
-        servers += "[" + id + "]\nName=Server " + QByteArray::number(profile) +
-                   "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url.toUtf8() +
-                   "\nTokenFile=tokens/remote.token\nProfile=" + QByteArray::number(profile) +
-                   "\nTag=" + id + "\n";
+    for (int r = 0; r < remoteCount; ++r) {
+        const int first = kServers * r / remoteCount, next = kServers * (r + 1) / remoteCount;
+        auto& remote = remotes.emplace_back(std::make_unique<StandInRemote>(next - first));
+        if (!remote->listen()) return fail("cannot listen on loopback");
+        const QByteArray url = "ws://127.0.0.1:" + QByteArray::number(remote->server.serverPort());
+        for (int profile = 0; profile < remote->profiles; ++profile) {
+            const QByteArray id = "s" + QByteArray::number(first + profile);
+            servers += "[" + id + "]\nName=Server " + QByteArray::number(first + profile) +
+                       "\nGame=Delta Force,  V1.5.0.5\nRemote=" + url +
+                       "\nTokenFile=tokens/remote.token\nProfile=" + QByteArray::number(profile) +
+                       "\nTag=" + id + "\n";
+        }
     }
     writeFile(serversFile, servers);
+    const auto sum = [&remotes](auto of) {
+        qint64 total = 0;
+        for (const auto& remote : remotes) total += of(*remote);
+        return total;
+    };
 
     QProcess console;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -163,35 +184,45 @@ int main(int argc, char** argv) {
         return status;
     };
     if (!console.waitForStarted(kWaitMs)) return fail("jexhost did not start");
-    if (!jexbench::spinUntil([&] { return !remote.welcomed.isEmpty(); }, kWaitMs))
-        return stopConsole(fail("the console's link was not welcomed"));
+    if (!jexbench::spinUntil(
+            [&] { return sum([](auto& r) { return qint64(!r.welcomed.isEmpty()); }) == remoteCount; },
+            kWaitMs))
+        return stopConsole(fail("the console's links were not all welcomed"));
 
     QElapsedTimer pushing;
     pushing.start();
-    QTimer pace;  // a few milliseconds' pushes at each beat: spread over the second
-    pace.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&pace, &QTimer::timeout, [&] { remote.pushUntil(pushing.elapsed()); });
-    pace.start(burstMs);
+    for (int r = 0; r < remoteCount; ++r) {  // each remote at its own moment in the beat
+        StandInRemote* remote = remotes[r].get();
+        remote->pace.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&remote->pace, &QTimer::timeout,
+                         [remote, &pushing] { remote->pushUntil(pushing.elapsed()); });
+        QTimer::singleShot(burstMs * r / remoteCount, Qt::PreciseTimer, &remote->pace,
+                           [remote, burstMs] { remote->pace.start(burstMs); });
+    }
     jexbench::spinUntil([] { return false; }, kSettleMs);  // the first answers settle
     const qint64 pid = console.processId();
     const qint64 ticksBefore = jexbench::processorTicks(pid);
-    const qint64 pushesBefore = remote.pushes;
+    const qint64 pushesBefore = sum([](auto& r) { return r.pushes; });
     QElapsedTimer measured;
     measured.start();
     jexbench::spinUntil([&] { return console.state() == QProcess::NotRunning; }, seconds * 1000);
     const qint64 ticks = jexbench::processorTicks(pid) - ticksBefore;
     const double wallSeconds = double(measured.elapsed()) / 1000;
-    const qint64 pushed = remote.pushes - pushesBefore;
-    pace.stop();
+    const qint64 pushed = sum([](auto& r) { return r.pushes; }) - pushesBefore;
+    for (const auto& remote : remotes) remote->pace.stop();
     if (console.state() == QProcess::NotRunning) return fail("jexhost ended during the run");
     const double cpu = double(ticks) / double(sysconf(_SC_CLK_TCK)) / wallSeconds * 100;
     const double rss = jexbench::residentMegabytes(pid);
     stopConsole(0);
 
-    for (const auto& [kind, count] : remote.unanswered)
+    std::map<QString, int> unanswered;
+    for (const auto& remote : remotes)
+        for (const auto& [kind, count] : remote->unanswered) unanswered[kind] += count;
+    for (const auto& [kind, count] : unanswered)
         std::printf("unanswered requests of kind %s: %d\n", qPrintable(kind), count);
-    std::printf("pushes: %lld in %.1f s (%.0f a second), console RSS %.0f MB\n", pushed,
-                wallSeconds, double(pushed) / wallSeconds, rss);
+    std::printf("pushes: %lld in %.1f s (%.0f a second) from %d remote(s), each sending every "
+                "%d ms; console RSS %.0f MB\n",
+                pushed, wallSeconds, double(pushed) / wallSeconds, remoteCount, burstMs, rss);
     std::printf("console idle CPU with %d servers, game states changing once a second: %.2f %%\n",
                 kServers, cpu);
     std::fflush(stdout);

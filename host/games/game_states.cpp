@@ -102,7 +102,9 @@ void GameStates::pushed(const QString& key, const jexlink::GameStatus& game) {
 }
 
 void GameStates::update(const QString& serverId, const std::optional<jexlink::GameStatus>& game) {
-    Followed& followed = servers_[serverId];
+    const auto found = servers_.find(serverId);
+    if (found == servers_.end()) return;
+    Followed& followed = *found;
     if (followed.game == game) return;
     const bool crashedNow =
         game && game->state == u"crashed" && (!followed.game || followed.game->state != u"crashed");
@@ -122,9 +124,10 @@ void GameStates::update(const QString& serverId, const std::optional<jexlink::Ga
 }
 
 // Looked up, not copied: the Game column asks for a thousand games a second.
-std::optional<jexlink::GameStatus> GameStates::game(const QString& serverId) const {
+const std::optional<jexlink::GameStatus>& GameStates::game(const QString& serverId) const {
+    static const std::optional<jexlink::GameStatus> none;
     const auto found = servers_.constFind(serverId);
-    return found == servers_.cend() ? std::nullopt : found->game;
+    return found == servers_.cend() ? none : found->game;
 }
 
 bool GameStates::known(const QString& serverId) const {

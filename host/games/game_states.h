@@ -36,8 +36,8 @@ public:
     void refresh();
 
     // The server's game (by entry id); nullopt when it runs none, or before
-    // its remote side has said.
-    std::optional<jexlink::GameStatus> game(const QString& serverId) const;
+    // its remote side has said. Valid until the servers or their games change.
+    const std::optional<jexlink::GameStatus>& game(const QString& serverId) const;
     // Whether its remote side answered a `games` request since the server was set.
     bool known(const QString& serverId) const;
     // When a crashed game is due to start again: the remote side's waits

@@ -11,15 +11,23 @@ constexpr int kGatherMs = 250;
 
 // Whether the cell's words change each second: a crashed game's restart
 // nears, a game running for less than a minute counts its seconds. `aMinuteAgo`
-// is the moment a minute ago as the remote side writes times: most games' start
-// is then told by comparing texts, not by reading a date a thousand times a second.
+// is the moment a minute ago as the remote side writes times (with and without
+// milliseconds): most games' start is then told by comparing texts, not by
+// reading a date a thousand times a second.
+struct MinuteAgo {
+    QString withMs, withoutMs;
+};
+
 bool countsSeconds(const std::optional<jexlink::GameStatus>& game, const QDateTime& now,
-                   const QString& aMinuteAgo) {
+                   const MinuteAgo& aMinuteAgo) {
     if (!game) return false;
     if (game->state == QLatin1String("crashed")) return true;
     if (game->state != QLatin1String("running") || game->since.isEmpty()) return false;
-    if (game->since.size() == aMinuteAgo.size() && game->since.endsWith(u'Z'))
-        return game->since > aMinuteAgo;
+    if (game->since.endsWith(u'Z')) {
+        if (game->since.size() == aMinuteAgo.withMs.size()) return game->since > aMinuteAgo.withMs;
+        if (game->since.size() == aMinuteAgo.withoutMs.size())
+            return game->since > aMinuteAgo.withoutMs;
+    }
     const QDateTime since = QDateTime::fromString(game->since, Qt::ISODateWithMs);
     return since.isValid() && since.secsTo(now) < 60;
 }
@@ -85,7 +93,8 @@ void GameColumn::show(const QString& id) {
 
 void GameColumn::showDue() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QString aMinuteAgo = now.addSecs(-60).toString(Qt::ISODateWithMs);
+    const QDateTime minuteAgo = now.addSecs(-60);
+    const MinuteAgo aMinuteAgo{minuteAgo.toString(Qt::ISODateWithMs), minuteAgo.toString(Qt::ISODate)};
     for (const QString& id : std::as_const(due_)) {
         if (countsSeconds(states_.game(id), now, aMinuteAgo))
             ticking_.insert(id);

@@ -4,9 +4,16 @@
 
 #include <QWebSocket>
 
+#include <algorithm>
+
 #include "link/game_messages.h"
 
 namespace jexremote {
+
+namespace {
+// A game flapping faster than the gathering time fills no more than this.
+constexpr qsizetype kMostGamesGathered = 4096;
+}  // namespace
 
 void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice) {
     if (!notice) return;
@@ -18,10 +25,21 @@ void LinkServer::announce(QWebSocket* sender, const std::optional<jexlink::Chang
 }
 
 void LinkServer::pushGame(const jexlink::GameStatus& game) {
-    const QString message = jexlink::gamePushMessage(game);
+    gamesDue_ << jexlink::gamePushMessage(game);
+    if (gamesDue_.size() >= kMostGamesGathered) return sendGames();
+    if (gameSend_.isActive()) return;
+    const qint64 wait =
+        lastGameSendMs_ < 0 ? 0 : lastGameSendMs_ + limits_.gameSendMs - clock_.elapsed();
+    gameSend_.start(int(std::clamp<qint64>(wait, 0, limits_.gameSendMs)));
+}
+
+void LinkServer::sendGames() {
+    gameSend_.stop();
+    lastGameSendMs_ = clock_.elapsed();
+    const QStringList due = std::exchange(gamesDue_, {});
     for (QWebSocket* socket : connections_.keys())
         if (const auto it = connections_.constFind(socket); it != connections_.cend() && it->who)
-            send(socket, message);
+            send(socket, due);
 }
 
 void LinkServer::pushOutput(int profile, const QStringList& lines) {

@@ -39,6 +39,8 @@ LinkServer::LinkServer(QList<Operator> operators, Handlers handlers, LinkLimits 
     serving_.setInterval(0);
     connect(&serving_, &QTimer::timeout, this, &LinkServer::serveRound);
     connect(&ticker_, &QTimer::timeout, this, &LinkServer::tick);
+    gameSend_.setSingleShot(true);
+    connect(&gameSend_, &QTimer::timeout, this, &LinkServer::sendGames);
 }
 
 LinkServer::~LinkServer() {
@@ -338,7 +340,12 @@ void LinkServer::welcome(QWebSocket* socket, Connection& connection, const QStri
 // peer does not read stays in the socket's buffer; past the bound the
 // connection is closed rather than let the buffer grow.
 void LinkServer::send(QWebSocket* socket, const QString& message) {
-    socket->sendTextMessage(message);
+    send(socket, QStringList{message});
+}
+
+// Written together, so that a peer is woken once for them.
+void LinkServer::send(QWebSocket* socket, const QStringList& messages) {
+    for (const QString& message : messages) socket->sendTextMessage(message);
     socket->flush();
     if (socket->bytesToWrite() > limits_.maxUnsentBytes)
         drop(socket,

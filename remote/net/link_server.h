@@ -62,6 +62,7 @@ struct LinkLimits {
     int handshakeMs = 5000;            // the TLS handshake; from the upgrade to the token
     int pingMs = 30000;                // how often every connection is pinged
     int silenceMs = 90000;             // closed after this long with neither a message nor a pong
+    int gameSendMs = 250;              // game pushes gathered at most this long (see pushGame)
     RateLimit updates{10, 20};
     RateLimit history{5, 10};
 };
@@ -99,7 +100,11 @@ public:
     // bring the operators up to date (through setOperators).
     void setOperatorsCheck(std::function<void()> check);
 
-    // A game's new status, to every welcomed connection.
+    // A game's new status, to every welcomed connection. Sent at once when
+    // none went in the last `gameSendMs`; otherwise gathered with the others
+    // due and sent together, in order, at the end of that time: a fleet whose
+    // thousand games change each second then wakes a console four times a
+    // second, not a thousand.
     void pushGame(const jexlink::GameStatus& game);
     // A game's new output lines, to the connections that follow that profile.
     void pushOutput(int profile, const QStringList& lines);
@@ -125,6 +130,7 @@ private:
     void serveRound();
     void serve(QWebSocket* socket, const jexlink::Welcome& who, const QString& message);
     void send(QWebSocket* socket, const QString& message);
+    void send(QWebSocket* socket, const QStringList& messages);
     // The notice to every welcomed connection but the sender's.
     void announce(QWebSocket* sender, const std::optional<jexlink::ChangedNotice>& notice);
     void drop(QWebSocket* socket, const QString& why);
@@ -132,6 +138,7 @@ private:
     // (see jexlink::kTokenRefusedCode); `why` goes to the log.
     void refuseLogin(QWebSocket* socket, int code, const QString& reason, const QString& why);
     void tick();
+    void sendGames();
     int count(const std::function<bool(const Connection&)>& which) const;
 
     QList<Operator> operators_;
@@ -148,6 +155,9 @@ private:
     QElapsedTimer clock_;
     QTimer ticker_;   // pings and the silence limit
     QTimer serving_;  // the next round of waiting messages
+    QStringList gamesDue_;        // game pushes not yet sent, in order
+    QTimer gameSend_;             // sends gamesDue_
+    qint64 lastGameSendMs_ = -1;  // on clock_; -1 before the first
 };
 
 }  // namespace jexremote
