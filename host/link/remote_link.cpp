@@ -1,6 +1,7 @@
 #include "host/link/remote_link.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkRequest>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "host/log.h"
+#include "link/link_words.h"
 
 namespace jexhost {
 
@@ -34,6 +36,15 @@ int retryDelayMs(int failures, int firstMs, int maxMs) {
 }
 
 namespace {
+
+constexpr int kGameReadMs = 250;          // held game pushes are read each quarter second
+constexpr qsizetype kMostGamesHeld = 4096;  // or as soon as this many wait
+
+// How every game push begins: the one key of its object.
+const QString& gamePushStart() {
+    static const QString start = QStringLiteral("{\"%1\":").arg(jexlink::field::kGame);
+    return start;
+}
 
 // The id an answer message carries, whatever its kind.
 std::optional<qint64> messageId(const QJsonObject& message) {
@@ -76,6 +87,9 @@ RemoteLink::RemoteLink(LinkOptions options, QObject* parent)
     connect(&handshakeDeadline_, &QTimer::timeout, this,
             [this] { drop(QStringLiteral("no welcome in time"), LinkFailure::TimedOut); });
     connect(&ping_, &QTimer::timeout, this, &RemoteLink::keepAlive);
+    readGames_.setSingleShot(true);
+    readGames_.setTimerType(Qt::PreciseTimer);
+    connect(&readGames_, &QTimer::timeout, this, &RemoteLink::readHeldGames);
 }
 
 RemoteLink::~RemoteLink() {
@@ -163,6 +177,29 @@ void RemoteLink::onMessage(const QString& message) {
     awaitingPong_ = false;  // any message shows the link alive
     if (state_ == State::Handshaking) return onWelcome(message);
     if (state_ != State::Ready) return;
+    // A game push is held and read with the others at the next quarter second
+    // of the clock, the moment every link reads its own: the remotes of a
+    // fleet push at moments of their own, and the console is busy with them
+    // four times a second, not at each. Anything else is read at once, after
+    // the pushes that came before it.
+    if (message.startsWith(gamePushStart())) {
+        heldGames_ << message;
+        if (heldGames_.size() >= kMostGamesHeld) return readHeldGames();
+        if (!readGames_.isActive())
+            readGames_.start(kGameReadMs -
+                             int(QDateTime::currentMSecsSinceEpoch() % kGameReadMs));
+        return;
+    }
+    readHeldGames();
+    read(message);
+}
+
+void RemoteLink::readHeldGames() {
+    readGames_.stop();
+    for (const QString& message : std::exchange(heldGames_, {})) read(message);
+}
+
+void RemoteLink::read(const QString& message) {
     // Parsed once for its id and a game's state: a fleet's remote sides push
     // a thousand states a second, and every other reader parses it again.
     const QJsonObject object = QJsonDocument::fromJson(message.toUtf8()).object();
@@ -254,6 +291,7 @@ void RemoteLink::finish(qint64 id, const QString& answer, LinkFailure failure) {
 
 void RemoteLink::drop(const QString& reason, LinkFailure failure) {
     if (state_ == State::Closed) return;
+    readHeldGames();  // they came while the link was up
     state_ = State::Closed;
     lastFailure_ = failure;
     handshakeDeadline_.stop();

@@ -138,6 +138,9 @@ private:
     void onMessage(const QString& message);
     void onWelcome(const QString& message);
     void onWelcomeAgain(jexlink::Welcome welcome);
+    void readHeldGames();
+    // A message of a welcomed link: an answer, a push or a notice.
+    void read(const QString& message);
     void keepAlive();
     void flushQueue();
     void finish(qint64 id, const QString& answer, LinkFailure failure = LinkFailure::None);
@@ -161,6 +164,8 @@ private:
     QTimer handshakeDeadline_;
     QTimer ping_;
     bool awaitingPong_ = false;
+    QStringList heldGames_;  // game pushes not yet read, in order
+    QTimer readGames_;       // reads them at the next quarter second
     qint64 nextId_ = 1;
     QHash<qint64, Pending> pending_;
     QList<std::pair<qint64, QString>> queue_;  // not yet sent: id, message

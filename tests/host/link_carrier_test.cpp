@@ -16,6 +16,7 @@
 #include "host/relay/request_carrier.h"
 #include "host/relay/request_router.h"
 #include "host_fixture.h"
+#include "support/game_status.h"
 #include "support/temp_host.h"
 
 namespace {
@@ -147,6 +148,31 @@ TEST(RemoteLink, AMessageMayHaveItsOwnTimeout) {
                      [&](const QString&, LinkFailure why) { failure = why; }, 200);
     ASSERT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, kWaitMs));
     EXPECT_EQ(*failure, LinkFailure::TimedOut);
+}
+
+// Game pushes are held and read together, yet never after what came behind
+// them: an answer, or the link's end.
+TEST(RemoteLink, HeldGamePushesAreReadBeforeWhatCameAfterThem) {
+    FakeRemote remote(kToken);
+    RemoteLink link(linkTo(remote.url()));
+    QStringList events;
+    QObject::connect(&link, &RemoteLink::gamePushed, [&](const jexlink::GameStatus& game) {
+        events << QStringLiteral("game %1 %2").arg(game.profile).arg(game.state);
+    });
+    QObject::connect(&link, &RemoteLink::down, [&] { events << QStringLiteral("down"); });
+    link.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.isReady(); }, kWaitMs));
+
+    remote.broadcast(jexlink::gamePushMessage(jextest::teeworldsGame("starting", 1)));
+    remote.broadcast(jexlink::gamePushMessage(jextest::teeworldsGame("running", 2)));
+    link.send(QStringLiteral("ask"), [&](const QString& a) { events << a; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() >= 3; }, kWaitMs));
+    remote.broadcast(jexlink::gamePushMessage(jextest::teeworldsGame("stopped", 3)));
+    remote.closeAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.contains("down"); }, kWaitMs));
+    QTest::qWait(300);  // a held push's own time passes
+    EXPECT_EQ(events, (QStringList{"game 1 starting", "game 2 running", "echo:ask",
+                                   "game 3 stopped", "down"}));
 }
 
 TEST(RemoteLink, UnreachableRemoteAnswersEmptyAtOnce) {

@@ -9,17 +9,14 @@
 #include "remote/remote_service.h"
 #include "remote_client.h"
 #include "remote_fixture.h"
+#include "support/game_status.h"
 
 namespace {
 
 // Profile `profile` running with `players` playing.
 jexlink::GameStatus running(int profile, int players) {
-    jexlink::GameStatus game;
-    game.profile = profile;
-    game.definition = QStringLiteral("teeworlds");
-    game.state = QStringLiteral("running");
+    jexlink::GameStatus game = jextest::teeworldsGame(QStringLiteral("running"), profile);
     game.players = players;
-    game.maxPlayers = 16;
     return game;
 }
 
