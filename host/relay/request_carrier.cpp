@@ -20,6 +20,8 @@ const QString kRequestPattern = QStringLiteral("reply_jexKDRSM_*.txt");
 const QString kClaimedSuffix = QStringLiteral(".carrying");
 // What fits into one link message with its envelope.
 constexpr qint64 kMaxRequestBytes = jexlink::kDefaultMaxMessageBytes - 1024;
+// With nothing unwritten, a watched folder is re-scanned this much less often.
+constexpr int kQuietRescans = 8;
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
 
@@ -64,7 +66,8 @@ RequestCarrier::RequestCarrier(const QString& folder, Accepts accepts, Dispatch 
     : QObject(parent),
       folder_(folder),
       accepts_(std::move(accepts)),
-      dispatch_(std::move(dispatch)) {
+      dispatch_(std::move(dispatch)),
+      rescanMs_(rescanMs) {
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &RequestCarrier::scan);
     connect(&rescan_, &QTimer::timeout, this, &RequestCarrier::scan);
     rescan_.setInterval(rescanMs);
@@ -89,7 +92,8 @@ bool RequestCarrier::start(QString* error) {
     if (!stale.isEmpty())
         qCWarning(lcHost) << "removed" << stale.size() << "request(s) an earlier run had claimed";
 
-    if (!watcher_.addPath(folder_)) qCInfo(lcHost) << "not watching" << folder_ << "- re-scan only";
+    watching_ = watcher_.addPath(folder_);
+    if (!watching_) qCInfo(lcHost) << "not watching" << folder_ << "- re-scan only";
     rescan_.start();
     scan();
     return true;
@@ -107,7 +111,14 @@ void RequestCarrier::scan() {
         if (skipped_.contains(path)) stillThere.insert(path, skipped_.value(path));
     }
     skipped_.swap(stillThere);  // forget files that went away
-    for (const QFileInfo& file : files) take(file.absoluteFilePath());
+    bool unwritten = false;
+    for (const QFileInfo& file : files) {
+        unwritten = unwritten || file.size() == 0;
+        take(file.absoluteFilePath());
+    }
+    // A watched folder tells of new files; only one still empty is looked at
+    // again soon, its content told by no one.
+    rescan_.setInterval(watching_ && !unwritten ? kQuietRescans * rescanMs_ : rescanMs_);
     scanning_ = false;
 }
 

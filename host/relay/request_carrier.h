@@ -1,8 +1,9 @@
 #pragma once
 // Carries the panel's request files to the remote side. The panel writes each
 // request as a one-line file reply_jexKDRSM_<command>.txt into the host's
-// RCData folder; the carrier notices it (folder watcher, plus a periodic
-// re-scan for what the watcher misses and for files still empty), reads the
+// RCData folder; the carrier notices it (folder watcher, plus a re-scan for
+// files still empty, at the re-scan time, and for what the watcher misses,
+// eight times as long; a folder it cannot watch at the re-scan time), reads the
 // text, removes the file, sends the text over the remote link and hands the
 // answer to the callback.
 //
@@ -67,6 +68,8 @@ private:
     Dispatch dispatch_;
     QFileSystemWatcher watcher_;
     QTimer rescan_;
+    int rescanMs_;
+    bool watching_ = false;
     QHash<QString, QDateTime> skipped_;  // files left alone, as last seen
     bool scanning_ = false;
 };
