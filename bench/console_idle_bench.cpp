@@ -185,7 +185,9 @@ int main(int argc, char** argv) {
     };
     if (!console.waitForStarted(kWaitMs)) return fail("jexhost did not start");
     if (!jexbench::spinUntil(
-            [&] { return sum([](auto& r) { return qint64(!r.welcomed.isEmpty()); }) == remoteCount; },
+            [&] {
+                return sum([](auto& r) { return qint64(!r.welcomed.isEmpty()); }) == remoteCount;
+            },
             kWaitMs))
         return stopConsole(fail("the console's links were not all welcomed"));
 
@@ -220,9 +222,10 @@ int main(int argc, char** argv) {
         for (const auto& [kind, count] : remote->unanswered) unanswered[kind] += count;
     for (const auto& [kind, count] : unanswered)
         std::printf("unanswered requests of kind %s: %d\n", qPrintable(kind), count);
-    std::printf("pushes: %lld in %.1f s (%.0f a second) from %d remote(s), each sending every "
-                "%d ms; console RSS %.0f MB\n",
-                pushed, wallSeconds, double(pushed) / wallSeconds, remoteCount, burstMs, rss);
+    std::printf(
+        "pushes: %lld in %.1f s (%.0f a second) from %d remote(s), each sending every "
+        "%d ms; console RSS %.0f MB\n",
+        pushed, wallSeconds, double(pushed) / wallSeconds, remoteCount, burstMs, rss);
     std::printf("console idle CPU with %d servers, game states changing once a second: %.2f %%\n",
                 kServers, cpu);
     std::fflush(stdout);

@@ -94,7 +94,8 @@ void GameColumn::show(const QString& id) {
 void GameColumn::showDue() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QDateTime minuteAgo = now.addSecs(-60);
-    const MinuteAgo aMinuteAgo{minuteAgo.toString(Qt::ISODateWithMs), minuteAgo.toString(Qt::ISODate)};
+    const MinuteAgo aMinuteAgo{minuteAgo.toString(Qt::ISODateWithMs),
+                               minuteAgo.toString(Qt::ISODate)};
     for (const QString& id : std::as_const(due_)) {
         if (countsSeconds(states_.game(id), now, aMinuteAgo))
             ticking_.insert(id);

@@ -44,8 +44,7 @@ RestartNote::RestartNote(HostSession& session, games::GameStates& states, GameCo
 
 void RestartNote::showFor() {
     const QString id = session_.openId();
-    const std::optional<jexlink::GameStatus> game =
-        id.isEmpty() ? std::nullopt : states_.game(id);
+    const std::optional<jexlink::GameStatus> game = id.isEmpty() ? std::nullopt : states_.game(id);
     if (!game || game->restartNeeded.isEmpty()) return hide();
     text_->setText(restartNeededText(game->restartNeeded));
     const auto views = controls_.views({id});

@@ -37,7 +37,7 @@ int retryDelayMs(int failures, int firstMs, int maxMs) {
 
 namespace {
 
-constexpr int kGameReadMs = 250;          // held game pushes are read each quarter second
+constexpr int kGameReadMs = 250;            // held game pushes are read each quarter second
 constexpr qsizetype kMostGamesHeld = 4096;  // or as soon as this many wait
 
 // How every game push begins: the one key of its object.
@@ -186,8 +186,7 @@ void RemoteLink::onMessage(const QString& message) {
         heldGames_ << message;
         if (heldGames_.size() >= kMostGamesHeld) return readHeldGames();
         if (!readGames_.isActive())
-            readGames_.start(kGameReadMs -
-                             int(QDateTime::currentMSecsSinceEpoch() % kGameReadMs));
+            readGames_.start(kGameReadMs - int(QDateTime::currentMSecsSinceEpoch() % kGameReadMs));
         return;
     }
     readHeldGames();

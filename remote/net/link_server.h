@@ -153,8 +153,8 @@ private:
     QList<QPointer<ClientStream>> upgrading_;  // accepted, not yet upgraded
     QHash<QWebSocket*, Connection> connections_;
     QElapsedTimer clock_;
-    QTimer ticker_;   // pings and the silence limit
-    QTimer serving_;  // the next round of waiting messages
+    QTimer ticker_;               // pings and the silence limit
+    QTimer serving_;              // the next round of waiting messages
     QStringList gamesDue_;        // game pushes not yet sent, in order
     QTimer gameSend_;             // sends gamesDue_
     qint64 lastGameSendMs_ = -1;  // on clock_; -1 before the first
