@@ -90,8 +90,21 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"ChangedTooManySettings", Reader::Changed, changed("alice", repeated(kName, 65)), false},
         ReaderCase{"ChangedSettingNotText", Reader::Changed, changed("alice", "4"), false},
         ReaderCase{"ChangedVersionZero", Reader::Changed, changed("alice", kName, 0), false},
+        ReaderCase{"ChangedOperatorAtItsLongest", Reader::Changed, changed(QString(64, u'a'), kName), true},
         ReaderCase{"ChangedOperatorTooLong", Reader::Changed, changed(QString(65, u'a'), kName), false}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// A refused revert stored nothing: its answer names no version, even one the
+// caller left in the outcome.
+TEST(LinkWriters, ARefusedRevertNamesNoVersion) {
+    const auto refused = jexlink::readRevertAnswer(
+        jexlink::revertAnswerMessage(5, {false, QStringLiteral("no such version"), 9}));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->second.version, std::nullopt);
+    const auto stored = jexlink::readRevertAnswer(jexlink::revertAnswerMessage(5, {true, {}, 9}));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->second.version, std::optional<qint64>(9));
+}
 
 }  // namespace
