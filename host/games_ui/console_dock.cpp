@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "host/games/game_states.h"
+#include "host/games_ui/dock_body.h"
 
 namespace jexhost::games_ui {
 
@@ -61,14 +62,10 @@ ConsoleDock::ConsoleDock(HostSession& session, servers::ServerListPanel* list,
     tools->addWidget(pause_);
     tools->addWidget(copy_);
     search_->setMinimumWidth(180);
-    auto* body = new QWidget;
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(4, 2, 4, 2);
-    layout->setSpacing(2);
+    QVBoxLayout* layout = setDockBody(this);
     layout->addLayout(tools);
     layout->addWidget(output_, 1);
     layout->addWidget(command_);
-    setWidget(body);
 
     connect(search_, &QLineEdit::returnPressed, this,
             [this] { findNext(QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier)); });

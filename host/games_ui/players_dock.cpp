@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "host/games/game_description.h"
+#include "host/games_ui/dock_body.h"
 
 namespace jexhost::games_ui {
 
@@ -43,13 +44,9 @@ PlayersDock::PlayersDock(HostSession& session, servers::ServerListPanel* list, Q
     table_->setMinimumHeight(40);
     table_->setSortingEnabled(true);
     table_->sortByColumn(kScore, Qt::DescendingOrder);
-    auto* body = new QWidget;
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(4, 2, 4, 2);
-    layout->setSpacing(2);
+    QVBoxLayout* layout = setDockBody(this);
     layout->addWidget(state_);
     layout->addWidget(table_, 1);
-    setWidget(body);
 
     connect(current_, &CurrentServerLink::followed, this,
             [this](const FollowedServer& server) { watch_->watch(server); });
